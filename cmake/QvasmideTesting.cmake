@@ -1,0 +1,13 @@
+# qvasmide_add_test(tst_name SOURCES a.cpp ... [LIBS lib ...] [LABELS label ...])
+# A QtTest executable in build/tests, run by CTest headless (offscreen platform), with a
+# settings folder of its own so no test sees the user's or another test's settings.
+function(qvasmide_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test qvasmide_testsupport ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config/${name};QVASMIDE_PROGRAM_DIR=${QVASMIDE_PROGRAM_DIR};QVASMIDE_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        LABELS "${ARG_LABELS}")
+endfunction()
