@@ -14,7 +14,10 @@ void setError(QString *errorString, const QString &text)
 bool AtomicFileWriter::write(const QString &filePath, const QByteArray &bytes, QString *errorString)
 {
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that the disk cuts short is flushed by commit() without an
+    // error, which would rename a truncated file over the good one; unbuffered, write() itself
+    // reports the short count.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(errorString, file.errorString());
         return false;
     }
@@ -38,12 +41,12 @@ AtomicFileWriter::CreateResult AtomicFileWriter::createNew(const QString &filePa
     if (file.exists())
         return CreateResult::AlreadyExists;
     // NewOnly fails instead of truncating a file that appeared since the check.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         const bool raced = file.exists();
         setError(errorString, file.errorString());
         return raced ? CreateResult::AlreadyExists : CreateResult::Failed;
     }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size()) {
         setError(errorString, file.errorString());
         file.close();
         file.remove();

@@ -1,0 +1,223 @@
+#include "editor/SourceFileCodec.h"
+
+#include "app/AtomicFileWriter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Windows-1252 80h-9Fh; the five bytes it leaves undefined read as Latin-1 (the C1 control of
+// the same value), which keeps every byte reversible.
+constexpr std::array<char16_t, 32> kHigh1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// The byte for a character, or -1 when Windows-1252 has none.
+int byteFor1252(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < int(kHigh1252.size()); ++i) {
+        if (kHigh1252[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+QString decode1252(const char *data, qsizetype size)
+{
+    QString text(size, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kHigh1252[b - 0x80] : char16_t(b);
+    }
+    return text;
+}
+
+QByteArray encode1252(const QString &text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = byteFor1252(in[i]);
+        out[i] = char(b < 0 ? '?' : b);
+    }
+    return bytes;
+}
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+} // namespace
+
+bool SourceFileCodec::isValidUtf8(const char *data, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    const auto *end = p + size;
+    while (p < end) {
+        // Runs of ASCII are the common case; take eight bytes at a time while they last.
+        while (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        int extra;
+        char32_t cp;
+        char32_t min;
+        if (b >= 0xC2 && b <= 0xDF) {
+            extra = 1;
+            cp = b & 0x1F;
+            min = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            extra = 2;
+            cp = b & 0x0F;
+            min = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            extra = 3;
+            cp = b & 0x07;
+            min = 0x10000;
+        } else {
+            return false; // continuation byte, overlong lead (C0, C1) or beyond U+10FFFF
+        }
+        if (end - p <= extra)
+            return false;
+        for (int i = 1; i <= extra; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        p += extra + 1;
+    }
+    return true;
+}
+
+SourceFileCodec::Decoded SourceFileCodec::decode(const QByteArray &bytes)
+{
+    Decoded d;
+    const qsizetype firstLf = bytes.indexOf('\n');
+    d.format.lineEnding = (firstLf > 0 && bytes.at(firstLf - 1) == '\r') || firstLf < 0
+                              ? LineEnding::CrLf
+                              : LineEnding::Lf;
+    if (isValidUtf8(bytes.constData(), bytes.size())) {
+        d.format.encoding = TextEncoding::Utf8;
+        d.format.utf8Bom = bytes.startsWith(kBom);
+        const qsizetype skip = d.format.utf8Bom ? 3 : 0;
+        d.text = QString::fromUtf8(bytes.constData() + skip, bytes.size() - skip);
+    } else {
+        d.format.encoding = TextEncoding::Windows1252;
+        d.text = decode1252(bytes.constData(), bytes.size());
+    }
+    if (d.format.lineEnding == LineEnding::CrLf && firstLf >= 0)
+        d.text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return d;
+}
+
+QByteArray SourceFileCodec::encode(const QString &text, const SourceFileFormat &format)
+{
+    QString withBreaks = text;
+    if (format.lineEnding == LineEnding::CrLf)
+        withBreaks.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (format.encoding == TextEncoding::Windows1252)
+        return encode1252(withBreaks);
+    QByteArray bytes = withBreaks.toUtf8();
+    if (format.utf8Bom)
+        bytes.prepend(kBom);
+    return bytes;
+}
+
+bool SourceFileCodec::canEncode(const QString &text, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8) {
+        // A lone surrogate has no UTF-8 form.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                ++i;
+            else if (c.isSurrogate())
+                return false;
+        }
+        return true;
+    }
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (byteFor1252(in[i]) < 0)
+            return false;
+    }
+    return true;
+}
+
+SourceFileFormat SourceFileCodec::formatForSaving(const QString &text,
+                                                  const SourceFileFormat &format)
+{
+    if (format.encoding == TextEncoding::Utf8 || canEncode(text, format.encoding))
+        return format;
+    SourceFileFormat utf8 = format;
+    utf8.encoding = TextEncoding::Utf8;
+    utf8.utf8Bom = false;
+    return utf8;
+}
+
+SourceFileCodec::ReadResult SourceFileCodec::readFile(const QString &filePath)
+{
+    ReadResult r;
+    QFile file(filePath);
+    if (QFileInfo(filePath).isDir()) {
+        r.errorString = QCoreApplication::translate("SourceFileCodec", "Is a folder");
+        return r;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        r.errorString = file.errorString();
+        return r;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        r.errorString = file.errorString();
+        return r;
+    }
+    Decoded d = decode(bytes);
+    r.ok = true;
+    r.text = std::move(d.text);
+    r.format = d.format;
+    return r;
+}
+
+bool SourceFileCodec::writeFile(const QString &filePath,
+                                const QString &text,
+                                const SourceFileFormat &format,
+                                QString *errorString,
+                                SourceFileFormat *usedFormat)
+{
+    const SourceFileFormat used = formatForSaving(text, format);
+    if (!AtomicFileWriter::write(filePath, encode(text, used), errorString))
+        return false;
+    if (usedFormat)
+        *usedFormat = used;
+    return true;
+}
+
+bool SourceFileCodec::needsFinalLineBreak(const QString &text)
+{
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    const QStringView lastLine = QStringView(text).mid(lastBreak + 1);
+    return !lastLine.trimmed().isEmpty();
+}

@@ -1,0 +1,256 @@
+#include "FileSizeLimit.h"
+#include "editor/SourceFileCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray allHighBytes()
+{
+    QByteArray b;
+    for (int i = 0x80; i <= 0xFF; ++i) {
+        b.append(char(i));
+        if (i % 16 == 15)
+            b.append("\r\n");
+    }
+    return b;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(TextEncoding)
+Q_DECLARE_METATYPE(LineEnding)
+
+class tst_SourceFileCodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unchangedTextEncodesToTheSameBytes_data();
+    void unchangedTextEncodesToTheSameBytes();
+    void decodesToTheRightCharacters_data();
+    void decodesToTheRightCharacters();
+    void mixedLineEndsTakeTheFirstStyle();
+    void typedCharactersAreNeverLost_data();
+    void typedCharactersAreNeverLost();
+    void finalLineBreak_data();
+    void finalLineBreak();
+    void fileRoundTripKeepsBytesAndPermissions();
+    void failedWriteLeavesOldFileWhole_data();
+    void failedWriteLeavesOldFileWhole();
+    void unreadableFilesReportAnError();
+};
+
+void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<LineEnding>("lineEnding");
+
+    const auto utf8 = TextEncoding::Utf8;
+    const auto cp = TextEncoding::Windows1252;
+    QTest::newRow("empty") << QByteArray() << utf8 << LineEnding::CrLf;
+    QTest::newRow("no-line-break") << QByteArray("mov ax,bx") << utf8 << LineEnding::CrLf;
+    QTest::newRow("utf8-crlf") << QByteArray("; \xc3\xa9t\xc3\xa9 \xe2\x82\xac\r\nret\r\n") << utf8
+                               << LineEnding::CrLf;
+    QTest::newRow("utf8-lf") << QByteArray("a\nb\n\n") << utf8 << LineEnding::Lf;
+    QTest::newRow("utf8-bom") << QByteArray("\xef\xbb\xbf; x\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("astral-plane") << QByteArray("db '\xf0\x9f\x98\x80'\n") << utf8
+                                  << LineEnding::Lf;
+    QTest::newRow("nul-bytes") << QByteArray("a\0b\r\n\0\0\r\n", 9) << utf8 << LineEnding::CrLf;
+    QTest::newRow("lone-cr-kept") << QByteArray("a\rb\r\nc\r\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("cp1252-80h-ffh") << allHighBytes() << cp << LineEnding::CrLf;
+    QTest::newRow("cp1252-lf") << QByteArray("caf\xe9\n\x80\x81\x8d\x8f\x90\x9d\n") << cp
+                               << LineEnding::Lf;
+    QTest::newRow("cp1252-with-nul") << QByteArray("\xe9\0\xff\r\n", 5) << cp << LineEnding::CrLf;
+    QTest::newRow("overlong-nul") << QByteArray("\xc0\x80\r\n") << cp << LineEnding::CrLf;
+    QTest::newRow("overlong-slash") << QByteArray("\xe0\x80\xaf") << cp << LineEnding::CrLf;
+    QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80\n") << cp << LineEnding::Lf;
+    QTest::newRow("above-10ffff") << QByteArray("\xf4\x90\x80\x80") << cp << LineEnding::CrLf;
+    QTest::newRow("truncated-at-end") << QByteArray("ok \xe2\x82") << cp << LineEnding::CrLf;
+    QTest::newRow("stray-continuation") << QByteArray("\x80 ok") << cp << LineEnding::CrLf;
+    QTest::newRow("utf16-bom") << QByteArray("\xff\xfe;\0\r\0\n\0", 8) << cp << LineEnding::Lf;
+}
+
+void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(LineEnding, lineEnding);
+
+    const SourceFileCodec::Decoded d = SourceFileCodec::decode(bytes);
+    QCOMPARE(d.format.encoding, encoding);
+    QCOMPARE(d.format.lineEnding, lineEnding);
+    QVERIFY(SourceFileCodec::canEncode(d.text, encoding));
+    QCOMPARE(SourceFileCodec::formatForSaving(d.text, d.format), d.format);
+    QCOMPARE(SourceFileCodec::encode(d.text, d.format), bytes);
+}
+
+void tst_SourceFileCodec::decodesToTheRightCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("utf8") << QByteArray("\xc3\xa9\r\n\xe2\x82\xac") << QString::fromUtf8("é\n€");
+    QTest::newRow("utf8-bom-not-in-text") << QByteArray("\xef\xbb\xbfx") << QString("x");
+    QTest::newRow("cp1252-euro-and-quotes")
+        << QByteArray("\x80\x93\x94\xe9") << QString::fromUtf8("€“”é");
+    QTest::newRow("cp1252-undefined-as-latin1")
+        << QByteArray("\x81\x8d\x8f\x90\x9d")
+        << QString(QChar(0x81)) + QChar(0x8d) + QChar(0x8f) + QChar(0x90) + QChar(0x9d);
+    QTest::newRow("lf-file-keeps-cr") << QByteArray("a\nb\r\n") << QString("a\nb\r\n");
+}
+
+void tst_SourceFileCodec::decodesToTheRightCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(SourceFileCodec::decode(bytes).text, text);
+}
+
+void tst_SourceFileCodec::mixedLineEndsTakeTheFirstStyle()
+{
+    const auto crlfFirst = SourceFileCodec::decode("a\r\nb\nc\r\n");
+    QCOMPARE(crlfFirst.text, QString("a\nb\nc\n"));
+    QCOMPARE(SourceFileCodec::encode(crlfFirst.text, crlfFirst.format),
+             QByteArray("a\r\nb\r\nc\r\n"));
+    const auto lfFirst = SourceFileCodec::decode("a\nb\r\nc\n");
+    QCOMPARE(SourceFileCodec::encode(lfFirst.text, lfFirst.format), QByteArray("a\nb\r\nc\n"));
+}
+
+void tst_SourceFileCodec::typedCharactersAreNeverLost_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<TextEncoding>("savedAs");
+
+    QTest::newRow("cp1252-has-euro") << QString::fromUtf8("€") << TextEncoding::Windows1252;
+    QTest::newRow("cp1252-has-e-acute") << QString::fromUtf8("é") << TextEncoding::Windows1252;
+    QTest::newRow("cp1252-lacks-o-double-acute") << QString::fromUtf8("ő") << TextEncoding::Utf8;
+    QTest::newRow("cp1252-lacks-c1-80h") << QString(QChar(0x80)) << TextEncoding::Utf8;
+    QTest::newRow("cp1252-lacks-emoji") << QString::fromUtf8("😀") << TextEncoding::Utf8;
+}
+
+void tst_SourceFileCodec::typedCharactersAreNeverLost()
+{
+    QFETCH(QString, typed);
+    QFETCH(TextEncoding, savedAs);
+
+    // A Windows-1252 file (E9h is no UTF-8) the user types into.
+    const auto d = SourceFileCodec::decode("caf\xe9\r\n");
+    const QString edited = d.text + typed;
+    const SourceFileFormat format = SourceFileCodec::formatForSaving(edited, d.format);
+    QCOMPARE(format.encoding, savedAs);
+    QCOMPARE(format.lineEnding, LineEnding::CrLf);
+    const QByteArray bytes = SourceFileCodec::encode(edited, format);
+    QCOMPARE(SourceFileCodec::decode(bytes).text, edited);
+}
+
+void tst_SourceFileCodec::finalLineBreak_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("needed");
+
+    QTest::newRow("last-line-ret") << "mov ax,1\nret" << true;
+    QTest::newRow("ends-with-break") << "ret\n" << false;
+    QTest::newRow("ends-with-empty-line") << "ret\n\n" << false;
+    QTest::newRow("blank-last-line") << "ret\n  \t" << false;
+    QTest::newRow("lone-cr-is-blank") << "ret\n\r" << false;
+    QTest::newRow("indented-last-line") << "ret\n    .exit  " << true;
+    QTest::newRow("empty-text") << "" << false;
+    QTest::newRow("single-line") << "x" << true;
+}
+
+void tst_SourceFileCodec::finalLineBreak()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, needed);
+    QCOMPARE(SourceFileCodec::needsFinalLineBreak(text), needed);
+}
+
+void tst_SourceFileCodec::fileRoundTripKeepsBytesAndPermissions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("high.asm");
+    const QByteArray bytes = allHighBytes();
+    QVERIFY(writeBytes(path, bytes));
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                       | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, perms));
+
+    const auto r = SourceFileCodec::readFile(path);
+    QVERIFY(r.ok);
+    SourceFileFormat used;
+    QVERIFY(SourceFileCodec::writeFile(path, r.text, r.format, nullptr, &used));
+    QCOMPARE(used, r.format);
+    QCOMPARE(fileBytes(path), bytes);
+    const auto mask = QFileDevice::Permissions(0x7077); // owner, group and other bits
+    QCOMPARE(QFile::permissions(path) & mask, perms & mask);
+}
+
+void tst_SourceFileCodec::failedWriteLeavesOldFileWhole_data()
+{
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("disk-full") << false;
+    QTest::newRow("read-only-folder") << true;
+}
+
+void tst_SourceFileCodec::failedWriteLeavesOldFileWhole()
+{
+    QFETCH(bool, readOnlyFolder);
+    if (readOnlyFolder && ::geteuid() == 0)
+        QSKIP("running as root: read-only permissions are not enforced");
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("main.asm");
+    const QByteArray old = "; old\r\nret\r\n";
+    QVERIFY(writeBytes(path, old));
+    const QString bigger = QString(4000, 'x') + "\n";
+
+    QString error;
+    bool written = true;
+    if (readOnlyFolder) {
+        const auto perms = QFile::permissions(dir.path());
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        written = SourceFileCodec::writeFile(path, bigger, SourceFileFormat(), &error);
+        QFile::setPermissions(dir.path(), perms);
+    } else {
+        FileSizeLimit full(1000);
+        QVERIFY(full.isActive());
+        written = SourceFileCodec::writeFile(path, bigger, SourceFileFormat(), &error);
+    }
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList("main.asm"));
+}
+
+void tst_SourceFileCodec::unreadableFilesReportAnError()
+{
+    QTemporaryDir dir;
+    const auto missing = SourceFileCodec::readFile(dir.filePath("none.asm"));
+    QVERIFY(!missing.ok);
+    QVERIFY(!missing.errorString.isEmpty());
+    const auto folder = SourceFileCodec::readFile(dir.path());
+    QVERIFY(!folder.ok);
+    QVERIFY(!folder.errorString.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_SourceFileCodec)
+#include "tst_sourcefilecodec.moc"
