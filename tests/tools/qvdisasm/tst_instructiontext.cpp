@@ -1,0 +1,168 @@
+#include "InstructionText.h"
+
+#include <QTest>
+
+using namespace qvdisasm;
+
+class tst_InstructionText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void capstoneTextBecomesDialect_data();
+    void capstoneTextBecomesDialect();
+    void otherSpellingsAreOffered_data();
+    void otherSpellingsAreOffered();
+    void numbersHaveTheirLeadingDigit_data();
+    void numbersHaveTheirLeadingDigit();
+};
+
+namespace {
+
+// Decodes the one instruction in `hex` and renders it.
+QStringList render(const QByteArray &hex, bool bits32, quint32 address)
+{
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    csh handle = 0;
+    if (cs_open(CS_ARCH_X86, bits32 ? CS_MODE_32 : CS_MODE_16, &handle) != CS_ERR_OK)
+        return {"<no capstone>"};
+    cs_insn *insn = cs_malloc(handle);
+    const uint8_t *code = reinterpret_cast<const uint8_t *>(bytes.constData());
+    size_t size = size_t(bytes.size());
+    uint64_t at = address;
+    QStringList texts;
+    if (!cs_disasm_iter(handle, &code, &size, &at, insn)) {
+        texts << "<undecodable>";
+    } else if (insn->size != bytes.size()) {
+        texts << QStringLiteral("<decoded %1 of %2 bytes>").arg(insn->size).arg(bytes.size());
+    } else {
+        InstructionText text(bits32);
+        text.render(*insn);
+        for (size_t i = 0; i < text.count(); ++i)
+            texts << QString::fromStdString(text.text(i));
+    }
+    cs_free(insn, 1);
+    cs_close(&handle);
+    return texts;
+}
+
+} // namespace
+
+void tst_InstructionText::capstoneTextBecomesDialect_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("bits32");
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("based-indexed-memory")
+        << QByteArray("8b4002") << false << 0x100u << "mov     ax, word ptr [bx + si + 2]";
+    QTest::newRow("negative-displacement")
+        << QByteArray("8b46fe") << false << 0x100u << "mov     ax, word ptr [bp - 2]";
+    QTest::newRow("hex-needs-leading-zero")
+        << QByteArray("05ffff") << false << 0x100u << "add     ax, 0FFFFh";
+    QTest::newRow("segment-override-in-operand")
+        << QByteArray("268a05") << false << 0x100u << "mov     al, byte ptr es:[di]";
+    // Branch targets are absolute and say the distance where the encoding has a choice.
+    QTest::newRow("short-jmp") << QByteArray("ebfe") << false << 0x100u << "jmp     short 0100h";
+    QTest::newRow("near-jmp") << QByteArray("e90010") << false << 0x100u << "jmp     near 1103h";
+    QTest::newRow("short-jcc-plain") << QByteArray("7402") << false << 0x100u << "je      0104h";
+    QTest::newRow("near-jcc-386") << QByteArray("0f84feff") << false << 0x100u
+                                  << "je      near 0102h";
+    QTest::newRow("call-near") << QByteArray("e81000") << false << 0x100u << "call    0113h";
+    QTest::newRow("loop") << QByteArray("e2fe") << false << 0x100u << "loop    0100h";
+    // The instruction pointer wraps within its 64 KB segment.
+    QTest::newRow("short-jmp-wraps-below-zero")
+        << QByteArray("eb80") << false << 0x10u << "jmp     short 0FF92h";
+    QTest::newRow("near-jmp-wraps-past-64K")
+        << QByteArray("e92000") << false << 0xFFF0u << "jmp     near 0013h";
+    QTest::newRow("32bit-near-jmp")
+        << QByteArray("e9fbffffff") << true << 0x401000u << "jmp     near 00401000h";
+    QTest::newRow("32bit-register") << QByteArray("b801000000") << true << 0u << "mov     eax, 1";
+    // Capstone leaves sizes out or prints them signed where the dialect needs them.
+    QTest::newRow("far-call-through-memory")
+        << QByteArray("ff1f") << false << 0u << "call    dword ptr [bx]";
+    QTest::newRow("far-jmp-through-memory-32bit-operand")
+        << QByteArray("66ff2f") << false << 0u << "jmp     fword ptr [bx]";
+    QTest::newRow("far-call-direct")
+        << QByteArray("9a78563412") << false << 0u << "call    1234h:5678h";
+    QTest::newRow("far-pointer-load")
+        << QByteArray("c4060000") << false << 0u << "les     ax, dword ptr [0]";
+    QTest::newRow("enter-sizes-unsigned")
+        << QByteArray("c863f5f6") << false << 0u << "enter   0F563h, 0F6h";
+    QTest::newRow("int3") << QByteArray("cc") << false << 0u << "int     3";
+    QTest::newRow("pusha-16bit") << QByteArray("60") << false << 0u << "pusha";
+    QTest::newRow("fpu-stack-register") << QByteArray("d9c1") << false << 0u << "fld     st(1)";
+    QTest::newRow("fpu-8087-only") << QByteArray("dbe1") << false << 0u << "fndisi";
+    // String instructions say no more than they must.
+    QTest::newRow("rep-movsb") << QByteArray("f3a4") << false << 0u << "rep movsb";
+    QTest::newRow("stos-ignores-segment-prefix") << QByteArray("2eaa") << false << 0u << "stosb";
+    QTest::newRow("movs-from-other-segment")
+        << QByteArray("2ea4") << false << 0u << "movs    byte ptr es:[di], byte ptr cs:[si]";
+    QTest::newRow("lods-32bit-addresses")
+        << QByteArray("67ad") << false << 0u << "lods    ax, word ptr [esi]";
+    QTest::newRow("xlat-other-segment")
+        << QByteArray("2ed7") << false << 0u << "xlat    byte ptr cs:[bx]";
+}
+
+void tst_InstructionText::capstoneTextBecomesDialect()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, bits32);
+    QFETCH(quint32, address);
+    QFETCH(QString, text);
+    const QStringList texts = render(bytes, bits32, address);
+    QCOMPARE(texts.value(0), text);
+}
+
+void tst_InstructionText::otherSpellingsAreOffered_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("alternative");
+
+    QTest::newRow("sign-extended-imm8-as-full-word")
+        << QByteArray("83c0ff") << "add     ax, 0FFFFh";
+    QTest::newRow("push-imm8-as-full-word") << QByteArray("6aff") << "push    0FFFFh";
+    QTest::newRow("xchg-other-order") << QByteArray("87d9") << "xchg    bx, cx";
+    QTest::newRow("absolute-address-with-segment")
+        << QByteArray("8b0e3412") << "mov     cx, word ptr ds:[1234h]";
+    QTest::newRow("short-jcc-qualified") << QByteArray("7402") << "je      short 0104h";
+    QTest::newRow("far-call-shortcut") << QByteArray("9a78563412") << "callf   1234h:5678h";
+    QTest::newRow("movs-segment-as-prefix") << QByteArray("2ea4") << "cs: movsb";
+    QTest::newRow("int3-as-written") << QByteArray("cc") << "int3";
+}
+
+void tst_InstructionText::otherSpellingsAreOffered()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, alternative);
+    const QStringList texts = render(bytes, false, 0x100);
+    QVERIFY2(texts.mid(1).contains(alternative), qPrintable(texts.join(" | ")));
+}
+
+void tst_InstructionText::numbersHaveTheirLeadingDigit_data()
+{
+    QTest::addColumn<quint64>("value");
+    QTest::addColumn<int>("minDigits");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("small-decimal") << quint64(9) << 1 << "9";
+    QTest::newRow("ten-is-hex") << quint64(10) << 1 << "0Ah";
+    QTest::newRow("digit-first") << quint64(0x7F) << 1 << "7Fh";
+    QTest::newRow("letter-first") << quint64(0xFF) << 1 << "0FFh";
+    QTest::newRow("padded-byte") << quint64(1) << 2 << "01h";
+    QTest::newRow("padded-address") << quint64(0xF0) << 4 << "00F0h";
+    QTest::newRow("zero-padded") << quint64(0) << 4 << "0000h";
+}
+
+void tst_InstructionText::numbersHaveTheirLeadingDigit()
+{
+    QFETCH(quint64, value);
+    QFETCH(int, minDigits);
+    QFETCH(QString, text);
+    std::string out;
+    appendNumber(out, value, minDigits);
+    QCOMPARE(QString::fromStdString(out), text);
+}
+
+QTEST_APPLESS_MAIN(tst_InstructionText)
+#include "tst_instructiontext.moc"
