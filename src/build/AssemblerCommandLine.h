@@ -1,0 +1,43 @@
+#pragma once
+
+#include "build/AssemblerOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+// The one rule by which the assembler settings become switches, and the arguments of Check
+// Syntax, Assemble and Build. Switches come in this fixed order: /a /b /wa|/wb /d /i{path}
+// (workspace only), /L{libpath} (always, when set), /j (workspace), /x|/X (forced, or workspace
+// with create-listing), /o (workspace).
+//
+// Arguments go to the tool as separate entries, so a path with blanks stays one argument. The
+// classic single-string forms are kept for display and for anything that logs a command line.
+class AssemblerCommandLine
+{
+public:
+    // One entry per switch, without the leading blank ("/b", "/i{/usr/inc}").
+    static QStringList switches(const AssemblerOptions &options,
+                                bool workspaceOpen,
+                                const QString &libraryPath,
+                                bool forceListing);
+
+    // `AppendAssemblerSwitches`: optionString followed by each switch with its leading blank.
+    static QString appendAssemblerSwitches(const QString &optionString,
+                                           const AssemblerOptions &options,
+                                           bool workspaceOpen,
+                                           const QString &libraryPath,
+                                           bool forceListing);
+
+    // Check Syntax: the source, "/s", then the switches.
+    static QStringList checkSyntaxArguments(const QString &sourcePath, const QStringList &switches);
+    // Assemble: the source, then the switches.
+    static QStringList assembleArguments(const QString &sourcePath, const QStringList &switches);
+    // Build: the main file, the target file (left out when empty), then the switches.
+    static QStringList buildArguments(const QString &mainFile,
+                                      const QString &targetFile,
+                                      const QStringList &switches);
+
+    // How the command line reads as one string: a blank, the file argument, a blank, the option
+    // string (which starts with its own blank when not empty).
+    static QString classicCommandLine(const QString &fileArgument, const QString &optionString);
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// The assembler options that belong to a workspace, as plain values (the workspace record holds
+// them as 0/1 bytes and two texts). Whoever owns the record copies its fields in and out.
+struct AssemblerOptions
+{
+    bool alphabetizeSegments = false;
+    bool beepIfError = false;
+    bool validateBootSector = false;
+    bool bootDriveB = false; // false: drive A:
+    bool noDiagnostics = false;
+    bool useIncludePath = false;
+    QString includePath;
+    bool useJumps = false;
+    bool createListing = false;
+    bool listingPageBreaks = false;
+    bool openListingFile = false;
+    bool useOptimizer = false;
+    QString postBuild; // one command per line
+
+    // What the record's fields can hold: 259 and 1024 bytes plus their terminators.
+    static constexpr int IncludePathMaxBytes = 259;
+    static constexpr int PostBuildMaxBytes = 1024;
+
+    // The store rules of the Make Settings sheet: each text cut so that its UTF-8 form fits its
+    // field, never in the middle of a character (for ASCII text: the first 259 / 1024 characters).
+    static QString cutIncludePath(const QString &path);
+    static QString cutPostBuild(const QString &text);
+    static QString cutToUtf8Bytes(const QString &text, int maxBytes);
+
+    // The drive flag as the sheet stores it: set exactly when the combo's index is 1 ("B:").
+    static bool bootDriveBFromComboIndex(int index) { return index == 1; }
+
+    bool operator==(const AssemblerOptions &) const = default;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// The tool paths of the Make section of the settings store: user settings, read when needed and
+// written when the Make Settings sheet is confirmed.
+struct ToolPaths
+{
+    QString assembler;    // "apath"
+    QString disassembler; // "dpath"
+    QString includePath;  // "incpath"
+    QString libraryPath;  // "libpath"
+
+    bool operator==(const ToolPaths &) const = default;
+};
+
+class MakeSettings
+{
+public:
+    static inline const QString Section = QStringLiteral("Make");
+    static inline const QString AssemblerKey = QStringLiteral("apath");
+    static inline const QString DisassemblerKey = QStringLiteral("dpath");
+    static inline const QString IncludePathKey = QStringLiteral("incpath");
+    static inline const QString LibraryPathKey = QStringLiteral("libpath");
+
+    static ToolPaths loadPaths();
+    static void savePaths(const ToolPaths &paths);
+
+    static QString assemblerPath();
+    static QString disassemblerPath();
+    static QString libraryPath();
+
+    // First start: point "apath" and "dpath" at the tools shipped in programFolder/tools when
+    // they are there, so a new user can assemble at once. A value already set is never touched.
+    static void applyBundledToolDefaults(const QString &programFolder);
+};

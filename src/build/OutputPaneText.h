@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// The output pane's append rule as text arithmetic: a writer passes a text and a length, and the
+// pane keeps the first length - 1 characters without their leading white space (blanks, tabs,
+// CR, LF). Fixed texts therefore end in "\r\n " and the capture is passed with its length minus
+// one, which drops the tool's final CR LF. The results use '\n' line ends, ready for a text
+// widget.
+class OutputPaneText
+{
+public:
+    // Append(text, length); nothing for a length of 1 or less.
+    static QString appendPart(QStringView text, qsizetype length);
+    // The captured bytes as Assemble and Build show them: Append(capture, captureLength - 1),
+    // decoded (UTF-8, else Windows-1252 byte by byte).
+    static QString captureText(QByteArrayView capture, qsizetype captureLength);
+};

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// What to run. Arguments are separate entries: a path with blanks stays one argument.
+struct ToolRequest
+{
+    enum Kind {
+        Assembler,   // stderr not captured; output goes to the CaptureBuffer; post-build commands
+        Disassembler // stderr merged into the output; output only in ToolRunner::output()
+    };
+
+    Kind kind = Assembler;
+    QString program;          // the tool's path ("apath" / "dpath"); empty: nothing is run
+    QStringList arguments;
+    QString workingDirectory; // empty: the IDE's current directory
+    QString postBuild;        // assembler only: the open workspace's post-build text, else empty
+
+    static ToolRequest assembler(const QString &program,
+                                 const QStringList &arguments,
+                                 const QString &workingDirectory,
+                                 const QString &postBuild = QString());
+    static ToolRequest disassembler(const QString &program, const QStringList &arguments);
+};
+
+// Runs one console tool at a time and turns its end into the result protocol:
+//   0          the tool ended with exit code 0
+//   1..255     the tool's exit code (errors or diagnostics were reported)
+//   256        nothing was run or no exit code was obtained (empty tool path; the tool crashed)
+//   257        the tool wrote nothing at all (the read-failure message was shown)
+//   261        the run was cancelled or waiting for it failed (the wait-failure message was shown)
+//   512        the tool could not be started ("Create process failed" was shown)
+// The output is read while the tool runs, so a tool may write any amount without blocking.
+// An empty stdin is given. For an assembler run that obtained an exit code, the post-build
+// commands are started (not waited for) and what they have written by then joins the capture;
+// the bytes then replace the process-wide CaptureBuffer and its last exit code. Runs that end
+// with 256 for an empty path, 261 or 512 leave the previous capture as it was.
+//
+// Asynchronous: start() returns at once; started() and outputReceived() follow as the tool runs,
+// and exactly one finished(result), never from inside start(). Messages go through Prompts
+// before finished() is emitted. runAndWait() spins a local event loop for callers that want a
+// result in hand; the GUI keeps painting through it and decides what input to hold back.
+class ToolRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Result : int {
+        NoErrors = 0,
+        NoResult = 0x100,
+        ReadFailed = 0x101,
+        WaitFailed = 0x105,
+        StartFailed = 0x200,
+    };
+    // The number the wait-failure message shows when the user cancelled the run.
+    static constexpr int CancelledWaitCode = -1;
+
+    explicit ToolRunner(QObject *parent = nullptr);
+    ~ToolRunner() override; // a tool still running is killed, and finished() is not emitted
+
+    // False (and nothing happens) while a run is in progress.
+    bool start(const ToolRequest &request);
+    int runAndWait(const ToolRequest &request,
+                   QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
+    // Stops the running tool; the run ends with 261.
+    void cancel();
+
+    bool isRunning() const { return m_running; }
+    int result() const { return m_result; }
+    // Every byte of the last run's output as read (also after a cancel), post-build output
+    // included.
+    const QByteArray &output() const { return m_output; }
+
+    static QString missingPathMessage(ToolRequest::Kind kind);
+    static QString waitFailedMessage(ToolRequest::Kind kind, int code);
+    static QString readFailedMessage(ToolRequest::Kind kind);
+    static inline const QString CreateProcessFailedMessage = QStringLiteral(
+        "Create process failed");
+
+signals:
+    void started();
+    void outputReceived(const QByteArray &chunk);
+    void finished(int result);
+
+private:
+    void readOutput();
+    void processFinished(int exitCode, QProcess::ExitStatus status);
+    void processError(QProcess::ProcessError error);
+    void runPostBuildCommands();
+    void complete(int result);
+    void emitFinished();
+    void releaseProcess(bool now);
+
+    ToolRequest m_request;
+    QProcess *m_process = nullptr;
+    QByteArray m_output;
+    QStringList m_messages;
+    int m_result = NoResult;
+    int m_waitFailureCode = 0;
+    bool m_running = false;
+    bool m_completed = false;
+    bool m_cancelled = false;
+};
