@@ -54,8 +54,8 @@ public:
     int rowToSelect(int keptSelection) const;
 
     // Per-row rules; a row out of range gives the "nothing" answer.
-    bool canGoTo(int row) const;         // "Go To" and "Error Info" enabled
-    bool isContinuation(int row) const;  // a double-click shows ContinuationLineMessage
+    bool canGoTo(int row) const;        // "Go To" and "Error Info" enabled
+    bool isContinuation(int row) const; // a double-click shows ContinuationLineMessage
     std::optional<ErrorLocation> goToTarget(int row) const;
     std::optional<ErrorInfoMessage> errorInfo(int row) const;
 

@@ -153,8 +153,8 @@ void ToolRunner::processError(QProcess::ProcessError error)
             m_process->kill();
         }
         break;
-    case QProcess::Crashed:   // finished() follows
-    case QProcess::Timedout:  // nothing here waits with a time-out
+    case QProcess::Crashed:    // finished() follows
+    case QProcess::Timedout:   // nothing here waits with a time-out
     case QProcess::WriteError: // nothing is written to the tool
         break;
     }

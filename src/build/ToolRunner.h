@@ -16,7 +16,7 @@ struct ToolRequest
     };
 
     Kind kind = Assembler;
-    QString program;          // the tool's path ("apath" / "dpath"); empty: nothing is run
+    QString program; // the tool's path ("apath" / "dpath"); empty: nothing is run
     QStringList arguments;
     QString workingDirectory; // empty: the IDE's current directory
     QString postBuild;        // assembler only: the open workspace's post-build text, else empty
