@@ -1,0 +1,285 @@
+#include "build/BuildOutput.h"
+#include "build/ErrorCatalogue.h"
+
+#include <QTest>
+
+class tst_BuildOutput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keptSelectionStartsAtZero();
+    void listsLinesAndReadsTrailer_data();
+    void listsLinesAndReadsTrailer();
+    void hundredThousandLinesAreListed();
+    void selectionRules_data();
+    void selectionRules();
+    void goToFindsFileAndLine_data();
+    void goToFindsFileAndLine();
+    void errorInfoExplainsTheCode_data();
+    void errorInfoExplainsTheCode();
+    void rowToSelectFollowsKeptSelection_data();
+    void rowToSelectFollowsKeptSelection();
+    void returnCodeText();
+    void catalogueFallsBackOutsideItsRange();
+};
+
+static const QByteArray SpecExample = "\r\n"
+                                      "foo.asm (12):  error 0Ch  x\r\n"
+                                      "\r\n"
+                                      "Symbols: 100\r\n"
+                                      "Errors: 1\r\n"
+                                      "Diags: 0\r\n";
+
+void tst_BuildOutput::keptSelectionStartsAtZero()
+{
+    QCOMPARE(BuildOutput::keptSelection(), 0);
+    BuildOutput::setKeptSelection(-1);
+    QCOMPARE(BuildOutput::keptSelection(), -1);
+    BuildOutput::setKeptSelection(0);
+}
+
+void tst_BuildOutput::listsLinesAndReadsTrailer_data()
+{
+    QTest::addColumn<QByteArray>("capture");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<quint32>("symbols");
+    QTest::addColumn<quint32>("errors");
+    QTest::addColumn<quint32>("diags");
+
+    QTest::newRow("example-with-one-error")
+        << SpecExample << QStringList{"foo.asm (12):  error 0Ch  x"} << 100u << 1u << 0u;
+    QTest::newRow("tool-output-with-continuations")
+        << QByteArray("\r\n\t/home/u/a.asm (3):  error 21h Symbol not defined:  msg\r\n"
+                      "        mov dx, offset msg\r\n"
+                      "\t/home/u/a.asm (9):   diag 76h Could use SHORT jump\r\n"
+                      "\r\n"
+                      "Symbol space free:   65000\r\n"
+                      "Total errors:        1\r\n"
+                      "Total diags:         1\r\n"
+                      "Bytes written: 0\r\n")
+        << QStringList{"\t/home/u/a.asm (3):  error 21h Symbol not defined:  msg",
+                       "        mov dx, offset msg",
+                       "\t/home/u/a.asm (9):   diag 76h Could use SHORT jump"}
+        << 65000u << 1u << 1u;
+    QTest::newRow("empty-first-line-still-reads-trailer")
+        << QByteArray("\r\n\r\nSymbols: 7\r\nErrors: 0\r\nDiags: 2\r\n") << QStringList{} << 7u
+        << 0u << 2u;
+    QTest::newRow("no-trailer") << QByteArray("\r\nabc (1):  error 01h\r\n")
+                                << QStringList{"abc (1):  error 01h"} << 0u << 0u << 0u;
+    QTest::newRow("no-line-break-at-all") << QByteArray("\r\nno line break here: 5")
+                                          << QStringList{"no line break here: 5"} << 0u << 0u << 0u;
+    QTest::newRow("missing-third-colon")
+        << QByteArray("\r\n\r\nSymbols: 10\r\nErrors: 3\r\nDiags 4\r\n") << QStringList{} << 10u
+        << 3u << 0u;
+    QTest::newRow("nul-ends-the-capture")
+        << QByteArray("\r\nfirst line\r\nsecond\0line\r\n\r\nA: 1\r\nB: 2\r\nC: 3\r\n", 47)
+        << QStringList{"first line", "second"} << 0u << 0u << 0u;
+    QTest::newRow("lf-only-line-ends") << QByteArray("\nline one\nline two\n\nA: 4\nB: 5\nC: 6\n")
+                                       << QStringList{"line one", "line two"} << 4u << 5u << 6u;
+    QTest::newRow("lone-cr-keeps-next-byte")
+        << QByteArray("\r\nab (1):  error 01h\rcd (2):  error 02h\r\n\r\nA: 1\r\nB: 2\r\nC: 0")
+        << QStringList{"ab (1):  error 01h", "cd (2):  error 02h"} << 1u << 2u << 0u;
+    QTest::newRow("huge-number-saturates")
+        << QByteArray("\r\n\r\nA: 99999999999999\r\nB: 1\r\nC: 1\r\n") << QStringList{}
+        << 4294967295u << 1u << 1u;
+    QTest::newRow("empty-capture") << QByteArray() << QStringList{} << 0u << 0u << 0u;
+    QTest::newRow("one-byte") << QByteArray("x") << QStringList{} << 0u << 0u << 0u;
+    const QByteArray longLine(100000, 'L');
+    QTest::newRow("hundred-thousand-byte-line")
+        << QByteArray("\r\n" + longLine + "\r\n\r\nA: 1\r\nB: 1\r\nC: 1\r\n")
+        << QStringList{QString::fromLatin1(longLine)} << 1u << 1u << 1u;
+    QTest::newRow("windows-1252-byte-in-path")
+        << QByteArray("\r\n\tC:\\caf\xE9.asm (2):  error 22h\r\n\r\n")
+        << QStringList{QString::fromUtf8("\tC:\\café.asm (2):  error 22h")} << 0u << 0u << 0u;
+}
+
+void tst_BuildOutput::listsLinesAndReadsTrailer()
+{
+    QFETCH(QByteArray, capture);
+    QFETCH(QStringList, entries);
+    QFETCH(quint32, symbols);
+    QFETCH(quint32, errors);
+    QFETCH(quint32, diags);
+
+    // Without the NUL the tool run appends, so reading past the end would show under ASan.
+    const BuildOutput out = BuildOutput::parse(capture);
+    QStringList listed;
+    for (int row = 0; row < out.count(); ++row)
+        listed << out.entry(row);
+    QCOMPARE(listed, entries);
+    QCOMPARE(out.symbolSpaceFree(), symbols);
+    QCOMPARE(out.totalErrors(), errors);
+    QCOMPARE(out.totalDiagnostics(), diags);
+    const qsizetype nul = capture.indexOf('\0');
+    QCOMPARE(out.length(), nul < 0 ? capture.size() : nul);
+}
+
+void tst_BuildOutput::hundredThousandLinesAreListed()
+{
+    QByteArray capture = "\r\n";
+    for (int i = 1; i <= 100000; ++i)
+        capture += "\t/src/big.asm (" + QByteArray::number(i) + "):  error 22h Syntax error\r\n";
+    capture += "\r\nSymbol space free: 1\r\nTotal errors: 100000\r\nTotal diags: 0\r\n";
+    const BuildOutput out = BuildOutput::parse(capture);
+    QCOMPARE(out.count(), 100000);
+    QCOMPARE(out.totalErrors(), 100000u);
+    QCOMPARE(out.goToTarget(99999)->line, 100000);
+    QCOMPARE(out.rowToSelect(-1), 99999);
+}
+
+void tst_BuildOutput::selectionRules_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("canGoTo");
+    QTest::addColumn<bool>("continuation");
+    QTest::newRow("main-error-line")
+        << QByteArray("\tx.asm (1):  error 22h Syntax error") << true << false;
+    QTest::newRow("one-blank-after-paren-enables")
+        << QByteArray("\tx.asm (1): text") << true << false;
+    QTest::newRow("continuation-line") << QByteArray("   mov ax, bx") << false << true;
+    QTest::newRow("continuation-with-marker") << QByteArray(" (1):  error 22h") << true << true;
+    QTest::newRow("plain-text") << QByteArray("Bytes written: 0") << false << false;
+}
+
+void tst_BuildOutput::selectionRules()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(bool, canGoTo);
+    QFETCH(bool, continuation);
+    QCOMPARE(BuildOutput::canGoTo(entry), canGoTo);
+    QCOMPARE(BuildOutput::isContinuation(entry), continuation);
+}
+
+void tst_BuildOutput::goToFindsFileAndLine_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("line");
+    QTest::newRow("tool-line") << QByteArray("\t/home/u/src/hello.asm (12):  error 21h Symbol")
+                               << true << "/home/u/src/hello.asm" << 12;
+    QTest::newRow("diagnostic") << QByteArray("\t/a/b.inc (345):   diag 76h Could use") << true
+                                << "/a/b.inc" << 345;
+    QTest::newRow("blanks-in-path") << QByteArray("\t/home/u/my src/a b.asm (7):  error 22h")
+                                    << true << "/home/u/my src/a b.asm" << 7;
+    QTest::newRow("parentheses-in-path") << QByteArray("\t/home/u/old (2019)/a.asm (7):  error 22h")
+                                         << true << "/home/u/old (2019)/a.asm" << 7;
+    QTest::newRow("first-character-is-kept-when-not-a-tab")
+        << QByteArray("foo.asm (12):  error 0Ch  x") << true << "foo.asm" << 12;
+    QTest::newRow("unknown-switch-line")
+        << QByteArray("\t- (0):  error 22h Syntax error") << true << "-" << 0;
+    QTest::newRow("one-blank-is-not-enough")
+        << QByteArray("\tx.asm (1): text") << false << QString() << 0;
+    QTest::newRow("no-file-before-paren")
+        << QByteArray("\t(5):  error 22h") << false << QString() << 0;
+}
+
+void tst_BuildOutput::goToFindsFileAndLine()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(bool, found);
+    QFETCH(QString, file);
+    QFETCH(int, line);
+    const auto location = BuildOutput::goToTarget(entry);
+    QCOMPARE(location.has_value(), found);
+    if (found) {
+        QCOMPARE(location->file, file);
+        QCOMPARE(location->line, line);
+    }
+}
+
+void tst_BuildOutput::errorInfoExplainsTheCode_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    const int info = int(PromptIcon::Information);
+    QTest::newRow("include-file-not-found")
+        << QByteArray("foo.asm (12):  error 0Ch  x") << true
+        << "QVASM error return information:\nError:   Ch\n:  Include file not found" << info;
+    QTest::newRow("diagnostic") << QByteArray("\tx.asm (3):   diag 76h Could use") << true
+                                << "QVASM error return information:\nDiag:  76h\n"
+                                       + ErrorCatalogue::text(0x76)
+                                << info;
+    QTest::newRow("code-above-range") << QByteArray("\tx.asm (3):  error 9Ah") << true
+                                      << "QVASM error return information:\nError:  99h\n"
+                                         ":  Internal Asembler Error"
+                                      << info;
+    QTest::newRow("code-zero") << QByteArray("\tx.asm (3):  error 00h") << true
+                               << "QVASM error return information:\nError:  99h\n"
+                                  ":  Internal Asembler Error"
+                               << info;
+    QTest::newRow("lower-case-hex") << QByteArray("\tx.asm (3):  error 0ch") << true
+                                    << "QVASM error return information:\nError:  99h\n"
+                                       ":  Internal Asembler Error"
+                                    << info;
+    QTest::newRow("highest-code") << QByteArray("\tx.asm (3):  error 93h") << true
+                                  << "QVASM error return information:\nError:  93h\n"
+                                     ":  ENDP Label does not match PROC label"
+                                  << info;
+    QTest::newRow("no-marker") << QByteArray("   mov ax, bx") << true << "**** -1 [   mov ax, bx]"
+                               << int(PromptIcon::None);
+    QTest::newRow("no-h-after-code")
+        << QByteArray("\tx.asm (3):  error 0C") << false << QString() << 0;
+    QTest::newRow("cut-short") << QByteArray("\tx.asm (3):  error ") << false << QString() << 0;
+}
+
+void tst_BuildOutput::errorInfoExplainsTheCode()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(bool, shown);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    const auto message = BuildOutput::errorInfo(entry);
+    QCOMPARE(message.has_value(), shown);
+    if (shown) {
+        QCOMPARE(message->text, text);
+        QCOMPARE(int(message->icon), icon);
+    }
+}
+
+void tst_BuildOutput::rowToSelectFollowsKeptSelection_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("kept");
+    QTest::addColumn<int>("row");
+    QTest::newRow("fresh-selects-last") << 5 << -1 << 4;
+    QTest::newRow("kept-row-three") << 5 << 3 << 3;
+    QTest::newRow("kept-row-gone") << 2 << 3 << -1;
+    QTest::newRow("empty-list") << 0 << -1 << -1;
+}
+
+void tst_BuildOutput::rowToSelectFollowsKeptSelection()
+{
+    QFETCH(int, lines);
+    QFETCH(int, kept);
+    QFETCH(int, row);
+    QByteArray capture = "\r\n";
+    for (int i = 0; i < lines; ++i)
+        capture += "\tx.asm (" + QByteArray::number(i + 1) + "):  error 22h\r\n";
+    QCOMPARE(BuildOutput::parse(capture).rowToSelect(kept), row);
+}
+
+void tst_BuildOutput::returnCodeText()
+{
+    QCOMPARE(BuildOutput::returnCodeText(3), QString("03h"));
+    QCOMPARE(BuildOutput::returnCodeText(0xFF), QString("FFh"));
+    QCOMPARE(BuildOutput::returnCodeText(0x101), QString("101h"));
+}
+
+void tst_BuildOutput::catalogueFallsBackOutsideItsRange()
+{
+    QCOMPARE(ErrorCatalogue::text(0x0C), QString(":  Include file not found"));
+    QCOMPARE(ErrorCatalogue::text(154), ErrorCatalogue::text(153));
+    QCOMPARE(ErrorCatalogue::text(-1), ErrorCatalogue::text(153));
+    QCOMPARE(ErrorCatalogue::text(0), ErrorCatalogue::text(153));
+    QVERIFY(ErrorCatalogue::text(6).startsWith("  Target File can not be Source File\n"));
+    QCOMPARE(BuildOutput::errorCode('0', 'C'), 12);
+    QCOMPARE(BuildOutput::errorCode('9', '9'), 153);
+    QCOMPARE(BuildOutput::errorCode('9', 'A'), 153);
+}
+
+QTEST_GUILESS_MAIN(tst_BuildOutput)
+#include "tst_buildoutput.moc"
