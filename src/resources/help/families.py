@@ -37,7 +37,7 @@ CONDITIONS = {
     "b": ("below (unsigned <)", "CF=1", 0x2, ["c", "nae"], "cmp ax, bx", "ax < bx, unsigned"),
     "be": ("below or equal (unsigned <=)", "CF=1 or ZF=1", 0x6, ["na"], "cmp ax, bx",
            "ax <= bx, unsigned"),
-    "c": ("carry", "CF=1", 0x2, ["b", "nae"], "add ax, bx", "the unsigned sum carried"),
+    "c": ("carry", "CF=1", 0x2, ["b", "nae"], "add ax, bx", "the sum carried out"),
     "e": ("equal", "ZF=1", 0x4, ["z"], "cmp al, 0Dh", "al = 0Dh"),
     "g": ("greater (signed >)", "ZF=0 and SF=OF", 0xF, ["nle"], "cmp ax, bx",
           "ax > bx, signed"),
@@ -54,7 +54,7 @@ CONDITIONS = {
            "ax >= bx, unsigned"),
     "nbe": ("not below or equal (unsigned >)", "CF=0 and ZF=0", 0x7, ["a"], "cmp ax, bx",
             "ax > bx, unsigned"),
-    "nc": ("no carry", "CF=0", 0x3, ["ae", "nb"], "shr al, 1", "the bit shifted out was 0"),
+    "nc": ("no carry", "CF=0", 0x3, ["ae", "nb"], "shr al, 1", "al was even"),
     "ne": ("not equal", "ZF=0", 0x5, ["nz"], "cmp al, '$'", "al is not '$'"),
     "ng": ("not greater (signed <=)", "ZF=1 or SF<>OF", 0xE, ["le"], "cmp ax, bx",
            "ax <= bx, signed"),
@@ -68,7 +68,7 @@ CONDITIONS = {
            "al has odd parity"),
     "ns": ("no sign (not negative)", "SF=0", 0x9, [], "sub ax, bx", "ax - bx >= 0, signed"),
     "nz": ("not zero", "ZF=0", 0x5, ["ne"], "dec cx", "cx is not 0 yet"),
-    "o": ("overflow", "OF=1", 0x0, [], "add ax, bx", "the signed sum overflowed"),
+    "o": ("overflow", "OF=1", 0x0, [], "add ax, bx", "the sum overflowed"),
     "p": ("parity (parity even)", "PF=1", 0xA, ["pe"], "test al, al",
           "al has even parity"),
     "pe": ("parity even", "PF=1", 0xA, ["p"], "test al, al",
@@ -97,7 +97,7 @@ def jcc(cc):
     lines += prose("Without .386 a target out of short range is error 43h; with .jumps "
                    "or /j qvasm writes the inverse jump around a near jmp instead.")
     lines += field("Flags", "none changed")
-    lines += example([setup, f"{name} there".ljust(18) + f"; taken when {meaning}"])
+    lines += example([setup, f"{name} there".ljust(23) + f"; taken when {meaning}"])
     return name, lines
 
 
@@ -109,7 +109,7 @@ def setcc(cc):
     lines += field("Operands", f"r/m8          (0F {0x90 + nibble:02X}h)")
     lines += field("Needs", ".386")
     lines += field("Flags", "none changed")
-    lines += example([setup, f"{name} al".ljust(18) + f"; al = 1 when {meaning}"])
+    lines += example([setup, f"{name} al".ljust(23) + f"; al = 1 when {meaning}"])
     return name, lines
 
 
@@ -123,7 +123,7 @@ def cmovcc(cc):
     lines += field("Needs", [".586 or .x86: Pentium Pro and later",
                              "(cpuid function 1 reports it in EDX bit 15)"])
     lines += field("Flags", "none changed")
-    lines += example([setup, f"{name} ax, bx".ljust(18) + f"; ax := bx when {meaning}"])
+    lines += example([setup, f"{name} ax, bx".ljust(23) + f"; ax := bx when {meaning}"])
     return name, lines
 
 
@@ -271,7 +271,7 @@ def sized(base, size, title, intro, operands, flags, sample, base_needs=None):
     lines += field("Operands", operands)
     needs(size, lines, base_needs)
     lines += field("Flags", flags)
-    lines += example(f"{name} {sample}".ljust(18) + f"; = {base} {word} ptr {sample}")
+    lines += example(f"{name} {sample}".ljust(23) + f"; = {base} {word} ptr {sample}")
     return name, lines
 
 
@@ -329,7 +329,7 @@ def push_pop_entries():
         if need:
             lines += field("Needs", need)
         lines += field("Flags", "none changed")
-        lines += example(f"{name} {sample}".ljust(18) + f"; {meaning}")
+        lines += example(f"{name} {sample}".ljust(23) + f"; {meaning}")
         entries.append((name, lines))
 
     entry("pushb", "Push a byte immediate",
@@ -371,6 +371,6 @@ def extend_entries():
             lines += field("Needs", ".386")
             lines += field("Flags", "none changed")
             reg = "ax" if size == "b" else "eax"
-            lines += example(f"{name} {reg}, [si]".ljust(18) + f"; = {base} {reg}, {word} ptr [si]")
+            lines += example(f"{name} {reg}, [si]".ljust(23) + f"; = {base} {reg}, {word} ptr [si]")
             entries.append((name, lines))
     return entries
