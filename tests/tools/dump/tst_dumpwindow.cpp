@@ -1,0 +1,279 @@
+#include "DumpView.h"
+#include "DumpWindow.h"
+#include "ScriptedPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+class tst_DumpWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void failedOpenKeepsTheFileShown();
+    void cancelledOpenDialogChangesNothing();
+    void bigFilesScrollToTheirLastRow_data();
+    void bigFilesScrollToTheirLastRow();
+    void typedOffsets_data();
+    void typedOffsets();
+    void clickSelectsTheByteUnderTheMouse_data();
+    void clickSelectsTheByteUnderTheMouse();
+    void keysMoveAndExtendTheSelection();
+    void selectionIsCopiedAsHex();
+    void hugeSelectionIsNotCopied();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    // A sparse file of `size` bytes: costs no disk, reads as zeros.
+    QString sparse(const QString &name, qint64 size);
+
+    QTemporaryDir m_dir;
+    QString m_small;
+};
+
+QString tst_DumpWindow::write(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+QString tst_DumpWindow::sparse(const QString &name, qint64 size)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+        return {};
+    return file.fileName();
+}
+
+void tst_DumpWindow::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QByteArray bytes(1000, Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i);
+    m_small = write("small.bin", bytes);
+}
+
+void tst_DumpWindow::failedOpenKeepsTheFileShown()
+{
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    QVERIFY(window.openFile(m_small));
+    window.view()->setSelection(5, 5);
+
+    prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(!window.openFile(m_dir.path()));
+    QCOMPARE(prompts.messagesAsked(), QStringList{m_dir.path() + " is a folder, not a file."});
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(window.filePath(), m_small);
+    QCOMPARE(window.view()->dataSize(), 1000);
+    QCOMPARE(window.view()->cursorOffset(), 5);
+    QCOMPARE(window.windowTitle(), "small.bin - Dump");
+}
+
+void tst_DumpWindow::cancelledOpenDialogChangesNothing()
+{
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    prompts.answerOpenFiles({});
+    QVERIFY(!window.askForFile());
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(window.filePath(), QString());
+    QCOMPARE(window.windowTitle(), "Dump");
+}
+
+void tst_DumpWindow::bigFilesScrollToTheirLastRow_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::newRow("1GB") << (qint64(1) << 30);
+    // 4 G rows: more than a scroll bar's int can count one by one.
+    QTest::newRow("64GB") << (qint64(1) << 36);
+    QTest::newRow("odd-size-short-last-row") << (qint64(1) << 30) + 7;
+}
+
+void tst_DumpWindow::bigFilesScrollToTheirLastRow()
+{
+    QFETCH(qint64, size);
+    const QString path = sparse(QString::number(size), size);
+    if (path.isEmpty())
+        QSKIP("no sparse files here");
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DumpView *view = window.view();
+    QSignalSpy painted(view, &DumpView::firstRowsPainted);
+    QVERIFY(window.openFile(path));
+    QVERIFY(painted.wait());
+
+    const qint64 rows = (size + 15) / 16;
+    QCOMPARE(view->rowCount(), rows);
+    QScrollBar *bar = view->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(bar->maximum() <= std::numeric_limits<int>::max());
+
+    bar->setValue(bar->maximum());
+    QCOMPARE(view->topRow(), rows - view->visibleRows());
+    bar->setValue(bar->maximum() / 2);
+    QVERIFY(qAbs(view->topRow() - rows / 2) <= rows / 1000 + 16);
+    bar->setValue(0);
+    QCOMPARE(view->topRow(), 0);
+
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(view->cursorOffset(), size - 1);
+    QCOMPARE(view->topRow(), rows - view->visibleRows());
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(view->topRow(), 0);
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_DumpWindow::typedOffsets_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<qint64>("cursor");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("inside") << "3E7" << qint64(999) << "";
+    QTest::newRow("prefixed") << "0x20" << qint64(0x20) << "";
+    QTest::newRow("beyond-the-end")
+        << "3E8" << qint64(0) << "Offset 3E8h is beyond the end of the file (1,000 bytes).";
+    QTest::newRow("not-hex") << "12G" << qint64(0)
+                             << "\"12G\" is not an offset. Type it in hex, for example 7C00 or "
+                                "0x7C00.";
+}
+
+void tst_DumpWindow::typedOffsets()
+{
+    QFETCH(QString, typed);
+    QFETCH(qint64, cursor);
+    QFETCH(QString, message);
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(m_small));
+    if (!message.isEmpty())
+        prompts.answerMessage(PromptAnswer::Ok);
+
+    window.findChild<QAction *>("actionGoToOffset")->trigger();
+    auto *edit = window.findChild<QLineEdit *>("offsetEdit");
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+
+    QCOMPARE(window.view()->cursorOffset(), cursor);
+    QCOMPARE(prompts.messagesAsked(), message.isEmpty() ? QStringList() : QStringList{message});
+    QVERIFY(prompts.allAnswered());
+    if (message.isEmpty()) {
+        const qint64 row = cursor / 16;
+        QVERIFY(row >= window.view()->topRow());
+        QVERIFY(row < window.view()->topRow() + window.view()->visibleRows());
+    }
+}
+
+void tst_DumpWindow::clickSelectsTheByteUnderTheMouse_data()
+{
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<bool>("character");
+    QTest::newRow("first-hex") << qint64(0) << false;
+    QTest::newRow("ninth-hex-after-the-gap") << qint64(0x28) << false;
+    QTest::newRow("last-hex-of-row") << qint64(0x3F) << false;
+    QTest::newRow("character") << qint64(0x35) << true;
+}
+
+void tst_DumpWindow::clickSelectsTheByteUnderTheMouse()
+{
+    QFETCH(qint64, offset);
+    QFETCH(bool, character);
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    window.resize(1200, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(m_small));
+    DumpView *view = window.view();
+    const QRect cell = view->cellRect(offset, character);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(view->cursorOffset(), offset);
+    QCOMPARE(view->selectionLength(), 1);
+    // Shift-click on the row below extends from here.
+    QTest::mouseClick(view->viewport(),
+                      Qt::LeftButton,
+                      Qt::ShiftModifier,
+                      view->cellRect(offset + 16, character).center());
+    QCOMPARE(view->selectionStart(), offset);
+    QCOMPARE(view->selectionLength(), 17);
+}
+
+void tst_DumpWindow::keysMoveAndExtendTheSelection()
+{
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(m_small));
+    DumpView *view = window.view();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(view->selectionStart(), 1);
+    QCOMPARE(view->selectionLength(), 17);
+    QTest::keyClick(view, Qt::Key_Left);
+    QCOMPARE(view->cursorOffset(), 16);
+    QCOMPARE(view->selectionLength(), 1);
+    // Never past either end.
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Up);
+    QCOMPARE(view->cursorOffset(), 0);
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(view->cursorOffset(), 999);
+    QTest::keyClick(view, Qt::Key_PageUp);
+    QCOMPARE(view->cursorOffset(), 999 - 16 * view->visibleRows());
+}
+
+void tst_DumpWindow::selectionIsCopiedAsHex()
+{
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    QVERIFY(window.openFile(m_small));
+    window.view()->setSelection(0x21, 0x0E); // backwards: anchor after cursor
+    window.findChild<QAction *>("actionCopy")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             "0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D\n"
+             "1E 1F 20 21");
+}
+
+void tst_DumpWindow::hugeSelectionIsNotCopied()
+{
+    const QString path = sparse("huge-selection", DumpWindow::MaxCopyBytes + 1);
+    if (path.isEmpty())
+        QSKIP("no sparse files here");
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    QVERIFY(window.openFile(path));
+    QApplication::clipboard()->setText("kept");
+    window.findChild<QAction *>("actionSelectAll")->trigger();
+    prompts.answerMessage(PromptAnswer::Ok);
+    window.findChild<QAction *>("actionCopy")->trigger();
+    QCOMPARE(prompts.messagesAsked(),
+             QStringList{"The selection of 16,777,217 bytes is too large to copy; at most "
+                         "16,777,216 bytes can be copied as hex."});
+    QCOMPARE(QApplication::clipboard()->text(), "kept");
+}
+
+QTEST_MAIN(tst_DumpWindow)
+#include "tst_dumpwindow.moc"

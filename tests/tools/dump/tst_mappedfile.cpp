@@ -1,0 +1,101 @@
+#include "MappedFile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+class tst_MappedFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void badPathsAreRefusedInOneSentence_data();
+    void badPathsAreRefusedInOneSentence();
+    void unreadableFileIsRefused();
+    void fileIsMappedWhole();
+    void failedOpenLeavesNothingMapped();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    QTemporaryDir m_dir;
+};
+
+QString tst_MappedFile::write(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
+void tst_MappedFile::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_MappedFile::badPathsAreRefusedInOneSentence_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    const QString fifo = m_dir.filePath("fifo");
+    ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
+    QTest::newRow("missing") << m_dir.filePath("nope")
+                             << m_dir.filePath("nope") + " does not exist.";
+    QTest::newRow("folder") << m_dir.path() << m_dir.path() + " is a folder, not a file.";
+    QTest::newRow("empty") << write("empty", {}) << m_dir.filePath("empty") + " is empty.";
+    // Opening a FIFO would block until someone writes to it.
+    QTest::newRow("fifo") << fifo << fifo + " is not a regular file.";
+    QTest::newRow("device") << "/dev/zero"
+                            << "/dev/zero is not a regular file.";
+}
+
+void tst_MappedFile::badPathsAreRefusedInOneSentence()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    MappedFile file;
+    QVERIFY(!file.open(path));
+    QCOMPARE(file.errorString(), message);
+    QVERIFY(!file.isOpen());
+    QCOMPARE(file.data(), nullptr);
+}
+
+void tst_MappedFile::unreadableFileIsRefused()
+{
+    if (::geteuid() == 0)
+        QSKIP("root reads files whatever their permissions");
+    const QString path = write("locked", "x");
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    MappedFile file;
+    QVERIFY(!file.open(path));
+    QVERIFY2(file.errorString().startsWith("Cannot open " + path + ":\n"),
+             qPrintable(file.errorString()));
+}
+
+void tst_MappedFile::fileIsMappedWhole()
+{
+    QByteArray bytes(100000, Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7);
+    MappedFile file;
+    QVERIFY(file.open(write("data", bytes)));
+    QCOMPARE(file.size(), bytes.size());
+    QVERIFY(QByteArray::fromRawData(reinterpret_cast<const char *>(file.data()), file.size())
+            == bytes);
+}
+
+void tst_MappedFile::failedOpenLeavesNothingMapped()
+{
+    MappedFile file;
+    QVERIFY(file.open(write("one", "1")));
+    QVERIFY(!file.open(m_dir.filePath("missing")));
+    QVERIFY(!file.isOpen());
+    QCOMPARE(file.size(), 0);
+    QCOMPARE(file.path(), QString());
+}
+
+QTEST_APPLESS_MAIN(tst_MappedFile)
+#include "tst_mappedfile.moc"

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DumpFormat.h"
+
+#include <QAbstractScrollArea>
+
+// Shows bytes as dump rows, painting only the rows in sight, so a 1 GB file (67 million rows)
+// scrolls as lightly as a small one. The bytes are not owned. A scroll bar holds an int, so past
+// a billion rows each of its steps covers several rows.
+class DumpView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit DumpView(QWidget *parent = nullptr);
+
+    // Shows `size` bytes at `data` (which must outlive the view or the next call); nullptr clears.
+    void setData(const uchar *data, qint64 size);
+    qint64 dataSize() const { return m_size; }
+
+    qint64 rowCount() const;
+    qint64 topRow() const { return m_topRow; }
+    int visibleRows() const; // rows that fit entirely
+    void setTopRow(qint64 row);
+
+    // The cursor byte and the other end of the selection; the selection is the bytes between
+    // them, both included.
+    qint64 cursorOffset() const { return m_cursor; }
+    qint64 anchorOffset() const { return m_anchor; }
+    qint64 selectionStart() const { return qMin(m_anchor, m_cursor); }
+    qint64 selectionLength() const { return m_size > 0 ? qAbs(m_cursor - m_anchor) + 1 : 0; }
+    void setSelection(qint64 anchor, qint64 cursor);
+    void selectAll();
+
+    // Puts the cursor on `offset` and brings its row into sight; false when the offset is not in
+    // the data.
+    bool goToOffset(qint64 offset);
+
+    // Byte under a point of the viewport, clamped to the data; -1 when there is no data.
+    qint64 offsetAt(const QPoint &point) const;
+    // Where `offset`'s two hex digits (or its character) are painted, in viewport coordinates.
+    QRect cellRect(qint64 offset, bool character) const;
+
+    const DumpFormat &format() const { return m_format; }
+
+signals:
+    void selectionChanged();
+    void firstRowsPainted();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void updateMetrics();
+    void updateScrollBar();
+    void onScrollBarMoved(int value);
+    void moveCursor(qint64 offset, bool extend);
+    void ensureVisible(qint64 offset);
+    qint64 maxTopRow() const;
+
+    const uchar *m_data = nullptr;
+    qint64 m_size = 0;
+    DumpFormat m_format;
+    qint64 m_topRow = 0;
+    qint64 m_rowsPerStep = 1; // scroll-bar step in rows; 1 unless the file is huge
+    qint64 m_cursor = 0;
+    qint64 m_anchor = 0;
+    int m_charWidth = 8;
+    int m_lineHeight = 16;
+    int m_ascent = 12;
+    bool m_syncingScrollBar = false;
+    bool m_paintedRows = false;
+    QString m_rowText; // reused by every painted row
+};

@@ -1,0 +1,210 @@
+#include "DumpWindow.h"
+
+#include "DumpView.h"
+#include "app/Prompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+const QString Caption = QStringLiteral("Dump");
+
+QString grouped(qint64 value)
+{
+    QString digits = QString::number(value);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
+} // namespace
+
+DumpWindow::DumpWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , m_file(std::make_unique<MappedFile>())
+    , m_view(new DumpView(this))
+    , m_offsetEdit(new QLineEdit(this))
+    , m_position(new QLabel(this))
+    , m_size(new QLabel(this))
+{
+    setObjectName(QStringLiteral("DumpWindow"));
+    setCentralWidget(m_view);
+    setAcceptDrops(true);
+    m_view->setObjectName(QStringLiteral("dumpView"));
+
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction *open = fileMenu->addAction(QStringLiteral("&Open..."), this, [this] { askForFile(); });
+    open->setObjectName(QStringLiteral("actionOpen"));
+    open->setShortcut(QKeySequence::Open);
+    fileMenu->addSeparator();
+    QAction *exit = fileMenu->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("actionExit"));
+    exit->setShortcut(QKeySequence::Quit);
+
+    QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction *copy = editMenu->addAction(QStringLiteral("&Copy as Hex"),
+                                        this,
+                                        &DumpWindow::copySelection);
+    copy->setObjectName(QStringLiteral("actionCopy"));
+    copy->setShortcut(QKeySequence::Copy);
+    QAction *all = editMenu->addAction(QStringLiteral("Select &All"), m_view, &DumpView::selectAll);
+    all->setObjectName(QStringLiteral("actionSelectAll"));
+    all->setShortcut(QKeySequence::SelectAll);
+
+    QMenu *goMenu = menuBar()->addMenu(QStringLiteral("&Go"));
+    QAction *goTo = goMenu->addAction(QStringLiteral("Go to &Offset..."),
+                                      this,
+                                      &DumpWindow::focusOffsetField);
+    goTo->setObjectName(QStringLiteral("actionGoToOffset"));
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+
+    // A field rather than a dialog: type, Enter, and the field keeps the last offset for the next.
+    QToolBar *bar = addToolBar(QStringLiteral("Go to"));
+    bar->setObjectName(QStringLiteral("goToBar"));
+    bar->setMovable(false);
+    bar->addWidget(new QLabel(QStringLiteral(" Offset: "), bar));
+    m_offsetEdit->setObjectName(QStringLiteral("offsetEdit"));
+    m_offsetEdit->setPlaceholderText(QStringLiteral("hex, e.g. 7C00"));
+    m_offsetEdit->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
+    m_offsetEdit->setClearButtonEnabled(true);
+    bar->addWidget(m_offsetEdit);
+    connect(m_offsetEdit, &QLineEdit::returnPressed, this, &DumpWindow::goToTypedOffset);
+
+    statusBar()->addWidget(m_position, 1);
+    statusBar()->addPermanentWidget(m_size);
+    connect(m_view, &DumpView::selectionChanged, this, &DumpWindow::updateStatus);
+
+    const QFontMetrics metrics(m_view->font());
+    resize(metrics.horizontalAdvance(QLatin1Char('0')) * (m_view->format().rowLength() + 6),
+           metrics.height() * 32);
+    updateTitle();
+    updateStatus();
+}
+
+DumpWindow::~DumpWindow()
+{
+    // The view must let go of the bytes before they are unmapped.
+    m_view->setData(nullptr, 0);
+}
+
+void DumpWindow::tell(const QString &text)
+{
+    Prompts::instance().message(text, PromptButtons::Ok, PromptIcon::Exclamation, Caption);
+}
+
+bool DumpWindow::openFile(const QString &path)
+{
+    auto file = std::make_unique<MappedFile>();
+    if (!file->open(path)) {
+        tell(file->errorString());
+        return false;
+    }
+    m_view->setData(file->data(), file->size());
+    m_file = std::move(file); // the old mapping goes only now, after the view let go of it
+    m_lastFolder = QFileInfo(path).absolutePath();
+    updateTitle();
+    updateStatus();
+    return true;
+}
+
+bool DumpWindow::askForFile()
+{
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Open File to Dump");
+    request.directory = m_lastFolder;
+    request.filter = Prompts::filterFromClassic(QStringLiteral("All files (*.*)|*.*||"));
+    const QStringList chosen = Prompts::instance().openFiles(request);
+    if (chosen.isEmpty())
+        return false;
+    return openFile(chosen.first());
+}
+
+void DumpWindow::copySelection()
+{
+    const qint64 length = m_view->selectionLength();
+    if (length <= 0)
+        return;
+    if (length > MaxCopyBytes) {
+        tell(QStringLiteral(
+                 "The selection of %1 bytes is too large to copy; at most %2 bytes can be "
+                 "copied as hex.")
+                 .arg(grouped(length), grouped(MaxCopyBytes)));
+        return;
+    }
+    const uchar *bytes = m_file->data() + m_view->selectionStart();
+    QApplication::clipboard()->setText(DumpFormat::hexText(bytes, length));
+}
+
+void DumpWindow::focusOffsetField()
+{
+    m_offsetEdit->setFocus(Qt::ShortcutFocusReason);
+    m_offsetEdit->selectAll();
+}
+
+void DumpWindow::goToTypedOffset()
+{
+    const QString typed = m_offsetEdit->text();
+    if (typed.trimmed().isEmpty() || !m_file->isOpen())
+        return;
+    const std::optional<qint64> offset = DumpFormat::parseOffset(typed);
+    if (!offset) {
+        tell(QStringLiteral("\"%1\" is not an offset. Type it in hex, for example 7C00 or 0x7C00.")
+                 .arg(typed.trimmed()));
+        return;
+    }
+    if (!m_view->goToOffset(*offset)) {
+        tell(QStringLiteral("Offset %1h is beyond the end of the file (%2 bytes).")
+                 .arg(QString::number(*offset, 16).toUpper(), grouped(m_file->size())));
+        return;
+    }
+    m_view->setFocus();
+}
+
+void DumpWindow::updateTitle()
+{
+    setWindowTitle(m_file->isOpen()
+                       ? QStringLiteral("%1 - %2").arg(QFileInfo(m_file->path()).fileName(), Caption)
+                       : Caption);
+}
+
+void DumpWindow::updateStatus()
+{
+    if (!m_file->isOpen()) {
+        m_position->setText(QStringLiteral("No file"));
+        m_size->clear();
+        return;
+    }
+    const qint64 cursor = m_view->cursorOffset();
+    const int digits = m_view->format().offsetDigits();
+    QString text = QStringLiteral("Offset %1h (%2)")
+                       .arg(QString::number(cursor, 16).toUpper().rightJustified(digits, u'0'),
+                            grouped(cursor));
+    if (m_view->selectionLength() > 1)
+        text += QStringLiteral("    Selected %1 bytes").arg(grouped(m_view->selectionLength()));
+    m_position->setText(text);
+    m_size->setText(QStringLiteral("%1 bytes").arg(grouped(m_file->size())));
+}
+
+void DumpWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().value(0).isLocalFile())
+        event->acceptProposedAction();
+}
+
+void DumpWindow::dropEvent(QDropEvent *event)
+{
+    const QUrl url = event->mimeData()->urls().value(0);
+    if (url.isLocalFile()) {
+        event->acceptProposedAction();
+        openFile(url.toLocalFile());
+    }
+}

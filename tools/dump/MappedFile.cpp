@@ -1,0 +1,63 @@
+#include "MappedFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+MappedFile::MappedFile() = default;
+
+MappedFile::~MappedFile()
+{
+    close();
+}
+
+void MappedFile::close()
+{
+    if (m_data)
+        m_file.unmap(const_cast<uchar *>(m_data));
+    m_file.close();
+    m_file.setFileName(QString());
+    m_data = nullptr;
+    m_size = 0;
+}
+
+bool MappedFile::open(const QString &path)
+{
+    close();
+    m_error.clear();
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        m_error = QStringLiteral("%1 does not exist.").arg(shown);
+        return false;
+    }
+    if (info.isDir()) {
+        m_error = QStringLiteral("%1 is a folder, not a file.").arg(shown);
+        return false;
+    }
+    // Opening a FIFO would wait for a writer, and a device has no end to map.
+    if (!info.isFile()) {
+        m_error = QStringLiteral("%1 is not a regular file.").arg(shown);
+        return false;
+    }
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("Cannot open %1:\n%2").arg(shown, m_file.errorString());
+        m_file.setFileName(QString());
+        return false;
+    }
+    const qint64 size = m_file.size();
+    if (size == 0) {
+        m_error = QStringLiteral("%1 is empty.").arg(shown);
+        close();
+        return false;
+    }
+    uchar *data = m_file.map(0, size);
+    if (!data) {
+        m_error = QStringLiteral("Cannot map %1 into memory:\n%2").arg(shown, m_file.errorString());
+        close();
+        return false;
+    }
+    m_data = data;
+    m_size = size;
+    return true;
+}

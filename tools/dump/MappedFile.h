@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+// The file on show, mapped into memory so a 1 GB file costs only the pages the view touches.
+// Everything that can be wrong with a path is found before anything is mapped, and said in one
+// sentence for a message box.
+class MappedFile
+{
+public:
+    MappedFile();
+    ~MappedFile();
+
+    MappedFile(const MappedFile &) = delete;
+    MappedFile &operator=(const MappedFile &) = delete;
+
+    // Maps `path`; on failure the file stays closed and errorString() says why.
+    bool open(const QString &path);
+    void close();
+
+    bool isOpen() const { return m_data != nullptr; }
+    const uchar *data() const { return m_data; }
+    qint64 size() const { return m_size; }
+    QString path() const { return m_file.fileName(); }
+    QString errorString() const { return m_error; }
+
+private:
+    QFile m_file;
+    const uchar *m_data = nullptr;
+    qint64 m_size = 0;
+    QString m_error;
+};
