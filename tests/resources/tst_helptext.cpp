@@ -11,7 +11,7 @@
 #include <optional>
 
 #ifdef QVASMIDE_HAVE_QVASM_CORE
-#include "Keywords.h"
+#include "qvasm/Keywords.h"
 #endif
 
 namespace {
@@ -205,8 +205,10 @@ void tst_HelpText::everyKeywordQvasmAcceptsIsFound_data()
 {
     QTest::addColumn<QByteArray>("keyword");
 #ifdef QVASMIDE_HAVE_QVASM_CORE
-    for (const auto &keyword : qvasm::acceptedKeywords())
-        QTest::addRow("%s", std::string(keyword).c_str()) << QByteArray(keyword);
+    for (const qvasm::Keyword &keyword : qvasm::acceptedKeywords()) {
+        const QByteArray name(keyword.name.data(), qsizetype(keyword.name.size()));
+        QTest::addRow("%s", name.constData()) << name;
+    }
 #endif
 }
 
