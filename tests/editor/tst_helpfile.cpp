@@ -1,0 +1,124 @@
+#include "editor/HelpFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_HelpFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entries_data();
+    void entries();
+    void missingFileStaysMissing();
+    void fileReadOnceAndKept();
+    void wordAtCaret_data();
+    void wordAtCaret();
+};
+
+void tst_HelpFile::entries_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("shown");
+
+    const QString notFound = "Could not find \"%1\" in help file...";
+    QTest::newRow("minimal") << QByteArray("[>mov<]{Moves data.}") << "mov"
+                             << "Moves data.";
+    QTest::newRow("case-blind") << QByteArray("[>MOV<]\r\n{Moves.}") << "mov"
+                                << "Moves.";
+    QTest::newRow("text-over-lines-tabs-as-two-blanks")
+        << QByteArray("layout\r\n[>add<] {\r\n\tadd ax, 1\r\n}\r\n") << "add"
+        << "\n  add ax, 1\n";
+    QTest::newRow("first-entry-wins") << QByteArray("[>inc<]{one}[>inc<]{two}") << "inc"
+                                      << "one";
+    QTest::newRow("marker-inside-text-is-a-keyword")
+        << QByteArray("[>a<]{see [>b<]}{inner}[>b<]{late}") << "b"
+        << "inner";
+    QTest::newRow("no-braces-takes-the-next") << QByteArray("[>a<] nothing [>b<] {b text}") << "a"
+                                              << "b text";
+    QTest::newRow("no-braces-before-end") << QByteArray("[>a<] {open") << "a" << notFound.arg("a");
+    QTest::newRow("unknown-word") << QByteArray("[>a<]{x}") << "mov" << notFound.arg("mov");
+    QTest::newRow("unclosed-marker") << QByteArray("[>mov {x}") << "mov" << notFound.arg("mov");
+    QTest::newRow("keyword-of-255-passed-over")
+        << QByteArray("[>" + QByteArray(255, 'k') + "<]{long}") << QString(255, u'k')
+        << notFound.arg(QString(255, u'k'));
+    QTest::newRow("keyword-of-254")
+        << QByteArray("[>" + QByteArray(254, 'k') + "<]{long}") << QString(254, u'k') << "long";
+    QTest::newRow("empty-text") << QByteArray("[>nop<]{}") << "nop"
+                                << "";
+    QTest::newRow("windows-1252") << QByteArray("[>x<]{\x93quoted\x94}") << "x"
+                                  << QString("\u201cquoted\u201d");
+}
+
+void tst_HelpFile::entries()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, word);
+    QFETCH(QString, shown);
+    const HelpFile help = HelpFile::fromContent(content);
+    QCOMPARE(help.popupText(word), shown);
+}
+
+void tst_HelpFile::missingFileStaysMissing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(HelpFile::fileName());
+    HelpFile help(path);
+    QVERIFY(!help.ensureLoaded());
+    QCOMPARE(help.missingFileMessage(), "Could not find: [" + path + "]");
+    // The file turning up later doesn't help: the failure is remembered.
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[>mov<]{x}");
+    f.close();
+    QVERIFY(!help.ensureLoaded());
+}
+
+void tst_HelpFile::fileReadOnceAndKept()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(HelpFile::fileName());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[>mov<]{first}");
+    f.close();
+    HelpFile help(path);
+    QVERIFY(help.ensureLoaded());
+    QCOMPARE(help.popupText(u"MOV"), QString("first"));
+    QVERIFY(QFile::rename(path, path + ".old"));
+    QVERIFY(help.ensureLoaded());
+    QCOMPARE(help.popupText(u"mov"), QString("first"));
+}
+
+void tst_HelpFile::wordAtCaret_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("word");
+
+    QTest::newRow("on-first-character") << "mov ax,bx" << 0 << "mov";
+    QTest::newRow("inside") << "mov ax,bx" << 2 << "mov";
+    QTest::newRow("on-blank-after") << "mov ax,bx" << 3 << "";
+    QTest::newRow("after-comma") << "mov ax,bx" << 7 << "bx";
+    QTest::newRow("last-character") << "mov ax,bx" << 8 << "bx";
+    QTest::newRow("end-of-line") << "mov ax,bx" << 9 << "";
+    QTest::newRow("tab-indented") << "\tmov ax" << 2 << "mov";
+    QTest::newRow("brackets") << "[bx+si]" << 4 << "si";
+    QTest::newRow("dotted") << ".model tiny" << 3 << ".model";
+    QTest::newRow("nul-ends-word") << QString::fromUtf16(u"ab\0cd", 5) << 1 << "ab";
+    QTest::newRow("empty-line") << "" << 0 << "";
+    QTest::newRow("capped-at-250") << QString(300, u'w') << 10 << QString(250, u'w');
+}
+
+void tst_HelpFile::wordAtCaret()
+{
+    QFETCH(QString, line);
+    QFETCH(int, column);
+    QFETCH(QString, word);
+    QCOMPARE(HelpFile::wordAt(line, column), word);
+}
+
+QTEST_GUILESS_MAIN(tst_HelpFile)
+#include "tst_helpfile.moc"
