@@ -1,0 +1,113 @@
+#include "workspace/ProjectWizard.h"
+
+#include "app/SettingsStore.h"
+#include "workspace/WorkspaceRecord.h"
+
+QString ProjectWizard::workspaceFilePath(const QString &location, const QString &sourceName)
+{
+    const QString path = location + sourceName;
+    const qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot >= nameStart ? path.left(dot) : path;
+    return stem + QLatin1String(".qvw");
+}
+
+QString ProjectWizard::replaceQuestion(const QString &workspaceFilePath)
+{
+    return QStringLiteral("The workspace file: %1, already exists, replace?").arg(workspaceFilePath);
+}
+
+QString ProjectWizard::checkPaths(const QString &location,
+                                  const QString &sourceName,
+                                  const QString &targetName,
+                                  const ProjectWizardOptions &options)
+{
+    QStringList paths{location + sourceName,
+                      location + targetName,
+                      workspaceFilePath(location, sourceName)};
+    for (const QString &name : copyList(options))
+        paths << location + name;
+    for (const QString &path : paths) {
+        if (!WorkspaceRecord::fitsField(path, WorkspaceRecord::PathFieldSize))
+            return WorkspaceRecord::refusalMessage(WorkspaceRecord::Change::TooLong, path);
+    }
+    return QString();
+}
+
+bool ProjectWizard::fillRecord(WorkspaceRecord &record,
+                               const QString &location,
+                               const QString &sourceName,
+                               const QString &targetName)
+{
+    record.clear();
+    WorkspaceEntry main(location + sourceName);
+    main.wasOpened = true;
+    const bool ok = record.setTargetFile(location + targetName) == WorkspaceRecord::Change::Ok
+                    && record.setMainFile(location + sourceName) == WorkspaceRecord::Change::Ok
+                    && record.appendEntry(main) == WorkspaceRecord::Change::Ok;
+    if (!ok) {
+        record.clear();
+        return false;
+    }
+    record.setCanExecute(false);
+    record.setOpen(true);
+    return true;
+}
+
+AtomicFileWriter::CreateResult ProjectWizard::writeMainFile(const QString &path,
+                                                            ProjectKind kind,
+                                                            const ProjectWizardOptions &options,
+                                                            QString *errorString)
+{
+    return AtomicFileWriter::createNew(path,
+                                       SourceTemplates::projectSkeleton(kind, options).toUtf8(),
+                                       errorString);
+}
+
+QStringList ProjectWizard::copyList(const ProjectWizardOptions &options)
+{
+    QStringList names;
+    if (options.extendedIncludes)
+        names << QStringLiteral("qvasme.inc");
+    if (options.standardIncludes)
+        names << QStringLiteral("qvasmc.inc");
+    if (options.readme)
+        names << QStringLiteral("readme.txt");
+    return names;
+}
+
+QString ProjectWizard::copySource(const QString &includeFolder, const QString &name)
+{
+    // A folder picked in the settings comes without a trailing separator; gluing the name
+    // straight on would look for "/usr/includeqvasmc.inc".
+    if (includeFolder.isEmpty() || includeFolder.endsWith(QLatin1Char('/')))
+        return includeFolder + name;
+    return includeFolder + QLatin1Char('/') + name;
+}
+
+QString ProjectWizard::copyFailedMessage(const QString &destination)
+{
+    return QStringLiteral("Error: Couldn't create/open file: ") + destination;
+}
+
+bool ProjectWizard::addCopiedMember(WorkspaceRecord &record, const QString &path)
+{
+    WorkspaceEntry entry(path);
+    entry.wasOpened = true;
+    return record.appendEntry(entry) == WorkspaceRecord::Change::Ok;
+}
+
+bool ProjectWizard::finish(WorkspaceRecord &record,
+                           const QString &workspaceFilePath,
+                           SettingsStore &settings,
+                           QString *errorString)
+{
+    bool saved = record.setWorkspaceFilePath(workspaceFilePath) == WorkspaceRecord::Change::Ok;
+    if (!saved && errorString)
+        *errorString = WorkspaceRecord::refusalMessage(WorkspaceRecord::Change::TooLong,
+                                                       workspaceFilePath);
+    if (saved)
+        saved = record.save(errorString);
+    settings.writeString(QStringLiteral("Settings"), QStringLiteral("lastws"), workspaceFilePath);
+    return saved;
+}

@@ -1,0 +1,285 @@
+#include "TestSettings.h"
+#include "workspace/ProjectWizard.h"
+#include "workspace/WorkspaceRecord.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+ProjectWizardOptions options(const QString &flags, int stackSize = 64, const QString &cpu = ".x86")
+{
+    ProjectWizardOptions o;
+    o.cpu = flags.contains("cpu");
+    o.cpuDirective = cpu;
+    o.stack = flags.contains("stack");
+    o.stackSize = stackSize;
+    o.start = flags.contains("start");
+    o.standardIncludes = flags.contains("std");
+    o.extendedIncludes = flags.contains("ext");
+    o.readme = flags.contains("readme");
+    return o;
+}
+
+const QString kHead1 = "; This source file was created using QVASMIDE's Wizard software";
+const QString kHead2 = "; Kestrelmoor Software";
+const QString kTiny = ".model tiny               ; create a .com file";
+const QString kSmall = ".model small              ; create an .obj file";
+const QString kStd = "include qvasmc.inc        ; include standard includes";
+const QString kExt = "include qvasme.inc        ; include extended includes";
+const QString kOrgCom = "            org  100h";
+const QString kOrgExe = "            org   00h";
+const QString kStart = "            .start";
+const QString kTail1 = "; Place your code here";
+const QString kExit = "                .exit";
+
+} // namespace
+
+Q_DECLARE_METATYPE(ProjectKind)
+Q_DECLARE_METATYPE(ProjectWizardOptions)
+
+class tst_ProjectWizard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void skeletonLineByLine_data();
+    void skeletonLineByLine();
+    void workspaceFileNameFromTheSourceName_data();
+    void workspaceFileNameFromTheSourceName();
+    void optionsKeepTheirSettings();
+    void createsAProjectAndItsWorkspaceFile();
+    void existingMainFileKeepsItsContent();
+    void overlongPathsAreRefusedBeforeAnythingChanges();
+    void copySourceJoinsFolderAndName_data();
+    void copySourceJoinsFolderAndName();
+};
+
+void tst_ProjectWizard::skeletonLineByLine_data()
+{
+    QTest::addColumn<ProjectKind>("kind");
+    QTest::addColumn<ProjectWizardOptions>("opts");
+    QTest::addColumn<QStringList>("lines");
+
+    const auto com = ProjectKind::Com;
+    const auto exe = ProjectKind::Exe;
+    // clang-format off
+    QTest::newRow("com-plain") << com << options("") << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", "", kTail1, "", kExit, ".end"};
+    QTest::newRow("exe-plain") << exe << options("") << QStringList{
+        kHead1, kHead2, "; ", kSmall, "", "", ".code", kOrgExe, "", "", kTail1, "", kExit, ".end"};
+    QTest::newRow("stack-4096") << com << options("stack", 4096) << QStringList{
+        kHead1, kHead2, "; ", kTiny, ".stack 4096", "", "", ".code", kOrgCom, "", "", kTail1, "",
+        kExit, ".end"};
+    QTest::newRow("stack-off-keeps-no-line") << com << options("", 4096) << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", "", kTail1, "", kExit, ".end"};
+    QTest::newRow("cpu-typed-text") << exe << options("cpu", 64, ".386P") << QStringList{
+        kHead1, kHead2, "; ", kSmall, ".386P", "", "", ".code", kOrgExe, "", "", kTail1, "", kExit,
+        ".end"};
+    QTest::newRow("stack-before-cpu") << com << options("stack cpu", 256, ".286") << QStringList{
+        kHead1, kHead2, "; ", kTiny, ".stack 256", ".286", "", "", ".code", kOrgCom, "", "",
+        kTail1, "", kExit, ".end"};
+    QTest::newRow("com-start") << com << options("start") << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", kStart, "", kTail1, "", kExit,
+        ".end"};
+    QTest::newRow("exe-start-has-no-start") << exe << options("start") << QStringList{
+        kHead1, kHead2, "; ", kSmall, "", "", ".code", kOrgExe, "", "", kTail1, "", kExit, ".end"};
+    QTest::newRow("standard-includes") << com << options("std") << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", kStd, "", ".code", kOrgCom, "", "", kTail1, "", kExit,
+        ".end"};
+    QTest::newRow("extended-includes") << com << options("ext") << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", kExt, "", ".code", kOrgCom, "", "", kTail1, "", kExit,
+        ".end"};
+    QTest::newRow("both-includes-standard-first") << exe << options("std ext") << QStringList{
+        kHead1, kHead2, "; ", kSmall, "", kStd, kExt, "", ".code", kOrgExe, "", "", kTail1, "",
+        kExit, ".end"};
+    QTest::newRow("everything-com") << com << options("stack cpu start std ext readme", 512)
+        << QStringList{kHead1, kHead2, "; ", kTiny, ".stack 512", ".x86", "", kStd, kExt, "",
+                       ".code", kOrgCom, "", kStart, "", kTail1, "", kExit, ".end"};
+    QTest::newRow("readme-changes-no-line") << com << options("readme") << QStringList{
+        kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", "", kTail1, "", kExit, ".end"};
+    // clang-format on
+}
+
+void tst_ProjectWizard::skeletonLineByLine()
+{
+    QFETCH(ProjectKind, kind);
+    QFETCH(ProjectWizardOptions, opts);
+    QFETCH(QStringList, lines);
+
+    const QString text = SourceTemplates::projectSkeleton(kind, opts);
+    QVERIFY(text.endsWith("\r\n"));
+    QVERIFY(!text.contains(QRegularExpression("[^\r]\n")));
+    QCOMPARE(text.chopped(2).split("\r\n"), lines);
+    for (const QString &line : lines) {
+        const qsizetype comment = line.indexOf("  ;");
+        if (comment > 0)
+            QCOMPARE(line.indexOf(';'), 26); // column 27
+    }
+}
+
+void tst_ProjectWizard::workspaceFileNameFromTheSourceName_data()
+{
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("workspace");
+
+    QTest::newRow("extension-replaced") << "/p/hello/"
+                                        << "hello.asm"
+                                        << "/p/hello/hello.qvw";
+    QTest::newRow("last-dot-only") << "/p/"
+                                   << "a.b.asm"
+                                   << "/p/a.b.qvw";
+    QTest::newRow("no-dot-gets-extension") << "/p/"
+                                           << "hello"
+                                           << "/p/hello.qvw";
+    QTest::newRow("dot-in-folder-untouched") << "/p/v1.2/"
+                                             << "hello"
+                                             << "/p/v1.2/hello.qvw";
+    QTest::newRow("dot-in-folder-and-name") << "/p/v1.2/"
+                                            << "hello.asm"
+                                            << "/p/v1.2/hello.qvw";
+    QTest::newRow("name-is-extension") << "/p/"
+                                       << ".asm"
+                                       << "/p/.qvw";
+    QTest::newRow("relative") << ""
+                              << "x.asm"
+                              << "x.qvw";
+}
+
+void tst_ProjectWizard::workspaceFileNameFromTheSourceName()
+{
+    QFETCH(QString, location);
+    QFETCH(QString, source);
+    QFETCH(QString, workspace);
+    QCOMPARE(ProjectWizard::workspaceFilePath(location, source), workspace);
+}
+
+void tst_ProjectWizard::optionsKeepTheirSettings()
+{
+    TestSettings settings;
+    QCOMPARE(ProjectWizardOptions::read(settings.store()), ProjectWizardOptions());
+    QCOMPARE(ProjectWizardOptions::read(settings.store()).cpuDirective, QString(".x86"));
+
+    // Stack off with a size typed in: the size is still remembered.
+    const ProjectWizardOptions chosen = options("cpu ext start readme", 4096, ".586");
+    chosen.write(settings.store());
+    settings.store().sync();
+    SettingsStore again(settings.filePath());
+    QCOMPARE(ProjectWizardOptions::read(again), chosen);
+    QCOMPARE(again.readInt("ProjectCOM", "stacksize", 0), 4096);
+    QCOMPARE(again.readInt("ProjectCOM", "stack", 9), 0);
+    QCOMPARE(again.readInt("ProjectCOM", "stdinc", 9), 0);
+    QCOMPARE(again.readString("ProjectCOM", "cpulist"), QString(".586"));
+
+    QVERIFY(!ProjectWizardOptions::isValidStackSize(63));
+    QVERIFY(ProjectWizardOptions::isValidStackSize(64));
+    QVERIFY(ProjectWizardOptions::isValidStackSize(65534));
+    QVERIFY(!ProjectWizardOptions::isValidStackSize(65535));
+}
+
+void tst_ProjectWizard::createsAProjectAndItsWorkspaceFile()
+{
+    TestSettings settings;
+    QTemporaryDir dir;
+    const QString l = dir.path() + "/";
+    const ProjectWizardOptions o = options("std readme");
+    QVERIFY(ProjectWizard::checkPaths(l, "hello.asm", "hello.com", o).isEmpty());
+
+    WorkspaceRecord record;
+    QVERIFY(record.setIncludePath("/left/over") == WorkspaceRecord::Change::Ok);
+    QVERIFY(ProjectWizard::fillRecord(record, l, "hello.asm", "hello.com"));
+    QCOMPARE(ProjectWizard::writeMainFile(l + "hello.asm", ProjectKind::Com, o),
+             AtomicFileWriter::CreateResult::Created);
+    QCOMPARE(fileBytes(l + "hello.asm"),
+             SourceTemplates::projectSkeleton(ProjectKind::Com, o).toUtf8());
+
+    QCOMPARE(ProjectWizard::copyList(o), QStringList({"qvasmc.inc", "readme.txt"}));
+    QCOMPARE(ProjectWizard::copyList(options("readme ext std")),
+             QStringList({"qvasme.inc", "qvasmc.inc", "readme.txt"}));
+    // The include copied and opened, the readme missing from the include folder.
+    QVERIFY(ProjectWizard::addCopiedMember(record, l + "qvasmc.inc"));
+    QCOMPARE(ProjectWizard::copyFailedMessage(l + "readme.txt"),
+             "Error: Couldn't create/open file: " + l + "readme.txt");
+
+    const QString w = ProjectWizard::workspaceFilePath(l, "hello.asm");
+    QString error;
+    QVERIFY2(ProjectWizard::finish(record, w, settings.store(), &error), qPrintable(error));
+    QCOMPARE(settings.store().readString("Settings", "lastws"), w);
+
+    WorkspaceRecord loaded;
+    QCOMPARE(loaded.load(w), WorkspaceRecord::LoadResult::Opened);
+    QCOMPARE(loaded.toByteArray(), record.toByteArray());
+    QVERIFY(!loaded.canExecute());
+    QCOMPARE(loaded.includePath(), QString()); // a fresh record, nothing left over
+    QCOMPARE(loaded.mainFile(), l + "hello.asm");
+    QCOMPARE(loaded.targetFile(), l + "hello.com");
+    QCOMPARE(loaded.workspaceFilePath(), w);
+    QCOMPARE(loaded.entryPaths(), QStringList({l + "hello.asm", l + "qvasmc.inc"}));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(loaded.entry(i).wasOpened);
+        QVERIFY(!loaded.entry(i).active);
+        QCOMPARE(loaded.entry(i).selectionStart, 0);
+        QCOMPARE(loaded.entry(i).selectionEnd, 0);
+    }
+}
+
+void tst_ProjectWizard::existingMainFileKeepsItsContent()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("main.asm");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("; mine\n");
+    f.close();
+    QCOMPARE(ProjectWizard::writeMainFile(path, ProjectKind::Exe, ProjectWizardOptions()),
+             AtomicFileWriter::CreateResult::AlreadyExists);
+    QCOMPARE(fileBytes(path), QByteArray("; mine\n"));
+}
+
+void tst_ProjectWizard::overlongPathsAreRefusedBeforeAnythingChanges()
+{
+    const QString l = "/" + QString(240, 'd') + "/";
+    // The source fits (242 + 9), the copied include does not (242 + 10 + ...), nor a long target.
+    QVERIFY(ProjectWizard::checkPaths(l, "main.asm", "main.com", ProjectWizardOptions()).isEmpty());
+    QVERIFY(!ProjectWizard::checkPaths(l, "main.asm", QString(20, 't'), ProjectWizardOptions())
+                 .isEmpty());
+    const QString tooLong = l + QString(20, 's') + ".asm";
+    QVERIFY(ProjectWizard::checkPaths(l, QString(20, 's') + ".asm", "t.com", ProjectWizardOptions())
+                .contains(tooLong));
+
+    WorkspaceRecord record;
+    QVERIFY(!ProjectWizard::fillRecord(record, l, QString(20, 's') + ".asm", "t.com"));
+    QVERIFY(!record.isOpen());
+    QCOMPARE(record.toByteArray(), QByteArray(WorkspaceRecord::Size, '\0'));
+}
+
+void tst_ProjectWizard::copySourceJoinsFolderAndName_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("source");
+
+    QTest::newRow("no-folder-relative-name") << ""
+                                             << "qvasmc.inc";
+    QTest::newRow("folder-with-slash") << "/usr/share/qv/"
+                                       << "/usr/share/qv/qvasmc.inc";
+    QTest::newRow("folder-without-slash") << "/usr/share/qv"
+                                          << "/usr/share/qv/qvasmc.inc";
+}
+
+void tst_ProjectWizard::copySourceJoinsFolderAndName()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, source);
+    QCOMPARE(ProjectWizard::copySource(folder, "qvasmc.inc"), source);
+}
+
+QTEST_GUILESS_MAIN(tst_ProjectWizard)
+#include "tst_projectwizard.moc"
