@@ -1,5 +1,29 @@
 #include "build/AssemblerCommandLine.h"
 
+#include <QFileInfo>
+
+ToolRequest AssemblerCommandLine::request(const AssemblerRun &run, const ToolPaths &paths)
+{
+    const bool listing = run.command != AssemblerRun::CheckSyntax && run.forceListing;
+    const QStringList sw = switches(run.options, run.workspaceOpen, paths.libraryPath, listing);
+    QStringList arguments;
+    switch (run.command) {
+    case AssemblerRun::CheckSyntax:
+        arguments = checkSyntaxArguments(run.sourcePath, sw);
+        break;
+    case AssemblerRun::Assemble:
+        arguments = assembleArguments(run.sourcePath, sw);
+        break;
+    case AssemblerRun::Build:
+        arguments = buildArguments(run.sourcePath, run.targetFile, sw);
+        break;
+    }
+    return ToolRequest::assembler(paths.assembler,
+                                  arguments,
+                                  QFileInfo(run.sourcePath).absolutePath(),
+                                  run.workspaceOpen ? run.options.postBuild : QString());
+}
+
 QStringList AssemblerCommandLine::switches(const AssemblerOptions &options,
                                            bool workspaceOpen,
                                            const QString &libraryPath,

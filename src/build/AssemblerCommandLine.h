@@ -1,6 +1,8 @@
 #pragma once
 
 #include "build/AssemblerOptions.h"
+#include "build/MakeSettings.h"
+#include "build/ToolRunner.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,9 +14,27 @@
 //
 // Arguments go to the tool as separate entries, so a path with blanks stays one argument. The
 // classic single-string forms are kept for display and for anything that logs a command line.
+// One run of Check Syntax, Assemble or Build, in plain values.
+struct AssemblerRun
+{
+    enum Command { CheckSyntax, Assemble, Build };
+
+    Command command = Assemble;
+    QString sourcePath; // full path: the active file, or for Build the main file
+    QString targetFile; // Build only: the workspace's target file
+    bool workspaceOpen = false;
+    AssemblerOptions options;  // the workspace record's options
+    bool forceListing = false; // left Ctrl held (Assemble and Build; Check Syntax never lists)
+};
+
 class AssemblerCommandLine
 {
 public:
+    // The whole request for the runner: the assembler from the paths, the arguments of the
+    // command, the source's folder as working directory, and the workspace's post-build
+    // commands when a workspace is open.
+    static ToolRequest request(const AssemblerRun &run, const ToolPaths &paths);
+
     // One entry per switch, without the leading blank ("/b", "/i{/usr/inc}").
     static QStringList switches(const AssemblerOptions &options,
                                 bool workspaceOpen,

@@ -19,6 +19,7 @@ private slots:
     void switchesComeInTheirFixedOrder();
     void classicCommandLines();
     void commandArgumentsKeepPathsWhole();
+    void requestsForTheThreeCommands();
     void storeCutsFitTheRecordFields_data();
     void storeCutsFitTheRecordFields();
     void postBuildTextSplitsIntoCommands_data();
@@ -125,6 +126,40 @@ void tst_AssemblerCommandLine::commandArgumentsKeepPathsWhole()
              (QStringList{"/p/main.asm", "/p/out file.com", "/b", "/i{/my inc}"}));
     QCOMPARE(AssemblerCommandLine::buildArguments("/p/main.asm", QString(), {}),
              QStringList{"/p/main.asm"});
+}
+
+void tst_AssemblerCommandLine::requestsForTheThreeCommands()
+{
+    ToolPaths paths;
+    paths.assembler = "/opt/q/qvasm";
+    paths.libraryPath = "/opt/lib";
+    AssemblerRun run;
+    run.sourcePath = "/my src/main.asm";
+    run.targetFile = "/my src/out.com";
+    run.forceListing = true;
+    run.options.beepIfError = true;
+    run.options.postBuild = "cp out.com /tmp";
+
+    run.command = AssemblerRun::CheckSyntax;
+    ToolRequest r = AssemblerCommandLine::request(run, paths);
+    QCOMPARE(r.kind, ToolRequest::Assembler);
+    QCOMPARE(r.program, QString("/opt/q/qvasm"));
+    QCOMPARE(r.workingDirectory, QString("/my src"));
+    // No workspace: its options and post-build text stay out; Check Syntax never lists.
+    QCOMPARE(r.arguments, (QStringList{"/my src/main.asm", "/s", "/L{/opt/lib}"}));
+    QCOMPARE(r.postBuild, QString());
+
+    run.workspaceOpen = true;
+    run.command = AssemblerRun::Assemble;
+    r = AssemblerCommandLine::request(run, paths);
+    QCOMPARE(r.arguments, (QStringList{"/my src/main.asm", "/b", "/L{/opt/lib}", "/x"}));
+    QCOMPARE(r.postBuild, QString("cp out.com /tmp"));
+
+    run.command = AssemblerRun::Build;
+    run.forceListing = false;
+    r = AssemblerCommandLine::request(run, paths);
+    QCOMPARE(r.arguments,
+             (QStringList{"/my src/main.asm", "/my src/out.com", "/b", "/L{/opt/lib}"}));
 }
 
 void tst_AssemblerCommandLine::storeCutsFitTheRecordFields_data()

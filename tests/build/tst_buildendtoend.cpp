@@ -62,11 +62,12 @@ void tst_BuildEndToEnd::assembleOpensTheFirstError()
 
     ScriptedPrompts prompts;
     ToolRunner runner;
-    const QStringList switches = AssemblerCommandLine::switches({}, false, QString(), false);
-    const int result = runner.runAndWait(
-        ToolRequest::assembler(qvasm,
-                               AssemblerCommandLine::assembleArguments(source, switches),
-                               folder));
+    AssemblerRun run;
+    run.command = AssemblerRun::Assemble;
+    run.sourcePath = source;
+    ToolPaths paths;
+    paths.assembler = qvasm;
+    const int result = runner.runAndWait(AssemblerCommandLine::request(run, paths));
     QVERIFY2(result >= 1 && result <= 255, qPrintable(QString::number(result)));
     QCOMPARE(CaptureBuffer::instance().lastExitCode(), quint32(result));
 
