@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextDocument>
 
 #include <array>
 #include <cstring>
@@ -261,6 +262,17 @@ bool SourceFileCodec::writeFile(const QString &filePath,
     if (usedFormat)
         *usedFormat = used;
     return true;
+}
+
+QString SourceFileCodec::documentText(const QTextDocument &document)
+{
+    QString text = document.toRawText();
+    char16_t *d = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (d[i] == QChar::ParagraphSeparator || d[i] == QChar::LineSeparator)
+            d[i] = u'\n';
+    }
+    return text;
 }
 
 bool SourceFileCodec::needsFinalLineBreak(const QString &text)

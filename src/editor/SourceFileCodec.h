@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QTextDocument;
+
 enum class TextEncoding { Utf8, Windows1252 };
 enum class LineEnding { CrLf, Lf };
 
@@ -55,6 +57,11 @@ public:
                           const SourceFileFormat &format,
                           QString *errorString = nullptr,
                           SourceFileFormat *usedFormat = nullptr);
+
+    // The text of an editor's document in the form encode() takes. Use this rather than
+    // toPlainText(), which turns every no-break space (A0h) into a blank. A lone CR does not
+    // survive the document: inserting text makes it a line break, as it does CR LF.
+    static QString documentText(const QTextDocument &document);
 
     // Saving ends a file with a line break after its last non-blank line: true when the text
     // after the last "\n" holds anything but white space.

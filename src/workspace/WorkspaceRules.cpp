@@ -1,6 +1,10 @@
 #include "workspace/WorkspaceRules.h"
 
 #include "app/SettingsStore.h"
+#include "workspace/SourceTemplates.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 const QString kSettings = QStringLiteral("Settings");
@@ -106,6 +110,12 @@ QString WorkspaceRules::newMemberPath(const QString &location, const QString &na
     return location + file;
 }
 
+AtomicFileWriter::CreateResult WorkspaceRules::createMemberFile(const QString &path,
+                                                                QString *errorString)
+{
+    return AtomicFileWriter::createNew(path, SourceTemplates::newFileHeader().toUtf8(), errorString);
+}
+
 WorkspaceRecord::Change WorkspaceRules::addMember(WorkspaceRecord &record, const QString &path)
 {
     return record.appendEntry(WorkspaceEntry(path));
@@ -124,6 +134,11 @@ FileDialogRequest WorkspaceRules::insertFilesRequest(const QString &folder)
 QString WorkspaceRules::closeWindowQuestion()
 {
     return QStringLiteral("Close Window?");
+}
+
+bool WorkspaceRules::treeItemOpensFromDisk(const QString &path)
+{
+    return !path.isEmpty() && (QDir::isAbsolutePath(path) || QFileInfo(path).isFile());
 }
 
 bool WorkspaceRules::keepsTreeItemOnClose(const WorkspaceRecord &record, const QString &pathOrTitle)

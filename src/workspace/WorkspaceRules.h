@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AtomicFileWriter.h"
 #include "app/Prompts.h"
 #include "editor/DocumentNaming.h"
 #include "workspace/WorkspaceRecord.h"
@@ -48,6 +49,9 @@ public:
 
     // Add new file: location + name, ".asm" or ".inc" added when the name has no ".".
     static QString newMemberPath(const QString &location, const QString &name, FileKind kind);
+    // Creates the new member with the new-file header; an existing file keeps its content.
+    static AtomicFileWriter::CreateResult createMemberFile(const QString &path,
+                                                           QString *errorString = nullptr);
     // Adds a member (a duplicate path is allowed and makes a second entry). Refused when the
     // workspace is full or the path too long: show WorkspaceRecord::refusalMessage().
     static WorkspaceRecord::Change addMember(WorkspaceRecord &record, const QString &path);
@@ -56,6 +60,10 @@ public:
 
     // Remove file.
     static QString closeWindowQuestion(); // "Close Window?"
+
+    // Double-click on a tree item: a path on disk opens (or activates) its document; anything
+    // else, such as an untitled document's title, is found among the windows by caption.
+    static bool treeItemOpensFromDisk(const QString &path);
 
     // Closing a document keeps its tree item while it is a member of the open workspace (the
     // path, or the title of an untitled document, compared ignoring case).

@@ -1,26 +1,16 @@
 #include "FileSizeLimit.h"
+#include "TestFiles.h"
 #include "editor/SourceFileCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 #include <unistd.h>
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray allHighBytes()
 {
@@ -50,6 +40,8 @@ private slots:
     void mixedLineEndsTakeTheFirstStyle();
     void typedCharactersAreNeverLost_data();
     void typedCharactersAreNeverLost();
+    void editorDocumentKeepsTheBytes_data();
+    void editorDocumentKeepsTheBytes();
     void finalLineBreak_data();
     void finalLineBreak();
     void fileRoundTripKeepsBytesAndPermissions();
@@ -162,6 +154,27 @@ void tst_SourceFileCodec::typedCharactersAreNeverLost()
     QCOMPARE(SourceFileCodec::decode(bytes).text, edited);
 }
 
+void tst_SourceFileCodec::editorDocumentKeepsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("cp1252-no-break-space") << QByteArray("db 'a\xa0"
+                                                         "b'\r\n\xa0\r\n");
+    QTest::newRow("utf8-no-break-space") << QByteArray("x\xc2\xa0y\n");
+    QTest::newRow("nul") << QByteArray("a\0b\r\n", 5);
+    QTest::newRow("cp1252-80h-ffh") << allHighBytes();
+    QTest::newRow("empty-last-lines") << QByteArray("ret\r\n\r\n\r\n");
+}
+
+void tst_SourceFileCodec::editorDocumentKeepsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    const auto d = SourceFileCodec::decode(bytes);
+    QTextDocument document;
+    document.setPlainText(d.text);
+    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document), d.format), bytes);
+}
+
 void tst_SourceFileCodec::finalLineBreak_data()
 {
     QTest::addColumn<QString>("text");
@@ -189,7 +202,7 @@ void tst_SourceFileCodec::fileRoundTripKeepsBytesAndPermissions()
     QTemporaryDir dir;
     const QString path = dir.filePath("high.asm");
     const QByteArray bytes = allHighBytes();
-    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(writeFileBytes(path, bytes));
     const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                        | QFileDevice::ReadGroup;
     QVERIFY(QFile::setPermissions(path, perms));
@@ -199,7 +212,7 @@ void tst_SourceFileCodec::fileRoundTripKeepsBytesAndPermissions()
     SourceFileFormat used;
     QVERIFY(SourceFileCodec::writeFile(path, r.text, r.format, nullptr, &used));
     QCOMPARE(used, r.format);
-    QCOMPARE(fileBytes(path), bytes);
+    QCOMPARE(readFileBytes(path), bytes);
     const auto mask = QFileDevice::Permissions(0x7077); // owner, group and other bits
     QCOMPARE(QFile::permissions(path) & mask, perms & mask);
 }
@@ -220,7 +233,7 @@ void tst_SourceFileCodec::failedWriteLeavesOldFileWhole()
     QTemporaryDir dir;
     const QString path = dir.filePath("main.asm");
     const QByteArray old = "; old\r\nret\r\n";
-    QVERIFY(writeBytes(path, old));
+    QVERIFY(writeFileBytes(path, old));
     const QString bigger = QString(4000, 'x') + "\n";
 
     QString error;
@@ -237,7 +250,7 @@ void tst_SourceFileCodec::failedWriteLeavesOldFileWhole()
     }
     QVERIFY(!written);
     QVERIFY(!error.isEmpty());
-    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(readFileBytes(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList("main.asm"));
 }
 
@@ -252,5 +265,5 @@ void tst_SourceFileCodec::unreadableFilesReportAnError()
     QVERIFY(!folder.errorString.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_SourceFileCodec)
+QTEST_MAIN(tst_SourceFileCodec)
 #include "tst_sourcefilecodec.moc"

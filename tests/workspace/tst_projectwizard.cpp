@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestSettings.h"
 #include "workspace/ProjectWizard.h"
 #include "workspace/WorkspaceRecord.h"
@@ -7,12 +8,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 ProjectWizardOptions options(const QString &flags, int stackSize = 64, const QString &cpu = ".x86")
 {
@@ -198,7 +193,7 @@ void tst_ProjectWizard::createsAProjectAndItsWorkspaceFile()
     QVERIFY(ProjectWizard::fillRecord(record, l, "hello.asm", "hello.com"));
     QCOMPARE(ProjectWizard::writeMainFile(l + "hello.asm", ProjectKind::Com, o),
              AtomicFileWriter::CreateResult::Created);
-    QCOMPARE(fileBytes(l + "hello.asm"),
+    QCOMPARE(readFileBytes(l + "hello.asm"),
              SourceTemplates::projectSkeleton(ProjectKind::Com, o).toUtf8());
 
     QCOMPARE(ProjectWizard::copyList(o), QStringList({"qvasmc.inc", "readme.txt"}));
@@ -241,7 +236,7 @@ void tst_ProjectWizard::existingMainFileKeepsItsContent()
     f.close();
     QCOMPARE(ProjectWizard::writeMainFile(path, ProjectKind::Exe, ProjectWizardOptions()),
              AtomicFileWriter::CreateResult::AlreadyExists);
-    QCOMPARE(fileBytes(path), QByteArray("; mine\n"));
+    QCOMPARE(readFileBytes(path), QByteArray("; mine\n"));
 }
 
 void tst_ProjectWizard::overlongPathsAreRefusedBeforeAnythingChanges()

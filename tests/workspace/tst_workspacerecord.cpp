@@ -1,4 +1,5 @@
 #include "FileSizeLimit.h"
+#include "TestFiles.h"
 #include "workspace/WorkspaceRecord.h"
 
 #include <QDir>
@@ -10,18 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray zstring(const QByteArray &text, int fieldSize)
 {
@@ -173,7 +162,7 @@ void tst_WorkspaceRecord::loadReadsShortLongAndForeignFiles()
     if (isDirectory)
         path = dir.path();
     else if (content != "<missing>")
-        QVERIFY(writeBytes(path, content));
+        QVERIFY(writeFileBytes(path, content));
 
     WorkspaceRecord r;
     QVERIFY(r.setMainFile("/stale/main.asm") == WorkspaceRecord::Change::Ok);
@@ -215,7 +204,7 @@ void tst_WorkspaceRecord::loadClampsCountsAndUnterminatedText()
     content[0] = char(0xDE);
     qToLittleEndian<qint32>(storedCount, content.data() + 2);
     QTemporaryDir dir;
-    QVERIFY(writeBytes(dir.filePath("w.qvw"), content));
+    QVERIFY(writeFileBytes(dir.filePath("w.qvw"), content));
 
     WorkspaceRecord r;
     QCOMPARE(r.load(dir.filePath("w.qvw")), WorkspaceRecord::LoadResult::Opened);
@@ -371,12 +360,12 @@ void tst_WorkspaceRecord::unchangedRecordSavesByteForByte()
     qToLittleEndian<qint32>(2, content.data() + 2);
     QTemporaryDir dir;
     const QString path = dir.filePath("w.qvw");
-    QVERIFY(writeBytes(path, content));
+    QVERIFY(writeFileBytes(path, content));
 
     WorkspaceRecord r;
     QCOMPARE(r.load(path), WorkspaceRecord::LoadResult::Opened);
     QVERIFY(r.saveTo(dir.filePath("again.qvw")));
-    QCOMPARE(fileBytes(dir.filePath("again.qvw")), content);
+    QCOMPARE(readFileBytes(dir.filePath("again.qvw")), content);
 }
 
 void tst_WorkspaceRecord::failedSaveLeavesOldFileWhole_data()
@@ -399,7 +388,7 @@ void tst_WorkspaceRecord::failedSaveLeavesOldFileWhole()
     old.setOpen(true);
     QVERIFY(old.setWorkspaceFilePath(path) == WorkspaceRecord::Change::Ok);
     QVERIFY(old.save());
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = readFileBytes(path);
 
     WorkspaceRecord r = old;
     QCOMPARE(r.appendEntry(WorkspaceEntry("/new.asm")), WorkspaceRecord::Change::Ok);
@@ -420,7 +409,7 @@ void tst_WorkspaceRecord::failedSaveLeavesOldFileWhole()
 
     QVERIFY(!saved);
     QVERIFY(!error.isEmpty());
-    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(readFileBytes(path), before);
     QCOMPARE(r.toByteArray(), inMemory);
     // No temporary file is left behind either.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList("w.qvw"));

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestSettings.h"
 #include "workspace/WorkspaceRules.h"
 
@@ -27,6 +28,7 @@ private slots:
     void commandsEnableByWorkspaceState();
     void removingTheLastMemberDisablesRemove();
     void membersAreAddedEvenTwiceButNeverPastEighty();
+    void newMemberFileGetsTheHeaderOnce();
     void movedWorkspaceAnsweredNoSavesToTheStoredPath();
     void movedWorkspaceAnsweredYesWithAnOverlongPath();
     void closeWorkspaceClosesEachMembersDocumentOnce_data();
@@ -98,6 +100,25 @@ void tst_WorkspaceRules::membersAreAddedEvenTwiceButNeverPastEighty()
     QCOMPARE(refused, WorkspaceRecord::Change::Full);
     QCOMPARE(r.toByteArray(), full);
     QVERIFY(WorkspaceRecord::refusalMessage(refused).contains("80"));
+}
+
+void tst_WorkspaceRules::newMemberFileGetsTheHeaderOnce()
+{
+    QTemporaryDir dir;
+    const QString path = WorkspaceRules::newMemberPath(dir.path() + "/", "io", FileKind::Include);
+    QCOMPARE(WorkspaceRules::createMemberFile(path), AtomicFileWriter::CreateResult::Created);
+    const QByteArray header = "; This source file was created using QVASMIDE's Wizard software\r\n"
+                              "; Kestrelmoor Software\r\n"
+                              "; \r\n"
+                              "\r\n";
+    QCOMPARE(readFileBytes(path), header);
+    QVERIFY(writeFileBytes(path, "; edited\n"));
+    QCOMPARE(WorkspaceRules::createMemberFile(path), AtomicFileWriter::CreateResult::AlreadyExists);
+    QCOMPARE(readFileBytes(path), QByteArray("; edited\n"));
+
+    QVERIFY(WorkspaceRules::treeItemOpensFromDisk(path));
+    QVERIFY(!WorkspaceRules::treeItemOpensFromDisk("untitled0.asm"));
+    QVERIFY(!WorkspaceRules::treeItemOpensFromDisk(""));
 }
 
 void tst_WorkspaceRules::movedWorkspaceAnsweredNoSavesToTheStoredPath()
