@@ -1,0 +1,1521 @@
+#include "qvasm/Assembler.h"
+
+#include "qvasm/ExprParser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+
+namespace qvasm {
+
+namespace {
+
+constexpr int kMaxPasses = 24;
+constexpr int kForceLongAfter = 16;
+constexpr int kMaxPassesLarge = 8; // for sources of more than a million lines
+constexpr uint32_t kMaxIncludeDepth = 1024;
+constexpr uint32_t kMaxIncludesPerPass = 65536;
+constexpr uint64_t kMaxLinesPerPass = 1u << 24;
+constexpr uint64_t kMaxLoadedBytes = 64u * 1024 * 1024;
+constexpr uint64_t kSymbolSpace = 64u * 1024 * 1024;
+constexpr uint64_t kSymbolCost = 32; // bytes a definition costs besides its name
+constexpr int64_t kMaxDupCount = 2097152;
+constexpr uint64_t kMaxLength = uint64_t(1) << 40;
+constexpr size_t kListingBytes = 16;
+constexpr uint8_t kAllLong = 2 | SiteImmLong | SiteJmpLong;
+
+int elementSize(Dir d)
+{
+    switch (d) {
+    case Dir::Db:
+    case Dir::Byte:
+        return 1;
+    case Dir::Dw:
+    case Dir::Word:
+        return 2;
+    case Dir::Dd:
+    case Dir::Dword:
+        return 4;
+    case Dir::Df:
+    case Dir::Fword:
+        return 6;
+    case Dir::Dq:
+    case Dir::Qword:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool isConditional(Dir d)
+{
+    return d == Dir::If || d == Dir::Ife || d == Dir::Ifne || d == Dir::Ifdef || d == Dir::Ifndef
+           || d == Dir::Else || d == Dir::Endif;
+}
+
+uint64_t saturatingMul(uint64_t a, uint64_t b)
+{
+    if (a == 0 || b == 0)
+        return 0;
+    return a > kMaxLength / b ? kMaxLength : a * b;
+}
+
+void putLE(uint8_t *p, uint64_t v, int n)
+{
+    for (int i = 0; i < n; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+std::string_view unquote(std::string_view s)
+{
+    if (s.size() >= 2
+        && ((s.front() == '"' && s.back() == '"') || (s.front() == '\'' && s.back() == '\'')
+            || (s.front() == '<' && s.back() == '>')))
+        return s.substr(1, s.size() - 2);
+    return s;
+}
+
+} // namespace
+
+Assembler::Assembler(AssemblerOptions options, SourceLoader *loader)
+    : m_options(std::move(options))
+    , m_loader(loader ? loader : &m_diskLoader)
+    , m_parser(m_names)
+{
+    m_reporter = [this](uint8_t code, const std::string &detail) { error(code, detail); };
+    m_encoderReporter = [this](uint8_t code, const std::string &detail, bool isDiag) {
+        if (isDiag)
+            diag(code, detail);
+        else
+            error(code, detail);
+    };
+    m_encoder = std::make_unique<Encoder>(m_encoderReporter);
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    if (localtime_r(&now, &tm)) {
+        m_year = tm.tm_year + 1900;
+        m_month = tm.tm_mon + 1;
+        m_day = tm.tm_mday;
+    }
+}
+
+Assembler::~Assembler() = default;
+
+uint64_t Assembler::symbolSpaceFree() const
+{
+    const uint64_t used = m_names.bytes() + kSymbolCost * m_symbols.definedCount();
+    return used >= kSymbolSpace ? 0 : kSymbolSpace - used;
+}
+
+// ---- files ---------------------------------------------------------------------------------
+
+uint32_t Assembler::loadFile(const std::string &path, uint8_t &failure)
+{
+    failure = 0;
+    for (uint32_t i = 0; i < m_files.size(); ++i) {
+        if (m_files[i].path == path)
+            return i;
+    }
+    SourceFile f;
+    f.path = path;
+    switch (m_loader->read(path, f.text)) {
+    case SourceLoader::ReadResult::Ok:
+        break;
+    case SourceLoader::ReadResult::NotFound:
+        failure = 0x03;
+        return 0;
+    default:
+        failure = 0x05;
+        return 0;
+    }
+    if (m_loadedBytes + f.text.size() > kMaxLoadedBytes) {
+        failure = 0x05;
+        return 0;
+    }
+    m_loadedBytes += f.text.size();
+    m_files.push_back(std::move(f));
+    m_fileNames.push_back(path);
+    return uint32_t(m_files.size() - 1);
+}
+
+std::string Assembler::resolveInclude(std::string_view rawName)
+{
+    std::string name(unquote(rawName));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    if (name.empty())
+        return {};
+    if (name.front() == '/') {
+        const std::string found = m_loader->find(name);
+        return found.empty() ? std::string() : SourceLoader::absolutePath(found);
+    }
+    std::vector<std::string> dirs;
+    dirs.push_back(SourceLoader::folderOf(m_files[m_lineFile].path));
+    dirs.push_back(SourceLoader::folderOf(m_files[0].path));
+    dirs.insert(dirs.end(), m_options.includeDirs.begin(), m_options.includeDirs.end());
+    for (const std::string &d : dirs) {
+        const std::string candidate = d.empty() ? name : d + "/" + name;
+        const std::string found = m_loader->find(candidate);
+        if (!found.empty())
+            return SourceLoader::absolutePath(found);
+    }
+    return {};
+}
+
+void Assembler::assembleFile(const std::string &path)
+{
+    const std::string abs = SourceLoader::absolutePath(path);
+    uint8_t failure = 0;
+    const uint32_t id = loadFile(abs, failure);
+    if (failure) {
+        m_fileNames.push_back(abs);
+        messageAt(MsgKind::Error, failure, {}, uint32_t(m_fileNames.size() - 1), 0);
+        return;
+    }
+    run(id);
+}
+
+void Assembler::assembleText(std::string_view text, const std::string &name)
+{
+    m_files.push_back({name, std::string(text)});
+    m_fileNames.push_back(name);
+    run(uint32_t(m_files.size() - 1));
+}
+
+// ---- passes --------------------------------------------------------------------------------
+
+void Assembler::run(uint32_t mainFile)
+{
+    (void) mainFile;
+    int limit = kMaxPasses;
+    for (m_pass = 1;; ++m_pass) {
+        runPass();
+        if (m_linesThisPass > 1000000)
+            limit = std::min(limit, kMaxPassesLarge);
+        if (!m_changed)
+            break;
+        if (m_pass >= limit) {
+            error(0x20, "labels still move after " + std::to_string(m_pass) + " passes");
+            return;
+        }
+        if (m_pass == kForceLongAfter || m_pass + 2 == limit)
+            m_forceLong = true; // every choice long: addresses must settle now
+    }
+    if (m_options.listing) {
+        // One more pass, identical to the last, that keeps what the listing shows.
+        m_recordListing = true;
+        ++m_pass;
+        runPass();
+        m_recordListing = false;
+    }
+}
+
+void Assembler::runPass()
+{
+    m_changed = false;
+    m_ended = false;
+    m_messages.clear();
+    m_messages.setDiagnosticsCounted(m_options.diagnostics);
+    m_frames.assign(1, Frame{0, 0, 0});
+    m_inComment = false;
+    m_linesThisPass = 0;
+    m_includesThisPass = 0;
+    m_code.reset(m_options.origin);
+    m_originSet = false;
+    m_dataBase = m_pass == 1 ? m_options.origin : m_prevCodeEnd;
+    m_data.reset(m_dataBase);
+    m_inData = false;
+    m_limitReported = false;
+    m_model = m_options.snippet ? Model::Tiny : Model::None;
+    m_modelReported = false;
+    m_segmentSeen = m_options.snippet;
+    m_segmentReported = false;
+    m_startUsed = false;
+    m_popadBug = false;
+    m_jumps = m_options.jumps;
+    m_optimize = m_options.optimize;
+    m_pendingNoret = false;
+    m_cpu = CpuState{};
+    if (m_options.snippet)
+        m_cpu = CpuState{5, true, 4, true};
+    m_conds.clear();
+    m_proc = ProcState{};
+    m_struct = StructState{};
+    m_anonPrev.swap(m_anonCur);
+    m_anonCur.clear();
+    m_anonForwardUsed = false;
+    m_siteIndex = 0;
+    m_uninitDupCode = m_uninitDupData = false;
+    m_dataInitialized = false;
+    m_outfile.clear();
+    m_title.clear();
+    m_listing.clear();
+
+    std::string_view line;
+    while (!m_ended && nextLine(line)) {
+        processLine(line);
+        if (m_linesThisPass > kMaxLinesPerPass) {
+            error(0x0F, "more than " + std::to_string(kMaxLinesPerPass) + " lines");
+            m_ended = true;
+        }
+    }
+    endOfPass();
+}
+
+bool Assembler::nextLine(std::string_view &line)
+{
+    while (!m_frames.empty()) {
+        Frame &f = m_frames.back();
+        const std::string &text = m_files[f.file].text;
+        if (f.pos >= text.size()) {
+            if (m_inComment && m_commentFile == f.file) {
+                messageAt(MsgKind::Error, 0x92, {}, m_commentFile, m_commentLine);
+                m_inComment = false;
+            }
+            if (m_frames.size() == 1) {
+                m_lineFile = f.file;
+                m_lineNo = f.line;
+                m_lineText = {};
+            }
+            m_frames.pop_back();
+            continue;
+        }
+        size_t end = text.find('\n', f.pos);
+        if (end == std::string::npos)
+            end = text.size();
+        line = std::string_view(text).substr(f.pos, end - f.pos);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        f.pos = end + 1;
+        ++f.line;
+        m_lineFile = f.file;
+        m_lineNo = f.line;
+        m_lineText = line;
+        ++m_linesThisPass;
+        return true;
+    }
+    return false;
+}
+
+void Assembler::endOfPass()
+{
+    m_lineText = {};
+    if (m_struct.open)
+        error(0x59, std::string(m_names.spelling(m_struct.name)));
+    if (m_proc.open)
+        error(0x6A, std::string(m_names.spelling(m_proc.name)));
+    if (!m_conds.empty())
+        error(0x1B);
+    if (!m_options.snippet && !m_ended)
+        error(0x18);
+    if (m_uninitDupCode && m_dataInitialized)
+        messageAt(MsgKind::Error, 0x5C, {}, m_firstDataFile, m_firstDataLine);
+    const int64_t codeEnd = m_code.address();
+    if (m_data.touched() && m_dataBase != codeEnd)
+        m_changed = true;
+    m_prevCodeEnd = codeEnd;
+    if (m_anonForwardUsed && m_anonCur != m_anonPrev)
+        m_changed = true;
+}
+
+// ---- messages ------------------------------------------------------------------------------
+
+void Assembler::messageAt(
+    MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line)
+{
+    Message m;
+    m.kind = kind;
+    m.code = code;
+    m.file = file;
+    m.line = line;
+    m.detail = std::move(detail);
+    if (kind != MsgKind::Print && file == m_lineFile && line == m_lineNo)
+        m.source = std::string(m_lineText.substr(0, 512));
+    m_messages.add(std::move(m));
+}
+
+void Assembler::error(uint8_t code, std::string detail)
+{
+    messageAt(MsgKind::Error, code, std::move(detail), m_lineFile, m_lineNo);
+}
+
+void Assembler::diag(uint8_t code, std::string detail)
+{
+    messageAt(MsgKind::Diag, code, std::move(detail), m_lineFile, m_lineNo);
+}
+
+void Assembler::print(std::string text)
+{
+    messageAt(MsgKind::Print, 0, std::move(text), m_lineFile, m_lineNo);
+}
+
+// ---- lines ---------------------------------------------------------------------------------
+
+EvalEnv Assembler::env()
+{
+    EvalEnv e;
+    e.symbols = &m_symbols;
+    e.names = &m_names;
+    e.pass = m_pass;
+    e.dollar = here();
+    e.line = m_lineNo;
+    e.anonPrev = &m_anonPrev;
+    e.anonCur = &m_anonCur;
+    e.anonForwardUsed = &m_anonForwardUsed;
+    e.year = m_year;
+    e.month = m_month;
+    e.day = m_day;
+    return e;
+}
+
+void Assembler::processLine(std::string_view line)
+{
+    ListingLine *rec = nullptr;
+    if (m_recordListing) {
+        m_listing.push_back({});
+        rec = &m_listing.back();
+        rec->file = m_lineFile;
+        rec->line = m_lineNo;
+        rec->text = std::string(line);
+    }
+    if (m_inComment) {
+        if (line.find(m_commentDelim) != std::string_view::npos)
+            m_inComment = false;
+        return;
+    }
+    size_t delim = 0;
+    if (StatementParser::isCommentStart(line, delim)) {
+        if (delim == std::string_view::npos) {
+            error(0x22, "comment");
+            return;
+        }
+        if (line.find(line[delim], delim + 1) == std::string_view::npos) {
+            m_inComment = true;
+            m_commentDelim = line[delim];
+            m_commentFile = m_lineFile;
+            m_commentLine = m_lineNo;
+        }
+        return;
+    }
+    m_parser.parse(line, m_st);
+    const bool active = m_conds.empty() || m_conds.back().active;
+    if (!active) {
+        if (m_st.kind == StmtKind::Directive && isConditional(m_st.dir) && !m_st.error)
+            executeConditional();
+        return;
+    }
+    Section *before = &section();
+    const int64_t addr = before->address();
+    const uint64_t len = before->length();
+    execute();
+    if (rec) {
+        rec = &m_listing.back();
+        rec->hasAddress = m_st.kind != StmtKind::Empty || m_st.label || m_st.anonLabel;
+        rec->address = addr;
+        if (&section() == before && before->length() > len) {
+            rec->byteCount = before->length() - len;
+            const auto &bytes = before->bytes();
+            for (uint64_t i = len; i < bytes.size() && i < len + kListingBytes; ++i)
+                rec->bytes.push_back(bytes[size_t(i)]);
+        }
+    }
+}
+
+void Assembler::execute()
+{
+    if (m_st.error) {
+        if (m_st.labelColon && m_st.label && !m_struct.open)
+            defineLabel(m_st.label, SymKind::Label, here());
+        error(m_st.error, std::string(m_st.detail));
+        return;
+    }
+    if (m_struct.open && m_st.kind != StmtKind::Ends) {
+        executeStructMember();
+        return;
+    }
+    if (m_st.labelColon && m_st.label) {
+        requireCode();
+        defineLabel(m_st.label, SymKind::Label, here());
+    }
+    if (m_st.anonLabel) {
+        requireCode();
+        m_anonCur.push_back(here());
+    }
+    switch (m_st.kind) {
+    case StmtKind::Empty:
+        return;
+    case StmtKind::Prefix: {
+        requireCode();
+        std::vector<uint8_t> bytes;
+        for (uint16_t p : m_st.prefixes) {
+            if (p & 0x8000) {
+                static constexpr uint8_t kSeg[] = {0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65};
+                bytes.push_back(kSeg[(p & 0xFF) - RegES]);
+            } else {
+                const Mn b = mnemonicInfo(p).base;
+                bytes.push_back(b == Mn_lock ? 0xF0 : (b == Mn_repne ? 0xF2 : 0xF3));
+            }
+        }
+        emitBytes(bytes);
+        return;
+    }
+    case StmtKind::Instruction:
+        executeInstruction();
+        return;
+    case StmtKind::Directive:
+        executeDirective();
+        return;
+    case StmtKind::Data:
+        executeData();
+        return;
+    case StmtKind::DupBytes:
+        executeDupBytes();
+        return;
+    case StmtKind::Equ:
+        executeEqu(false);
+        return;
+    case StmtKind::Assign:
+        executeEqu(true);
+        return;
+    case StmtKind::Proc:
+        executeProc();
+        return;
+    case StmtKind::Endp:
+        executeEndp();
+        return;
+    case StmtKind::Struct:
+        executeStructStart();
+        return;
+    case StmtKind::Ends:
+        executeStructEnd();
+        return;
+    case StmtKind::Instance:
+        executeInstance();
+        return;
+    }
+}
+
+bool Assembler::requireCode()
+{
+    if (m_options.snippet)
+        return true;
+    if (m_model == Model::None && !m_modelReported) {
+        m_modelReported = true;
+        error(0x7C);
+    }
+    if (!m_segmentSeen && !m_segmentReported) {
+        m_segmentReported = true;
+        error(0x52);
+    }
+    return true;
+}
+
+void Assembler::defineLabel(uint32_t id,
+                            SymKind kind,
+                            int64_t value,
+                            uint8_t size,
+                            uint32_t length,
+                            uint32_t structType,
+                            bool far)
+{
+    if (!id)
+        return;
+    Symbol &s = m_symbols[id];
+    if (s.definedPass == m_pass) {
+        if (kind == SymKind::Assign && s.kind == SymKind::Assign) {
+            s.value = value;
+            s.size = size;
+            return;
+        }
+        if (kind == SymKind::Equ && s.kind == SymKind::Equ && s.value == value)
+            return;
+        const std::string name(m_names.spelling(id));
+        if (kind != s.kind)
+            error(0x26, name);
+        else if (kind == SymKind::Equ)
+            error(0x1E, name);
+        else
+            error(0x1F, name);
+        return;
+    }
+    if (s.definedPass == 0) {
+        if (symbolSpaceFree() < kSymbolCost) {
+            error(0x10, std::string(m_names.spelling(id)));
+            return;
+        }
+        m_symbols.countDefinition();
+    } else if (kind != SymKind::Assign
+               && (s.value != value || s.kind != kind || s.size != size || s.far != far)) {
+        m_changed = true;
+    }
+    if (s.pendingPass == m_pass)
+        m_changed = true;
+    s.kind = kind;
+    s.value = value;
+    s.size = size;
+    s.length = length;
+    s.structType = structType;
+    s.far = far;
+    s.memory = false;
+    s.inData = m_inData;
+    s.definedPass = m_pass;
+    s.file = m_lineFile;
+    s.line = m_lineNo;
+}
+
+// ---- emission ------------------------------------------------------------------------------
+
+void Assembler::checkLimit()
+{
+    if (!m_limitReported && section().address() > 0x10000) {
+        m_limitReported = true;
+        error(0x1A);
+    }
+}
+
+void Assembler::noteEmission(uint64_t count, bool initialized)
+{
+    checkLimit();
+    if (!initialized || count == 0)
+        return;
+    if (m_inData) {
+        if (m_uninitDupData) {
+            m_uninitDupData = false;
+            error(0x5C);
+        }
+        if (!m_dataInitialized) {
+            m_dataInitialized = true;
+            m_firstDataFile = m_lineFile;
+            m_firstDataLine = m_lineNo;
+        }
+    } else if (m_uninitDupCode) {
+        m_uninitDupCode = false;
+        error(0x5C);
+    }
+}
+
+void Assembler::emit(std::initializer_list<uint8_t> bytes)
+{
+    section().emit(bytes.begin(), bytes.size());
+    noteEmission(bytes.size(), true);
+}
+
+void Assembler::emitBytes(const std::vector<uint8_t> &bytes)
+{
+    section().emit(bytes);
+    noteEmission(bytes.size(), true);
+}
+
+void Assembler::emitBuilt(const Built &b)
+{
+    if (b.initialized)
+        section().emitLong(b.bytes.data(), b.bytes.size(), b.length);
+    else
+        section().reserve(b.length);
+    noteEmission(b.length, b.initialized);
+}
+
+void Assembler::emitUsesPushes(const std::vector<Reg> &uses)
+{
+    for (Reg r : uses) {
+        const RegClass c = regClass(r);
+        const bool needs386 = c == RegClass::Gpr32 || r == RegFS || r == RegGS || r == RegAllD
+                              || r == RegAllDF;
+        const bool needs186 = r == RegAll || r == RegAllF;
+        if (const uint8_t e = Encoder::cpuError(needs386 ? Q386 : (needs186 ? Q186 : Q86), m_cpu)) {
+            error(e);
+            continue;
+        }
+        switch (c) {
+        case RegClass::Gpr16:
+            emit({uint8_t(0x50 + regNum(r))});
+            break;
+        case RegClass::Gpr32:
+            emit({0x66, uint8_t(0x50 + regNum(r))});
+            break;
+        case RegClass::Seg:
+            if (r == RegFS || r == RegGS)
+                emit({0x0F, r == RegFS ? uint8_t(0xA0) : uint8_t(0xA8)});
+            else
+                emit({uint8_t(0x06 + 8 * regNum(r))});
+            break;
+        default:
+            if (r == RegAll)
+                emit({0x60});
+            else if (r == RegAllF)
+                emit({0x60, 0x9C});
+            else if (r == RegAllD)
+                emit({0x66, 0x60});
+            else
+                emit({0x66, 0x60, 0x66, 0x9C});
+            break;
+        }
+    }
+}
+
+void Assembler::emitUsesPops(const std::vector<Reg> &uses)
+{
+    for (auto it = uses.rbegin(); it != uses.rend(); ++it) {
+        const Reg r = *it;
+        const RegClass c = regClass(r);
+        if (Encoder::cpuError(c == RegClass::Gpr32 || r == RegAllD || r == RegAllDF ? Q386 : Q86,
+                              m_cpu))
+            continue; // already reported by the pushes
+        switch (c) {
+        case RegClass::Gpr16:
+            emit({uint8_t(0x58 + regNum(r))});
+            break;
+        case RegClass::Gpr32:
+            emit({0x66, uint8_t(0x58 + regNum(r))});
+            break;
+        case RegClass::Seg:
+            if (r == RegCS)
+                error(0x23, "cs"); // pushed, but cannot be popped
+            else if (r == RegFS || r == RegGS)
+                emit({0x0F, r == RegFS ? uint8_t(0xA1) : uint8_t(0xA9)});
+            else
+                emit({uint8_t(0x07 + 8 * regNum(r))});
+            break;
+        default:
+            if (r == RegAll)
+                emit({0x61});
+            else if (r == RegAllF)
+                emit({0x9D, 0x61});
+            else if (r == RegAllD)
+                emit({0x66, 0x61});
+            else
+                emit({0x66, 0x9D, 0x66, 0x61});
+            break;
+        }
+    }
+}
+
+// ---- instructions --------------------------------------------------------------------------
+
+void Assembler::executeInstruction()
+{
+    requireCode();
+    const MnemonicInfo *mi = &mnemonicInfo(m_st.mnemonic);
+    const Mn base = mi->base;
+    if (base == Mn_org || base == Mn_orgnf) {
+        executeOrg(base == Mn_org);
+        return;
+    }
+    if (m_st.operands.size() > 3) {
+        error(0x14);
+        return;
+    }
+    const bool isReturn = base == Mn_ret || base == Mn_retf;
+    if (isReturn) {
+        if (!m_proc.open && m_startUsed)
+            error(0x8B);
+        if (m_proc.open) {
+            emitUsesPops(m_proc.uses);
+            if (base == Mn_ret && m_proc.far) {
+                static const uint16_t retf = lookupKeyword("retf")->id;
+                mi = &mnemonicInfo(retf);
+            }
+        }
+    }
+    EncodeRequest req;
+    req.mi = mi;
+    req.nops = int(m_st.operands.size());
+    const EvalEnv e = env();
+    Evaluator ev(m_st, e, m_reporter);
+    for (int i = 0; i < req.nops; ++i) {
+        Value v;
+        if (!ev.eval(m_st.operands[size_t(i)], v) || !ev.toOperand(v, req.ops[i]))
+            return;
+    }
+    req.prefixes = &m_st.prefixes;
+    req.cpu = m_cpu;
+    req.optimize = m_optimize;
+    req.jumps = m_jumps;
+    req.address = here();
+    if (m_siteIndex >= m_sites.size())
+        m_sites.resize(m_siteIndex + 1, 0);
+    req.site = m_forceLong ? kAllLong : m_sites[m_siteIndex];
+    m_scratch.clear();
+    m_encoder->encode(req, m_scratch);
+    if (!m_forceLong)
+        m_sites[m_siteIndex] = req.site;
+    ++m_siteIndex;
+    emitBytes(m_scratch);
+    if (base == Mn_popad && m_popadBug)
+        emit({0x90}); // the 386's popad erratum: the next instruction must not use eax
+    if (m_proc.open) {
+        m_proc.lastWasReturn = isReturn || base == Mn_iret || base == Mn_iretd
+                               || (base == Mn_jmp && req.nops == 1);
+    }
+}
+
+void Assembler::executeOrg(bool fill)
+{
+    if (m_inData) {
+        error(0x22, "org in .data");
+        return;
+    }
+    if (m_st.operands.size() != 1) {
+        error(m_st.operands.empty() ? 0x2E : 0x14);
+        return;
+    }
+    const EvalEnv e = env();
+    Evaluator ev(m_st, e, m_reporter);
+    int64_t v = 0;
+    if (!ev.constantNoForward(m_st.operands[0], v))
+        return;
+    if (v < 0 || v > 0xFFFF) {
+        error(0x17, std::to_string(v));
+        return;
+    }
+    if (m_code.length() == 0) {
+        // Nothing emitted yet: this is where the image starts.
+        m_code.setStart(v);
+        m_originSet = true;
+        return;
+    }
+    if (!fill) {
+        m_code.moveTo(v);
+        return;
+    }
+    if (v < here()) {
+        error(0x22, "org below the current location");
+        return;
+    }
+    m_code.reserve(uint64_t(v - here()));
+    noteEmission(0, false);
+}
+
+// ---- data ----------------------------------------------------------------------------------
+
+bool Assembler::encodeFloat(std::string_view text, int elem, uint8_t *out)
+{
+    if (elem != 4 && elem != 8) {
+        error(0x23, std::string(text));
+        return false;
+    }
+    const std::string s(text);
+    char *end = nullptr;
+    const double d = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size()) {
+        error(0x45, s);
+        return false;
+    }
+    if (elem == 4) {
+        const float f = float(d);
+        if (std::isinf(f)) {
+            error(0x46, s);
+            return false;
+        }
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        putLE(out, bits, 4);
+    } else {
+        if (std::isinf(d)) {
+            error(0x46, s);
+            return false;
+        }
+        uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        putLE(out, bits, 8);
+    }
+    return true;
+}
+
+namespace {
+
+void padTo(std::vector<uint8_t> &bytes, uint64_t length)
+{
+    const uint64_t want = std::min<uint64_t>(length, Section::Cap);
+    if (bytes.size() < want)
+        bytes.resize(size_t(want), 0);
+}
+
+} // namespace
+
+bool Assembler::buildItems(Evaluator &ev, int elem, Built &out)
+{
+    out = Built{};
+    if (m_st.operands.empty()) {
+        diag(0x19);
+        out.bytes.assign(size_t(elem), 0);
+        out.length = uint64_t(elem);
+        out.initialized = true;
+        return true;
+    }
+    bool ok = true;
+    Built item;
+    for (uint32_t root : m_st.operands) {
+        item = Built{};
+        ok = buildItem(ev, root, elem, item, 0) && ok;
+        if (item.initialized) {
+            padTo(out.bytes, out.length);
+            const size_t room = out.bytes.size() < Section::Cap ? Section::Cap - out.bytes.size()
+                                                                : 0;
+            out.bytes.insert(out.bytes.end(),
+                             item.bytes.begin(),
+                             item.bytes.begin() + std::min(item.bytes.size(), room));
+            out.initialized = true;
+        }
+        out.length = std::min(out.length + item.length, kMaxLength);
+        if (out.initialized)
+            padTo(out.bytes, out.length);
+    }
+    return ok;
+}
+
+bool Assembler::buildItem(Evaluator &ev, uint32_t node, int elem, Built &out, int depth)
+{
+    const ExprNode &n = m_st.nodes[node];
+    switch (n.op) {
+    case ExprOp::Question:
+        out.length = uint64_t(elem);
+        out.initialized = false;
+        return true;
+    case ExprOp::Str: {
+        const std::string_view text(m_st.strings.data() + n.a, n.b);
+        out.initialized = true;
+        bool ok = true;
+        if (text.size() > 128) {
+            error(0x11);
+            ok = false;
+        }
+        if (elem == 1) {
+            out.bytes.assign(text.begin(), text.end());
+            out.length = text.size();
+            return ok;
+        }
+        if (text.size() > size_t(elem)) {
+            error(0x78, std::string(text.substr(0, 32)));
+            ok = false;
+        }
+        uint64_t v = 0;
+        for (char c : text)
+            v = (v << 8) | uint8_t(c);
+        out.bytes.assign(size_t(elem), 0);
+        putLE(out.bytes.data(), v, elem);
+        out.length = uint64_t(elem);
+        return ok;
+    }
+    case ExprOp::Float: {
+        out.bytes.assign(size_t(elem), 0);
+        out.length = uint64_t(elem);
+        out.initialized = true;
+        return encodeFloat(std::string_view(m_st.strings.data() + n.a, n.b), elem, out.bytes.data());
+    }
+    case ExprOp::Dup: {
+        int64_t count = 0;
+        if (!ev.constantNoForward(n.a, count))
+            return false;
+        if (count < 0 || count > kMaxDupCount) {
+            error(0x55, std::to_string(count));
+            return false;
+        }
+        if (count == 0)
+            diag(0x51);
+        Built inner, item;
+        bool ok = true;
+        for (uint32_t k = 0; k < uint32_t(n.value); ++k) {
+            item = Built{};
+            ok = buildItem(ev, m_st.lists[n.b + k], elem, item, depth + 1) && ok;
+            if (item.initialized) {
+                padTo(inner.bytes, inner.length);
+                inner.bytes.insert(inner.bytes.end(), item.bytes.begin(), item.bytes.end());
+                inner.initialized = true;
+            }
+            inner.length += item.length;
+            if (inner.initialized)
+                padTo(inner.bytes, inner.length);
+        }
+        out.length = saturatingMul(inner.length, uint64_t(count));
+        out.initialized = inner.initialized;
+        if (inner.initialized && !inner.bytes.empty()) {
+            const uint64_t want = std::min<uint64_t>(out.length, Section::Cap);
+            out.bytes.reserve(size_t(want));
+            while (out.bytes.size() < want) {
+                const size_t take = size_t(
+                    std::min<uint64_t>(inner.bytes.size(), want - out.bytes.size()));
+                out.bytes.insert(out.bytes.end(), inner.bytes.begin(), inner.bytes.begin() + take);
+            }
+        }
+        return ok;
+    }
+    default:
+        break;
+    }
+    out.bytes.assign(size_t(elem), 0);
+    out.length = uint64_t(elem);
+    out.initialized = true;
+    Value v;
+    if (!ev.eval(node, v))
+        return false;
+    if (v.nregs) {
+        error(0x23);
+        return false;
+    }
+    uint64_t value = uint64_t(v.num);
+    if (v.farPtr) {
+        if (elem == 4)
+            value = (uint64_t(v.farSeg) << 16) | (uint64_t(v.num) & 0xFFFF);
+        else if (elem == 6)
+            value = (uint64_t(v.farSeg) << 32) | (uint64_t(v.num) & 0xFFFFFFFF);
+        else {
+            error(0x78);
+            return false;
+        }
+    } else if (!v.undefined) {
+        const int64_t x = v.num;
+        bool fits = true;
+        switch (elem) {
+        case 1:
+            fits = x >= -128 && x <= 255;
+            break;
+        case 2:
+            fits = x >= -32768 && x <= 65535;
+            break;
+        case 4:
+            fits = x >= INT32_MIN && x <= int64_t(UINT32_MAX);
+            break;
+        case 6:
+            fits = x >= -(int64_t(1) << 47) && x < (int64_t(1) << 48);
+            break;
+        default:
+            break;
+        }
+        if (!fits) {
+            error(0x78, std::to_string(x));
+            return false;
+        }
+    }
+    putLE(out.bytes.data(), value, elem);
+    return true;
+}
+
+void Assembler::executeData()
+{
+    requireCode();
+    const int elem = elementSize(m_st.dir);
+    const int64_t at = here();
+    if (m_st.label && !m_st.labelColon) {
+        // Defined before the items are read, so an item may name its own variable.
+        const Symbol &prev = m_symbols[m_st.label];
+        defineLabel(m_st.label, SymKind::Data, at, uint8_t(elem), prev.definedPass ? prev.length : 0);
+    }
+    const EvalEnv e = env();
+    Evaluator ev(m_st, e, m_reporter);
+    Built b;
+    buildItems(ev, elem, b);
+    if (m_st.label && !m_st.labelColon) {
+        Symbol &s = m_symbols[m_st.label];
+        const uint32_t length = uint32_t(std::min<uint64_t>(b.length, UINT32_MAX));
+        if (s.definedPass == m_pass && s.kind == SymKind::Data && s.value == at) {
+            if (s.length != length)
+                m_changed = true;
+            s.length = length;
+        }
+    }
+    emitBuilt(b);
+}
+
+void Assembler::executeDupBytes()
+{
+    if (!m_struct.open)
+        requireCode();
+    const EvalEnv e = env();
+    Evaluator ev(m_st, e, m_reporter);
+    int64_t count = 0;
+    if (!ev.constantNoForward(m_st.operands[0], count))
+        return;
+    if (count < 0 || count > kMaxDupCount) {
+        error(0x55, std::to_string(count));
+        return;
+    }
+    if (count == 0)
+        diag(0x51);
+    const ExprNode &valueNode = m_st.nodes[m_st.operands[1]];
+    Built b;
+    b.length = uint64_t(count);
+    if (valueNode.op != ExprOp::Question) {
+        int64_t v = 0;
+        if (!ev.constant(m_st.operands[1], v))
+            return;
+        if (v < 0 || v > 255) {
+            error(0x55, std::to_string(v));
+            return;
+        }
+        b.initialized = true;
+        b.bytes.assign(size_t(count), uint8_t(v));
+    }
+    if (m_struct.open) {
+        StructInfo &si = m_symbols.structInfo(m_struct.index);
+        if (m_st.label)
+            si.members.push_back({m_st.label, si.size, uint32_t(count), 1, 0});
+        si.image.resize(si.image.size() + size_t(count), 0);
+        if (b.initialized)
+            std::fill(si.image.end() - count, si.image.end(), b.bytes.empty() ? 0 : b.bytes[0]);
+        si.size += uint32_t(count);
+        return;
+    }
+    if (m_st.label)
+        defineLabel(m_st.label, SymKind::Data, here(), 1, uint32_t(count));
+    emitBuilt(b);
+    if (!b.initialized && count > 0) {
+        if (m_inData)
+            m_uninitDupData = true;
+        else
+            m_uninitDupCode = true;
+    }
+}
+
+void Assembler::executeEqu(bool assign)
+{
+    if (m_st.operands.size() != 1) {
+        error(0x2E);
+        return;
+    }
+    const EvalEnv e = env();
+    Evaluator ev(m_st, e, m_reporter);
+    Value v;
+    if (!ev.eval(m_st.operands[0], v))
+        return;
+    if (v.nregs || v.farPtr || v.typeOnly) {
+        error(0x38);
+        return;
+    }
+    const uint32_t id = m_st.label;
+    defineLabel(id, assign ? SymKind::Assign : SymKind::Equ, v.num, v.size, v.length, v.structType);
+    Symbol &s = m_symbols[id];
+    if (s.definedPass == m_pass) {
+        s.memory = v.mem;
+        s.length = v.length;
+    }
+}
+
+// ---- procedures and structures ---------------------------------------------------------------
+
+void Assembler::executeProc()
+{
+    if (m_proc.open) {
+        error(0x57);
+        return;
+    }
+    requireCode();
+    const bool far = m_st.distance == Dir::Far;
+    defineLabel(m_st.label, SymKind::Proc, here(), 0, 0, 0, far);
+    m_proc = ProcState{};
+    m_proc.open = true;
+    m_proc.name = m_st.label;
+    m_proc.far = far;
+    m_proc.noret = m_pendingNoret;
+    m_proc.uses = m_st.uses;
+    m_pendingNoret = false;
+    emitUsesPushes(m_proc.uses);
+}
+
+void Assembler::executeEndp()
+{
+    if (!m_proc.open) {
+        error(0x75);
+        return;
+    }
+    if (m_st.typeName && m_st.typeName != m_proc.name)
+        error(0x93, std::string(m_names.spelling(m_st.typeName)));
+    if (!m_proc.lastWasReturn && !m_proc.noret)
+        error(0x72, std::string(m_names.spelling(m_proc.name)));
+    m_proc = ProcState{};
+}
+
+void Assembler::executeStructStart()
+{
+    Symbol &s = m_symbols[m_st.label];
+    uint32_t index;
+    if (s.kind == SymKind::Struct && s.definedPass > 0 && s.definedPass != m_pass)
+        index = s.structType;
+    else if (s.kind == SymKind::Struct && s.definedPass == m_pass) {
+        error(0x1F, std::string(m_names.spelling(m_st.label)));
+        return;
+    } else
+        index = m_symbols.newStruct(m_st.label);
+    StructInfo &si = m_symbols.structInfo(index);
+    si.members.clear();
+    si.image.clear();
+    si.size = 0;
+    const uint32_t previousLength = s.definedPass ? s.length : 0;
+    defineLabel(m_st.label, SymKind::Struct, 0, 0, previousLength, index);
+    m_struct = StructState{true, m_st.label, index};
+}
+
+void Assembler::executeStructMember()
+{
+    StructInfo &si = m_symbols.structInfo(m_struct.index);
+    switch (m_st.kind) {
+    case StmtKind::Empty:
+        if (m_st.label || m_st.anonLabel)
+            error(0x59);
+        return;
+    case StmtKind::Data: {
+        const int elem = elementSize(m_st.dir);
+        const EvalEnv e = env();
+        Evaluator ev(m_st, e, m_reporter);
+        Built b;
+        buildItems(ev, elem, b);
+        if (b.length > 0xFFFF || si.size + b.length > 0xFFFF) {
+            error(0x59);
+            return;
+        }
+        if (m_st.label)
+            si.members.push_back({m_st.label, si.size, uint32_t(b.length), uint8_t(elem), 0});
+        padTo(b.bytes, b.length);
+        si.image.insert(si.image.end(), b.bytes.begin(), b.bytes.end());
+        si.size += uint32_t(b.length);
+        return;
+    }
+    case StmtKind::DupBytes:
+        executeDupBytes();
+        return;
+    case StmtKind::Instance: {
+        const Symbol *type = m_symbols.find(m_st.typeName);
+        if (!type || type->kind != SymKind::Struct || type->definedPass == 0) {
+            error(0x59, std::string(m_names.spelling(m_st.typeName)));
+            return;
+        }
+        if (m_st.typeName == m_struct.name) {
+            error(0x59, std::string(m_names.spelling(m_st.typeName)));
+            return;
+        }
+        const StructInfo &inner = m_symbols.structInfo(type->structType);
+        const uint32_t size = inner.size;
+        const uint8_t elem = (size == 1 || size == 2 || size == 4 || size == 6 || size == 8)
+                                 ? uint8_t(size)
+                                 : 0;
+        if (m_st.label)
+            si.members.push_back({m_st.label, si.size, size, elem, m_st.typeName});
+        const std::vector<uint8_t> image = inner.image;
+        si.image.insert(si.image.end(), image.begin(), image.end());
+        si.image.resize(si.size + size, 0);
+        si.size += size;
+        return;
+    }
+    default:
+        error(0x59);
+        return;
+    }
+}
+
+void Assembler::executeStructEnd()
+{
+    if (!m_struct.open) {
+        error(0x1B);
+        return;
+    }
+    if (m_st.typeName && m_st.typeName != m_struct.name)
+        error(0x59, std::string(m_names.spelling(m_st.typeName)));
+    StructInfo &si = m_symbols.structInfo(m_struct.index);
+    Symbol &s = m_symbols[m_struct.name];
+    if (s.length != si.size)
+        m_changed = true;
+    s.length = si.size;
+    m_symbols.publishMembers(m_struct.index);
+    m_struct = StructState{};
+}
+
+void Assembler::executeInstance()
+{
+    requireCode();
+    Symbol &type = m_symbols[m_st.typeName];
+    if (type.kind != SymKind::Struct || type.definedPass == 0) {
+        if (type.kind == SymKind::None || type.definedPass == 0) {
+            type.pendingPass = m_pass;
+            error(0x21, std::string(m_names.spelling(m_st.typeName)));
+        } else {
+            error(0x2B, std::string(m_names.spelling(m_st.typeName)));
+        }
+        return;
+    }
+    const StructInfo &si = m_symbols.structInfo(type.structType);
+    const uint32_t size = uint32_t(type.length);
+    const uint8_t elem = (size == 1 || size == 2 || size == 4 || size == 6 || size == 8)
+                             ? uint8_t(size)
+                             : 0;
+    defineLabel(m_st.label, SymKind::Data, here(), elem, size, m_st.typeName);
+    std::vector<uint8_t> bytes = si.image;
+    bytes.resize(size, 0);
+    emitBytes(bytes);
+}
+
+// ---- directives ----------------------------------------------------------------------------
+
+void Assembler::executeConditional()
+{
+    const bool parentActive = m_conds.empty() || m_conds.back().active;
+    switch (m_st.dir) {
+    case Dir::Else:
+        if (m_conds.empty() || m_conds.back().elseSeen) {
+            error(0x1B);
+            return;
+        }
+        m_conds.back().elseSeen = true;
+        m_conds.back().active = m_conds.back().parentActive && !m_conds.back().taken;
+        m_conds.back().taken = true;
+        return;
+    case Dir::Endif:
+        if (m_conds.empty()) {
+            error(0x1B);
+            return;
+        }
+        m_conds.pop_back();
+        return;
+    default:
+        break;
+    }
+    bool cond = false;
+    if (parentActive) {
+        if (m_st.dir == Dir::Ifdef || m_st.dir == Dir::Ifndef) {
+            const Symbol *s = m_symbols.find(m_st.typeName);
+            const bool defined = s && s->kind != SymKind::None && s->definedPass == m_pass;
+            cond = (m_st.dir == Dir::Ifdef) == defined;
+        } else {
+            const EvalEnv e = env();
+            Evaluator ev(m_st, e, m_reporter);
+            int64_t v = 0;
+            if (m_st.operands.size() == 1 && ev.constantNoForward(m_st.operands[0], v))
+                cond = m_st.dir == Dir::Ife ? v == 0 : v != 0;
+        }
+    }
+    if (m_conds.size() >= 1024) {
+        error(0x1B);
+        return;
+    }
+    m_conds.push_back({parentActive && cond, cond, false, parentActive});
+}
+
+void Assembler::executeDirective()
+{
+    const Dir d = m_st.dir;
+    auto optionalValue = [&](int64_t &v) {
+        if (m_st.operands.empty())
+            return false;
+        const EvalEnv e = env();
+        Evaluator ev(m_st, e, m_reporter);
+        return ev.constant(m_st.operands[0], v);
+    };
+    switch (d) {
+    case Dir::If:
+    case Dir::Ife:
+    case Dir::Ifne:
+    case Dir::Ifdef:
+    case Dir::Ifndef:
+    case Dir::Else:
+    case Dir::Endif:
+        executeConditional();
+        return;
+    case Dir::Code:
+        m_inData = false;
+        m_segmentSeen = true;
+        return;
+    case Dir::Data:
+        m_inData = true;
+        m_segmentSeen = true;
+        return;
+    case Dir::Model: {
+        const Token t{TokKind::Ident, 0, 0, 0, m_st.rest, 0};
+        if (ExprParser::wordIs(t, "tiny")) {
+            m_model = Model::Tiny;
+        } else if (ExprParser::wordIs(t, "small")) {
+            // .EXE programs need an object-file writer this release does not have.
+            m_model = Model::Small;
+            error(0x8E, "small (.obj output is not supported by this release)");
+        } else {
+            m_model = Model::Tiny;
+            error(0x8E, std::string(m_st.rest));
+        }
+        return;
+    }
+    case Dir::End:
+        m_ended = true;
+        return;
+    case Dir::Start:
+        if (m_model != Model::Small && !m_options.snippet && here() != 0x100)
+            error(0x5A);
+        m_startUsed = true;
+        return;
+    case Dir::Exit: {
+        requireCode();
+        int64_t code = 0;
+        if (!m_st.operands.empty() && optionalValue(code) && (code < 0 || code > 255)) {
+            error(0x78, std::to_string(code));
+            code = 0;
+        }
+        emit({0xB8, uint8_t(code), 0x4C, 0xCD, 0x21});
+        if (m_proc.open)
+            m_proc.lastWasReturn = true;
+        return;
+    }
+    case Dir::Stack: {
+        int64_t size = 0;
+        const bool given = optionalValue(size);
+        if (m_model != Model::Small)
+            error(0x7A, ".stack");
+        else if (given && (size < 64 || size > 0xFFFE))
+            error(0x79, std::to_string(size));
+        return;
+    }
+    case Dir::Even:
+    case Dir::Para: {
+        requireCode();
+        const int64_t align = d == Dir::Even ? 2 : 16;
+        const int64_t pad = (align - (here() % align + align) % align) % align;
+        std::vector<uint8_t> fill(size_t(pad), m_inData ? 0x00 : 0x90);
+        emitBytes(fill);
+        return;
+    }
+    case Dir::Jumps:
+        m_jumps = true;
+        return;
+    case Dir::Noret:
+        if (m_proc.open)
+            m_proc.noret = true;
+        else
+            m_pendingNoret = true;
+        return;
+    case Dir::Optoff:
+        m_optimize = false;
+        return;
+    case Dir::Opton:
+        m_optimize = true;
+        return;
+    case Dir::Popadbug: {
+        int64_t v = 1;
+        if (m_st.operands.empty())
+            diag(0x88);
+        else
+            optionalValue(v);
+        m_popadBug = v != 0;
+        return;
+    }
+    case Dir::Adsize:
+    case Dir::Opsize:
+        requireCode();
+        if (const uint8_t e = Encoder::cpuError(Q386, m_cpu)) {
+            error(e);
+            return;
+        }
+        emit({d == Dir::Adsize ? uint8_t(0x67) : uint8_t(0x66)});
+        return;
+    case Dir::Pmode:
+        m_cpu.priv = true;
+        return;
+    case Dir::Rmode:
+        m_cpu.priv = false;
+        return;
+    case Dir::Cpu8086:
+    case Dir::Cpu186:
+    case Dir::Cpu286:
+    case Dir::Cpu286p:
+    case Dir::Cpu386:
+    case Dir::Cpu386p:
+    case Dir::Cpu486:
+    case Dir::Cpu586: {
+        static constexpr uint8_t kLevel[] = {0, 1, 2, 2, 3, 3, 4, 5};
+        const int i = int(d) - int(Dir::Cpu8086);
+        m_cpu.level = kLevel[i];
+        m_cpu.priv = d == Dir::Cpu286p || d == Dir::Cpu386p;
+        m_cpu.all = false;
+        if (m_cpu.level >= 4)
+            m_cpu.fpu = 4; // the 486 and the Pentium carry their coprocessor
+        return;
+    }
+    case Dir::CpuX86:
+        m_cpu = CpuState{5, true, 4, true};
+        return;
+    case Dir::Fpu87:
+        m_cpu.fpu = 1;
+        return;
+    case Dir::Fpu287:
+        m_cpu.fpu = 2;
+        return;
+    case Dir::Fpu187:
+        m_cpu.fpu = 3;
+        return;
+    case Dir::Fpu387:
+        m_cpu.fpu = 4;
+        return;
+    case Dir::Include:
+        executeInclude();
+        return;
+    case Dir::Out:
+    case Dir::Print:
+        print(std::string(m_st.rest));
+        return;
+    case Dir::Error:
+        error(0x94, std::string(m_st.rest));
+        return;
+    case Dir::Title:
+        m_title = std::string(m_st.rest);
+        return;
+    case Dir::Outfile:
+        m_outfile = std::string(unquote(m_st.rest));
+        return;
+    case Dir::External:
+        error(0x54, ".external");
+        return;
+    case Dir::Alpha:
+    case Dir::Dosseg:
+    case Dir::List:
+    case Dir::Page:
+        return;
+    default:
+        error(0x22, std::string(m_st.detail));
+        return;
+    }
+}
+
+void Assembler::executeInclude()
+{
+    const std::string_view name = unquote(m_st.rest);
+    if (name.empty()) {
+        error(0x0D);
+        return;
+    }
+    const std::string path = resolveInclude(name);
+    if (path.empty()) {
+        error(0x0C, std::string(name));
+        return;
+    }
+    if (++m_includesThisPass > kMaxIncludesPerPass || m_frames.size() >= kMaxIncludeDepth) {
+        error(0x0F, std::string(name) + " (too many nested or repeated includes)");
+        return;
+    }
+    uint8_t failure = 0;
+    const uint32_t id = loadFile(path, failure);
+    if (failure) {
+        error(failure == 0x03 ? 0x0C : 0x05, path);
+        return;
+    }
+    for (const Frame &f : m_frames) {
+        if (f.file == id) {
+            error(0x0F, std::string(name));
+            return;
+        }
+    }
+    m_frames.push_back(Frame{id, 0, 0});
+}
+
+std::vector<uint8_t> Assembler::image() const
+{
+    std::vector<uint8_t> img;
+    const auto &code = m_code.bytes();
+    const auto &data = m_data.bytes();
+    if (m_data.initializedEnd() > 0) {
+        const size_t codeLen = size_t(std::min<uint64_t>(m_code.length(), code.size()));
+        img.assign(code.begin(), code.begin() + codeLen);
+        const size_t dataLen = size_t(std::min<uint64_t>(m_data.initializedEnd(), data.size()));
+        img.insert(img.end(), data.begin(), data.begin() + dataLen);
+    } else {
+        const size_t codeLen = size_t(std::min<uint64_t>(m_code.initializedEnd(), code.size()));
+        img.assign(code.begin(), code.begin() + codeLen);
+    }
+    return img;
+}
+
+} // namespace qvasm

@@ -1,0 +1,234 @@
+#pragma once
+
+#include "qvasm/Encoder.h"
+#include "qvasm/Evaluator.h"
+#include "qvasm/Messages.h"
+#include "qvasm/NameTable.h"
+#include "qvasm/Section.h"
+#include "qvasm/SourceLoader.h"
+#include "qvasm/Statement.h"
+#include "qvasm/StatementParser.h"
+#include "qvasm/SymbolTable.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qvasm {
+
+struct AssemblerOptions
+{
+    bool optimize = false;                // /o
+    bool jumps = false;                   // /j
+    bool diagnostics = true;              // /d turns them off
+    bool snippet = false;                 // a few lines: no .model/.code/.end needed, every CPU on
+    uint32_t origin = 0x100;              // where code starts unless org says otherwise
+    bool listing = false;                 // record what the listing needs
+    std::vector<std::string> includeDirs; // /i folders, searched after the source's own
+};
+
+// One line of the listing: where it came from, where it went, what it produced.
+struct ListingLine
+{
+    uint32_t file = 0;
+    uint32_t line = 0;
+    bool hasAddress = false;
+    int64_t address = 0;
+    std::vector<uint8_t> bytes; // the first bytes the line produced
+    uint64_t byteCount = 0;
+    std::string text;
+};
+
+// Assembles one source (with its includes) into a .COM image. Passes repeat until no label
+// moves; every pass reads the source again, so memory stays proportional to the source and the
+// symbols, whatever the source does.
+class Assembler
+{
+public:
+    explicit Assembler(AssemblerOptions options, SourceLoader *loader = nullptr);
+    ~Assembler();
+
+    void assembleFile(const std::string &path);
+    void assembleText(std::string_view text, const std::string &name);
+
+    const Messages &messages() const { return m_messages; }
+    const std::vector<std::string> &files() const { return m_fileNames; }
+    std::vector<uint8_t> image() const;
+    int64_t origin() const { return m_code.start(); }
+    bool smallModel() const { return m_model == Model::Small; }
+    const std::string &outfile() const { return m_outfile; }
+    const std::string &title() const { return m_title; }
+    const std::vector<ListingLine> &listing() const { return m_listing; }
+    const SymbolTable &symbols() const { return m_symbols; }
+    const NameTable &names() const { return m_names; }
+    uint64_t symbolSpaceFree() const;
+    int passes() const { return m_pass; }
+    uint64_t linesAssembled() const { return m_linesThisPass; }
+
+private:
+    enum class Model { None, Tiny, Small };
+
+    struct Frame
+    {
+        uint32_t file = 0;
+        size_t pos = 0;
+        uint32_t line = 0;
+    };
+
+    struct Cond
+    {
+        bool active = true; // this branch assembles
+        bool taken = false; // some branch of this block assembled
+        bool elseSeen = false;
+        bool parentActive = true;
+    };
+
+    struct ProcState
+    {
+        bool open = false;
+        uint32_t name = 0;
+        bool far = false;
+        bool lastWasReturn = false;
+        bool noret = false;
+        std::vector<Reg> uses;
+    };
+
+    struct StructState
+    {
+        bool open = false;
+        uint32_t name = 0;
+        uint32_t index = 0;
+    };
+
+    struct SourceFile
+    {
+        std::string path;
+        std::string text;
+    };
+
+    void run(uint32_t mainFile);
+    void runPass();
+    void endOfPass();
+    bool nextLine(std::string_view &line);
+    void processLine(std::string_view line);
+    void execute();
+    void executeInstruction();
+    void executeDirective();
+    void executeData();
+    void executeDupBytes();
+    void executeProc();
+    void executeEndp();
+    void executeStructStart();
+    void executeStructEnd();
+    void executeInstance();
+    void executeEqu(bool assign);
+    void executeInclude();
+    void executeOrg(bool fill);
+    void executeConditional();
+    void executeStructMember();
+
+    // Data items into bytes: a whole statement's items, or one item.
+    struct Built
+    {
+        std::vector<uint8_t> bytes; // capped at Section::Cap
+        uint64_t length = 0;
+        bool initialized = false;
+    };
+    bool buildItem(Evaluator &ev, uint32_t node, int elem, Built &out, int depth);
+    bool buildItems(Evaluator &ev, int elem, Built &out);
+    bool encodeFloat(std::string_view text, int elem, uint8_t *out);
+    void emitBuilt(const Built &b);
+
+    void defineLabel(uint32_t id,
+                     SymKind kind,
+                     int64_t value,
+                     uint8_t size = 0,
+                     uint32_t length = 0,
+                     uint32_t structType = 0,
+                     bool far = false);
+    bool requireCode();
+    Section &section() { return m_inData ? m_data : m_code; }
+    int64_t here() { return section().address(); }
+    void emit(std::initializer_list<uint8_t> bytes);
+    void emitBytes(const std::vector<uint8_t> &bytes);
+    void noteEmission(uint64_t count, bool initialized);
+    void checkLimit();
+    void emitUsesPushes(const std::vector<Reg> &uses);
+    void emitUsesPops(const std::vector<Reg> &uses);
+    EvalEnv env();
+    Evaluator::Reporter reporter();
+
+    void error(uint8_t code, std::string detail = {});
+    void diag(uint8_t code, std::string detail = {});
+    void print(std::string text);
+    void messageAt(MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line);
+    uint32_t loadFile(const std::string &path, uint8_t &failure);
+    std::string resolveInclude(std::string_view name);
+
+    AssemblerOptions m_options;
+    SourceLoader m_diskLoader;
+    SourceLoader *m_loader;
+    NameTable m_names;
+    SymbolTable m_symbols;
+    StatementParser m_parser;
+    Statement m_st;
+    Messages m_messages;
+    Evaluator::Reporter m_reporter;
+    Encoder::Reporter m_encoderReporter;
+    std::unique_ptr<Encoder> m_encoder;
+    std::vector<SourceFile> m_files;
+    std::vector<std::string> m_fileNames;
+    uint64_t m_loadedBytes = 0;
+
+    // Per pass.
+    uint16_t m_pass = 0;
+    bool m_changed = false;
+    bool m_ended = false;
+    bool m_forceLong = false;
+    bool m_recordListing = false;
+    std::vector<Frame> m_frames;
+    std::string_view m_lineText;
+    uint32_t m_lineFile = 0;
+    uint32_t m_lineNo = 0;
+    uint64_t m_linesThisPass = 0;
+    uint32_t m_includesThisPass = 0;
+    bool m_inComment = false;
+    char m_commentDelim = 0;
+    uint32_t m_commentFile = 0, m_commentLine = 0;
+    Section m_code;
+    Section m_data;
+    bool m_inData = false;
+    bool m_originSet = false;
+    int64_t m_dataBase = 0; // address .data starts at (code end of the previous pass)
+    int64_t m_prevCodeEnd = 0;
+    bool m_limitReported = false;
+    Model m_model = Model::None;
+    bool m_modelReported = false;
+    bool m_segmentSeen = false;
+    bool m_segmentReported = false;
+    bool m_startUsed = false;
+    bool m_popadBug = false;
+    bool m_jumps = false;
+    bool m_optimize = false;
+    bool m_pendingNoret = false;
+    CpuState m_cpu;
+    std::vector<Cond> m_conds;
+    ProcState m_proc;
+    StructState m_struct;
+    std::vector<int64_t> m_anonPrev, m_anonCur;
+    bool m_anonForwardUsed = false;
+    std::vector<uint8_t> m_sites;
+    uint32_t m_siteIndex = 0;
+    std::vector<uint8_t> m_scratch;
+    // An uninitialised "dup n,?" must end the image: the first later data is an error.
+    bool m_uninitDupCode = false, m_uninitDupData = false;
+    bool m_dataInitialized = false;
+    uint32_t m_firstDataFile = 0, m_firstDataLine = 0;
+
+    std::string m_outfile;
+    std::string m_title;
+    std::vector<ListingLine> m_listing;
+    int64_t m_year = 0, m_month = 0, m_day = 0;
+};
+
+} // namespace qvasm

@@ -1,0 +1,171 @@
+#include "qvasm/Driver.h"
+
+#include "qvasm/Assembler.h"
+#include "qvasm/CommandLine.h"
+#include "qvasm/Listing.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace qvasm {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Writes through a temporary file in the same folder, so a failed write never leaves a
+// half-written target behind.
+bool writeAtomically(const std::string &path, const std::string &bytes)
+{
+    const std::string temp = path + ".qvasm-tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+std::string replaceExtension(const std::string &path, const std::string &ext)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + "." + ext;
+    return path.substr(0, dot + 1) + ext;
+}
+
+Message lineZero(uint8_t code, std::string detail, uint32_t file)
+{
+    Message m;
+    m.code = code;
+    m.file = file;
+    m.line = 0;
+    m.detail = std::move(detail);
+    return m;
+}
+
+int exitCode(const Messages &m)
+{
+    return int(std::min<size_t>(255, m.errors() + m.diags()));
+}
+
+} // namespace
+
+Driver::Result Driver::internalError(const std::string &what)
+{
+    Messages msgs;
+    msgs.add(lineZero(0x99, what, Messages::NoFile));
+    return {msgs.format({}, 0, {}), {}, exitCode(msgs)};
+}
+
+Driver::Result Driver::run(const std::vector<std::string> &args)
+{
+    const CommandLine cl = CommandLine::parse(args, [](const std::string &p) {
+        std::error_code ec;
+        return fs::is_regular_file(p, ec);
+    });
+    Messages msgs;
+    msgs.setDiagnosticsCounted(!cl.noDiagnostics);
+    for (const auto &[code, detail] : cl.errors)
+        msgs.add(lineZero(code, detail, Messages::NoFile));
+    Result r;
+    if (cl.source.empty()) {
+        msgs.add(lineZero(0x03, "no source file given", Messages::NoFile));
+        r.out = msgs.format({}, 0, {});
+        r.exitCode = exitCode(msgs);
+        if (cl.beep)
+            r.err = "\a";
+        return r;
+    }
+
+    AssemblerOptions options;
+    options.optimize = cl.optimize;
+    options.jumps = cl.jumps;
+    options.diagnostics = !cl.noDiagnostics;
+    options.listing = cl.listing && !cl.syntaxOnly;
+    options.includeDirs = cl.includeDirs;
+    Assembler a(options);
+    const std::string sourceAbs = SourceLoader::absolutePath(cl.source);
+
+    std::string target = cl.target;
+    a.assembleFile(cl.source);
+    msgs.merge(a.messages());
+    std::vector<std::string> files = a.files();
+    const uint32_t sourceFile = files.empty() ? Messages::NoFile : 0;
+
+    if (target.empty()) {
+        if (!a.outfile().empty()) {
+            target = a.outfile();
+            if (target[0] != '/')
+                target = SourceLoader::folderOf(cl.source).empty()
+                             ? target
+                             : SourceLoader::folderOf(cl.source) + "/" + target;
+        } else {
+            target = replaceExtension(cl.source, a.smallModel() ? "obj" : "com");
+        }
+    }
+    if (SourceLoader::absolutePath(target) == sourceAbs)
+        msgs.add(lineZero(0x06, target, sourceFile));
+
+    const std::vector<uint8_t> image = a.image();
+    if (cl.bootSector && msgs.errors() == 0
+        && (image.size() != 512 || image[510] != 0x55 || image[511] != 0xAA))
+        msgs.add(lineZero(0x01,
+                          "a boot sector is 512 bytes ending in 55h AAh (this is "
+                              + std::to_string(image.size()) + " bytes)",
+                          sourceFile));
+
+    std::vector<std::string> extra;
+    extra.push_back("Lines assembled:     " + std::to_string(a.linesAssembled()));
+    extra.push_back("Passes:              " + std::to_string(a.passes()));
+    if (!cl.syntaxOnly) {
+        if (msgs.errors() == 0) {
+            const std::string bytes(image.begin(), image.end());
+            if (writeAtomically(target, bytes))
+                extra.push_back("Bytes written:       " + std::to_string(image.size()) + " to "
+                                + target);
+            else
+                msgs.add(lineZero(0x07, target, sourceFile));
+        }
+        if (msgs.errors() != 0) {
+            // No target from a failed run, not even an older one that could be mistaken for it.
+            std::error_code ec;
+            if (fs::is_regular_file(target, ec) && SourceLoader::absolutePath(target) != sourceAbs)
+                fs::remove(target, ec);
+        }
+        if (cl.listing) {
+            const std::string listPath = (cl.source.size() >= 3
+                                              ? cl.source.substr(0, cl.source.size() - 3)
+                                              : cl.source)
+                                         + "lst";
+            if (SourceLoader::absolutePath(listPath) == sourceAbs
+                || !writeAtomically(listPath, Listing::render(a, sourceAbs, cl.pageBreaks)))
+                msgs.add(lineZero(0x07, listPath, sourceFile));
+            else
+                extra.push_back("Listing:             " + listPath);
+        }
+    }
+    r.out = msgs.format(files, a.symbolSpaceFree(), extra);
+    r.exitCode = exitCode(msgs);
+    if (cl.beep && msgs.errors() > 0)
+        r.err = "\a";
+    return r;
+}
+
+} // namespace qvasm

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "qvasm/InstructionTable.h"
+#include "qvasm/Operand.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qvasm {
+
+// CPU and coprocessor directives in force.
+struct CpuState
+{
+    uint8_t level = 0; // 0 8086, 1 186, 2 286, 3 386, 4 486, 5 586
+    bool priv = false; // protected-mode instructions allowed
+    uint8_t fpu = 0;   // 0 none, 1 8087, 2 80287, 3 80187, 4 80387
+    bool all = false;  // .x86: everything
+};
+
+// Choices an instruction made in earlier passes. Sizes only grow from pass to pass, so the
+// passes always settle.
+enum SiteFlag : uint8_t {
+    SiteDispMask = 3, // 0 none, 1 disp8, 2 full displacement
+    SiteImmLong = 4,  // the immediate needed its full size
+    SiteJmpLong = 8,  // the jump needed its near form
+};
+
+struct EncodeRequest
+{
+    const MnemonicInfo *mi = nullptr;
+    Operand ops[3];
+    int nops = 0;
+    const std::vector<uint16_t> *prefixes = nullptr; // from the statement
+    CpuState cpu;
+    bool optimize = false;
+    bool jumps = false;
+    int64_t address = 0; // $ of the instruction
+    uint8_t site = 0;
+};
+
+// Encodes one instruction from its evaluated operands.
+class Encoder
+{
+public:
+    using Reporter = std::function<void(uint8_t code, const std::string &detail, bool diag)>;
+
+    explicit Encoder(const Reporter &report);
+
+    // Appends the instruction's bytes to out; returns false after an error (out then holds a
+    // stand-in of a plausible size so the addresses after it stay meaningful).
+    bool encode(EncodeRequest &req, std::vector<uint8_t> &out);
+
+    static uint8_t cpuError(Req req, const CpuState &cpu);
+
+private:
+    struct Bytes
+    {
+        uint8_t b[40];
+        int n = 0;
+        void put(uint8_t v) { b[n++] = v; }
+        void put16(uint64_t v)
+        {
+            put(uint8_t(v));
+            put(uint8_t(v >> 8));
+        }
+        void put32(uint64_t v)
+        {
+            put16(v);
+            put16(v >> 16);
+        }
+    };
+
+    bool applyForcedSize(EncodeRequest &req);
+    bool checkRegisters(const EncodeRequest &req);
+    bool encodeTable(EncodeRequest &req, Mn mn, std::vector<uint8_t> &out);
+    bool encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out);
+    bool encodeString(EncodeRequest &req, std::vector<uint8_t> &out);
+    bool encodeIndirect(EncodeRequest &req, bool far, uint8_t nearDigit, std::vector<uint8_t> &out);
+    void putPrefixes(const EncodeRequest &req, Bytes &b, Reg memSeg, bool addr32, bool o32);
+    bool putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest &req);
+    void diagnoseMismatch(const EncodeRequest &req);
+    int prefixCount(const EncodeRequest &req) const;
+    void jumpRange(int64_t rel, bool anon);
+    void error(uint8_t code, const std::string &detail = {}) { m_report(code, detail, false); }
+    void diag(uint8_t code, const std::string &detail = {}) { m_report(code, detail, true); }
+
+    const Reporter &m_report;
+};
+
+} // namespace qvasm

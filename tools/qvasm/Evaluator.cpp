@@ -1,0 +1,623 @@
+#include "qvasm/Evaluator.h"
+
+#include "qvasm/NameTable.h"
+#include "qvasm/SymbolTable.h"
+
+#include <limits>
+#include <utility>
+
+namespace qvasm {
+
+namespace {
+
+bool isMathNode(ExprOp op)
+{
+    switch (op) {
+    case ExprOp::Mul:
+    case ExprOp::Div:
+    case ExprOp::Mod:
+    case ExprOp::Shl:
+    case ExprOp::Shr:
+    case ExprOp::And:
+    case ExprOp::Or:
+    case ExprOp::Xor:
+    case ExprOp::Not:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr int64_t kVersion = 2435; // %ver: 00.24.35
+
+} // namespace
+
+Evaluator::Evaluator(const Statement &st, const EvalEnv &env, const Reporter &report)
+    : m_st(st)
+    , m_env(env)
+    , m_report(report)
+{}
+
+std::string Evaluator::spelling(uint32_t id) const
+{
+    return std::string(m_env.names->spelling(id));
+}
+
+bool Evaluator::looksLikeHex(std::string_view name)
+{
+    if (name.size() < 2 || (name.back() != 'h' && name.back() != 'H'))
+        return false;
+    for (size_t i = 0; i + 1 < name.size(); ++i) {
+        const char c = name[i];
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!hex)
+            return false;
+    }
+    return true;
+}
+
+bool Evaluator::evalSym(uint32_t id, Value &out)
+{
+    Symbol &s = (*m_env.symbols)[id];
+    const bool definedNow = s.definedPass == m_env.pass;
+    if (s.kind == SymKind::None || s.definedPass == 0) {
+        out.undefined = true;
+        out.forward = true;
+        s.pendingPass = m_env.pass;
+        const std::string name = spelling(id);
+        if (m_noForward)
+            m_report(0x28, name);
+        else if (looksLikeHex(name))
+            m_report(0x33, name);
+        else
+            m_report(0x21, name);
+        return !m_noForward;
+    }
+    if (!definedNow) {
+        out.forward = true;
+        if (m_noForward) {
+            m_report(0x28, spelling(id));
+            return false;
+        }
+    }
+    out.num = s.value;
+    switch (s.kind) {
+    case SymKind::Label:
+        out.address = true;
+        break;
+    case SymKind::Proc:
+        out.address = true;
+        out.procFar = s.far;
+        break;
+    case SymKind::Data:
+        out.address = true;
+        out.mem = true;
+        out.size = s.size;
+        out.structType = s.structType;
+        out.length = s.length;
+        out.hasLength = true;
+        break;
+    case SymKind::Equ:
+    case SymKind::Assign:
+        out.mem = s.memory;
+        out.size = s.size;
+        out.length = s.length;
+        out.hasLength = s.memory;
+        out.structType = s.structType;
+        break;
+    case SymKind::Struct:
+        out.typeOnly = true;
+        out.structType = id;
+        out.num = s.length;
+        out.length = s.length;
+        out.hasLength = true;
+        break;
+    case SymKind::None:
+        break;
+    }
+    return true;
+}
+
+bool Evaluator::evalMember(const ExprNode &n, Value &out)
+{
+    if (!eval(n.a, out))
+        return false;
+    const SymbolTable &syms = *m_env.symbols;
+    const MemberInfo *m = nullptr;
+    if (out.structType) {
+        const Symbol *type = syms.find(out.structType);
+        if (type && type->kind == SymKind::Struct)
+            m = syms.member(type->structType, n.b);
+    }
+    if (!m) {
+        // Member names are global when they are unique, as in "[bx].field".
+        const auto *list = syms.membersNamed(n.b);
+        if (list && !list->empty()) {
+            const auto &[si, mi] = list->front();
+            m = &syms.structInfo(si).members[mi];
+            for (const auto &[si2, mi2] : *list) {
+                const MemberInfo &other = syms.structInfo(si2).members[mi2];
+                if (other.offset != m->offset || other.elementSize != m->elementSize) {
+                    m_report(0x59, spelling(n.b));
+                    return false;
+                }
+            }
+        }
+    }
+    if (!m) {
+        if (out.undefined)
+            return true; // the structure itself is not known yet
+        out.undefined = true;
+        m_report(0x21, spelling(n.b));
+        return true;
+    }
+    if (out.typeOnly) {
+        // "type.member" is the member's offset, with the member's size.
+        out.typeOnly = false;
+        out.num = m->offset;
+    } else {
+        out.num += m->offset;
+    }
+    out.size = m->elementSize;
+    out.sizeGiven = false;
+    out.structType = m->structType;
+    out.length = m->size;
+    out.hasLength = true;
+    return true;
+}
+
+bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
+{
+    if (subtract) {
+        if (b.nregs) {
+            m_report(0x3E, {});
+            return false;
+        }
+        a.num = int64_t(uint64_t(a.num) - uint64_t(b.num));
+        // label - label is a plain distance
+        if (a.address && b.address)
+            a.address = false;
+    } else {
+        a.num = int64_t(uint64_t(a.num) + uint64_t(b.num));
+        for (int i = 0; i < b.nregs; ++i) {
+            if (a.nregs >= 3) {
+                m_report(0x22, {});
+                return false;
+            }
+            a.regs[a.nregs] = b.regs[i];
+            a.scales[a.nregs] = b.scales[i];
+            ++a.nregs;
+        }
+        a.address = a.address || b.address;
+    }
+    if (b.seg != RegNone) {
+        if (a.seg != RegNone) {
+            m_report(0x22, {});
+            return false;
+        }
+        a.seg = b.seg;
+    }
+    a.mem = a.mem || b.mem;
+    if (!a.size) {
+        a.size = b.size;
+        a.sizeGiven = b.sizeGiven;
+    }
+    if (!a.structType)
+        a.structType = b.structType;
+    if (!a.hasLength) {
+        a.hasLength = b.hasLength;
+        a.length = b.length;
+    }
+    a.undefined = a.undefined || b.undefined;
+    a.forward = a.forward || b.forward;
+    a.procFar = a.procFar || b.procFar;
+    a.anon = a.anon || b.anon;
+    a.typeOnly = false;
+    if (a.dist == Distance::None)
+        a.dist = b.dist;
+    return true;
+}
+
+bool Evaluator::eval(uint32_t node, Value &out)
+{
+    out = Value{};
+    const ExprNode &n = m_st.nodes[node];
+    switch (n.op) {
+    case ExprOp::Num:
+        out.num = n.value;
+        return true;
+    case ExprOp::Sym:
+        return evalSym(n.a, out);
+    case ExprOp::Dollar:
+        out.num = m_env.dollar;
+        out.address = true;
+        return true;
+    case ExprOp::Reg:
+        out.regs[0] = Reg(n.a);
+        out.nregs = 1;
+        return true;
+    case ExprOp::Builtin:
+        switch (Dir(n.a)) {
+        case Dir::Ver:
+            out.num = kVersion;
+            break;
+        case Dir::Line:
+            out.num = m_env.line;
+            break;
+        case Dir::Year:
+            out.num = m_env.year;
+            break;
+        case Dir::Month:
+            out.num = m_env.month;
+            break;
+        default:
+            out.num = m_env.day;
+            break;
+        }
+        return true;
+    case ExprOp::AnonF: {
+        const size_t k = m_env.anonCur->size();
+        out.address = true;
+        out.anon = true;
+        if (m_env.anonForwardUsed)
+            *m_env.anonForwardUsed = true;
+        if (k < m_env.anonPrev->size()) {
+            out.num = (*m_env.anonPrev)[k];
+            out.forward = true;
+        } else {
+            out.undefined = true;
+            m_report(0x64, {});
+        }
+        return true;
+    }
+    case ExprOp::AnonB:
+        out.address = true;
+        out.anon = true;
+        if (m_env.anonCur->empty()) {
+            out.undefined = true;
+            m_report(0x63, {});
+        } else {
+            out.num = m_env.anonCur->back();
+        }
+        return true;
+    case ExprOp::AnonBare:
+        m_report(0x62, {});
+        return false;
+    case ExprOp::Str:
+    case ExprOp::Float:
+    case ExprOp::Question:
+    case ExprOp::Dup:
+        m_report(0x22, {});
+        return false;
+    case ExprOp::Neg:
+    case ExprOp::Pos:
+    case ExprOp::Not: {
+        if (!eval(n.a, out))
+            return false;
+        if (out.nregs) {
+            m_report(0x22, {});
+            return false;
+        }
+        if (n.op == ExprOp::Neg)
+            out.num = int64_t(0 - uint64_t(out.num));
+        else if (n.op == ExprOp::Not)
+            out.num = ~out.num;
+        if (n.op != ExprOp::Pos) {
+            out.mem = false;
+            out.address = false;
+        }
+        return true;
+    }
+    case ExprOp::Offset: {
+        if (isMathNode(m_st.nodes[n.a].op)) {
+            m_report(0x39, {});
+            return false;
+        }
+        if (!eval(n.a, out))
+            return false;
+        if (out.nregs) {
+            m_report(0x23, {});
+            return false;
+        }
+        out.mem = false;
+        out.size = 0;
+        out.sizeGiven = false;
+        out.seg = RegNone;
+        out.hasLength = false;
+        out.typeOnly = false;
+        return true;
+    }
+    case ExprOp::Sizeof: {
+        Value v;
+        if (!eval(n.a, v))
+            return false;
+        out.undefined = v.undefined;
+        out.forward = v.forward;
+        if (!v.hasLength) {
+            if (v.undefined)
+                return true;
+            m_report(0x2B, {});
+            return false;
+        }
+        out.num = v.length;
+        return true;
+    }
+    case ExprOp::Ptr:
+        if (!eval(n.a, out))
+            return false;
+        out.size = uint8_t(n.b);
+        out.sizeGiven = true;
+        return true;
+    case ExprOp::Short:
+    case ExprOp::Near:
+    case ExprOp::Far:
+        if (!eval(n.a, out))
+            return false;
+        out.dist = n.op == ExprOp::Short ? Distance::Short
+                                         : (n.op == ExprOp::Near ? Distance::Near : Distance::Far);
+        return true;
+    case ExprOp::Add:
+    case ExprOp::Sub: {
+        Value b;
+        if (!eval(n.a, out) || !eval(n.b, b))
+            return false;
+        return combineAdd(out, b, n.op == ExprOp::Sub);
+    }
+    case ExprOp::Mul: {
+        Value b;
+        if (!eval(n.a, out) || !eval(n.b, b))
+            return false;
+        // "esi*4" makes a scaled index; anything else with registers is meaningless.
+        Value *regSide = out.nregs ? &out : (b.nregs ? &b : nullptr);
+        if (regSide) {
+            const Value &numSide = regSide == &out ? b : out;
+            if (regSide->nregs != 1 || regSide->scales[0] || regSide->num || numSide.nregs
+                || regSide->mem) {
+                m_report(0x22, {});
+                return false;
+            }
+            Value r = *regSide;
+            r.scales[0] = uint8_t(numSide.num > 0 && numSide.num <= 255 ? numSide.num : 255);
+            r.undefined = out.undefined || b.undefined;
+            out = r;
+            return true;
+        }
+        const int64_t product = int64_t(uint64_t(out.num) * uint64_t(b.num));
+        const bool undef = out.undefined || b.undefined;
+        const bool fwd = out.forward || b.forward;
+        out = Value{};
+        out.num = product;
+        out.undefined = undef;
+        out.forward = fwd;
+        return true;
+    }
+    case ExprOp::Div:
+    case ExprOp::Mod:
+    case ExprOp::Shl:
+    case ExprOp::Shr:
+    case ExprOp::And:
+    case ExprOp::Or:
+    case ExprOp::Xor: {
+        Value a, b;
+        if (!eval(n.a, a) || !eval(n.b, b))
+            return false;
+        if (a.nregs || b.nregs) {
+            m_report(0x22, {});
+            return false;
+        }
+        out.undefined = a.undefined || b.undefined;
+        out.forward = a.forward || b.forward;
+        const int64_t x = a.num, y = b.num;
+        switch (n.op) {
+        case ExprOp::Div:
+        case ExprOp::Mod:
+            if (y == 0 || (x == std::numeric_limits<int64_t>::min() && y == -1)) {
+                if (out.undefined) {
+                    out.num = 0; // a forward value may be zero for now
+                    return true;
+                }
+                m_report(0x2F, {});
+                return false;
+            }
+            out.num = n.op == ExprOp::Div ? x / y : x % y;
+            break;
+        case ExprOp::Shl:
+            out.num = (y < 0 || y > 63) ? 0 : int64_t(uint64_t(x) << y);
+            break;
+        case ExprOp::Shr:
+            out.num = (y < 0 || y > 63) ? 0 : int64_t(uint64_t(x) >> y);
+            break;
+        case ExprOp::And:
+            out.num = x & y;
+            break;
+        case ExprOp::Or:
+            out.num = x | y;
+            break;
+        default:
+            out.num = x ^ y;
+            break;
+        }
+        return true;
+    }
+    case ExprOp::Bracket:
+        if (!eval(n.a, out))
+            return false;
+        out.mem = true;
+        out.typeOnly = false;
+        return true;
+    case ExprOp::Member:
+        return evalMember(n, out);
+    case ExprOp::Seg:
+        if (!eval(n.a, out))
+            return false;
+        if (out.seg != RegNone) {
+            m_report(0x22, {});
+            return false;
+        }
+        out.seg = Reg(n.b);
+        out.mem = true;
+        return true;
+    case ExprOp::FarPtr: {
+        Value seg;
+        if (!eval(n.a, seg) || !eval(n.b, out))
+            return false;
+        if (seg.nregs || seg.mem || out.nregs || out.mem) {
+            m_report(0x22, {});
+            return false;
+        }
+        out.farPtr = true;
+        out.farSeg = seg.num;
+        out.undefined = out.undefined || seg.undefined;
+        return true;
+    }
+    }
+    return false;
+}
+
+bool Evaluator::toOperand(const Value &v, Operand &out)
+{
+    out = Operand{};
+    out.dist = v.dist;
+    out.undefined = v.undefined;
+    out.procFar = v.procFar;
+    out.anon = v.anon;
+    out.size = v.size;
+    out.sizeGiven = v.sizeGiven;
+    if (v.farPtr) {
+        out.kind = OpKind::FarPtr;
+        out.value = v.num;
+        out.farSeg = v.farSeg;
+        return true;
+    }
+    if (!v.mem) {
+        if (v.nregs == 1 && !v.scales[0] && v.num == 0 && v.seg == RegNone) {
+            out.kind = OpKind::Reg;
+            out.reg = v.regs[0];
+            const int rs = regSize(out.reg);
+            if (v.sizeGiven && rs && v.size != rs) {
+                m_report(0x60, {});
+                return false;
+            }
+            out.size = uint8_t(rs);
+            return true;
+        }
+        if (v.nregs) {
+            m_report(0x22, {});
+            return false;
+        }
+        out.kind = OpKind::Imm;
+        out.value = v.num;
+        return true;
+    }
+    out.kind = OpKind::Mem;
+    out.seg = v.seg;
+    out.value = v.num;
+    if (v.nregs == 0)
+        return true;
+    const RegClass cls = regClass(v.regs[0]);
+    for (int i = 0; i < v.nregs; ++i) {
+        const RegClass c = regClass(v.regs[i]);
+        if ((c != RegClass::Gpr16 && c != RegClass::Gpr32) || c != cls) {
+            m_report(0x3E, {});
+            return false;
+        }
+    }
+    if (v.nregs > 2) {
+        m_report(0x22, {});
+        return false;
+    }
+    if (cls == RegClass::Gpr16) {
+        Reg base = RegNone, index = RegNone;
+        for (int i = 0; i < v.nregs; ++i) {
+            const Reg r = v.regs[i];
+            if (v.scales[i] && v.scales[i] != 1) {
+                m_report(0x3E, {});
+                return false;
+            }
+            if (r == RegBX || r == RegBP) {
+                if (base != RegNone) {
+                    m_report(0x3C, {});
+                    return false;
+                }
+                base = r;
+            } else if (r == RegSI || r == RegDI) {
+                if (index != RegNone) {
+                    m_report(0x3D, {});
+                    return false;
+                }
+                index = r;
+            } else {
+                m_report(0x3E, {});
+                return false;
+            }
+        }
+        out.base = base;
+        out.index = index;
+        return true;
+    }
+    // 32-bit addressing: a scaled register is the index; else the first is the base.
+    out.addr32 = true;
+    Reg base = RegNone, index = RegNone;
+    uint8_t scale = 1;
+    for (int i = 0; i < v.nregs; ++i) {
+        if (v.scales[i]) {
+            if (index != RegNone) {
+                m_report(0x3D, {});
+                return false;
+            }
+            const uint8_t s = v.scales[i];
+            if (s != 1 && s != 2 && s != 4 && s != 8) {
+                m_report(0x22, {});
+                return false;
+            }
+            index = v.regs[i];
+            scale = s;
+        }
+    }
+    for (int i = 0; i < v.nregs; ++i) {
+        if (v.scales[i])
+            continue;
+        if (base == RegNone) {
+            base = v.regs[i];
+        } else if (index == RegNone) {
+            index = v.regs[i];
+        } else {
+            m_report(0x3D, {});
+            return false;
+        }
+    }
+    if (index == RegESP) {
+        if (scale != 1 || base == RegESP) {
+            m_report(0x3D, {});
+            return false;
+        }
+        std::swap(base, index);
+    }
+    out.base = base;
+    out.index = index;
+    out.scale = scale;
+    return true;
+}
+
+bool Evaluator::constant(uint32_t node, int64_t &out)
+{
+    Value v;
+    if (!eval(node, v))
+        return false;
+    if (v.nregs || v.farPtr) {
+        m_report(0x38, {});
+        return false;
+    }
+    out = v.num;
+    return !v.undefined;
+}
+
+bool Evaluator::constantNoForward(uint32_t node, int64_t &out)
+{
+    m_noForward = true;
+    const bool ok = constant(node, out);
+    m_noForward = false;
+    return ok;
+}
+
+} // namespace qvasm

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "qvasm/Operand.h"
+#include "qvasm/Statement.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qvasm {
+
+class NameTable;
+class SymbolTable;
+
+// What an expression can see: the symbols, the pass, the location counter and the @@ labels.
+struct EvalEnv
+{
+    SymbolTable *symbols = nullptr;
+    const NameTable *names = nullptr;
+    uint16_t pass = 1;
+    int64_t dollar = 0;
+    uint32_t line = 0;
+    const std::vector<int64_t> *anonPrev = nullptr; // @@ addresses of the previous pass
+    const std::vector<int64_t> *anonCur = nullptr;  // @@ addresses so far in this pass
+    bool *anonForwardUsed = nullptr;
+    int64_t year = 0, month = 0, day = 0;
+};
+
+// Evaluates the nodes of one statement. Errors go to the reporter with the catalogue code and
+// the detail for the message; evaluation goes on where it can so one line reports each fault.
+class Evaluator
+{
+public:
+    using Reporter = std::function<void(uint8_t code, const std::string &detail)>;
+
+    Evaluator(const Statement &st, const EvalEnv &env, const Reporter &report);
+
+    bool eval(uint32_t node, Value &out);
+    // Classifies a value as register, memory, immediate or far pointer.
+    bool toOperand(const Value &v, Operand &out);
+    // A plain number: no registers, no memory.
+    bool constant(uint32_t node, int64_t &out);
+    // Like constant(), but every symbol must already be defined in this pass (error 28h).
+    bool constantNoForward(uint32_t node, int64_t &out);
+
+    static bool looksLikeHex(std::string_view name);
+
+private:
+    bool evalSym(uint32_t id, Value &out);
+    bool evalMember(const ExprNode &n, Value &out);
+    bool combineAdd(Value &a, const Value &b, bool subtract);
+    std::string spelling(uint32_t id) const;
+
+    const Statement &m_st;
+    const EvalEnv &m_env;
+    const Reporter &m_report;
+    bool m_noForward = false;
+};
+
+} // namespace qvasm

@@ -1,0 +1,72 @@
+#include "qvasm/SourceLoader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace qvasm {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string s)
+{
+    for (char &c : s) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c + 32);
+    }
+    return s;
+}
+
+} // namespace
+
+SourceLoader::ReadResult SourceLoader::read(const std::string &path, std::string &text)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return fs::exists(path, ec) ? ReadResult::Unreadable : ReadResult::NotFound;
+    const auto size = fs::file_size(path, ec);
+    if (ec)
+        return ReadResult::Unreadable;
+    if (size > MaxFileBytes)
+        return ReadResult::TooLarge;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ReadResult::Unreadable;
+    text.resize(size_t(size));
+    in.read(text.data(), std::streamsize(size));
+    text.resize(size_t(in.gcount()));
+    return in.bad() ? ReadResult::Unreadable : ReadResult::Ok;
+}
+
+std::string SourceLoader::find(const std::string &path)
+{
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec))
+        return path;
+    const fs::path p(path);
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    const std::string want = lower(p.filename().string());
+    if (want.empty() || !fs::is_directory(dir, ec))
+        return {};
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (lower(it->path().filename().string()) == want && it->is_regular_file(ec))
+            return it->path().string();
+    }
+    return {};
+}
+
+std::string SourceLoader::absolutePath(const std::string &path)
+{
+    std::error_code ec;
+    const fs::path abs = fs::absolute(path, ec);
+    return ec ? path : abs.lexically_normal().string();
+}
+
+std::string SourceLoader::folderOf(const std::string &path)
+{
+    return fs::path(path).parent_path().string();
+}
+
+} // namespace qvasm
