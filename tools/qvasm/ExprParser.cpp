@@ -159,7 +159,7 @@ int32_t ExprParser::parseDataItem()
         m_pos += 2;
         item = add({ExprOp::Float, off, uint32_t(f.text.size() + 1), 0});
     } else {
-        item = parseExpr();
+        item = parseOperand();
         if (item < 0)
             return -1;
     }

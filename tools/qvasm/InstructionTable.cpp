@@ -80,7 +80,10 @@ void InstructionTable::add(Mn mn,
                 f.regIdx = int8_t(i);
         }
         if (f.rmIdx < 0) {
-            // mov cr0,eax and friends: the general register sits in ModRM.rm.
+            // mov cr0,eax and friends: the general register sits in ModRM.rm; with two
+            // general registers the first is ModRM.reg.
+            if (f.regIdx < 0)
+                f.regIdx = 0;
             for (int i = 0; i < f.nops; ++i) {
                 if (i != f.regIdx && isRegPattern(f.op[i]))
                     f.rmIdx = int8_t(i);
@@ -365,9 +368,11 @@ InstructionTable::InstructionTable()
     // Protected mode (80286).
     add(Mn_arpl, {O_RM16, O_R16}, {0x63}, R, 0, Q286P);
     add(Mn_lar, {O_R16, O_RM16}, {0x0F, 0x02}, R, 0, Q286P);
-    add(Mn_lar, {O_R32, O_RM32}, {0x0F, 0x02}, R, F_O32, Q386P);
+    add(Mn_lar, {O_R32, O_R32}, {0x0F, 0x02}, R, F_O32, Q386P);
+    add(Mn_lar, {O_R32, O_M16}, {0x0F, 0x02}, R, F_O32, Q386P);
     add(Mn_lsl, {O_R16, O_RM16}, {0x0F, 0x03}, R, 0, Q286P);
-    add(Mn_lsl, {O_R32, O_RM32}, {0x0F, 0x03}, R, F_O32, Q386P);
+    add(Mn_lsl, {O_R32, O_R32}, {0x0F, 0x03}, R, F_O32, Q386P);
+    add(Mn_lsl, {O_R32, O_M16}, {0x0F, 0x03}, R, F_O32, Q386P);
     add(Mn_sldt, {O_RM16}, {0x0F, 0x00}, 0, 0, Q286P);
     add(Mn_str, {O_RM16}, {0x0F, 0x00}, 1, 0, Q286P);
     add(Mn_lldt, {O_RM16}, {0x0F, 0x00}, 2, 0, Q286P);
