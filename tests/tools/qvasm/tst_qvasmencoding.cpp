@@ -423,8 +423,11 @@ bool sameInstruction(const Decoded &a, const Decoded &b)
         if (x[i] == y[i])
             continue;
         const qint64 u = x[i].toLongLong(&okA, 0), v = y[i].toLongLong(&okB, 0);
-        if (!okA || !okB || ((u - v) & 0xFFFFFFFF && ((u - v) & 0xFFFF || qAbs(u) > 0x1FFFF
-                                                       || qAbs(v) > 0x1FFFF)))
+        if (!okA || !okB)
+            return false;
+        const bool same32 = ((u - v) & 0xFFFFFFFF) == 0;
+        const bool same16 = ((u - v) & 0xFFFF) == 0 && qAbs(u) <= 0x1FFFF && qAbs(v) <= 0x1FFFF;
+        if (!same32 && !same16)
             return false;
     }
     return true;
@@ -575,8 +578,12 @@ void tst_QvasmEncoding::sameInstructionAsNasm()
         const Decoded &n = m_nasm[i];
         if (!q.ok || q.size != bytes.size() || !sameInstruction(q, n))
             failures << QString("%1: qvasm %2 %3 (%4), nasm %5 %6")
-                            .arg(l.text.q, q.mnemonic, q.operands, QString(bytes.toHex(' ')),
-                                 n.mnemonic, n.operands);
+                            .arg(l.text.q,
+                                 q.mnemonic,
+                                 q.operands,
+                                 QString(bytes.toHex(' ')),
+                                 n.mnemonic,
+                                 n.operands);
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
 }
@@ -588,7 +595,10 @@ void tst_QvasmEncoding::optimisedNeverLongerThanNasm()
         const QByteArray bytes = assembleLine(m_lines[i].text.q, true, nullptr);
         const Decoded q = decodeOne(m_cs, bytes, 0x100);
         if (!sameInstruction(q, m_nasm[i]) || bytes.size() > m_nasm[i].size)
-            failures << QString("%1: %2 bytes, nasm %3").arg(m_lines[i].text.q).arg(bytes.size()).arg(m_nasm[i].size);
+            failures << QString("%1: %2 bytes, nasm %3")
+                            .arg(m_lines[i].text.q)
+                            .arg(bytes.size())
+                            .arg(m_nasm[i].size);
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
 }

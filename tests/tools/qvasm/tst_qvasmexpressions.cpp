@@ -59,14 +59,16 @@ void tst_QvasmExpressions::assemblesTo_data()
     QTest::newRow("negative-data") << "db -1\ndw -2" << QByteArray("FF FE FF");
     // Labels, $ and offsets; a data label makes a memory operand, offset makes the address.
     QTest::newRow("dollar") << "dw $, $+2" << QByteArray("00 01 02 01");
-    QTest::newRow("typed-variable-loads") << "mov ax, var\nvar dw 5" << QByteArray("A1 03 01 05 00");
-    QTest::newRow("offset-takes-address") << "mov ax, offset var\nvar dw 5"
-                                         << QByteArray("B8 03 01 05 00");
-    QTest::newRow("colon-label-is-address") << "mov ax, here\nhere: nop" << QByteArray("B8 03 01 90");
-    QTest::newRow("variable-plus-index") << "mov al, tab[bx]\ntab db 1,2"
-                                         << QByteArray("8A 87 04 01 01 02");
-    QTest::newRow("sizeof-variable") << "mov cx, sizeof msg\nmsg db 'hello',0"
-                                     << QByteArray("B9 06 00 68 65 6C 6C 6F 00");
+    QTest::newRow("typed-variable-loads")
+        << "mov ax, var\nvar dw 5" << QByteArray("A1 03 01 05 00");
+    QTest::newRow("offset-takes-address")
+        << "mov ax, offset var\nvar dw 5" << QByteArray("B8 03 01 05 00");
+    QTest::newRow("colon-label-is-address")
+        << "mov ax, here\nhere: nop" << QByteArray("B8 03 01 90");
+    QTest::newRow("variable-plus-index")
+        << "mov al, tab[bx]\ntab db 1,2" << QByteArray("8A 87 04 01 01 02");
+    QTest::newRow("sizeof-variable")
+        << "mov cx, sizeof msg\nmsg db 'hello',0" << QByteArray("B9 06 00 68 65 6C 6C 6F 00");
     QTest::newRow("equ-and-assign") << "n equ 4\nm = n*2\nm = m+1\ndb n, m" << QByteArray("04 09");
     QTest::newRow("forward-equ") << "mov ax, later\nlater equ 1234h" << QByteArray("B8 34 12");
     // Data forms, dup in both spellings, uninitialised data at the end is not written.
@@ -76,9 +78,11 @@ void tst_QvasmExpressions::assemblesTo_data()
     QTest::newRow("trailing-reserve-not-written") << "db 1\ndup 100,?" << QByteArray("01");
     QTest::newRow("reserve-before-data-is-zero") << "db ?\ndb 2" << QByteArray("00 02");
     QTest::newRow("dd-dq-df") << "dd 12345678h\ndf 1234h:5678h\ndq 1"
-                              << QByteArray("78 56 34 12 78 56 00 00 34 12 01 00 00 00 00 00 00 00");
+                              << QByteArray(
+                                     "78 56 34 12 78 56 00 00 34 12 01 00 00 00 00 00 00 00");
     QTest::newRow("dword-far-pointer") << "dd 1234h:5678h" << QByteArray("78 56 34 12");
-    QTest::newRow("floats") << "dd 1.5\ndq -2.0" << QByteArray("00 00 C0 3F 00 00 00 00 00 00 00 C0");
+    QTest::newRow("floats") << "dd 1.5\ndq -2.0"
+                            << QByteArray("00 00 C0 3F 00 00 00 00 00 00 00 C0");
     QTest::newRow("word-string") << "dw 'A', 'AB'" << QByteArray("41 00 42 41");
     // Structures: members, instances, member access and sizeof.
     QTest::newRow("struct-instance-and-member")
@@ -90,15 +94,15 @@ void tst_QvasmExpressions::assemblesTo_data()
     QTest::newRow("struct-typed-members")
         << "r struct\na byte\nb word 7\nc dup 2,9\nr ends\nv st r" << QByteArray("00 07 00 09 09");
     // @@ labels.
-    QTest::newRow("anonymous-labels") << "@@: jmp short @f\nnop\n@@: jmp short @b"
-                                      << QByteArray("EB 01 90 EB FE");
+    QTest::newRow("anonymous-labels")
+        << "@@: jmp short @f\nnop\n@@: jmp short @b" << QByteArray("EB 01 90 EB FE");
     // Conditional assembly.
     QTest::newRow("if-else") << "x = 1\n.if x\ndb 1\n.else\ndb 2\n.endif\n.ife x\ndb 3\n.endif"
                              << QByteArray("01");
     QTest::newRow("ifdef") << "a equ 1\n.ifdef a\ndb 1\n.endif\n.ifndef b\ndb 2\n.endif"
                            << QByteArray("01 02");
-    QTest::newRow("comment-block") << "db 1\ncomment ~ skipped\ndb 2\n~ still skipped\ndb 3"
-                                   << QByteArray("01 03");
+    QTest::newRow("comment-block")
+        << "db 1\ncomment ~ skipped\ndb 2\n~ still skipped\ndb 3" << QByteArray("01 03");
     QTest::newRow("case-insensitive") << "Var DW 1\nMOV AX, VAR" << QByteArray("01 00 A1 00 01");
 }
 
@@ -145,10 +149,11 @@ void tst_QvasmExpressions::reportsError_data()
     QTest::newRow("unterminated-comment") << "db 1\ncomment *\ndb 2" << 0x92 << 2;
     QTest::newRow("extra-characters") << ".code x" << 0x14 << 1;
     QTest::newRow("unknown-mnemonic") << "mvo ax, bx" << 0x22 << 1;
-    QTest::newRow("struct-unknown-member") << "pt struct\nx dw 0\npt ends\nmov ax, [bx].zz" << 0x21 << 4;
+    QTest::newRow("struct-unknown-member")
+        << "pt struct\nx dw 0\npt ends\nmov ax, [bx].zz" << 0x21 << 4;
     QTest::newRow("user-error") << "%error stop here" << 0x94 << 1;
-    QTest::newRow("deep-parentheses") << "dw " + QString(200, '(') + "1" + QString(200, ')') << 0x90
-                                      << 1;
+    QTest::newRow("deep-parentheses")
+        << "dw " + QString(200, '(') + "1" + QString(200, ')') << 0x90 << 1;
 }
 
 void tst_QvasmExpressions::reportsError()
