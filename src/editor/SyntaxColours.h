@@ -3,7 +3,9 @@
 #include "editor/SyntaxScanner.h"
 
 #include <QColor>
+#include <QList>
 #include <QString>
+#include <QTextLayout>
 
 #include <array>
 
@@ -46,6 +48,10 @@ public:
     QColor colour(Colour c) const { return m_colour[c]; }
     QColor colour(SyntaxFormat format) const { return m_colour[forFormat(format)]; }
     void set(Colour c, int index, const QColor &colour);
+
+    // A scan's spans as the per-block formats the editor lays over its text (foreground colour
+    // only, never edits of the document): QTextLayout::setFormats() or QSyntaxHighlighter-style.
+    QList<QTextLayout::FormatRange> formatRanges(const QList<SyntaxSpan> &spans) const;
 
 private:
     std::array<int, ColourCount> m_index{};

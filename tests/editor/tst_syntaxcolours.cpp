@@ -13,6 +13,7 @@ private slots:
     void readRule_data();
     void readRule();
     void saveThenLoadKeepsEveryColour();
+    void spansBecomeForegroundFormats();
 };
 
 void tst_SyntaxColours::colorRefIsBlueGreenRed()
@@ -102,6 +103,23 @@ void tst_SyntaxColours::saveThenLoadKeepsEveryColour()
     }
     QCOMPARE(again.colour(SyntaxFormat::String), QColor(1, 2, 3));
     QCOMPARE(again.colour(SyntaxFormat::Register), QColor(255, 0, 255));
+}
+
+void tst_SyntaxColours::spansBecomeForegroundFormats()
+{
+    SyntaxColours colours;
+    colours.set(SyntaxColours::Comments, 15, QColor(24, 201, 29));
+    const QList<QTextLayout::FormatRange> ranges = colours.formatRanges(
+        {{0, 3, SyntaxFormat::Instruction},
+         {4, 2, SyntaxFormat::Register},
+         {8, 5, SyntaxFormat::Comment}});
+    QCOMPARE(ranges.size(), 3);
+    QCOMPARE(ranges[1].start, 4);
+    QCOMPARE(ranges[1].length, 2);
+    QCOMPARE(ranges[0].format.foreground().color(), QColor(0, 0, 136));
+    QCOMPARE(ranges[2].format.foreground().color(), QColor(24, 201, 29));
+    // Colour only: nothing else of the font changes.
+    QCOMPARE(ranges[2].format.properties().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SyntaxColours)

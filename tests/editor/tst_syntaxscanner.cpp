@@ -316,7 +316,6 @@ private slots:
     void goldenFiles_data();
     void goldenFiles();
     void anyInputIsSafe();
-    void stateSurvivesUserState();
     void caretLineStartsPlain();
 };
 
@@ -517,24 +516,6 @@ void tst_SyntaxScanner::anyInputIsSafe()
         paintByLines(scanner, text, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
-}
-
-void tst_SyntaxScanner::stateSurvivesUserState()
-{
-    const KeywordIndex keywords = KeywordIndex::withBuiltIns();
-    const SyntaxScanner scanner(keywords);
-    QList<SyntaxSpan> spans;
-    for (const QString &line : {QString("comment \u20AC"),
-                                QString("db 'x"),
-                                QString("; a\\"),
-                                QString("comment "),
-                                QString("mov")}) {
-        const SyntaxLineState state = scanner.scanLine(line, {}, true, spans);
-        QVERIFY(state.toUserState() >= 0);
-        QCOMPARE(SyntaxLineState::fromUserState(state.toUserState()), state);
-    }
-    QCOMPARE(SyntaxLineState::fromUserState(-1), SyntaxLineState());
-    QCOMPARE(SyntaxLineState::fromUserState(7), SyntaxLineState());
 }
 
 void tst_SyntaxScanner::caretLineStartsPlain()
