@@ -2,6 +2,7 @@
 #include "build/AssemblerCommandLine.h"
 #include "build/MakeSettings.h"
 #include "build/PostBuildCommands.h"
+#include "workspace/WorkspaceRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@ private slots:
     void requestsForTheThreeCommands();
     void storeCutsFitTheRecordFields_data();
     void storeCutsFitTheRecordFields();
+    void optionsGoInAndOutOfTheRecord();
     void postBuildTextSplitsIntoCommands_data();
     void postBuildTextSplitsIntoCommands();
     void toolPathsRoundTrip();
@@ -189,6 +191,26 @@ void tst_AssemblerCommandLine::storeCutsFitTheRecordFields()
     QVERIFY(cut.toUtf8().size() <= maxBytes);
     QCOMPARE(AssemblerOptions::bootDriveBFromComboIndex(-1), false);
     QCOMPARE(AssemblerOptions::bootDriveBFromComboIndex(1), true);
+}
+
+void tst_AssemblerCommandLine::optionsGoInAndOutOfTheRecord()
+{
+    WorkspaceRecord record;
+    AssemblerOptions o = everythingOn();
+    o.alphabetizeSegments = false;
+    o.postBuild = "cp a b\nrm c";
+    o.storeInto(record);
+    QCOMPARE(record.postBuildCommands(), QString("cp a b\r\nrm c"));
+    QVERIFY(record.option(WorkspaceRecord::Option::BootDriveB));
+    QVERIFY(!record.option(WorkspaceRecord::Option::AlphabetizeSegments));
+    QCOMPARE(AssemblerOptions::fromRecord(record), o);
+
+    // Texts too long for their fields are cut, not refused.
+    o.includePath = QString(300, 'p');
+    o.postBuild = QString(2000, 'c');
+    o.storeInto(record);
+    QCOMPARE(record.includePath(), QString(259, 'p'));
+    QCOMPARE(record.postBuildCommands(), QString(1024, 'c'));
 }
 
 void tst_AssemblerCommandLine::postBuildTextSplitsIntoCommands_data()
