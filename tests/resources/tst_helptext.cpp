@@ -2,6 +2,7 @@
 // accepts) must have an entry that the help pop-up's lookup finds, and the file must keep the
 // reader's format so no entry swallows or hides another.
 
+#include "editor/HelpFile.h"
 #include "editor/KeywordIndex.h"
 
 #include <QFile>
@@ -35,30 +36,6 @@ QString installedPath()
 QString sourcePath()
 {
     return qEnvironmentVariable("QVASMIDE_SOURCE_DIR") + "/src/resources/help/qvasmide.hlt";
-}
-
-// The help pop-up's lookup: the first entry whose keyword equals the word without regard to
-// ASCII case; its text runs from the first '{' after the keyword to the next '}'. A keyword
-// that does not match is skipped from just after its closing marker, so a marker inside some
-// entry's text would be taken as a keyword.
-std::optional<QByteArray> lookUp(const QByteArray &file, const QByteArray &word)
-{
-    qsizetype at = 0;
-    while ((at = file.indexOf("[>", at)) >= 0) {
-        const qsizetype end = file.indexOf("<]", at + 2);
-        if (end < 0)
-            return std::nullopt;
-        const QByteArray keyword = file.mid(at + 2, end - at - 2);
-        at = end + 2;
-        if (keyword.size() >= 255 || keyword.compare(word, Qt::CaseInsensitive) != 0)
-            continue;
-        const qsizetype open = file.indexOf('{', at);
-        const qsizetype close = open < 0 ? -1 : file.indexOf('}', open + 1);
-        if (close < 0)
-            return std::nullopt;
-        return file.mid(open + 1, close - open - 1);
-    }
-    return std::nullopt;
 }
 
 struct Entry
@@ -111,15 +88,19 @@ private slots:
     void everyBuiltInKeywordIsFound();
     void everyKeywordQvasmAcceptsIsFound_data();
     void everyKeywordQvasmAcceptsIsFound();
+    void wordsUnderTheCaretAreFound_data();
+    void wordsUnderTheCaretAreFound();
 
 private:
     QByteArray m_file;
+    std::optional<HelpFile> m_help;
 };
 
 void tst_HelpText::initTestCase()
 {
     m_file = readFile(installedPath());
     QVERIFY2(!m_file.isEmpty(), qPrintable("no help file at " + installedPath()));
+    m_help = HelpFile::fromContent(m_file);
 }
 
 void tst_HelpText::installedCopyIsTheCommittedFile()
@@ -195,10 +176,10 @@ void tst_HelpText::everyBuiltInKeywordIsFound_data()
 void tst_HelpText::everyBuiltInKeywordIsFound()
 {
     QFETCH(QByteArray, keyword);
-    const auto text = lookUp(m_file, keyword);
+    const auto text = m_help->entry(QString::fromLatin1(keyword));
     QVERIFY2(text, "no entry");
     // the user may type the word in any case
-    QCOMPARE(lookUp(m_file, keyword.toUpper()), text);
+    QCOMPARE(m_help->entry(QString::fromLatin1(keyword.toUpper())), text);
 }
 
 void tst_HelpText::everyKeywordQvasmAcceptsIsFound_data()
@@ -218,7 +199,41 @@ void tst_HelpText::everyKeywordQvasmAcceptsIsFound()
     QSKIP("the assembler's library is not part of this build");
 #endif
     QFETCH(QByteArray, keyword);
-    QVERIFY2(lookUp(m_file, keyword), "no entry");
+    QVERIFY2(m_help->entry(QString::fromLatin1(keyword)), "no entry");
+}
+
+void tst_HelpText::wordsUnderTheCaretAreFound_data()
+{
+    // Shift+F1 looks up the word the caret picks out of the line, which is not always a keyword
+    // of the lists: a colon, a lone operator or an x87 register's st before its parenthesis.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("segment override before a bracket") << "mov ax, es:[di]" << 8 << "es:";
+    QTest::newRow("override without a blank") << "mov ax,cs:[bx]" << 7 << "cs:";
+    QTest::newRow("x87 register") << "fld st(1)" << 4 << "st";
+    QTest::newRow("anonymous label with its colon") << "@@:  lodsb" << 0 << "@@:";
+    QTest::newRow("backward reference") << "jnz @b" << 4 << "@b";
+    QTest::newRow("forward reference upper case") << "jcxz @F" << 5 << "@F";
+    QTest::newRow("location counter before a minus") << "len equ $-msg" << 8 << "$";
+    QTest::newRow("assignment") << "count = count+1" << 6 << "=";
+    QTest::newRow("dup before its parenthesis") << "buf db 80 dup(?)" << 10 << "dup";
+    QTest::newRow("size keyword") << "mov al, byte ptr [bx+si]" << 8 << "byte";
+    QTest::newRow("ptr") << "mov al, byte ptr [bx+si]" << 13 << "ptr";
+    QTest::newRow("index register after a plus") << "mov al, byte ptr [bx+si]" << 21 << "si";
+    QTest::newRow("sized mnemonic in capitals") << "MOVB [BX], 1" << 0 << "MOVB";
+    QTest::newRow("message directive") << "%out building" << 0 << "%out";
+    QTest::newRow("offset after a comma") << "mov dx,offset msg" << 7 << "offset";
+    QTest::newRow("conditional directive") << ".ifdef debug" << 2 << ".ifdef";
+}
+
+void tst_HelpText::wordsUnderTheCaretAreFound()
+{
+    QFETCH(QString, line);
+    QFETCH(int, column);
+    QFETCH(QString, word);
+    QCOMPARE(HelpFile::wordAt(line, column), word);
+    QVERIFY2(m_help->entry(word), "no entry");
 }
 
 QTEST_GUILESS_MAIN(tst_HelpText)
