@@ -13,6 +13,7 @@
 
 #ifdef QVASMIDE_HAVE_QVASM_CORE
 #include "qvasm/Keywords.h"
+#include "qvasm/Snippet.h"
 #endif
 
 namespace {
@@ -72,6 +73,22 @@ QList<Entry> parseEntries(const QByteArray &file, QStringList *faults)
     return entries;
 }
 
+// The example of an entry: the "Example:" line and every line after it, without the label
+// column; a line that starts in the first column (a label or a data name) is taken whole.
+QByteArray exampleOf(const QByteArray &text)
+{
+    QByteArrayList lines;
+    bool inExample = false;
+    for (QByteArray line : text.split('\n')) {
+        line.replace('\r', "");
+        inExample = inExample || line.startsWith("Example:");
+        if (inExample)
+            lines.append(line.startsWith("Example:") || line.startsWith("          ") ? line.mid(10)
+                                                                                      : line);
+    }
+    return lines.join('\n');
+}
+
 } // namespace
 
 class tst_HelpText : public QObject
@@ -90,6 +107,8 @@ private slots:
     void everyKeywordQvasmAcceptsIsFound();
     void wordsUnderTheCaretAreFound_data();
     void wordsUnderTheCaretAreFound();
+    void examplesAssemble_data();
+    void examplesAssemble();
 
 private:
     QByteArray m_file;
@@ -234,6 +253,46 @@ void tst_HelpText::wordsUnderTheCaretAreFound()
     QFETCH(QString, word);
     QCOMPARE(HelpFile::wordAt(line, column), word);
     QVERIFY2(m_help->entry(word), "no entry");
+}
+
+void tst_HelpText::examplesAssemble_data()
+{
+    QTest::addColumn<QByteArray>("keyword");
+    QTest::addColumn<QByteArray>("example");
+#ifdef QVASMIDE_HAVE_QVASM_CORE
+    QStringList faults;
+    for (const Entry &entry : parseEntries(m_file, &faults))
+        QTest::addRow("%s", entry.keyword.constData()) << entry.keyword << exampleOf(entry.text);
+#endif
+}
+
+void tst_HelpText::examplesAssemble()
+{
+#ifndef QVASMIDE_HAVE_QVASM_CORE
+    QSKIP("the assembler's library is not part of this build");
+#else
+    QFETCH(QByteArray, keyword);
+    QFETCH(QByteArray, example);
+    QVERIFY2(!example.trimmed().isEmpty(), "no example");
+    // Examples are fragments: the labels they use and the other half of a proc or a conditional
+    // block live elsewhere.
+    const QList<int> fragment = {0x21, 0x28, 0x6A, 0x75};
+    // These examples show a line that is right in general but refused in a .COM program.
+    const QHash<QByteArray, int> meant = {{"small", 0x8E},
+                                          {".stack", 0x7A},
+                                          {"include", 0x0C},
+                                          {"%error", 0x94},
+                                          {".external", 0x54}};
+    const qvasm::SnippetResult result = qvasm::assembleSnippet(example.toStdString(), 0x100);
+    for (const qvasm::SnippetMessage &m : result.errors) {
+        if (m.diagnostic || fragment.contains(m.code) || meant.value(keyword) == m.code)
+            continue;
+        QFAIL(qPrintable(QString("line %1: %2h %3\n%4")
+                             .arg(m.line)
+                             .arg(QString::number(m.code, 16).toUpper().rightJustified(2, '0'))
+                             .arg(QString::fromStdString(m.text), QString::fromLatin1(example))));
+    }
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_HelpText)
