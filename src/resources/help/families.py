@@ -343,7 +343,7 @@ def push_pop_entries():
     entry("pushd", "Push a dword",
           "The dialect's dword form of push: SP := SP - 4, then the dword is stored "
           "at ss:[sp]. A memory operand needs no dword ptr.",
-          ["r32   m32   imm32   fs   gs", "imm8 (sign-extended)"], SIZES["d"][2],
+          ["r32   m32   imm32   imm8 (sign-extended)"], SIZES["d"][2],
           "[bx]", "= push dword ptr [bx]")
     entry("popw", "Pop a word",
           "The dialect's word form of pop: the word at ss:[sp] is loaded, then "
