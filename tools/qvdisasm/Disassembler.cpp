@@ -50,6 +50,13 @@ void Disassembler::writeHeader()
 {
     if (!m_options.sourceMode())
         return;
+    // What qvasm needs before the first instruction of a .COM source, every CPU allowed.
+    m_out.put(".model tiny");
+    m_out.lineEnd();
+    m_out.put(".code");
+    m_out.lineEnd();
+    m_out.put(".x86");
+    m_out.lineEnd();
     m_scratch = "org ";
     appendNumber(m_scratch, m_options.origin);
     m_out.put(m_scratch);

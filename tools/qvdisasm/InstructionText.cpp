@@ -172,15 +172,20 @@ void InstructionText::split(const cs_insn &insn)
     }
 }
 
-void InstructionText::emit(std::string_view mnemonic, const Parts &parts)
+void InstructionText::emit(std::string_view mnemonic, const Parts &parts, std::string_view prefix)
 {
     if (m_count == MaxTexts)
         return;
     std::string &out = m_texts[m_count++];
-    out.assign(mnemonic);
+    out.assign(prefix);
+    if (!prefix.empty())
+        out += ' ';
+    const size_t start = out.size();
+    out.append(mnemonic);
     if (parts.operandCount == 0)
         return;
-    out.append(out.size() < MnemonicColumn ? MnemonicColumn - out.size() : 1, ' ');
+    const size_t width = out.size() - start;
+    out.append(width < MnemonicColumn ? MnemonicColumn - width : 1, ' ');
     for (size_t i = 0; i < parts.operandCount; ++i) {
         if (i > 0)
             out += ", ";
@@ -190,13 +195,7 @@ void InstructionText::emit(std::string_view mnemonic, const Parts &parts)
 
 void InstructionText::emitPrefixed(std::string_view prefix, const Parts &parts)
 {
-    m_alt.mnemonic.assign(prefix);
-    m_alt.mnemonic += ' ';
-    m_alt.mnemonic += parts.mnemonic;
-    m_alt.operandCount = parts.operandCount;
-    for (size_t i = 0; i < parts.operandCount; ++i)
-        m_alt.operands[i] = parts.operands[i];
-    emit(m_alt);
+    emit(parts.mnemonic, parts, prefix);
 }
 
 void InstructionText::render(const cs_insn &insn)
@@ -282,19 +281,19 @@ bool InstructionText::renderString(const cs_insn &insn, const Prefixes &prefixes
         emit(m_parts);
         return true;
     }
-    // "rep movsb" -> "rep movs": the generic mnemonic is the one that takes operands.
-    std::string_view mnemonic(insn.mnemonic);
-    std::string generic(mnemonic);
-    if (!generic.empty()
-        && (generic.back() == 'b' || generic.back() == 'w' || generic.back() == 'd'))
-        generic.pop_back();
-    emit(generic, m_parts);
+    // Capstone's own spelling ("movsb byte ptr es:[di], byte ptr cs:[si]") first; "cs: lodsb"
+    // where the operands cannot be written; the generic "movs" last.
     emit(m_parts);
     if (segmentMatters && !prefixes.addressSize) {
         Parts bare = m_parts;
         bare.operandCount = 0;
         emitPrefixed(segmentName(prefixes.segment), bare);
     }
+    std::string generic(insn.mnemonic);
+    if (!generic.empty()
+        && (generic.back() == 'b' || generic.back() == 'w' || generic.back() == 'd'))
+        generic.pop_back();
+    emit(generic, m_parts);
     return true;
 }
 
@@ -356,14 +355,6 @@ void InstructionText::renderGeneral(const cs_insn &insn, const Prefixes &prefixe
         appendNumber(m_parts.operands[1], insn.bytes[at + 3]);
     }
 
-    if (mnemonic == "int3") {
-        m_alt.mnemonic = "int";
-        m_alt.operandCount = 1;
-        m_alt.operands[0] = "3";
-        emit(m_alt);
-        emit(m_parts);
-        return;
-    }
     struct Rename
     {
         const char *from;
@@ -376,7 +367,13 @@ void InstructionText::renderGeneral(const cs_insn &insn, const Prefixes &prefixe
         {"popaw", "popa"},
         {"pushal", "pushad"},
         {"popal", "popad"},
+        {"int1", "icebp"},
     };
+    // Capstone names 98h and 99h in 16-bit code as if the operand were 32 bits wide.
+    if (opcode == 0x98 || opcode == 0x99) {
+        static constexpr const char *Names[2][2] = {{"cbw", "cwd"}, {"cwde", "cdq"}};
+        mnemonic = Names[wide ? 1 : 0][opcode - 0x98];
+    }
     for (const Rename &rename : Renames) {
         if (mnemonic == rename.from) {
             emit(rename.to, m_parts);
@@ -399,16 +396,20 @@ void InstructionText::renderGeneral(const cs_insn &insn, const Prefixes &prefixe
 
     emit(m_parts);
 
-    // Sign-extended byte immediates: Capstone shows them negative; the full-width value is the
-    // other way to write the same number.
+    // Sign-extended byte immediates: the plain number may get the full-width encoding; "byte"
+    // asks for the short one. Capstone shows them negative; the full-width value is another way to
+    // write the same number.
     const bool signExtendedImm8 = opcode == 0x83 || opcode == 0x6B || opcode == 0x6A;
     if (signExtendedImm8 && m_parts.operandCount > 0) {
-        const std::string &last = m_parts.operands[m_parts.operandCount - 1];
-        if (!last.empty() && last[0] == '-') {
+        const size_t last = m_parts.operandCount - 1;
+        m_alt = m_parts;
+        m_alt.operands[last].insert(0, "byte ");
+        emit(m_alt);
+        if (!m_parts.operands[last].empty() && m_parts.operands[last][0] == '-') {
             m_alt = m_parts;
             const uint64_t mask = wide ? 0xFFFFFFFFu : 0xFFFFu;
             const int8_t value = int8_t(insn.bytes[insn.size - 1]);
-            std::string &number = m_alt.operands[m_alt.operandCount - 1];
+            std::string &number = m_alt.operands[last];
             number.clear();
             appendNumber(number, uint64_t(int64_t(value)) & mask);
             emit(m_alt);
@@ -421,6 +422,25 @@ void InstructionText::renderGeneral(const cs_insn &insn, const Prefixes &prefixe
         m_alt = m_parts;
         std::swap(m_alt.operands[0], m_alt.operands[1]);
         emit(m_alt);
+    }
+
+    // An override the CPU would apply anyway (ds: for [bx], ss: for [bp]) may be dropped or
+    // questioned inside the operand; written as a prefix it stays.
+    if (prefixes.segment != 0) {
+        const std::string_view segment = segmentName(prefixes.segment);
+        m_alt = m_parts;
+        bool moved = false;
+        for (size_t i = 0; i < m_alt.operandCount; ++i) {
+            std::string &operand = m_alt.operands[i];
+            const size_t at = operand.find(segment);
+            if (at != std::string::npos && at + segment.size() < operand.size()
+                && operand[at + segment.size()] == '[') {
+                operand.erase(at, segment.size());
+                moved = true;
+            }
+        }
+        if (moved)
+            emitPrefixed(segment, m_alt);
     }
 
     // "[1234h]" alone may read as a constant in a MASM-like dialect; "ds:[1234h]" cannot.

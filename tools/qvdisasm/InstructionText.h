@@ -51,7 +51,8 @@ private:
     };
 
     void split(const cs_insn &insn);
-    void emit(std::string_view mnemonic, const Parts &parts);
+    // "mnemonic operands", the operands in their column; a prefix ("cs:") goes in front.
+    void emit(std::string_view mnemonic, const Parts &parts, std::string_view prefix = {});
     void emit(const Parts &parts) { emit(parts.mnemonic, parts); }
     void emitPrefixed(std::string_view prefix, const Parts &parts);
 

@@ -90,7 +90,15 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
         << QByteArray("c4060000") << false << 0u << "les     ax, dword ptr [0]";
     QTest::newRow("enter-sizes-unsigned")
         << QByteArray("c863f5f6") << false << 0u << "enter   0F563h, 0F6h";
-    QTest::newRow("int3") << QByteArray("cc") << false << 0u << "int     3";
+    QTest::newRow("int3-is-not-int-3") << QByteArray("cc") << false << 0u << "int3";
+    QTest::newRow("int-3-is-not-int3") << QByteArray("cd03") << false << 0u << "int     3";
+    // Capstone names these by the wrong operand size in 16-bit code.
+    QTest::newRow("cbw-16bit") << QByteArray("98") << false << 0u << "cbw";
+    QTest::newRow("cwd-16bit") << QByteArray("99") << false << 0u << "cwd";
+    QTest::newRow("cwde-16bit-with-66") << QByteArray("6698") << false << 0u << "cwde";
+    QTest::newRow("cdq-32bit") << QByteArray("99") << true << 0u << "cdq";
+    QTest::newRow("cbw-32bit-with-66") << QByteArray("6698") << true << 0u << "cbw";
+    QTest::newRow("icebp") << QByteArray("f1") << false << 0u << "icebp";
     QTest::newRow("pusha-16bit") << QByteArray("60") << false << 0u << "pusha";
     QTest::newRow("fpu-stack-register") << QByteArray("d9c1") << false << 0u << "fld     st(1)";
     QTest::newRow("fpu-8087-only") << QByteArray("dbe1") << false << 0u << "fndisi";
@@ -98,9 +106,9 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
     QTest::newRow("rep-movsb") << QByteArray("f3a4") << false << 0u << "rep movsb";
     QTest::newRow("stos-ignores-segment-prefix") << QByteArray("2eaa") << false << 0u << "stosb";
     QTest::newRow("movs-from-other-segment")
-        << QByteArray("2ea4") << false << 0u << "movs    byte ptr es:[di], byte ptr cs:[si]";
+        << QByteArray("2ea4") << false << 0u << "movsb   byte ptr es:[di], byte ptr cs:[si]";
     QTest::newRow("lods-32bit-addresses")
-        << QByteArray("67ad") << false << 0u << "lods    ax, word ptr [esi]";
+        << QByteArray("67ad") << false << 0u << "lodsw   ax, word ptr [esi]";
     QTest::newRow("xlat-other-segment")
         << QByteArray("2ed7") << false << 0u << "xlat    byte ptr cs:[bx]";
 }
@@ -129,7 +137,10 @@ void tst_InstructionText::otherSpellingsAreOffered_data()
     QTest::newRow("short-jcc-qualified") << QByteArray("7402") << "je      short 0104h";
     QTest::newRow("far-call-shortcut") << QByteArray("9a78563412") << "callf   1234h:5678h";
     QTest::newRow("movs-segment-as-prefix") << QByteArray("2ea4") << "cs: movsb";
-    QTest::newRow("int3-as-written") << QByteArray("cc") << "int3";
+    QTest::newRow("lods-segment-as-prefix") << QByteArray("2eac") << "cs: lodsb";
+    QTest::newRow("redundant-ds-as-prefix")
+        << QByteArray("3e8b07") << "ds: mov     ax, word ptr [bx]";
+    QTest::newRow("icebp-for-int1") << QByteArray("f1") << "int1";
 }
 
 void tst_InstructionText::otherSpellingsAreOffered()

@@ -76,19 +76,20 @@ private:
     InstructionText m_text{false};
 };
 
-// An assembler that always picks the full-width immediate for "-N" and the sign-extended byte for
-// a hex value, so only the second spelling of "83 /0 ib" gives the bytes back.
+// An assembler that, like qvasm without its optimiser, gives "add ax, N" the full-width
+// immediate and "add ax, byte N" the sign-extended byte; it knows no other line.
 std::optional<QByteArray> addAxRule(const QString &line, quint32)
 {
-    static const QRegularExpression add("^add +ax, (-?)([0-9A-F]+)h?$");
+    static const QRegularExpression add("^add +ax, (byte )?(-?)([0-9A-F]+)(h?)$");
     const QRegularExpressionMatch m = add.match(line);
     if (!m.hasMatch())
         return std::nullopt;
-    bool ok = false;
-    const int value = m.captured(2).toInt(&ok, m.captured(2).size() > 1 ? 16 : 10);
+    int value = m.captured(3).toInt(nullptr, m.captured(4).isEmpty() ? 10 : 16);
+    if (!m.captured(2).isEmpty())
+        value = -value;
     if (!m.captured(1).isEmpty())
-        return QByteArray::fromHex("05") + char(-value) + char(0xFF); // 05 iw
-    return QByteArray::fromHex("83c0") + char(value & 0xFF);
+        return QByteArray::fromHex("83c0") + char(value & 0xFF);
+    return QByteArray::fromHex("05") + char(value & 0xFF) + char((value >> 8) & 0xFF);
 }
 
 } // namespace
@@ -101,7 +102,7 @@ void tst_RoundTripChoice::firstTextGivingTheBytesBackWins()
     Decoded minusOne("83c0ff", 0x100);
     QVERIFY(minusOne.ok());
     QCOMPARE(roundTrip.choose(minusOne.insn(), minusOne.text()), 1);
-    QCOMPARE(assembler.lines, QStringList({"add     ax, -1", "add     ax, 0FFFFh"}));
+    QCOMPARE(assembler.lines, QStringList({"add     ax, -1", "add     ax, byte -1"}));
 }
 
 void tst_RoundTripChoice::oneShapeIsAskedOnce_data()
@@ -176,10 +177,10 @@ void tst_RoundTripChoice::sourceFallsBackToDataWithTheTextAsComment()
     }
     out.flush();
     const QStringList lines = QString::fromStdString(out.text()).split("\r\n");
-    QCOMPARE(lines.value(0), "org 100h");
-    QCOMPARE(lines.value(1), "        add     ax, 0FFFEh");
-    QCOMPARE(lines.value(2), "        db      0Fh, 0Bh                ; ud2");
-    QCOMPARE(lines.value(3), ".end");
+    QCOMPARE(lines.mid(0, 4), QStringList({".model tiny", ".code", ".x86", "org 100h"}));
+    QCOMPARE(lines.value(4), "        add     ax, byte -2");
+    QCOMPARE(lines.value(5), "        db      0Fh, 0Bh                ; ud2");
+    QCOMPARE(lines.value(6), ".end");
 }
 
 void tst_RoundTripChoice::thirtyTwoBitSourceIsDataThroughout()

@@ -1,0 +1,247 @@
+#include "build/DisassemblerOptions.h"
+#include "workspace/SourceTemplates.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Both columns off, qvdisasm's listing is a source: qvasm must assemble it back to the very bytes
+// it came from. Checked with the real programs, whole files at a time.
+class tst_QvdisasmRoundTrip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void assembledProgramsComeBack_data();
+    void assembledProgramsComeBack();
+    void anyBytesComeBack_data();
+    void anyBytesComeBack();
+
+private:
+    // Runs a tool; its standard output, or nothing when it failed.
+    std::optional<QByteArray> run(const QString &program, const QStringList &arguments);
+    // Assembles `source`; the .com bytes, or nothing with the assembler's output in `log`.
+    std::optional<QByteArray> assemble(const QString &name,
+                                       const QByteArray &source,
+                                       QByteArray &log);
+    // Disassembles `bytes` as the IDE asks for a source and cuts the banner as the IDE does.
+    QByteArray disassemble(const QString &name, const QByteArray &bytes, quint32 origin);
+    void checkRoundTrip(const QString &name, const QByteArray &bytes, quint32 origin);
+
+    QTemporaryDir m_dir;
+    QString m_qvasm;
+    QString m_qvdisasm;
+    QByteArray m_lastSource;
+};
+
+namespace {
+
+// Everyday 16-bit code in qvasm's dialect, no data: every line must come back as an instruction.
+const char ProgramWithoutData[] = R"(.model tiny
+.code
+.x86
+org 100h
+        mov     ax, cs
+        mov     ds, ax
+        mov     es, ax
+        cld
+        mov     si, 200h
+        mov     di, 300h
+        mov     cx, 40h
+        rep movsw
+        cs: lodsb
+        movsb   byte ptr es:[di], byte ptr cs:[si]
+        mov     bx, word ptr [bp - 2]
+        mov     word ptr es:[bx + si + 10h], 1234h
+        add     word ptr [di], byte 7
+        and     sp, byte -16
+        cmp     al, 7Fh
+        jne     skip
+        call    near sub1
+        jmp     short skip
+skip:   push    word ptr [bx]
+        pop     ax
+        shl     ax, 1
+        shr     bx, cl
+        rol     dx, 4
+        imul    ax, bx, 10
+        xchg    ax, cx
+        lea     dx, [bx + di + 2]
+        in      al, 60h
+        out     dx, al
+        les     bx, dword ptr [si]
+        call    dword ptr [bx]
+        call    1234h:5678h
+        movzx   eax, byte ptr [bx]
+        mov     eax, 12345678h
+        push    fs
+        fld     qword ptr [bx]
+        fld     st(1)
+        loop    skip
+        jcxz    skip
+        cbw
+        cwd
+        int     21h
+        int3
+        ret
+sub1:   enter   10h, 0
+        leave
+        retf    4
+.end
+)";
+
+} // namespace
+
+void tst_QvdisasmRoundTrip::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QString tools = qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/";
+    m_qvasm = tools + "qvasm";
+    m_qvdisasm = tools + "qvdisasm";
+    QVERIFY2(QFile::exists(m_qvasm), qPrintable(m_qvasm));
+    QVERIFY2(QFile::exists(m_qvdisasm), qPrintable(m_qvdisasm));
+}
+
+std::optional<QByteArray> tst_QvdisasmRoundTrip::run(const QString &program,
+                                                     const QStringList &arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        qWarning().noquote() << program << arguments.join(' ')
+                             << "failed:" << process.readAllStandardError()
+                             << process.readAllStandardOutput();
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
+}
+
+std::optional<QByteArray> tst_QvdisasmRoundTrip::assemble(const QString &name,
+                                                          const QByteArray &source,
+                                                          QByteArray &log)
+{
+    QFile file(m_dir.filePath(name + ".asm"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(source) != source.size())
+        return std::nullopt;
+    file.close();
+    QFile::remove(m_dir.filePath(name + ".com"));
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(m_qvasm, {file.fileName(), m_dir.filePath(name + ".com")});
+    process.waitForFinished(60000);
+    log = process.readAllStandardOutput();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    QFile com(m_dir.filePath(name + ".com"));
+    if (!com.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return com.readAll();
+}
+
+QByteArray tst_QvdisasmRoundTrip::disassemble(const QString &name,
+                                              const QByteArray &bytes,
+                                              quint32 origin)
+{
+    QFile file(m_dir.filePath(name + ".bin"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    file.close();
+    DisassemblerOptions options;
+    options.origin = origin;
+    const std::optional<QByteArray> out = run(m_qvdisasm, options.arguments(file.fileName()));
+    return out ? DisassemblerOptions::cutBanner(*out) : QByteArray();
+}
+
+void tst_QvdisasmRoundTrip::checkRoundTrip(const QString &name,
+                                           const QByteArray &bytes,
+                                           quint32 origin)
+{
+    m_lastSource = disassemble(name, bytes, origin);
+    QVERIFY(!m_lastSource.isEmpty());
+    const QList<QByteArray> lines = m_lastSource.split('\n');
+    QCOMPARE(lines.value(0), ".model tiny\r");
+    QCOMPARE(lines.value(3), "org " + QByteArray::number(origin, 16).toUpper() + "h\r");
+
+    QByteArray log;
+    const std::optional<QByteArray> back = assemble(name + "-back", m_lastSource, log);
+    QVERIFY2(back, log.constData());
+    if (*back != bytes) {
+        qsizetype at = 0;
+        while (at < bytes.size() && at < back->size() && bytes[at] == (*back)[at])
+            ++at;
+        QFAIL(qPrintable(QStringLiteral("bytes differ from offset %1h (of %2 and %3 bytes); see %4")
+                             .arg(QString::number(origin + at, 16))
+                             .arg(bytes.size())
+                             .arg(back->size())
+                             .arg(m_dir.filePath(name + "-back.asm"))));
+    }
+}
+
+void tst_QvdisasmRoundTrip::assembledProgramsComeBack_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<bool>("allInstructions");
+
+    QTest::newRow("everyday-code") << QByteArray(ProgramWithoutData) << true;
+    QTest::newRow("empty-template") << SourceTemplates::emptyTemplate().toLatin1() << false;
+    ProjectWizardOptions wizard;
+    wizard.cpu = true;
+    wizard.start = true;
+    QTest::newRow("com-skeleton") << SourceTemplates::projectSkeleton(ProjectKind::Com, wizard)
+                                         .toLatin1()
+                                  << true;
+}
+
+void tst_QvdisasmRoundTrip::assembledProgramsComeBack()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(bool, allInstructions);
+    const QString name = QTest::currentDataTag();
+    QByteArray log;
+    const std::optional<QByteArray> com = assemble(name, source, log);
+    QVERIFY2(com, log.constData());
+    QVERIFY(!com->isEmpty());
+    checkRoundTrip(name, *com, 0x100);
+    if (allInstructions)
+        QVERIFY2(!m_lastSource.contains("        db      "), m_lastSource.constData());
+}
+
+void tst_QvdisasmRoundTrip::anyBytesComeBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<quint32>("origin");
+
+    // Random bytes: prefixes piled up, encodings no assembler picks, undecodable bytes.
+    for (quint32 seed : {1u, 2u}) {
+        QByteArray bytes(48 * 1024, Qt::Uninitialized);
+        QRandomGenerator random(seed);
+        random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        QTest::addRow("random-%u", seed) << bytes << 0x100u;
+    }
+    // Every two-byte opcode once, each followed by the same operand bytes.
+    QByteArray twoByte;
+    for (int op = 0; op < 256; ++op)
+        twoByte += QByteArray::fromHex("0f") + char(op) + QByteArray::fromHex("4602909090909090");
+    QTest::newRow("two-byte-opcodes") << twoByte << 0x100u;
+    // A boot sector: other origin, jumps relative to it.
+    QByteArray boot = QByteArray::fromHex("eb3c90") + QByteArray(0x3b, '\0')
+                      + QByteArray::fromHex("fa31c08ed08ec0bc007cfbe8050074f8e9fdffc3");
+    boot.append(QByteArray(510 - boot.size(), '\0'));
+    boot.append(QByteArray::fromHex("55aa"));
+    QTest::newRow("boot-sector-at-7C00") << boot << 0x7C00u;
+}
+
+void tst_QvdisasmRoundTrip::anyBytesComeBack()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(quint32, origin);
+    checkRoundTrip(QTest::currentDataTag(), bytes, origin);
+}
+
+QTEST_GUILESS_MAIN(tst_QvdisasmRoundTrip)
+#include "tst_qvdisasmroundtrip.moc"
