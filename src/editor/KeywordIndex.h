@@ -44,6 +44,8 @@ public:
     // entry a directive. Returns the number of entries added, -1 when the file can't be read (no
     // error: the built-in lists stay as they are).
     int addKeywordFile(const QString &path);
+    // The user keyword file's name in the program folder.
+    static QString userKeywordFileName() { return QStringLiteral("userdat.dat"); }
 
     int size() const { return int(m_entries.size()); }
     // Entries in list order.
