@@ -8,4 +8,9 @@ inline constexpr char ApplicationName[] = "qvasmide";
 inline constexpr char DisplayName[] = "QVASMIDE";
 // Object name of the main window and base name of the single-instance server.
 inline constexpr char WindowClassName[] = "CQvasmApp";
+// Root of the maker's web site, ending in "/": the first-run value of Configuration/home_url.
+inline constexpr char HomeUrl[] = "https://www.kestrelmoor.example/";
+// Shown on the about box's web button, which opens HomeUrl + AboutPage.
+inline constexpr char WebAddress[] = "www.kestrelmoor.example";
+inline constexpr char AboutPage[] = "quillvane.htm";
 } // namespace AppInfo
