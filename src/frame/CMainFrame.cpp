@@ -42,6 +42,7 @@ const QString kSettings = QStringLiteral("Settings");
 const QString kToolbarState = QStringLiteral("ToolbarState");
 // Bumped when the bars change so that an older saved layout is ignored, not misapplied.
 constexpr int kBarStateVersion = 1;
+const QByteArray kBarStateMagic = QByteArrayLiteral("QVBARS1");
 
 QToolBar *makeToolBar(const QString &name, const QString &title, CommandRouter &router, int id)
 {
@@ -80,6 +81,7 @@ CMainFrame::CMainFrame(QWidget *parent)
     createMenus();
     createBars();
     createStatusLine();
+    placeBarsByDefault();
     registerCommands();
 
     restoreBarState(SettingsStore::instance().readBinary(kSettings, kToolbarState));
@@ -101,7 +103,15 @@ CMainFrame::CMainFrame(QWidget *parent)
 
 CMainFrame::~CMainFrame()
 {
+    // The base destructors still hide and delete the document windows and bars, which emit
+    // signals; none of them may reach this half-destroyed frame.
+    m_destroying = true;
     qApp->removeEventFilter(this);
+    for (const auto &c : std::as_const(m_followConnections))
+        disconnect(c);
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
 }
 
 void CMainFrame::placeOnScreen()
@@ -129,7 +139,8 @@ void CMainFrame::setApplicationCommands(const CommandMap *commands)
 
 void CMainFrame::requestCommandUpdate()
 {
-    m_router->requestRefresh();
+    if (!m_destroying)
+        m_router->requestRefresh();
 }
 
 bool CMainFrame::isAcceleratorKey(const QKeyEvent *event) const
@@ -463,10 +474,6 @@ void CMainFrame::createBars()
     });
     connect(m_findCombo, &CFindCombo::textTyped, this, [this] { m_findState.findTextTyped = 1; });
 
-    addToolBar(Qt::TopToolBarArea, m_buttonBar);
-    addToolBar(Qt::TopToolBarArea, m_findBar);
-    addToolBar(Qt::TopToolBarArea, m_insertBar);
-
     m_tree = new QTreeWidget;
     m_tree->setObjectName(QStringLiteral("tree"));
     m_tree->setHeaderHidden(true);
@@ -475,7 +482,6 @@ void CMainFrame::createBars()
     m_treeBar->setObjectName(QStringLiteral("TreeBar"));
     m_treeBar->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     m_treeBar->setWidget(m_tree);
-    addDockWidget(Qt::LeftDockWidgetArea, m_treeBar);
 
     auto *output = new QPlainTextEdit;
     output->setReadOnly(true);
@@ -484,11 +490,7 @@ void CMainFrame::createBars()
     // It starts at the bottom, so it may always go back there besides the two sides.
     m_viewBar->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea
                                | Qt::BottomDockWidgetArea);
-    addDockWidget(Qt::BottomDockWidgetArea, m_viewBar);
     setOutputPane(output);
-
-    resizeDocks({m_treeBar}, {200}, Qt::Horizontal);
-    resizeDocks({m_viewBar}, {100}, Qt::Vertical);
 
     for (QWidget *bar : {static_cast<QWidget *>(m_buttonBar),
                          static_cast<QWidget *>(m_findBar),
@@ -525,14 +527,58 @@ void CMainFrame::setOutputPane(QWidget *pane)
 
 QByteArray CMainFrame::barState() const
 {
-    return saveState(kBarStateVersion);
+    // Qt's own record takes a cut-off copy for a good one and loses bars over it, so the stored
+    // record carries its length and a checksum.
+    const QByteArray state = saveState(kBarStateVersion);
+    QByteArray record = kBarStateMagic;
+    const quint32 n = quint32(state.size());
+    const quint16 sum = qChecksum(state);
+    for (int shift : {24, 16, 8, 0})
+        record += char(n >> shift);
+    record += char(sum >> 8);
+    record += char(sum);
+    return record + state;
 }
 
-bool CMainFrame::restoreBarState(const QByteArray &state)
+bool CMainFrame::restoreBarState(const QByteArray &record)
 {
-    if (state.isEmpty())
+    const qsizetype header = kBarStateMagic.size() + 6;
+    if (record.size() < header || !record.startsWith(kBarStateMagic))
         return false;
-    return restoreState(state, kBarStateVersion);
+    const auto byte = [&record](qsizetype i) { return quint32(quint8(record.at(i))); };
+    const qsizetype at = kBarStateMagic.size();
+    const quint32 n = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+    const quint16 sum = quint16(byte(at + 4) << 8 | byte(at + 5));
+    const QByteArray state = record.mid(header);
+    if (quint32(state.size()) != n || qChecksum(state) != sum)
+        return false;
+    bool whole = restoreState(state, kBarStateVersion);
+    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar}) {
+        if (toolBarArea(bar) == Qt::NoToolBarArea)
+            whole = false;
+    }
+    if (!whole) // half applied before it was found out: start over from the default
+        placeBarsByDefault();
+    return whole;
+}
+
+void CMainFrame::placeBarsByDefault()
+{
+    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar})
+        removeToolBar(bar);
+    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar}) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+    }
+    for (QDockWidget *dock : {m_treeBar, m_viewBar})
+        dock->setFloating(false);
+    addDockWidget(Qt::LeftDockWidgetArea, m_treeBar);
+    addDockWidget(Qt::BottomDockWidgetArea, m_viewBar);
+    m_treeBar->show();
+    m_viewBar->show();
+    m_statusLine->show();
+    resizeDocks({m_treeBar}, {200}, Qt::Horizontal);
+    resizeDocks({m_viewBar}, {100}, Qt::Vertical);
 }
 
 void CMainFrame::saveBarState()

@@ -75,9 +75,10 @@ public:
     QWidget *outputPane() const;
     void setOutputPane(QWidget *pane);
     CStatusLine *statusLine() const { return m_statusLine; }
+    // The layout record stored under Settings/ToolbarState.
     QByteArray barState() const;
-    // Applies a saved layout; false (and the layout unchanged) when it is not one.
-    bool restoreBarState(const QByteArray &state);
+    // Applies a saved layout record; false, with the default layout, when it is not a whole one.
+    bool restoreBarState(const QByteArray &record);
     // Writes the layout under Settings/ToolbarState.
     void saveBarState();
 
@@ -140,6 +141,7 @@ private:
     void createMenus();
     void createBars();
     void createStatusLine();
+    void placeBarsByDefault();
     void registerCommands();
     void loadFindState();
     QList<const CommandMap *> commandOwners() const;
@@ -181,6 +183,7 @@ private:
     FindState m_findState;
     FindHistory m_findHistory;
 
+    bool m_destroying = false;
     bool m_overwrite = false;
     std::optional<KeyLockState> m_keyLocks;
     std::optional<bool> m_clipboardHasText;

@@ -1,0 +1,674 @@
+#include "app/ProgramValues.h"
+#include "frame/BusyIndicator.h"
+#include "frame/CFindCombo.h"
+#include "frame/CMainFrame.h"
+#include "frame/CStatusLine.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandMenu.h"
+#include "frame/CommandRouter.h"
+#include "frame/DocumentWindow.h"
+#include "frame/MenuResources.h"
+
+#include "ScriptedPrompts.h"
+#include "TestSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+// A document window as the documents will provide it: three command owners and an editor.
+class FakeDocWindow : public QMdiSubWindow, public DocumentWindow
+{
+public:
+    explicit FakeDocWindow(const QString &title)
+    {
+        editor = new QPlainTextEdit;
+        setWidget(editor);
+        setWindowTitle(title);
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+    CommandMap *viewCommands() override { return &view; }
+    CommandMap *documentCommands() override { return &doc; }
+    CommandMap *frameCommands() override { return &child; }
+    QPlainTextEdit *editorView() override { return editor; }
+
+    CommandMap view, doc, child;
+    QPlainTextEdit *editor;
+};
+
+class tst_MainFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartLayout();
+    void barLayoutSurvivesRestart();
+    void unusableBarLayoutIsIgnored_data();
+    void unusableBarLayoutIsIgnored();
+    void closeSavesInOrderAndCanBeCancelled();
+    void menuAndKeysFollowActiveDocument();
+    void commandsRouteThroughActiveWindow();
+    void barToggles_data();
+    void barToggles();
+    void escapeTogglesViewBar();
+    void lineColumnPane();
+    void overwritePane_data();
+    void overwritePane();
+    void findBar();
+    void findHistorySurvivesRestart();
+    void colouredMessageLastsUntilPaneRepaints();
+    void busyAnimationStartsAndStopsOnce();
+    void deleteSettingsAsksFirst_data();
+    void deleteSettingsAsksFirst();
+    void nextDocFrameWalk();
+    void contextMenusBuiltOnceWithOneOffTexts();
+    void newFromClipboardPastesOnlyIntoNewWindow();
+    void fileOpenOpensEachChosenFile();
+    void toolBarButtonsHaveIcons();
+
+private:
+    std::unique_ptr<CMainFrame> makeFrame();
+    FakeDocWindow *addWindow(CMainFrame &frame, const QString &title);
+
+    std::unique_ptr<TestSettings> m_settings;
+};
+
+void tst_MainFrame::init()
+{
+    m_settings = std::make_unique<TestSettings>();
+    ProgramValues::instance() = ProgramValues();
+}
+
+void tst_MainFrame::cleanup()
+{
+    m_settings.reset();
+}
+
+std::unique_ptr<CMainFrame> tst_MainFrame::makeFrame()
+{
+    auto frame = std::make_unique<CMainFrame>();
+    frame->show();
+    QApplication::setActiveWindow(frame.get());
+    if (!QTest::qWaitForWindowActive(frame.get()))
+        qWarning("main frame not active");
+    return frame;
+}
+
+FakeDocWindow *tst_MainFrame::addWindow(CMainFrame &frame, const QString &title)
+{
+    auto *w = new FakeDocWindow(title);
+    frame.mdiArea()->addSubWindow(w);
+    w->show();
+    frame.mdiArea()->setActiveSubWindow(w);
+    return w;
+}
+
+static QStringList menuTitles(CMainFrame &frame)
+{
+    QStringList titles;
+    for (QAction *a : frame.menuBar()->actions())
+        titles << a->text();
+    return titles;
+}
+
+void tst_MainFrame::firstStartLayout()
+{
+    auto frame = makeFrame();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(frame->pos(), screen.topLeft() + QPoint(30, 30));
+    QCOMPARE(frame->size(), screen.size() - QSize(60, 60));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
+    QCOMPARE(frame->objectName(), QStringLiteral("CQvasmApp"));
+
+    // Button, Find and Insert at the top in that order, the tree left, the output at the bottom.
+    QList<QToolBar *> bars{frame->buttonBar(), frame->findBar(), frame->insertBar()};
+    for (QToolBar *bar : bars) {
+        QCOMPARE(frame->toolBarArea(bar), Qt::TopToolBarArea);
+        QVERIFY(bar->isVisible());
+    }
+    QVERIFY(bars[0]->geometry().x() < bars[1]->geometry().x()
+            || bars[0]->geometry().y() < bars[1]->geometry().y());
+    QVERIFY(bars[1]->geometry().x() < bars[2]->geometry().x()
+            || bars[1]->geometry().y() < bars[2]->geometry().y());
+    QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::LeftDockWidgetArea);
+    QCOMPARE(frame->dockWidgetArea(frame->viewBar()), Qt::BottomDockWidgetArea);
+    QVERIFY(frame->treeBar()->isVisible() && frame->viewBar()->isVisible());
+    QCOMPARE(frame->findChild<QTreeWidget *>("tree"), frame->treeControl());
+    auto *output = frame->findChild<QPlainTextEdit *>("output");
+    QVERIFY(output && output->isReadOnly());
+    QCOMPARE(frame->findBar()->findChild<CFindCombo *>("findCombo"), frame->findCombo());
+
+    // Six panes in order; the message pane starts with "Ready...".
+    CStatusLine *status = frame->statusLine();
+    QCOMPARE(status->paneText(CStatusLine::MessagePane), QStringLiteral("Ready..."));
+    QVERIFY(status->hasColouredMessage(CStatusLine::MessagePane));
+    const QList<int> order{CStatusLine::BusyPane,
+                           CStatusLine::LineColumnPane,
+                           CStatusLine::OverwritePane,
+                           CStatusLine::CapsPane,
+                           CStatusLine::NumPane};
+    int x = status->pane(CStatusLine::MessagePane)->geometry().right();
+    for (int id : order) {
+        QLabel *pane = status->pane(id);
+        QVERIFY(pane->isVisible());
+        QVERIFY2(pane->geometry().left() > x, qPrintable(QString::number(id)));
+        x = pane->geometry().left();
+    }
+    QCOMPARE(menuTitles(*frame),
+             QStringList({"&File", "&View", "&Special", "&Make", "&Tools", "&Internet", "&Help"}));
+}
+
+void tst_MainFrame::barLayoutSurvivesRestart()
+{
+    {
+        auto frame = makeFrame();
+        frame->findBar()->hide();
+        frame->addDockWidget(Qt::RightDockWidgetArea, frame->treeBar());
+        frame->router().dispatch(ID_SPECIAL_SAVE_TOOLBARS);
+        QVERIFY(!m_settings->store().readBinary("Settings", "ToolbarState").isEmpty());
+        // Close saves again, so the layout at close wins over the one saved before.
+        frame->insertBar()->hide();
+        frame->close();
+    }
+    auto frame = makeFrame();
+    QVERIFY(frame->findBar()->isHidden());
+    QVERIFY(frame->insertBar()->isHidden());
+    QVERIFY(!frame->buttonBar()->isHidden());
+    QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::RightDockWidgetArea);
+    QCOMPARE(frame->dockWidgetArea(frame->viewBar()), Qt::BottomDockWidgetArea);
+    frame->router().refresh();
+    QVERIFY(!frame->commandAction(ID_VIEW_FIND_BAR)->isChecked());
+    QVERIFY(frame->commandAction(ID_VIEW_BUTTON_BAR)->isChecked());
+}
+
+void tst_MainFrame::unusableBarLayoutIsIgnored_data()
+{
+    QTest::addColumn<QByteArray>("state");
+    QByteArray valid;
+    {
+        CMainFrame frame;
+        frame.findBar()->hide();
+        valid = frame.barState();
+    }
+    QTest::newRow("garbage") << QByteArray("\x00\xff\x13garbage-garbage", 18);
+    QTest::newRow("truncated") << valid.left(valid.size() / 2);
+    QByteArray flipped = valid;
+    flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 0x40);
+    QTest::newRow("one-byte-damaged") << flipped;
+    QTest::newRow("bare-qt-record") << valid.mid(13);
+    QTest::newRow("empty") << QByteArray();
+}
+
+void tst_MainFrame::unusableBarLayoutIsIgnored()
+{
+    QFETCH(QByteArray, state);
+    m_settings->store().writeBinary("Settings", "ToolbarState", state);
+    auto frame = makeFrame();
+    QVERIFY(!frame->findBar()->isHidden());
+    QCOMPARE(frame->toolBarArea(frame->findBar()), Qt::TopToolBarArea);
+    QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::LeftDockWidgetArea);
+    QCOMPARE(frame->dockWidgetArea(frame->viewBar()), Qt::BottomDockWidgetArea);
+    QVERIFY(!frame->restoreBarState(state));
+}
+
+void tst_MainFrame::closeSavesInOrderAndCanBeCancelled()
+{
+    auto frame = makeFrame();
+    SettingsStore &s = m_settings->store();
+    frame->AddFindHistory("needle");
+    QStringList seen;
+    frame->addCloseStep([&] {
+        seen << QStringLiteral("step1 layout=%1 find=%2")
+                    .arg(!s.readBinary("Settings", "ToolbarState").isEmpty())
+                    .arg(s.contains("FindBar", "item00"));
+    });
+    frame->addCloseStep([&] { seen << "step2"; });
+    bool allow = false;
+    frame->setCloseGuard([&] {
+        seen << QStringLiteral("guard find=%1").arg(s.readString("FindBar", "item00"));
+        return allow;
+    });
+    QVERIFY(!frame->close());
+    QVERIFY(frame->isVisible());
+    QCOMPARE(seen, QStringList({"step1 layout=1 find=0", "step2", "guard find=needle"}));
+    allow = true;
+    QVERIFY(frame->close());
+}
+
+void tst_MainFrame::menuAndKeysFollowActiveDocument()
+{
+    auto frame = makeFrame();
+    QAction *checkSyntax = frame->commandAction(ID_MAKE_CHECK_SYNTAX);
+    QVERIFY(!frame->isDocumentMenuShown());
+    QVERIFY(checkSyntax->shortcuts().isEmpty());
+
+    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    QTRY_VERIFY(frame->isDocumentMenuShown());
+    QCOMPARE(menuTitles(*frame).size(), 11);
+    QCOMPARE(menuTitles(*frame).at(8), QStringLiteral("&Window"));
+    QCOMPARE(checkSyntax->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F7)});
+    QCOMPARE(frame->commandAction(ID_MAKE_BUILD)->shortcuts(),
+             QList<QKeySequence>{QKeySequence(Qt::Key_F9)});
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - a.asm"));
+
+    // F7 runs Check Syntax when its owner handles it.
+    int checks = 0;
+    w->view.on(ID_MAKE_CHECK_SYNTAX, [&checks] { ++checks; });
+    w->editor->setFocus();
+    QTest::keyClick(w->editor, Qt::Key_F7);
+    QCOMPARE(checks, 1);
+
+    w->close();
+    QTRY_VERIFY(!frame->isDocumentMenuShown());
+    QCOMPARE(menuTitles(*frame).size(), 7);
+    QVERIFY(checkSyntax->shortcuts().isEmpty());
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
+}
+
+void tst_MainFrame::commandsRouteThroughActiveWindow()
+{
+    auto frame = makeFrame();
+    QStringList ran;
+    frame->commands().on(ID_FILE_SAVE, [&ran] { ran << "frame"; });
+    frame->router().refresh();
+    FakeDocWindow *a = addWindow(*frame, "a.asm");
+    FakeDocWindow *b = addWindow(*frame, "b.asm");
+    a->doc.on(ID_FILE_SAVE, [&ran] { ran << "a.doc"; });
+    b->child.on(ID_FILE_SAVE, [&ran] { ran << "b.child"; });
+    b->view.onUpdate(ID_FILE_SAVE, [](CommandUpdate &u) { u.enable(false); });
+
+    QTRY_COMPARE(frame->activeDocumentFrame(), b);
+    QVERIFY(!frame->router().dispatch(ID_FILE_SAVE)); // b's view disables it
+    frame->router().refresh();
+    QVERIFY(!frame->commandAction(ID_FILE_SAVE)->isEnabled());
+
+    frame->mdiArea()->setActiveSubWindow(a);
+    QTRY_COMPARE(frame->activeDocumentFrame(), a);
+    QTRY_VERIFY(frame->commandAction(ID_FILE_SAVE)->isEnabled());
+    frame->commandAction(ID_FILE_SAVE)->trigger();
+    a->close();
+    b->close();
+    QTRY_VERIFY(!frame->activeDocumentFrame());
+    frame->commandAction(ID_FILE_SAVE)->trigger();
+    QCOMPARE(ran, QStringList({"a.doc", "frame"}));
+}
+
+void tst_MainFrame::barToggles_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("bar");
+    QTest::newRow("button") << int(ID_VIEW_BUTTON_BAR) << "ButtonBar";
+    QTest::newRow("find") << int(ID_VIEW_FIND_BAR) << "FindBar";
+    QTest::newRow("insert") << int(ID_VIEW_INSERT_BAR) << "InsertBar";
+    QTest::newRow("tree") << int(ID_VIEW_TREE_BAR) << "TreeBar";
+    QTest::newRow("view") << int(ID_VIEW_VIEW_BAR) << "ViewBar";
+    QTest::newRow("status") << int(ID_VIEW_STATUS_BAR) << "statusLine";
+}
+
+void tst_MainFrame::barToggles()
+{
+    QFETCH(int, id);
+    QFETCH(QString, bar);
+    auto frame = makeFrame();
+    QWidget *widget = frame->findChild<QWidget *>(bar);
+    QVERIFY(widget);
+    QAction *action = frame->commandAction(id);
+    QVERIFY(action->isEnabled() && action->isChecked());
+    action->trigger();
+    QVERIFY(widget->isHidden());
+    frame->router().refresh();
+    QVERIFY(!action->isChecked());
+    action->trigger();
+    QVERIFY(!widget->isHidden());
+    frame->router().refresh();
+    QVERIFY(action->isChecked());
+}
+
+void tst_MainFrame::escapeTogglesViewBar()
+{
+    auto frame = makeFrame();
+    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    w->editor->setFocus();
+    QTest::keyClick(w->editor, Qt::Key_Escape);
+    QVERIFY(frame->viewBar()->isHidden());
+    QTest::keyClick(w->editor, Qt::Key_Escape);
+    QVERIFY(!frame->viewBar()->isHidden());
+}
+
+void tst_MainFrame::lineColumnPane()
+{
+    auto frame = makeFrame();
+    CStatusLine *status = frame->statusLine();
+    frame->router().refresh();
+    QCOMPARE(status->paneText(CStatusLine::LineColumnPane), QString());
+
+    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QStringLiteral("Line 1, Col 1"));
+    w->editor->setPlainText("mov ax, 1\n\tint 21h\n");
+    QTextCursor c = w->editor->textCursor();
+    c.setPosition(13); // line 2, after the tab and "int"
+    w->editor->setTextCursor(c);
+    QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QStringLiteral("Line 2, Col 4"));
+    // Selected on one line, caret at its end: the column of the selection's start.
+    c.setPosition(11);
+    c.setPosition(14, QTextCursor::KeepAnchor);
+    w->editor->setTextCursor(c);
+    QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QStringLiteral("Line 2, Col 2"));
+    // Selected from an earlier line down to the caret: the caret's own column.
+    c.setPosition(4);
+    c.setPosition(13, QTextCursor::KeepAnchor);
+    w->editor->setTextCursor(c);
+    QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QStringLiteral("Line 2, Col 4"));
+    w->close();
+    QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QString());
+}
+
+void tst_MainFrame::overwritePane_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("flips");
+    QTest::newRow("insert") << int(Qt::NoModifier) << true;
+    QTest::newRow("ctrl-insert-copies") << int(Qt::ControlModifier) << false;
+    QTest::newRow("shift-insert-pastes") << int(Qt::ShiftModifier) << false;
+}
+
+void tst_MainFrame::overwritePane()
+{
+    QFETCH(int, modifiers);
+    QFETCH(bool, flips);
+    auto frame = makeFrame();
+    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    w->editor->setFocus();
+    QSignalSpy spy(frame.get(), &CMainFrame::overwriteModeChanged);
+    CStatusLine *status = frame->statusLine();
+    QCOMPARE(status->paneText(CStatusLine::OverwritePane), QString());
+    QTest::keyClick(w->editor, Qt::Key_Insert, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(frame->overwriteMode(), flips);
+    QCOMPARE(spy.size(), flips ? 1 : 0);
+    QTRY_COMPARE(status->paneText(CStatusLine::OverwritePane),
+                 flips ? QStringLiteral("OVR") : QString());
+    if (flips) {
+        QTest::keyClick(w->editor, Qt::Key_Insert);
+        QVERIFY(!frame->overwriteMode());
+        QTRY_COMPARE(status->paneText(CStatusLine::OverwritePane), QString());
+    }
+}
+
+void tst_MainFrame::findBar()
+{
+    auto frame = makeFrame();
+    CFindCombo *combo = frame->findCombo();
+    frame->router().refresh();
+    QVERIFY(!combo->isEnabled());
+    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    QTRY_VERIFY(combo->isEnabled());
+
+    frame->AddFindHistory("alpha");
+    frame->AddFindHistory("beta");
+    frame->AddFindHistory("gamma");
+    QCOMPARE(combo->currentText(), QStringLiteral("gamma"));
+    frame->AddFindHistory("ALPHA");
+    QCOMPARE(frame->findHistory().entries(), QStringList({"ALPHA", "gamma", "beta"}));
+    QCOMPARE(combo->currentText(), QStringLiteral("ALPHA"));
+
+    // Find Next's variant leaves both the list order of known texts and the box's text alone.
+    frame->AddFindNextHistory("Beta");
+    frame->AddFindNextHistory("delta");
+    QCOMPARE(frame->findHistory().entries(), QStringList({"delta", "ALPHA", "gamma", "beta"}));
+    QCOMPARE(combo->currentText(), QStringLiteral("ALPHA"));
+
+    // Picking an older entry makes it the newest.
+    combo->setFocus();
+    emit combo->activated(3);
+    QCOMPARE(frame->findHistory().entries(), QStringList({"beta", "delta", "ALPHA", "gamma"}));
+    QCOMPARE(combo->currentText(), QStringLiteral("beta"));
+
+    // Typing marks the text as typed; Enter neither adds nor picks anything.
+    QCOMPARE(frame->findState().findTextTyped, 0);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "mov");
+    QCOMPARE(frame->findState().findTextTyped, 1);
+    QSignalSpy picked(combo, &QComboBox::activated);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QCOMPARE(picked.size(), 0);
+    QCOMPARE(frame->findHistory().count(), 4);
+    QCOMPARE(combo->currentText(), QStringLiteral("mov"));
+    w->close();
+    QTRY_VERIFY(!combo->isEnabled());
+}
+
+void tst_MainFrame::findHistorySurvivesRestart()
+{
+    {
+        auto frame = makeFrame();
+        for (int i = 0; i < 21; ++i)
+            frame->AddFindHistory(QStringLiteral("t%1").arg(i));
+        QCOMPARE(frame->findHistory().count(), 21);
+        frame->findState().matchWord = true;
+        frame->close();
+    }
+    auto frame = makeFrame();
+    QCOMPARE(frame->findHistory().count(), 20);
+    QCOMPARE(frame->findHistory().entries().first(), QStringLiteral("t20"));
+    QCOMPARE(frame->findCombo()->currentText(), QStringLiteral("t20"));
+    QVERIFY(frame->findState().matchWord);
+}
+
+void tst_MainFrame::colouredMessageLastsUntilPaneRepaints()
+{
+    auto frame = makeFrame();
+    CStatusLine *status = frame->statusLine();
+    frame->ShowStatusMessage(CStatusLine::MessagePane, "Passed end of file", Qt::red);
+    QLabel *pane = status->pane(CStatusLine::MessagePane);
+    QCOMPARE(pane->text(), QStringLiteral("Passed end of file"));
+    QCOMPARE(pane->palette().color(QPalette::Window), QColor(Qt::red));
+    QVERIFY(pane->autoFillBackground());
+    // A command prompt paints over the pane; afterwards the pane shows its idle text, uncoloured.
+    status->showMessage("Open an existing document");
+    status->clearMessage();
+    QCOMPARE(pane->text(), CStatusLine::idleText());
+    QVERIFY(!status->hasColouredMessage(CStatusLine::MessagePane));
+    QVERIFY(!pane->autoFillBackground());
+}
+
+void tst_MainFrame::busyAnimationStartsAndStopsOnce()
+{
+    auto frame = makeFrame();
+    QLabel *pane = frame->statusLine()->pane(CStatusLine::BusyPane);
+    BusyIndicator first;
+    BusyIndicator second;
+    const auto animations = [pane] { return pane->findChildren<QWidget *>("busy").size(); };
+    frame->StartBusyAnimation(first);
+    frame->StartBusyAnimation(first);
+    QVERIFY(first.isRunning());
+    QCOMPARE(animations(), 1);
+    QWidget *clip = pane->findChild<QWidget *>("busy");
+    QVERIFY(clip->isVisible());
+    QVERIFY(pane->rect().contains(clip->geometry()));
+    frame->StartBusyAnimation(second);
+    QCOMPARE(animations(), 2);
+    frame->StopBusyAnimation(first);
+    frame->StopBusyAnimation(first);
+    QVERIFY(!first.isRunning());
+    QVERIFY(second.isRunning());
+    QCOMPARE(animations(), 1);
+    frame->StopBusyAnimation(second);
+    QCOMPARE(animations(), 0);
+}
+
+void tst_MainFrame::deleteSettingsAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("ok-marks") << int(PromptAnswer::Ok) << true;
+    QTest::newRow("cancel-leaves") << int(PromptAnswer::Cancel) << false;
+}
+
+void tst_MainFrame::deleteSettingsAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, marked);
+    auto frame = makeFrame();
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer(answer));
+    QVERIFY(frame->router().dispatch(ID_SPECIAL_DELETE_SETTINGS));
+    QVERIFY(prompts.allAnswered());
+    const ScriptedPrompts::Question &q = prompts.asked().first();
+    QCOMPARE(q.text,
+             QStringLiteral("By pressing the OK button, QVASMIDE will delete the\nRegistry key "
+                            "for QVASMIDE when you exit QVASMIDE"));
+    QCOMPARE(q.buttons, PromptButtons::OkCancel);
+    QCOMPARE(q.icon, PromptIcon::Exclamation);
+    QCOMPARE(ProgramValues::instance().deleteSettingsAtExit, marked);
+    // Nothing is deleted yet.
+    frame->close();
+    QVERIFY(m_settings->store().contains("Settings", "ToolbarState"));
+}
+
+void tst_MainFrame::nextDocFrameWalk()
+{
+    auto frame = makeFrame();
+    FakeDocWindow *a = addWindow(*frame, "a");
+    auto *plain = new QMdiSubWindow; // not a document window: never returned
+    frame->mdiArea()->addSubWindow(plain);
+    plain->show();
+    FakeDocWindow *b = addWindow(*frame, "b");
+    FakeDocWindow *c = addWindow(*frame, "c");
+    frame->mdiArea()->setActiveSubWindow(c);
+
+    frame->resetDocFrameWalk();
+    QList<QMdiSubWindow *> seen;
+    while (QMdiSubWindow *w = frame->NextDocFrame())
+        seen << w;
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen.first(), c); // topmost first
+    QVERIFY(seen.contains(a) && seen.contains(b));
+    QVERIFY(!frame->NextDocFrame());
+
+    // Closing windows while walking is safe: closed ones are skipped.
+    frame->resetDocFrameWalk();
+    QMdiSubWindow *first = frame->NextDocFrame();
+    QMdiSubWindow *second = frame->NextDocFrame();
+    QMdiSubWindow *third = seen.at(2);
+    second->close();
+    third->close();
+    QTest::qWait(0);
+    QVERIFY(!frame->NextDocFrame());
+    frame->resetDocFrameWalk();
+    QCOMPARE(frame->NextDocFrame(), first);
+    QVERIFY(!frame->NextDocFrame());
+}
+
+void tst_MainFrame::contextMenusBuiltOnceWithOneOffTexts()
+{
+    auto frame = makeFrame();
+    CommandMenu *shift = frame->contextMenu(MenuResources::EditorShift);
+    QVERIFY(shift);
+    QCOMPARE(frame->contextMenu(MenuResources::EditorShift), shift);
+    QVERIFY(!frame->contextMenu(MenuResources::ContextMenuCount));
+    QAction *help = frame->commandAction(ID_HELP_CONTEXT);
+
+    frame->popupContextMenu(MenuResources::EditorShift,
+                            frame->mapToGlobal(QPoint(50, 50)),
+                            {{ID_HELP_CONTEXT, "Help on \"mov\""}});
+    QTRY_VERIFY(shift->isVisible());
+    QCOMPARE(help->text(), QStringLiteral("Help on \"mov\""));
+    shift->hide();
+    frame->popupContextMenu(MenuResources::EditorShift, frame->mapToGlobal(QPoint(50, 50)));
+    QTRY_VERIFY(shift->isVisible());
+    QCOMPARE(help->text(), QStringLiteral("Help on item"));
+    shift->hide();
+
+    // The same action reads as the Help menu has it when that menu shows.
+    addWindow(*frame, "a.asm");
+    QTRY_VERIFY(frame->isDocumentMenuShown());
+    QMenu *helpMenu = frame->menuBar()->actions().last()->menu();
+    emit helpMenu->aboutToShow();
+    QCOMPARE(help->text(), QStringLiteral("Conte&xt Help\tShift+F1"));
+
+    // Goto Definition is enabled wherever the frame routes it.
+    QVERIFY(frame->commandAction(ID_GOTO_DEFINITION)->isEnabled());
+    QVERIFY(!frame->commandAction(ID_SHIFT_CTRL_RIGHT_CLICK)->isEnabled());
+}
+
+void tst_MainFrame::newFromClipboardPastesOnlyIntoNewWindow()
+{
+    auto frame = makeFrame();
+    QGuiApplication::clipboard()->setText("org 100h");
+    QAction *fromClipboard = frame->commandAction(ID_FILE_NEW_FROM_CLIPBOARD);
+    QTRY_VERIFY(!fromClipboard->isEnabled()); // New has no handler yet
+
+    CommandMap app;
+    bool makeOne = true;
+    app.on(ID_FILE_NEW, [&] {
+        if (makeOne)
+            addWindow(*frame, "untitled1.asm");
+    });
+    frame->setApplicationCommands(&app);
+    QTRY_VERIFY(fromClipboard->isEnabled());
+    fromClipboard->trigger();
+    FakeDocWindow *created = dynamic_cast<FakeDocWindow *>(frame->activeDocumentFrame());
+    QVERIFY(created);
+    QCOMPARE(created->editor->toPlainText(), QStringLiteral("org 100h"));
+
+    // New made nothing (cancelled): the window that was active stays untouched.
+    makeOne = false;
+    QTRY_VERIFY(fromClipboard->isEnabled());
+    fromClipboard->trigger();
+    QCOMPARE(created->editor->toPlainText(), QStringLiteral("org 100h"));
+
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!fromClipboard->isEnabled());
+}
+
+void tst_MainFrame::fileOpenOpensEachChosenFile()
+{
+    auto frame = makeFrame();
+    frame->router().refresh();
+    QVERIFY(!frame->commandAction(ID_FILE_OPEN)->isEnabled());
+    QStringList opened;
+    frame->setDocumentOpener([&opened](const QString &path) { opened << path; });
+    QTRY_VERIFY(frame->commandAction(ID_FILE_OPEN)->isEnabled());
+    ScriptedPrompts prompts;
+    prompts.answerOpenFiles({"/p/c.asm", "/p/a.inc", "/p/b.txt"});
+    frame->commandAction(ID_FILE_OPEN)->trigger();
+    QCOMPARE(opened, QStringList({"/p/c.asm", "/p/a.inc", "/p/b.txt"}));
+    const FileDialogRequest &r = prompts.asked().first().file;
+    QVERIFY(r.multiple);
+    QCOMPARE(r.defaultSuffix, QStringLiteral("asm"));
+    QVERIFY(r.filter.startsWith(".asm files (.asm) (*.asm)"));
+}
+
+void tst_MainFrame::toolBarButtonsHaveIcons()
+{
+    auto frame = makeFrame();
+    for (int bar : {MenuResources::ButtonBar,
+                    MenuResources::FindBar,
+                    MenuResources::InsertBar,
+                    MenuResources::MenuImages}) {
+        for (int id : MenuResources::toolBarButtons(bar)) {
+            if (id)
+                QVERIFY2(!frame->commandAction(id)->icon().isNull(),
+                         qPrintable(QString::number(id)));
+        }
+    }
+    QVERIFY(!frame->windowIcon().isNull());
+}
+
+QTEST_MAIN(tst_MainFrame)
+#include "tst_mainframe.moc"
