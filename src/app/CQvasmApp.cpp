@@ -1,7 +1,6 @@
 #include "app/CQvasmApp.h"
 
 #include "app/AppInfo.h"
-#include "app/CommandLine.h"
 #include "app/DocumentTemplate.h"
 #include "app/FirstRunSetup.h"
 #include "app/InternalFailure.h"
@@ -225,9 +224,6 @@ bool CQvasmApp::showFirstRunNotice()
 
 bool CQvasmApp::InitInstance()
 {
-    const CommandLine line = CommandLine::parse(arguments().mid(1));
-    m_fileArgument = line.file;
-
     // Another copy for the same user and settings: it comes to the front, this one ends.
     if (m_instanceCheck) {
         QStringList handOver;

@@ -33,6 +33,9 @@ public:
     // The running application, or nullptr when the QApplication is not a CQvasmApp.
     static CQvasmApp *instance();
 
+    // The file named on the command line (main() parses it); empty for none.
+    void setCommandLineFile(const QString &file) { m_fileArgument = file; }
+
     // Start-up; false when the program must end (another copy runs, the first-run notice was
     // declined, the command-line document could not be opened).
     bool InitInstance();

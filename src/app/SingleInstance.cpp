@@ -112,7 +112,9 @@ bool SingleInstance::handOff(const QStringList &arguments)
 bool SingleInstance::claim(const QStringList &arguments)
 {
     m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // No access options: with them Qt renames its socket over an existing one, so a copy
+    // starting at the same moment would take the name instead of finding the first. The
+    // runtime folder is the user's own anyway.
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
     if (m_server->listen(m_serverName))
         return true;

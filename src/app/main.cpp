@@ -50,6 +50,7 @@ int main(int argc, char *argv[])
     for (const QString &ignored : ours.ignoredFiles)
         print(stderr, program + QLatin1String(": opens one file; ignoring ") + ignored + '\n');
 
+    app.setCommandLineFile(ours.file);
     installSubsystems(app);
     if (!app.InitInstance())
         return app.ExitInstance(0);

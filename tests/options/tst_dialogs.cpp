@@ -1,0 +1,81 @@
+#include "app/ShellOpen.h"
+#include "options/CAboutDlg.h"
+#include "options/CFirstTimeInstallDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// The about box and the first-run notice, as the user meets them.
+class tst_Dialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aboutBox();
+    void firstRunNotice_data();
+    void firstRunNotice();
+};
+
+void tst_Dialogs::aboutBox()
+{
+    QList<QUrl> opened;
+    ShellOpen::setOpener([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    CAboutDlg about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("About qvasmide"));
+    auto *version = about.findChild<QPushButton *>("ctl_1070");
+    QVERIFY(version);
+    QCOMPARE(version->text(), QStringLiteral("v00.24.35"));
+    QVERIFY(!version->isEnabled()); // no version check yet
+
+    int checks = 0;
+    about.setVersionCheck([&checks] { ++checks; });
+    QVERIFY(version->isEnabled());
+    version->click();
+    QCOMPARE(checks, 1);
+
+    about.findChild<QPushButton *>("ctl_1069")->click();
+    QCOMPARE(opened, QList<QUrl>{QUrl("https://www.kestrelmoor.example/quillvane.htm")});
+    ShellOpen::setOpener(nullptr);
+
+    about.show();
+    about.findChild<QPushButton *>("ctl_1")->click();
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+    QVERIFY(!about.isVisible());
+}
+
+void tst_Dialogs::firstRunNotice_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("result");
+    QTest::newRow("accept") << "ctl_1" << int(QDialog::Accepted);
+    QTest::newRow("cancel") << "ctl_2" << int(QDialog::Rejected);
+}
+
+void tst_Dialogs::firstRunNotice()
+{
+    QFETCH(QString, button);
+    QFETCH(int, result);
+    CFirstTimeInstallDlg notice;
+    QCOMPARE(notice.windowTitle(), QStringLiteral("First Time Install"));
+    auto *text = notice.findChild<QLabel *>("ctl_1086");
+    QVERIFY(text);
+    QVERIFY(text->text().startsWith("This may be the first time you have run QVASMIDE.  Please"));
+    QVERIFY(text->text().endsWith("\n\nThank you."));
+    QVERIFY(CFirstTimeInstallDlg::noticeText().contains("button.\r\n\nThis application"));
+    QCOMPARE(notice.findChild<QPushButton *>("ctl_1")->text(), QStringLiteral("Accept"));
+    QVERIFY(notice.findChild<QPushButton *>("ctl_1")->isDefault());
+    QCOMPARE(notice.findChild<QPushButton *>("ctl_2")->text(), QStringLiteral("Cancel"));
+    // As start-up shows it: modal, answered by a click once it is up.
+    QTimer::singleShot(0, &notice, [&notice, button] {
+        notice.findChild<QPushButton *>(button)->click();
+    });
+    QCOMPARE(notice.exec(), result);
+}
+
+QTEST_MAIN(tst_Dialogs)
+#include "tst_dialogs.moc"
