@@ -84,13 +84,19 @@ RoundTrip::RoundTrip(EncodingOracle &oracle)
     m_bytes.reserve(32);
 }
 
+uint32_t RoundTrip::instructionPointer(const cs_insn &insn)
+{
+    return uint32_t(insn.address) & 0xFFFF;
+}
+
 bool RoundTrip::makeKey(const cs_insn &insn, Key &key) const
 {
+    const uint32_t ip = instructionPointer(insn);
     key.fill(0);
     if (insn.size > 15 || !insn.detail)
         return false;
     // Close to the end of the 64 KB segment the assembler may complain where it otherwise would not.
-    if (insn.address + insn.size + 16 > 0x10000)
+    if (ip + insn.size + 16 > 0x10000)
         return false;
     key[0] = uint8_t(insn.size);
     std::memcpy(key.data() + 1, insn.bytes, insn.size);
@@ -107,9 +113,8 @@ bool RoundTrip::makeKey(const cs_insn &insn, Key &key) const
         std::memset(key.data() + 1 + encoding.imm_offset, 0, encoding.imm_size);
         if (branch) {
             const int64_t rel = signExtend(imm, encoding.imm_size);
-            const int64_t target = int64_t(insn.address) + insn.size + rel;
-            if (target < 0 || target > 0xFFFF)
-                return false; // wraps around the segment
+            const int64_t target = int64_t(ip) + insn.size + rel;
+            key[18] = target < 0 || target > 0xFFFF ? 1 : 0; // wraps around the segment
             // Whether the short form would reach: the assembler may say so about a near jump.
             const int64_t shortRel = rel + int64_t(insn.size) - 2;
             key[17] = fitsSignedByte(shortRel) ? 1 : 2;
@@ -118,6 +123,19 @@ bool RoundTrip::makeKey(const cs_insn &insn, Key &key) const
         }
     } else if (branch) {
         return false;
+    }
+
+    // Fields Capstone's encoding details leave out: a far pointer's segment and offset, and the
+    // frame size of enter.
+    const Prefixes prefixes = scanPrefixes(insn.bytes, insn.size);
+    const size_t at = size_t(prefixes.count);
+    if (at < insn.size && (insn.bytes[at] == 0x9A || insn.bytes[at] == 0xEA)) {
+        const bool zero = readValue(insn.bytes + at + 1, insn.size - at - 1) == 0;
+        std::memset(key.data() + 1 + at + 1, 0, insn.size - at - 1);
+        key[19] = zero ? 1 : 2;
+    } else if (at + 4 == insn.size && insn.bytes[at] == 0xC8) {
+        key[19] = immediateClass(readValue(insn.bytes + at + 1, 2), 2);
+        std::memset(key.data() + 1 + at + 1, 0, 2);
     }
     return true;
 }
@@ -137,7 +155,7 @@ int RoundTrip::choose(const cs_insn &insn, const InstructionText &texts)
     for (size_t i = 0; i < texts.count(); ++i) {
         ++m_calls;
         m_bytes.clear();
-        if (m_oracle.assemble(texts.text(i), uint32_t(insn.address), m_bytes)
+        if (m_oracle.assemble(texts.text(i), instructionPointer(insn), m_bytes)
             && m_bytes.size() == insn.size
             && std::memcmp(m_bytes.data(), insn.bytes, insn.size) == 0) {
             chosen = int(i);

@@ -32,6 +32,8 @@ private:
     {
         size_t operator()(const Key &key) const;
     };
+    // Where the CPU sees the instruction: past 64 KB the offsets shown go on, the IP wraps.
+    static uint32_t instructionPointer(const cs_insn &insn);
     // False when the instruction's verdict may depend on more than its shape.
     bool makeKey(const cs_insn &insn, Key &key) const;
 

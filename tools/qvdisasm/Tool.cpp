@@ -6,6 +6,7 @@
 #include "Options.h"
 #include "OutputBuffer.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -66,6 +67,14 @@ int run(std::span<const std::string_view> args, int outFd, int errFd)
             break;
     }
     disassembler.writeFooter();
+    // For bench/qvdisasm: how often the assembler was asked and how often a shape answered.
+    if (const RoundTrip *roundTrip = disassembler.roundTrip();
+        roundTrip && std::getenv("QVDISASM_STATS")) {
+        OutputBuffer err(errFd);
+        err.put("assembler calls " + std::to_string(roundTrip->assemblerCalls())
+                + ", answered by shape " + std::to_string(roundTrip->cacheHits()));
+        err.lineEnd();
+    }
     if (!out.flush())
         return fail(errFd, std::string("cannot write the listing: ") + std::strerror(out.error()));
     return 0;

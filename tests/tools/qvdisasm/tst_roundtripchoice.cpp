@@ -16,7 +16,7 @@ private slots:
     void firstTextGivingTheBytesBackWins();
     void oneShapeIsAskedOnce_data();
     void oneShapeIsAskedOnce();
-    void segmentWrapIsNeverGuessed();
+    void segmentWrapIsItsOwnShape();
     void sourceFallsBackToDataWithTheTextAsComment();
     void thirtyTwoBitSourceIsDataThroughout();
 };
@@ -144,7 +144,7 @@ void tst_RoundTripChoice::oneShapeIsAskedOnce()
     QCOMPARE(assembler.lines.size() > asked, askedAgain);
 }
 
-void tst_RoundTripChoice::segmentWrapIsNeverGuessed()
+void tst_RoundTripChoice::segmentWrapIsItsOwnShape()
 {
     FakeAssembler assembler;
     assembler.rule = [](const QString &, quint32) { return std::nullopt; };
