@@ -190,6 +190,7 @@ void Assembler::run(uint32_t mainFile)
     int limit = kMaxPasses;
     for (m_pass = 1;; ++m_pass) {
         runPass();
+        m_passesNeeded = m_pass;
         if (m_linesThisPass > 1000000)
             limit = std::min(limit, kMaxPassesLarge);
         if (!m_changed)

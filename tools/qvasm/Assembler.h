@@ -62,7 +62,7 @@ public:
     const SymbolTable &symbols() const { return m_symbols; }
     const NameTable &names() const { return m_names; }
     uint64_t symbolSpaceFree() const;
-    int passes() const { return m_pass; }
+    int passes() const { return m_passesNeeded; }
     uint64_t linesAssembled() const { return m_linesThisPass; }
 
 private:
@@ -182,6 +182,7 @@ private:
 
     // Per pass.
     uint16_t m_pass = 0;
+    int m_passesNeeded = 0;
     bool m_changed = false;
     bool m_ended = false;
     bool m_forceLong = false;

@@ -1,0 +1,298 @@
+// The qvasm program as the IDE runs it: command line, switches, the bytes of its standard
+// output, its exit code and the files it leaves behind.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    QByteArray out;
+    QByteArray err;
+    int exitCode = -1;
+};
+
+const char kHello[] = ".model tiny\r\n.code\r\n        org 100h\r\n        mov ah, 9\r\n"
+                      "        mov dx, offset msg\r\n        int 21h\r\n        .exit\r\n"
+                      "msg     db 'Hi$'\r\n.end\r\n";
+
+} // namespace
+
+class tst_QvasmTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanRunWritesTheComFile();
+    void outputFollowsTheContractByteForByte();
+    void diagnosticsCountAndSwitchD();
+    void exitCodeStopsAt255();
+    void errorsLeaveNoTarget();
+    void commandLineErrorsAreLineZero_data();
+    void commandLineErrorsAreLineZero();
+    void targetArgumentAndTargetEqualToSource();
+    void syntaxCheckWritesNothing();
+    void listingsNextToTheSource();
+    void includeFolderSwitch();
+    void jumpsAndOptimiserSwitches();
+    void bootSectorValidation();
+    void beepOnError();
+    void pathWithBlanksInPieces();
+
+private:
+    Run qvasm(const QStringList &args);
+    QString write(const QString &name, const QByteArray &text);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+};
+
+void tst_QvasmTool::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+Run tst_QvasmTool::qvasm(const QStringList &args)
+{
+    const QString program = qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/qvasm";
+    QProcess p;
+    p.setWorkingDirectory(m_dir->path());
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(30000))
+        return r;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.exitCode = p.exitCode();
+    return r;
+}
+
+QString tst_QvasmTool::write(const QString &name, const QByteArray &text)
+{
+    const QString path = m_dir->filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+    return path;
+}
+
+void tst_QvasmTool::cleanRunWritesTheComFile()
+{
+    const QString src = write("hello.asm", kHello);
+    const Run r = qvasm({src});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("\r\n\r\nSymbol space free:"));
+    QFile com(m_dir->filePath("hello.com"));
+    QVERIFY(com.open(QIODevice::ReadOnly));
+    QCOMPARE(com.readAll().toHex(' '), QByteArray("b4 09 ba 0c 01 cd 21 b8 00 4c cd 21 48 69 24"));
+}
+
+void tst_QvasmTool::outputFollowsTheContractByteForByte()
+{
+    const QString src = write("bad.asm",
+                              ".model tiny\r\n.code\r\n org 100h\r\n mov ax, nothere\r\n"
+                              " mov bl, 300\r\n.end\r\n");
+    const Run r = qvasm({src});
+    const QByteArray expected = "\r\n"
+                                "\t"
+                                + src.toUtf8()
+                                + " (4):  error 21h Symbol not defined:  nothere\r\n"
+                                  "        mov ax, nothere\r\n"
+                                  "\t"
+                                + src.toUtf8()
+                                + " (5):  error 17h Illegal size for operand:  12Ch\r\n"
+                                  "        mov bl, 300\r\n"
+                                  "\r\n";
+    QVERIFY2(r.out.startsWith(expected), r.out.constData());
+    const QList<QByteArray> trailer = r.out.mid(expected.size()).split('\n');
+    QVERIFY(QRegularExpression("^Symbol space free: +\\d+\r$").match(trailer[0]).hasMatch());
+    QCOMPARE(trailer[1], QByteArray("Total errors:        2\r"));
+    QCOMPARE(trailer[2], QByteArray("Total diags:         0\r"));
+    // Every line ends in CR LF; no bare LF anywhere.
+    QCOMPARE(r.out.count('\n'), r.out.count("\r\n"));
+    QCOMPARE(r.exitCode, 2);
+}
+
+void tst_QvasmTool::diagnosticsCountAndSwitchD()
+{
+    const QString src = write("d.asm",
+                              ".model tiny\r\n.code\r\n org 100h\r\n jmp next\r\nnext: nop\r\n"
+                              ".end\r\n");
+    Run r = qvasm({src});
+    QVERIFY(r.out.contains("(4):   diag 76h Diagnostic: Could use SHORT jump\r\n"));
+    QVERIFY(r.out.contains("Total diags:         1\r\n"));
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(QFile::exists(m_dir->filePath("d.com"))); // diagnostics alone still build
+
+    r = qvasm({src, "/d"});
+    QVERIFY(!r.out.contains("   diag "));
+    QVERIFY(r.out.contains("Total diags:         0\r\n"));
+    QCOMPARE(r.exitCode, 0);
+}
+
+void tst_QvasmTool::exitCodeStopsAt255()
+{
+    QByteArray text = ".model tiny\r\n.code\r\n";
+    for (int i = 0; i < 300; ++i)
+        text += " mov ax, undefined" + QByteArray::number(i) + "\r\n";
+    text += ".end\r\n";
+    const Run r = qvasm({write("many.asm", text)});
+    QVERIFY(r.out.contains("Total errors:        300\r\n"));
+    QCOMPARE(r.exitCode, 255);
+}
+
+void tst_QvasmTool::errorsLeaveNoTarget()
+{
+    const QString src = write("e.asm", ".model tiny\r\n.code\r\n mov ax, nope\r\n.end\r\n");
+    write("e.com", "an older build");
+    const Run r = qvasm({src});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(!QFile::exists(m_dir->filePath("e.com")));
+}
+
+void tst_QvasmTool::commandLineErrorsAreLineZero_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("unknown-switch")
+        << QStringList{"/q"} << QByteArray("\t- (0):  error 22h Syntax error:  /q\r\n");
+    QTest::newRow("switch-case-matters")
+        << QStringList{"/S"} << QByteArray("\t- (0):  error 22h Syntax error:  /S\r\n");
+    QTest::newRow("include-without-folder")
+        << QStringList{"/i"}
+        << QByteArray("\t- (0):  error 0Eh Path expected after /I option:  /i\r\n");
+}
+
+void tst_QvasmTool::commandLineErrorsAreLineZero()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(QByteArray, line);
+    const Run r = qvasm(QStringList{write("ok.asm", kHello)} + extra);
+    QVERIFY2(r.out.startsWith("\r\n" + line), r.out.constData());
+    QCOMPARE(r.exitCode, 1);
+
+    const Run missing = qvasm({m_dir->filePath("absent.asm")});
+    QVERIFY(missing.out.contains("absent.asm (0):  error 03h Source File Not Found\r\n"));
+    QCOMPARE(missing.exitCode, 1);
+}
+
+void tst_QvasmTool::targetArgumentAndTargetEqualToSource()
+{
+    const QString src = write("t.asm", kHello);
+    Run r = qvasm({src, m_dir->filePath("out/other.bin"), "/o"});
+    QCOMPARE(r.exitCode, 1); // the folder does not exist: error 07h
+    QVERIFY(r.out.contains("error 07h Error creating Target File"));
+    QDir(m_dir->path()).mkdir("out");
+    r = qvasm({src, m_dir->filePath("out/other.bin")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(QFile::exists(m_dir->filePath("out/other.bin")));
+
+    r = qvasm({src, src});
+    QVERIFY(r.out.contains("error 06h Target File can not be Source File"));
+    QFile f(src);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray(kHello));
+}
+
+void tst_QvasmTool::syntaxCheckWritesNothing()
+{
+    const QString src = write("s.asm", kHello);
+    const Run r = qvasm({src, "/s", "/x"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!QFile::exists(m_dir->filePath("s.com")));
+    QVERIFY(!QFile::exists(m_dir->filePath("s.lst")));
+}
+
+void tst_QvasmTool::listingsNextToTheSource()
+{
+    QByteArray text = ".model tiny\r\n.code\r\n org 100h\r\n";
+    for (int i = 0; i < 70; ++i)
+        text += " nop\r\n";
+    text += "var dw 1234h\r\n .exit\r\n.end\r\n";
+    const QString src = write("prog.asm", text);
+    QCOMPARE(qvasm({src, "/x"}).exitCode, 0);
+    QFile lst(m_dir->filePath("prog.lst"));
+    QVERIFY(lst.open(QIODevice::ReadOnly));
+    const QByteArray listing = lst.readAll();
+    QVERIFY(listing.contains("     4  0100  90 "));
+    QVERIFY(listing.contains("    74  0146  34 12"));
+    QVERIFY(QRegularExpression("var +data +0146 +2").match(QString(listing)).hasMatch());
+    QVERIFY(!listing.contains('\f'));
+    lst.close();
+
+    QCOMPARE(qvasm({src, "/X"}).exitCode, 0);
+    QVERIFY(lst.open(QIODevice::ReadOnly));
+    const QByteArray paged = lst.readAll();
+    QCOMPARE(paged.count('\f'), (paged.count('\n') - 1) / 60);
+}
+
+void tst_QvasmTool::includeFolderSwitch()
+{
+    write("inc dir/defs.inc", "value equ 42\r\n");
+    const QString src = write("i.asm",
+                              ".model tiny\r\n.code\r\n org 100h\r\ninclude DEFS.INC\r\n"
+                              " mov al, value\r\n.end\r\n");
+    Run r = qvasm({src});
+    QVERIFY(r.out.contains("(4):  error 0Ch Include file not found:  DEFS.INC"));
+    // The folder, with its blank, arrives split in two arguments; the name differs in case.
+    const QString dir = m_dir->filePath("inc dir");
+    r = qvasm({src, "/i{" + dir.section(' ', 0, 0), dir.section(' ', 1) + "}"});
+    QVERIFY2(r.exitCode == 0, r.out.constData());
+    QFile com(m_dir->filePath("i.com"));
+    QVERIFY(com.open(QIODevice::ReadOnly));
+    QCOMPARE(com.readAll(), QByteArray("\xB0\x2A", 2));
+}
+
+void tst_QvasmTool::jumpsAndOptimiserSwitches()
+{
+    const QString src = write("j.asm",
+                              ".model tiny\r\n.code\r\n org 100h\r\n je there\r\n"
+                              " db 200 dup (0)\r\nthere: jmp back\r\nback: add bx, 1\r\n.end\r\n");
+    Run r = qvasm({src});
+    QVERIFY(r.out.contains("(4):  error 43h jump out of range by "));
+    r = qvasm({src, "/j", "/o"});
+    QVERIFY2(r.exitCode == 0, r.out.constData());
+    QFile com(m_dir->filePath("j.com"));
+    QVERIFY(com.open(QIODevice::ReadOnly));
+    const QByteArray bytes = com.readAll();
+    // jne over a near jmp; then the optimiser's short jmp and sign-extended immediate.
+    QCOMPARE(bytes.left(5).toHex(' '), QByteArray("75 03 e9 c8 00"));
+    QCOMPARE(bytes.mid(205).toHex(' '), QByteArray("eb 00 83 c3 01"));
+}
+
+void tst_QvasmTool::bootSectorValidation()
+{
+    const QString good = write("boot.asm",
+                               ".model tiny\r\n.code\r\n org 7C00h\r\n cli\r\n hlt\r\n"
+                               " db 508 dup (0)\r\n dw 0AA55h\r\n.end\r\n");
+    QCOMPARE(qvasm({good, "/wa"}).exitCode, 0);
+    const QString bad = write("notboot.asm", QByteArray(kHello));
+    const Run r = qvasm({bad, "/wb"});
+    QVERIFY(r.out.contains("(0):  error 01h Error reading/writing to drive."));
+    QVERIFY(!QFile::exists(m_dir->filePath("notboot.com")));
+}
+
+void tst_QvasmTool::beepOnError()
+{
+    const QString bad = write("b.asm", "mov\r\n");
+    QCOMPARE(qvasm({bad, "/b"}).err, QByteArray("\a"));
+    QCOMPARE(qvasm({write("g.asm", kHello), "/b"}).err, QByteArray());
+}
+
+void tst_QvasmTool::pathWithBlanksInPieces()
+{
+    const QString src = write("my dir/my prog.asm", kHello);
+    const Run r = qvasm(src.split(' '));
+    QVERIFY2(r.exitCode == 0, r.out.constData());
+    QVERIFY(QFile::exists(m_dir->filePath("my dir/my prog.com")));
+}
+
+QTEST_GUILESS_MAIN(tst_QvasmTool)
+#include "tst_qvasmtool.moc"
