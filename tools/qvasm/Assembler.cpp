@@ -431,7 +431,13 @@ void Assembler::execute()
         return;
     }
     if (m_struct.open && m_st.kind != StmtKind::Ends) {
-        executeStructMember();
+        // Directives that emit nothing keep working inside a structure; .end ends it all.
+        const bool emits = m_st.dir == Dir::Exit || m_st.dir == Dir::Even || m_st.dir == Dir::Para
+                           || m_st.dir == Dir::Adsize || m_st.dir == Dir::Opsize;
+        if (m_st.kind == StmtKind::Directive && !emits)
+            executeDirective();
+        else
+            executeStructMember();
         return;
     }
     if (m_st.labelColon && m_st.label) {
