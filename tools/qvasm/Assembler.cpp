@@ -119,18 +119,24 @@ uint32_t Assembler::loadFile(const std::string &path, uint8_t &failure)
     }
     SourceFile f;
     f.path = path;
+    m_loadDetail.clear();
     switch (m_loader->read(path, f.text)) {
     case SourceLoader::ReadResult::Ok:
         break;
     case SourceLoader::ReadResult::NotFound:
         failure = 0x03;
         return 0;
-    default:
+    case SourceLoader::ReadResult::TooLarge:
+        failure = 0x05;
+        m_loadDetail = "larger than 16 MiB";
+        return 0;
+    case SourceLoader::ReadResult::Unreadable:
         failure = 0x05;
         return 0;
     }
     if (m_loadedBytes + f.text.size() > kMaxLoadedBytes) {
         failure = 0x05;
+        m_loadDetail = "sources together larger than 64 MiB";
         return 0;
     }
     m_loadedBytes += f.text.size();
@@ -169,7 +175,7 @@ void Assembler::assembleFile(const std::string &path)
     const uint32_t id = loadFile(abs, failure);
     if (failure) {
         m_fileNames.push_back(abs);
-        messageAt(MsgKind::Error, failure, {}, uint32_t(m_fileNames.size() - 1), 0);
+        messageAt(MsgKind::Error, failure, m_loadDetail, uint32_t(m_fileNames.size() - 1), 0);
         return;
     }
     run(id);
@@ -1496,7 +1502,8 @@ void Assembler::executeInclude()
     uint8_t failure = 0;
     const uint32_t id = loadFile(path, failure);
     if (failure) {
-        error(failure == 0x03 ? 0x0C : 0x05, path);
+        error(failure == 0x03 ? 0x0C : 0x05,
+              path + (m_loadDetail.empty() ? "" : ": " + m_loadDetail));
         return;
     }
     for (const Frame &f : m_frames) {

@@ -179,6 +179,7 @@ private:
     std::vector<SourceFile> m_files;
     std::vector<std::string> m_fileNames;
     uint64_t m_loadedBytes = 0;
+    std::string m_loadDetail; // why the last file could not be loaded
 
     // Per pass.
     uint16_t m_pass = 0;
