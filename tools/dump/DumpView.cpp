@@ -27,15 +27,20 @@ DumpView::DumpView(QWidget *parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DumpView::onScrollBarMoved);
 }
 
-void DumpView::setData(const uchar *data, qint64 size)
+void DumpView::setData(const uchar *data, qint64 size, bool keepPlace)
 {
     m_data = size > 0 ? data : nullptr;
     m_size = m_data ? size : 0;
     m_format = DumpFormat(DumpFormat::offsetDigits(m_size));
-    m_topRow = 0;
-    m_cursor = m_anchor = 0;
-    m_paintedRows = false;
-    updateMetrics();
+    if (keepPlace && m_size > 0) {
+        m_cursor = qMin(m_cursor, m_size - 1);
+        m_anchor = qMin(m_anchor, m_size - 1);
+    } else {
+        m_topRow = 0;
+        m_cursor = m_anchor = 0;
+        m_paintedRows = false;
+    }
+    updateMetrics(); // clamps the top row
     viewport()->update();
     emit selectionChanged();
 }
@@ -123,6 +128,7 @@ void DumpView::resizeEvent(QResizeEvent *event)
 
 void DumpView::paintEvent(QPaintEvent *event)
 {
+    emit aboutToPaint();
     QPainter painter(viewport());
     painter.setFont(font());
     const QPalette &pal = palette();

@@ -15,7 +15,9 @@ public:
     explicit DumpView(QWidget *parent = nullptr);
 
     // Shows `size` bytes at `data` (which must outlive the view or the next call); nullptr clears.
-    void setData(const uchar *data, qint64 size);
+    // With `keepPlace` the rows in sight and the selection stay where they were, as far as the new
+    // data reaches.
+    void setData(const uchar *data, qint64 size, bool keepPlace = false);
     qint64 dataSize() const { return m_size; }
 
     qint64 rowCount() const;
@@ -45,6 +47,8 @@ public:
 
 signals:
     void selectionChanged();
+    // Before every paint, so the owner of the bytes can check they are all still there.
+    void aboutToPaint();
     void firstRowsPainted();
 
 protected:

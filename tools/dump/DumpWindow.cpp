@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -35,6 +37,7 @@ DumpWindow::DumpWindow(QWidget *parent)
     , m_offsetEdit(new QLineEdit(this))
     , m_position(new QLabel(this))
     , m_size(new QLabel(this))
+    , m_watcher(new QFileSystemWatcher(this))
 {
     setObjectName(QStringLiteral("DumpWindow"));
     setCentralWidget(m_view);
@@ -82,6 +85,12 @@ DumpWindow::DumpWindow(QWidget *parent)
     statusBar()->addWidget(m_position, 1);
     statusBar()->addPermanentWidget(m_size);
     connect(m_view, &DumpView::selectionChanged, this, &DumpWindow::updateStatus);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &DumpWindow::fileChangedOnDisk);
+    // The change notice may come after a paint; a shortened file must never be painted from.
+    connect(m_view, &DumpView::aboutToPaint, this, [this] {
+        if (m_file->shrank())
+            remap();
+    });
 
     const QFontMetrics metrics(m_view->font());
     resize(metrics.horizontalAdvance(QLatin1Char('0')) * (m_view->format().rowLength() + 6),
@@ -110,6 +119,9 @@ bool DumpWindow::openFile(const QString &path)
     }
     m_view->setData(file->data(), file->size());
     m_file = std::move(file); // the old mapping goes only now, after the view let go of it
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    m_watcher->addPath(path);
     m_lastFolder = QFileInfo(path).absolutePath();
     updateTitle();
     updateStatus();
@@ -140,6 +152,10 @@ void DumpWindow::copySelection()
                  .arg(grouped(length), grouped(MaxCopyBytes)));
         return;
     }
+    if (m_file->shrank()) {
+        remap();
+        return copySelection();
+    }
     const uchar *bytes = m_file->data() + m_view->selectionStart();
     QApplication::clipboard()->setText(DumpFormat::hexText(bytes, length));
 }
@@ -167,6 +183,42 @@ void DumpWindow::goToTypedOffset()
         return;
     }
     m_view->setFocus();
+}
+
+// Pages of a mapping past a shortened file's end would kill us when touched, so a file that
+// changes on disk is mapped afresh; one that is gone or emptied is no longer shown.
+void DumpWindow::fileChangedOnDisk(const QString &path)
+{
+    if (!m_file->isOpen() || path != m_file->path())
+        return;
+    // Deleted or renamed: the mapping still holds the old bytes, safely. Keep showing them.
+    if (!QFileInfo::exists(path))
+        return;
+    remap();
+}
+
+void DumpWindow::remap()
+{
+    const QString path = m_file->path();
+    auto file = std::make_unique<MappedFile>();
+    if (!file->open(path)) {
+        m_view->setData(nullptr, 0);
+        m_file = std::make_unique<MappedFile>();
+        m_watcher->removePaths(m_watcher->files());
+        updateTitle();
+        updateStatus();
+        // Said once the paint or notice that got us here is over.
+        const QString text = QStringLiteral("%1 changed on disk and can no longer be shown:\n%2")
+                                 .arg(QDir::toNativeSeparators(path), file->errorString());
+        QMetaObject::invokeMethod(
+            this, [this, text] { tell(text); }, Qt::QueuedConnection);
+        return;
+    }
+    m_view->setData(file->data(), file->size(), true);
+    m_file = std::move(file);
+    if (!m_watcher->files().contains(path))
+        m_watcher->addPath(path); // some editors replace the file, which ends the watch
+    updateStatus();
 }
 
 void DumpWindow::updateTitle()

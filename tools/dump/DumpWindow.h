@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class DumpView;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 
@@ -39,6 +40,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void fileChangedOnDisk(const QString &path);
+    void remap();
     void updateStatus();
     void updateTitle();
     void tell(const QString &text);
@@ -49,4 +52,5 @@ private:
     QLabel *m_position;
     QLabel *m_size;
     QString m_lastFolder;
+    QFileSystemWatcher *m_watcher;
 };

@@ -61,3 +61,9 @@ bool MappedFile::open(const QString &path)
     m_size = size;
     return true;
 }
+
+bool MappedFile::shrank() const
+{
+    // size() of an open file asks the descriptor, so a rename or delete does not count.
+    return m_data && const_cast<QFile &>(m_file).size() < m_size;
+}

@@ -23,6 +23,9 @@ public:
     const uchar *data() const { return m_data; }
     qint64 size() const { return m_size; }
     QString path() const { return m_file.fileName(); }
+    // True when the file on disk is now shorter than the mapping: the pages past its new end
+    // must not be touched.
+    bool shrank() const;
     QString errorString() const { return m_error; }
 
 private:

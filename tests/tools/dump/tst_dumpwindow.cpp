@@ -30,6 +30,8 @@ private slots:
     void keysMoveAndExtendTheSelection();
     void selectionIsCopiedAsHex();
     void hugeSelectionIsNotCopied();
+    void fileChangedOnDisk_data();
+    void fileChangedOnDisk();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -273,6 +275,57 @@ void tst_DumpWindow::hugeSelectionIsNotCopied()
              QStringList{"The selection of 16,777,217 bytes is too large to copy; at most "
                          "16,777,216 bytes can be copied as hex."});
     QCOMPARE(QApplication::clipboard()->text(), "kept");
+}
+
+void tst_DumpWindow::fileChangedOnDisk_data()
+{
+    QTest::addColumn<qint64>("newSize"); // -1: deleted
+    QTest::addColumn<qint64>("shownSize");
+    QTest::addColumn<qint64>("cursor");
+    QTest::addColumn<QString>("message");
+    // Painting from the old mapping's pages past the new end would kill the program (SIGBUS).
+    QTest::newRow("shortened") << qint64(1000) << qint64(1000) << qint64(999) << "";
+    QTest::newRow("grown") << qint64(100000) << qint64(100000) << qint64(60000) << "";
+    QTest::newRow("emptied") << qint64(0) << qint64(0) << qint64(0)
+                             << "%1 changed on disk and can no longer be shown:\n%1 is empty.";
+    // The mapping keeps the bytes of a deleted file; they stay on show.
+    QTest::newRow("deleted") << qint64(-1) << qint64(65536) << qint64(60000) << "";
+}
+
+void tst_DumpWindow::fileChangedOnDisk()
+{
+    QFETCH(qint64, newSize);
+    QFETCH(qint64, shownSize);
+    QFETCH(qint64, cursor);
+    QFETCH(QString, message);
+    const QString path = write("changing.bin", QByteArray(65536, 'x'));
+    ScriptedPrompts prompts;
+    DumpWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+    DumpView *view = window.view();
+    QVERIFY(view->goToOffset(60000));
+    if (!message.isEmpty())
+        prompts.answerMessage(PromptAnswer::Ok);
+
+    if (newSize < 0) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(newSize));
+    }
+    view->viewport()->repaint(); // before the change notice has come
+    QTRY_COMPARE(view->dataSize(), shownSize);
+    QCOMPARE(view->cursorOffset(), cursor);
+    if (!message.isEmpty()) {
+        QTRY_COMPARE(prompts.messagesAsked(), QStringList{message.arg(path)});
+        QCOMPARE(window.windowTitle(), "Dump");
+    } else {
+        QCOMPARE(window.windowTitle(), "changing.bin - Dump");
+    }
+    QVERIFY(prompts.allAnswered());
 }
 
 QTEST_MAIN(tst_DumpWindow)
