@@ -236,7 +236,7 @@ bool CQvasmApp::InitInstance()
         connect(m_instance.get(),
                 &SingleInstance::activationRequested,
                 this,
-                &CQvasmApp::onActivationRequested);
+                &CQvasmApp::activateFromOtherInstance);
     }
 
     if (programFolder().isEmpty())
@@ -294,7 +294,7 @@ bool CQvasmApp::InitInstance()
     return true;
 }
 
-void CQvasmApp::onActivationRequested(const QStringList &arguments)
+void CQvasmApp::activateFromOtherInstance(const QStringList &arguments)
 {
     bringToFront();
     if (!arguments.isEmpty() && !arguments.constFirst().isEmpty() && m_documents && m_mainFrame)

@@ -53,6 +53,9 @@ public:
     bool SaveAllModified();
 
     bool notify(QObject *receiver, QEvent *event) override;
+    // What another copy's start does here: this copy comes to the front (restored when
+    // minimised, its modal dialog on top) and opens the file the other copy was given.
+    void activateFromOtherInstance(const QStringList &arguments);
 
     // Program-wide values --------------------------------------------------------------------
     CMainFrame *mainFrame() const;
@@ -104,7 +107,6 @@ private:
     void registerCommands();
     void runStage(StartupStage stage);
     void bringToFront();
-    void onActivationRequested(const QStringList &arguments);
     void showAbout();
     void printSetup();
     void reportDefault(std::exception_ptr e, const ErrorReport &context);

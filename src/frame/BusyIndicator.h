@@ -11,6 +11,6 @@ public:
     bool isRunning() const { return !m_widget.isNull(); }
 
 private:
-    friend class CMainFrame;
+    friend class CStatusLine;
     QPointer<QWidget> m_widget;
 };

@@ -6,7 +6,7 @@
 #include "app/SettingsStore.h"
 #include "frame/AcceleratorTables.h"
 #include "frame/BusyIndicator.h"
-#include "frame/CBusyAnimation.h"
+#include "frame/CFindBar.h"
 #include "frame/CFindCombo.h"
 #include "frame/CStatusLine.h"
 #include "frame/CommandIds.h"
@@ -23,9 +23,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -454,25 +451,12 @@ void CMainFrame::createBars()
                               QStringLiteral("Button Bar"),
                               *m_router,
                               MenuResources::ButtonBar);
-    m_findBar = makeToolBar(QStringLiteral("FindBar"),
-                            QStringLiteral("Find Bar"),
-                            *m_router,
-                            MenuResources::FindBar);
+    m_findBar = new CFindBar(*m_router, this);
     m_insertBar = makeToolBar(QStringLiteral("InsertBar"),
                               QStringLiteral("Insert Bar"),
                               *m_router,
                               MenuResources::InsertBar);
-    m_findBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     m_insertBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-
-    m_findCombo = new CFindCombo(m_findBar);
-    m_findCombo->setModel(m_findHistory.model());
-    m_findBar->addWidget(m_findCombo);
-    connect(m_findCombo, &QComboBox::activated, this, [this](int index) {
-        m_findHistory.moveToTop(index);
-        m_findCombo->setCurrentIndex(0);
-    });
-    connect(m_findCombo, &CFindCombo::textTyped, this, [this] { m_findState.findTextTyped = 1; });
 
     m_tree = new QTreeWidget;
     m_tree->setObjectName(QStringLiteral("tree"));
@@ -492,16 +476,15 @@ void CMainFrame::createBars()
                                | Qt::BottomDockWidgetArea);
     setOutputPane(output);
 
-    for (QWidget *bar : {static_cast<QWidget *>(m_buttonBar),
-                         static_cast<QWidget *>(m_findBar),
-                         static_cast<QWidget *>(m_insertBar)}) {
-        connect(static_cast<QToolBar *>(bar),
-                &QToolBar::visibilityChanged,
-                this,
-                &CMainFrame::requestCommandUpdate);
-    }
+    for (QToolBar *bar : topBars())
+        connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::requestCommandUpdate);
     for (QDockWidget *dock : {m_treeBar, m_viewBar})
         connect(dock, &QDockWidget::visibilityChanged, this, &CMainFrame::requestCommandUpdate);
+}
+
+QList<QToolBar *> CMainFrame::topBars() const
+{
+    return {m_buttonBar, m_findBar, m_insertBar};
 }
 
 QWidget *CMainFrame::outputPane() const
@@ -553,7 +536,7 @@ bool CMainFrame::restoreBarState(const QByteArray &record)
     if (quint32(state.size()) != n || qChecksum(state) != sum)
         return false;
     bool whole = restoreState(state, kBarStateVersion);
-    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar}) {
+    for (QToolBar *bar : topBars()) {
         if (toolBarArea(bar) == Qt::NoToolBarArea)
             whole = false;
     }
@@ -564,9 +547,9 @@ bool CMainFrame::restoreBarState(const QByteArray &record)
 
 void CMainFrame::placeBarsByDefault()
 {
-    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar})
+    for (QToolBar *bar : topBars())
         removeToolBar(bar);
-    for (QToolBar *bar : {m_buttonBar, m_findBar, m_insertBar}) {
+    for (QToolBar *bar : topBars()) {
         addToolBar(Qt::TopToolBarArea, bar);
         bar->show();
     }
@@ -588,36 +571,39 @@ void CMainFrame::saveBarState()
 
 // Find bar ---------------------------------------------------------------------------------
 
+FindState &CMainFrame::findState()
+{
+    return m_findBar->state();
+}
+
+FindHistory &CMainFrame::findHistory()
+{
+    return m_findBar->history();
+}
+
+CFindCombo *CMainFrame::findCombo() const
+{
+    return m_findBar->combo();
+}
+
 void CMainFrame::loadFindState()
 {
-    const SettingsStore &store = SettingsStore::instance();
-    m_findHistory.load(store);
-    if (m_findHistory.count() > 0)
-        m_findCombo->setCurrentIndex(0);
-    m_findState.load(store, QDir::currentPath());
+    m_findBar->load(SettingsStore::instance(), QDir::currentPath());
 }
 
 void CMainFrame::saveFindState()
 {
-    SettingsStore &store = SettingsStore::instance();
-    m_findHistory.save(store);
-    m_findState.save(store);
+    m_findBar->save(SettingsStore::instance());
 }
 
 void CMainFrame::AddFindHistory(const QString &text)
 {
-    if (!m_findHistory.add(text))
-        return;
-    m_findCombo->setCurrentIndex(0);
-    m_findCombo->setEditText(m_findCombo->itemText(0));
+    m_findBar->AddFindHistory(text);
 }
 
 void CMainFrame::AddFindNextHistory(const QString &text)
 {
-    const QString shown = m_findCombo->currentText();
-    m_findHistory.addKeepingPlace(text);
-    if (m_findCombo->currentText() != shown)
-        m_findCombo->setEditText(shown);
+    m_findBar->AddFindNextHistory(text);
 }
 
 // Status line ------------------------------------------------------------------------------
@@ -626,8 +612,9 @@ void CMainFrame::createStatusLine()
 {
     m_statusLine = new CStatusLine(this);
     setStatusBar(m_statusLine);
-    auto *busyLayout = new QHBoxLayout(m_statusLine->pane(CStatusLine::BusyPane));
-    busyLayout->setContentsMargins(1, 1, 1, 1);
+    connect(m_statusLine, &CStatusLine::overwriteModeChanged, this, [this](bool on) {
+        emit overwriteModeChanged(on);
+    });
     ShowStatusMessage(CStatusLine::MessagePane, QStringLiteral("Ready..."), menuBarColour());
 }
 
@@ -648,25 +635,17 @@ QColor CMainFrame::activeCaptionColour()
 
 void CMainFrame::StartBusyAnimation(BusyIndicator &indicator)
 {
-    if (indicator.isRunning())
-        return;
-    QLabel *pane = m_statusLine->pane(CStatusLine::BusyPane);
-    auto *animation = new CBusyAnimation(pane);
-    pane->layout()->addWidget(animation);
-    animation->show();
-    indicator.m_widget = animation;
+    m_statusLine->startBusyAnimation(indicator);
 }
 
 void CMainFrame::StopBusyAnimation(BusyIndicator &indicator)
 {
-    if (!indicator.isRunning())
-        return;
-    delete indicator.m_widget.data();
+    m_statusLine->stopBusyAnimation(indicator);
 }
 
-void CMainFrame::updateKeyLocks()
+bool CMainFrame::overwriteMode() const
 {
-    m_keyLocks = KeyLockState::query();
+    return m_statusLine->overwriteMode();
 }
 
 void CMainFrame::updateStatusPanes()
@@ -682,15 +661,8 @@ void CMainFrame::updateStatusPanes()
                                         block.blockNumber());
         }
     }
-    m_statusLine->setPaneText(CStatusLine::LineColumnPane, lineColumn);
-    m_statusLine->setPaneText(CStatusLine::OverwritePane,
-                              m_overwrite ? QStringLiteral("OVR") : QString());
-    m_statusLine->setPaneText(CStatusLine::CapsPane,
-                              m_keyLocks && m_keyLocks->capsLock ? QStringLiteral("CAP")
-                                                                 : QString());
-    m_statusLine->setPaneText(CStatusLine::NumPane,
-                              m_keyLocks && m_keyLocks->numLock ? QStringLiteral("NUM") : QString());
-    m_findCombo->setEnabled(activeDocumentFrame() != nullptr);
+    m_statusLine->setLineColumn(lineColumn);
+    m_findBar->combo()->setEnabled(activeDocumentFrame() != nullptr);
     updateTitle();
 }
 
@@ -782,12 +754,8 @@ bool CMainFrame::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        updateKeyLocks();
+        m_statusLine->refreshKeyLocks();
         requestCommandUpdate();
-        break;
-    case QEvent::Show:
-        if (!m_keyLocks)
-            updateKeyLocks();
         break;
     default:
         break;
@@ -798,31 +766,6 @@ bool CMainFrame::event(QEvent *event)
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        // The first delivery goes to the focus object; later ones are the same key travelling up
-        // to the parents, which must not flip the state again.
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Insert && !key->isAutoRepeat()
-            && watched == QGuiApplication::focusObject()) {
-            auto *widget = qobject_cast<QWidget *>(watched);
-            if (widget && widget->window() == this
-                && !(key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
-                m_overwrite = !m_overwrite;
-                emit overwriteModeChanged(m_overwrite);
-                requestCommandUpdate();
-            }
-        }
-        break;
-    }
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_CapsLock || key->key() == Qt::Key_NumLock)
-            && watched == QGuiApplication::focusObject()) {
-            updateKeyLocks();
-            requestCommandUpdate();
-        }
-        break;
-    }
     case QEvent::ShortcutOverride: {
         // Shortcuts of disabled actions do not fire: bring the states up to date before the key
         // is matched, for keys that can be accelerators at all.

@@ -1,9 +1,6 @@
 #pragma once
 
 #include "frame/CommandMap.h"
-#include "frame/FindHistory.h"
-#include "frame/FindState.h"
-#include "frame/KeyLockState.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,7 +9,10 @@
 #include <optional>
 
 class BusyIndicator;
+class CFindBar;
 class CFindCombo;
+class FindHistory;
+struct FindState;
 class CStatusLine;
 class CommandMenu;
 class CommandRouter;
@@ -65,7 +65,7 @@ public:
 
     // Bars -------------------------------------------------------------------------------------
     QToolBar *buttonBar() const { return m_buttonBar; }
-    QToolBar *findBar() const { return m_findBar; }
+    CFindBar *findBar() const { return m_findBar; }
     QToolBar *insertBar() const { return m_insertBar; }
     QDockWidget *treeBar() const { return m_treeBar; }
     QDockWidget *viewBar() const { return m_viewBar; }
@@ -94,9 +94,9 @@ public:
     void ApplyMenuImages(QMenu *menu);
 
     // Find bar ---------------------------------------------------------------------------------
-    FindState &findState() { return m_findState; }
-    FindHistory &findHistory() { return m_findHistory; }
-    CFindCombo *findCombo() const { return m_findCombo; }
+    FindState &findState();
+    FindHistory &findHistory();
+    CFindCombo *findCombo() const;
     void AddFindHistory(const QString &text);
     // Find Next's variant: a listed text stays put, and the box's text is left alone.
     void AddFindNextHistory(const QString &text);
@@ -108,7 +108,7 @@ public:
     static QColor activeCaptionColour();
     void StartBusyAnimation(BusyIndicator &indicator);
     void StopBusyAnimation(BusyIndicator &indicator);
-    bool overwriteMode() const { return m_overwrite; }
+    bool overwriteMode() const;
 
     // Services ---------------------------------------------------------------------------------
     int CopyFileConfirm(const QString &source, const QString &destination);
@@ -142,6 +142,7 @@ private:
     void createBars();
     void createStatusLine();
     void placeBarsByDefault();
+    QList<QToolBar *> topBars() const;
     void registerCommands();
     void loadFindState();
     QList<const CommandMap *> commandOwners() const;
@@ -149,7 +150,6 @@ private:
     void updateMenuBar(bool documentActive);
     void updateStatusPanes();
     void updateTitle();
-    void updateKeyLocks();
     void fillWindowMenu(QMenu *menu);
     void toggle(QWidget *bar);
     void newFromClipboard();
@@ -172,20 +172,14 @@ private:
     CommandMenu *m_contextMenus[8] = {};
 
     QToolBar *m_buttonBar = nullptr;
-    QToolBar *m_findBar = nullptr;
+    CFindBar *m_findBar = nullptr;
     QToolBar *m_insertBar = nullptr;
     QDockWidget *m_treeBar = nullptr;
     QDockWidget *m_viewBar = nullptr;
     QTreeWidget *m_tree = nullptr;
-    CFindCombo *m_findCombo = nullptr;
     CStatusLine *m_statusLine = nullptr;
 
-    FindState m_findState;
-    FindHistory m_findHistory;
-
     bool m_destroying = false;
-    bool m_overwrite = false;
-    std::optional<KeyLockState> m_keyLocks;
     std::optional<bool> m_clipboardHasText;
     QPointer<QMdiSubWindow> m_followed; // window whose editor signals are connected
     QList<QMetaObject::Connection> m_followConnections;

@@ -1,5 +1,11 @@
 #include "frame/CStatusLine.h"
 
+#include "frame/BusyIndicator.h"
+#include "frame/CBusyAnimation.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
@@ -12,7 +18,9 @@ CStatusLine::CStatusLine(QWidget *parent)
     setObjectName(QStringLiteral("statusLine"));
     QLabel *message = addPane(MessagePane, QStringLiteral("Ready..."), false);
     message->setText(idleText());
-    addPane(BusyPane, QString(49, QLatin1Char(' ')), true);
+    QLabel *busy = addPane(BusyPane, QString(49, QLatin1Char(' ')), true);
+    auto *busyLayout = new QHBoxLayout(busy);
+    busyLayout->setContentsMargins(1, 1, 1, 1);
     addPane(LineColumnPane, QStringLiteral("Ln ??????, Col ???? "), true);
     addPane(OverwritePane, QStringLiteral("OVR"), true);
     addPane(CapsPane, QStringLiteral("CAP"), true);
@@ -23,6 +31,12 @@ CStatusLine::CStatusLine(QWidget *parent)
         if (!text.isEmpty())
             setPaneText(MessagePane, idleText());
     });
+    qApp->installEventFilter(this);
+}
+
+CStatusLine::~CStatusLine()
+{
+    qApp->removeEventFilter(this);
 }
 
 QLabel *CStatusLine::addPane(int id, const QString &sizingText, bool permanent)
@@ -86,4 +100,59 @@ bool CStatusLine::hasColouredMessage(int id) const
 {
     QLabel *label = pane(id);
     return label && label->property(kColoured).toBool();
+}
+
+void CStatusLine::showIndicators()
+{
+    setPaneText(OverwritePane, m_overwrite ? QStringLiteral("OVR") : QString());
+    setPaneText(CapsPane, m_keyLocks && m_keyLocks->capsLock ? QStringLiteral("CAP") : QString());
+    setPaneText(NumPane, m_keyLocks && m_keyLocks->numLock ? QStringLiteral("NUM") : QString());
+}
+
+void CStatusLine::refreshKeyLocks()
+{
+    m_keyLocks = KeyLockState::query();
+    showIndicators();
+}
+
+bool CStatusLine::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        || watched != QGuiApplication::focusObject()) {
+        // Only the first delivery, to the focus object: the same key travelling up to the
+        // parents must not count again.
+        return QStatusBar::eventFilter(watched, event);
+    }
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != window())
+        return QStatusBar::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (type == QEvent::KeyPress && key->key() == Qt::Key_Insert && !key->isAutoRepeat()
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        m_overwrite = !m_overwrite;
+        showIndicators();
+        emit overwriteModeChanged(m_overwrite);
+    } else if (type == QEvent::KeyRelease
+               && (key->key() == Qt::Key_CapsLock || key->key() == Qt::Key_NumLock)) {
+        refreshKeyLocks();
+    }
+    return QStatusBar::eventFilter(watched, event);
+}
+
+void CStatusLine::startBusyAnimation(BusyIndicator &indicator)
+{
+    if (indicator.isRunning())
+        return;
+    QLabel *busy = pane(BusyPane);
+    auto *animation = new CBusyAnimation(busy);
+    busy->layout()->addWidget(animation);
+    animation->show();
+    indicator.m_widget = animation;
+}
+
+void CStatusLine::stopBusyAnimation(BusyIndicator &indicator)
+{
+    if (indicator.isRunning())
+        delete indicator.m_widget.data();
 }

@@ -10,6 +10,7 @@
 #include "TestSettings.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <stdexcept>
@@ -72,6 +73,7 @@ private slots:
     void errorReportRetryLetsTheDefaultSpeak();
     void errorReportAbortEnds();
     void settingsRemovedAtExitWhenAsked();
+    void anotherCopyBringsThisOneBack();
 
 private:
     CQvasmApp &app() { return *CQvasmApp::instance(); }
@@ -330,6 +332,24 @@ void tst_QvasmApp::settingsRemovedAtExitWhenAsked()
     QVERIFY(!app().InitInstance());
     QVERIFY(asked);
     QVERIFY(prompts.allAnswered());
+}
+
+void tst_QvasmApp::anotherCopyBringsThisOneBack()
+{
+    QVERIFY(start());
+    FakeDocuments *documents = installDocuments();
+    CMainFrame *frame = app().mainFrame();
+    frame->showMinimized();
+    QTRY_VERIFY(frame->isMinimized());
+    QSignalSpy activated(&app(), &CQvasmApp::activatedByOtherInstance);
+    app().activateFromOtherInstance({"/src/boot.asm"});
+    QVERIFY(!frame->isMinimized());
+    QVERIFY(frame->isVisible());
+    QCOMPARE(documents->opened, QStringList{"/src/boot.asm"});
+    QCOMPARE(activated.size(), 1);
+    // Without a file it only comes to the front.
+    app().activateFromOtherInstance({});
+    QCOMPARE(documents->opened.size(), 1);
 }
 
 int main(int argc, char *argv[])

@@ -1,5 +1,6 @@
 #include "app/ProgramValues.h"
 #include "frame/BusyIndicator.h"
+#include "frame/CFindBar.h"
 #include "frame/CFindCombo.h"
 #include "frame/CMainFrame.h"
 #include "frame/CStatusLine.h"
@@ -7,6 +8,8 @@
 #include "frame/CommandMenu.h"
 #include "frame/CommandRouter.h"
 #include "frame/DocumentWindow.h"
+#include "frame/FindHistory.h"
+#include "frame/FindState.h"
 #include "frame/MenuResources.h"
 
 #include "ScriptedPrompts.h"
