@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -174,6 +176,15 @@ void tst_MainFrame::firstStartLayout()
     }
     QCOMPARE(menuTitles(*frame),
              QStringList({"&File", "&View", "&Special", "&Make", "&Tools", "&Internet", "&Help"}));
+
+    // The output pane can be replaced by the real one; it keeps the name and the font.
+    QPointer<QWidget> placeholder = frame->outputPane();
+    auto *pane = new QPlainTextEdit;
+    frame->setOutputPane(pane);
+    QCOMPARE(frame->outputPane(), pane);
+    QCOMPARE(pane->objectName(), QStringLiteral("output"));
+    QCOMPARE(pane->font().pointSizeF(), 9.5);
+    QTRY_VERIFY(!placeholder);
 }
 
 void tst_MainFrame::barLayoutSurvivesRestart()
@@ -275,6 +286,18 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     w->editor->setFocus();
     QTest::keyClick(w->editor, Qt::Key_F7);
     QCOMPARE(checks, 1);
+
+    // The Window menu lists the open document windows, the current one checked.
+    FakeDocWindow *second = addWindow(*frame, "b&c.inc");
+    QMenu *windowMenu = frame->menuBar()->actions().at(8)->menu();
+    emit windowMenu->aboutToShow();
+    QStringList listed;
+    for (QAction *a : windowMenu->actions()) {
+        if (a->text().startsWith('&') && a->isCheckable())
+            listed << a->text() + (a->isChecked() ? "*" : "");
+    }
+    QCOMPARE(listed, QStringList({"&1 a.asm", "&2 b&&c.inc*"}));
+    second->close();
 
     w->close();
     QTRY_VERIFY(!frame->isDocumentMenuShown());
@@ -596,6 +619,17 @@ void tst_MainFrame::contextMenusBuiltOnceWithOneOffTexts()
     QTRY_VERIFY(shift->isVisible());
     QCOMPARE(help->text(), QStringLiteral("Help on item"));
     shift->hide();
+
+    // Right-clicking the empty document area offers its own menu.
+    QWidget *background = frame->mdiArea()->viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse,
+                            QPoint(5, 5),
+                            background->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(background, &click);
+    CommandMenu *client = frame->contextMenu(MenuResources::MdiClient);
+    QTRY_VERIFY(client->isVisible());
+    QCOMPARE(frame->commandAction(ID_FILE_CLOSE_ALL)->text(), QStringLiteral("Close &All"));
+    client->hide();
 
     // The same action reads as the Help menu has it when that menu shows.
     addWindow(*frame, "a.asm");
