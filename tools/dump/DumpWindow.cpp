@@ -42,6 +42,7 @@ DumpWindow::DumpWindow(QWidget *parent)
     setObjectName(QStringLiteral("DumpWindow"));
     setCentralWidget(m_view);
     setAcceptDrops(true);
+    m_view->setFocus(); // keys go to the bytes, not to the offset field
     m_view->setObjectName(QStringLiteral("dumpView"));
 
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
