@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer target (clang, with the address and undefined-behaviour sanitizers) and
-# runs it for SECONDS (default 600) on both cores, from the seeds in fuzz_seeds and a dictionary
+# runs it for SECONDS (default 600) on FUZZ_JOBS processes (default 2, both cores), from the seeds in fuzz_seeds and a dictionary
 # of qvasm's keywords. Findings land in $TMPDIR/qvasm-fuzz/crashes.
 #   bench/qvasm/fuzz.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 seconds=${1:-600}
+jobs=${FUZZ_JOBS:-2}
 work=${TMPDIR:-/tmp}/qvasm-fuzz
 mkdir -p "$work/corpus" "$work/crashes"
 
@@ -27,7 +28,7 @@ for f in "$here"/fuzz_seeds/*; do
 done
 
 cd "$work"
-./fuzz_qvasm -max_total_time="$seconds" -jobs=2 -workers=2 -max_len=4096 -timeout=10 \
+./fuzz_qvasm -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" -max_len=4096 -timeout=10 \
     -rss_limit_mb=2048 -dict=qvasm.dict -artifact_prefix=crashes/ -print_final_stats=1 \
     corpus 2>&1 | tee fuzz.log | grep -E 'Done|stat::|ERROR|SUMMARY' || true
 echo "corpus: $(ls corpus | wc -l) inputs; findings: $(ls crashes | wc -l) (in $work/crashes)"

@@ -580,7 +580,8 @@ void Assembler::defineLabel(uint32_t id,
 
 void Assembler::checkLimit()
 {
-    if (!m_limitReported && section().address() > 0x10000) {
+    // Snippets stand for single instructions anywhere in a bigger file: no 64 KiB image.
+    if (!m_limitReported && !m_options.snippet && section().address() > 0x10000) {
         m_limitReported = true;
         error(0x1A);
     }

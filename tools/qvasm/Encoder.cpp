@@ -171,6 +171,13 @@ uint8_t segPrefix(Reg r)
     return kPrefix[r - RegES];
 }
 
+// Distances in 16-bit code wrap around the 64 KiB segment, as IP does.
+int64_t wrap16(int64_t d)
+{
+    const int64_t w = d & 0xFFFF;
+    return w >= 0x8000 ? w - 0x10000 : w;
+}
+
 bool isShift(Mn m)
 {
     return m == Mn_rol || m == Mn_ror || m == Mn_rcl || m == Mn_rcr || m == Mn_shl || m == Mn_sal
@@ -730,7 +737,7 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
     }
 
     const int64_t target = o.value;
-    const int64_t relShort = target - (req.address + pre + 2);
+    const int64_t relShort = wrap16(target - (req.address + pre + 2));
     const bool fits = o.undefined || (relShort >= -128 && relShort <= 127);
     Bytes b;
     putPrefixes(req, b, RegNone, false, false);
@@ -864,6 +871,24 @@ bool Encoder::encodeString(EncodeRequest &req, std::vector<uint8_t> &out)
     for (const Shape &s : kShapes) {
         if (s.mn == m)
             shape = &s;
+    }
+    // Some write the accumulator out ("lodsb al, [si]", "stosb [di], al", "scasb al, es:[di]"):
+    // it must be the right one, and then it is dropped.
+    static constexpr Reg kAcc[] = {RegNone, RegAL, RegAX, RegNone, RegEAX};
+    const bool loadsAcc = m == Mn_lodsb || m == Mn_lodsw || m == Mn_lodsd || m == Mn_scasb
+                          || m == Mn_scasw || m == Mn_scasd;
+    const bool storesAcc = m == Mn_stosb || m == Mn_stosw || m == Mn_stosd;
+    if ((loadsAcc || storesAcc) && req.nops == 2) {
+        const int at = loadsAcc ? 0 : 1;
+        const Operand &a = req.ops[at];
+        if (a.kind != OpKind::Reg || a.reg != kAcc[shape->size]) {
+            error(0x23);
+            out.push_back(0x90);
+            return false;
+        }
+        if (at == 0)
+            req.ops[0] = req.ops[1];
+        req.nops = 1;
     }
     const int expected = (shape->si >= 0) + (shape->di >= 0) + (shape->dx >= 0) + (shape->bx >= 0);
     if (req.nops != expected) {

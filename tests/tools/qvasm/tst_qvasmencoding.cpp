@@ -215,6 +215,10 @@ public:
         add("cmpsb", "repe cmpsb byte ptr ss:[si], byte ptr es:[di]", "repe ss cmpsb");
         add("cmpsw", "cmpsw [si], es:[di]", "cmpsw");
         add("lodsb", "lodsb es:[si]", "es lodsb");
+        // The accumulator written out, as disassemblers print it.
+        add("lodsb", "lodsb al, byte ptr [si]", "lodsb");
+        add("stosw", "stosw word ptr es:[di], ax", "stosw");
+        add("scasd", "scasd eax, dword ptr es:[di]", "scasd");
         add("lodsw", "lodsw word ptr [esi]", "a32 lodsw");
         add("stosb", "rep stosb es:[di]", "rep stosb");
         add("stosd", "stosd dword ptr es:[di]", "stosd");

@@ -39,6 +39,7 @@ private slots:
     void assemblesTo();
     void reportsError_data();
     void reportsError();
+    void snippetsAnywhereInTheSegment();
 };
 
 void tst_QvasmExpressions::assemblesTo_data()
@@ -166,6 +167,20 @@ void tst_QvasmExpressions::reportsError()
     for (const SnippetMessage &m : r.errors)
         found = found || (m.code == code && m.line == line);
     QVERIFY2(found, qPrintable(describe(r)));
+}
+
+void tst_QvasmExpressions::snippetsAnywhereInTheSegment()
+{
+    // A disassembler checks instructions of files longer than 64 KiB: their addresses pass
+    // 0FFFFh and the jump distances wrap as IP does.
+    SnippetResult r = assembleSnippet("jmp short 0x105", 0x10100);
+    QVERIFY2(r.ok(), qPrintable(describe(r)));
+    QCOMPARE(hexOf(r.bytes), QByteArray("EB 03"));
+    r = assembleSnippet("call 0x0010", 0xFFF0);
+    QVERIFY2(r.ok(), qPrintable(describe(r)));
+    QCOMPARE(hexOf(r.bytes), QByteArray("E8 1D 00"));
+    r = assembleSnippet("loop 0xFFF0", 0x10);
+    QCOMPARE(hexOf(r.bytes), QByteArray("E2 DE"));
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmExpressions)
