@@ -18,6 +18,8 @@ constexpr uint32_t kMaxIncludeDepth = 1024;
 constexpr uint32_t kMaxIncludesPerPass = 65536;
 constexpr uint64_t kMaxLinesPerPass = 1u << 24;
 constexpr uint64_t kMaxLoadedBytes = 64u * 1024 * 1024;
+constexpr size_t kMaxFiles = 4096;
+constexpr size_t kMaxPath = 4096;
 constexpr uint64_t kSymbolSpace = 64u * 1024 * 1024;
 constexpr uint64_t kSymbolCost = 32; // bytes a definition costs besides its name
 constexpr int64_t kMaxDupCount = 2097152;
@@ -113,9 +115,12 @@ uint64_t Assembler::symbolSpaceFree() const
 uint32_t Assembler::loadFile(const std::string &path, uint8_t &failure)
 {
     failure = 0;
-    for (uint32_t i = 0; i < m_files.size(); ++i) {
-        if (m_files[i].path == path)
-            return i;
+    if (const auto it = m_fileIndex.find(path); it != m_fileIndex.end())
+        return it->second;
+    if (m_files.size() >= kMaxFiles) {
+        failure = 0x05;
+        m_loadDetail = "more than " + std::to_string(kMaxFiles) + " source files";
+        return 0;
     }
     SourceFile f;
     f.path = path;
@@ -140,6 +145,7 @@ uint32_t Assembler::loadFile(const std::string &path, uint8_t &failure)
         return 0;
     }
     m_loadedBytes += f.text.size();
+    m_fileIndex.emplace(path, uint32_t(m_files.size()));
     m_files.push_back(std::move(f));
     m_fileNames.push_back(path);
     return uint32_t(m_files.size() - 1);
@@ -149,7 +155,9 @@ std::string Assembler::resolveInclude(std::string_view rawName)
 {
     std::string name(unquote(rawName));
     std::replace(name.begin(), name.end(), '\\', '/');
-    if (name.empty())
+    // No file has such a name: control characters, or longer than any path may be.
+    if (name.empty() || name.size() > kMaxPath
+        || std::any_of(name.begin(), name.end(), [](char c) { return uint8_t(c) < 0x20; }))
         return {};
     if (name.front() == '/') {
         const std::string found = m_loader->find(name);
@@ -161,6 +169,8 @@ std::string Assembler::resolveInclude(std::string_view rawName)
     dirs.insert(dirs.end(), m_options.includeDirs.begin(), m_options.includeDirs.end());
     for (const std::string &d : dirs) {
         const std::string candidate = d.empty() ? name : d + "/" + name;
+        if (candidate.size() > kMaxPath)
+            continue;
         const std::string found = m_loader->find(candidate);
         if (!found.empty())
             return SourceLoader::absolutePath(found);
@@ -183,6 +193,7 @@ void Assembler::assembleFile(const std::string &path)
 
 void Assembler::assembleText(std::string_view text, const std::string &name)
 {
+    m_fileIndex.emplace(name, uint32_t(m_files.size()));
     m_files.push_back({name, std::string(text)});
     m_fileNames.push_back(name);
     run(uint32_t(m_files.size() - 1));

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qvasm {
@@ -178,6 +179,7 @@ private:
     std::unique_ptr<Encoder> m_encoder;
     std::vector<SourceFile> m_files;
     std::vector<std::string> m_fileNames;
+    std::unordered_map<std::string, uint32_t> m_fileIndex;
     uint64_t m_loadedBytes = 0;
     std::string m_loadDetail; // why the last file could not be loaded
 

@@ -16,6 +16,7 @@ private slots:
     void megabyteLines();
     void includeChains();
     void includeExplosionIsCut();
+    void includePathsThatGrowForever();
     void millionLabels();
     void sizesBeyondAnyComFile();
     void forwardChainThatNeverSettles();
@@ -79,6 +80,26 @@ void tst_QvasmBadInput::includeExplosionIsCut()
     const Assembled r = assembleMemory(".model tiny\n.code\ninclude e0.inc\n.end\n", files);
     QVERIFY(r.errors > 0);
     QVERIFY(r.messages.first().contains(" 0f error "));
+}
+
+void tst_QvasmBadInput::includePathsThatGrowForever()
+{
+    // Found by fuzzing: a name with a backslash walks one folder deeper with every level, so
+    // no file repeats; each path is new and longer. It must end soon all the same.
+    class EveryPathExists : public qvasm::SourceLoader
+    {
+    public:
+        ReadResult read(const std::string &, std::string &text) override
+        {
+            text = ".model tiny\n.code\ninclude x\\y.inc\n.end\n";
+            return ReadResult::Ok;
+        }
+        std::string find(const std::string &path) override { return path; }
+    } loader;
+    qvasm::Assembler a({}, &loader);
+    a.assembleFile("/src/main.asm");
+    QVERIFY(a.messages().errors() > 0);
+    QCOMPARE(a.messages().items().front().code, uint8_t(0x0F));
 }
 
 void tst_QvasmBadInput::millionLabels()
