@@ -93,13 +93,36 @@ Assembler::Assembler(AssemblerOptions options, SourceLoader *loader)
             error(code, detail);
     };
     m_encoder = std::make_unique<Encoder>(m_encoderReporter);
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    if (localtime_r(&now, &tm)) {
-        m_year = tm.tm_year + 1900;
-        m_month = tm.tm_mon + 1;
-        m_day = tm.tm_mday;
-    }
+    // %year, %month, %day: the date is read once per process.
+    static const std::tm today = [] {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        return tm;
+    }();
+    m_year = today.tm_year + 1900;
+    m_month = today.tm_mon + 1;
+    m_day = today.tm_mday;
+}
+
+void Assembler::reset()
+{
+    m_names.clear();
+    m_symbols.clear();
+    m_messages.clear();
+    m_files.clear();
+    m_fileNames.clear();
+    m_fileIndex.clear();
+    m_loadedBytes = 0;
+    m_pass = 0;
+    m_passesNeeded = 0;
+    m_changed = false;
+    m_forceLong = false;
+    m_prevCodeEnd = 0;
+    m_sites.clear();
+    m_anonPrev.clear();
+    m_anonCur.clear();
+    m_listing.clear();
 }
 
 Assembler::~Assembler() = default;

@@ -49,6 +49,10 @@ public:
     explicit Assembler(AssemblerOptions options, SourceLoader *loader = nullptr);
     ~Assembler();
 
+    // Back to the state of a new assembler, keeping allocations: for many small runs.
+    void reset();
+    void setOrigin(uint32_t origin) { m_options.origin = origin; }
+
     void assembleFile(const std::string &path);
     void assembleText(std::string_view text, const std::string &name);
 

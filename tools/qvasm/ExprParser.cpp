@@ -39,7 +39,7 @@ int sizeKeyword(Dir d)
 
 const KeywordRef *keywordOf(const Token &t)
 {
-    return t.kind == TokKind::Ident ? lookupKeyword(t.text) : nullptr;
+    return t.keyword;
 }
 
 Dir directiveOf(const Token &t)

@@ -1,5 +1,7 @@
 #include "qvasm/Lexer.h"
 
+#include "qvasm/Keywords.h"
+
 namespace qvasm {
 
 namespace {
@@ -185,6 +187,8 @@ bool Lexer::tokenize(std::string_view line, std::vector<Token> &out)
             t.text = line.substr(i, 1);
             ++i;
         }
+        if (t.kind == TokKind::Ident)
+            t.keyword = lookupKeyword(t.text);
         out.push_back(t);
     }
     return true;

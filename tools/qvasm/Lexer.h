@@ -6,6 +6,8 @@
 
 namespace qvasm {
 
+struct KeywordRef;
+
 enum class TokKind : uint8_t { End, Ident, Number, Float, String, Punct };
 
 struct Token
@@ -16,6 +18,7 @@ struct Token
     uint32_t pos = 0;      // offset of the token in its line
     std::string_view text; // the token as written (a string's text between its quotes)
     uint64_t value = 0;    // a number's value
+    const KeywordRef *keyword = nullptr; // an identifier that is a keyword, looked up once
 };
 
 // Splits one source line into tokens, stopping at a ';' comment. Linear in the line's length

@@ -1,5 +1,6 @@
 #include "qvasm/NameTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qvasm {
@@ -20,6 +21,32 @@ NameTable::NameTable()
     m_names.emplace_back(); // id 0: no name
     m_hashes.push_back(0);
     m_slots.assign(1024, 0);
+}
+
+void NameTable::clear()
+{
+    if (m_slots.size() > 4096) {
+        m_slots.assign(1024, 0);
+    } else if (m_names.size() > 1) {
+        // Empty just the slots in use: a handful after a snippet.
+        const size_t mask = m_slots.size() - 1;
+        std::vector<size_t> used;
+        for (uint32_t id = 1; id < m_names.size(); ++id) {
+            size_t h = m_hashes[id] & mask;
+            while (m_slots[h] != id)
+                h = (h + 1) & mask;
+            used.push_back(h);
+        }
+        for (size_t h : used)
+            m_slots[h] = 0;
+    }
+    m_names.resize(1);
+    m_hashes.resize(1);
+    if (m_blocks.size() > 1)
+        m_blocks.resize(1);
+    m_blockUsed = 0;
+    m_blockSize = m_blocks.empty() ? 0 : kBlock;
+    m_bytes = 0;
 }
 
 uint64_t NameTable::hashLower(std::string_view s)

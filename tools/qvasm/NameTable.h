@@ -14,6 +14,9 @@ class NameTable
 public:
     NameTable();
 
+    // Forgets every name, keeping a small amount of memory for the next use.
+    void clear();
+
     // Id of the name (created on first sight); ids start at 1.
     uint32_t intern(std::string_view name);
     // Id of the name, or 0 when it was never interned.

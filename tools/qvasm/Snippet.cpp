@@ -18,11 +18,18 @@ public:
 
 SnippetResult assembleSnippet(std::string_view source, uint32_t origin)
 {
-    AssemblerOptions options;
-    options.snippet = true;
-    options.origin = origin;
-    NoFiles loader;
-    Assembler a(options, &loader);
+    // One assembler per thread, reused: a snippet is a few microseconds of work, and building
+    // an assembler's tables for each would cost more than assembling.
+    static thread_local NoFiles loader;
+    static thread_local Assembler a(
+        [] {
+            AssemblerOptions options;
+            options.snippet = true;
+            return options;
+        }(),
+        &loader);
+    a.reset();
+    a.setOrigin(origin);
     a.assembleText(source, "snippet");
     SnippetResult r;
     r.bytes = a.image();

@@ -14,7 +14,7 @@ bool isPunct(const Token &t, char c)
 
 const KeywordRef *keywordOf(const Token &t)
 {
-    return t.kind == TokKind::Ident ? lookupKeyword(t.text) : nullptr;
+    return t.keyword;
 }
 
 Dir directiveOf(const Token &t)

@@ -56,6 +56,17 @@ struct StructInfo
 class SymbolTable
 {
 public:
+    void clear()
+    {
+        if (m_symbols.capacity() > 4096)
+            std::vector<Symbol>().swap(m_symbols);
+        else
+            m_symbols.clear();
+        m_structs.clear();
+        m_members.clear();
+        m_defined = 0;
+    }
+
     Symbol &operator[](uint32_t id)
     {
         if (id >= m_symbols.size())

@@ -40,6 +40,7 @@ private slots:
     void reportsError_data();
     void reportsError();
     void snippetsAnywhereInTheSegment();
+    void snippetsForgetEachOther();
 };
 
 void tst_QvasmExpressions::assemblesTo_data()
@@ -181,6 +182,19 @@ void tst_QvasmExpressions::snippetsAnywhereInTheSegment()
     QCOMPARE(hexOf(r.bytes), QByteArray("E8 1D 00"));
     r = assembleSnippet("loop 0xFFF0", 0x10);
     QCOMPARE(hexOf(r.bytes), QByteArray("E2 DE"));
+}
+
+void tst_QvasmExpressions::snippetsForgetEachOther()
+{
+    // Snippets reuse one assembler: nothing of one call may leak into the next.
+    SnippetResult r = assembleSnippet("x equ 5\n.386\njz $+300h\ns struct\nm dw 0\ns ends", 0x100);
+    QVERIFY2(r.ok(), qPrintable(describe(r)));
+    r = assembleSnippet("mov ax, x\nmov ax, [bx].m", 0x200);
+    QCOMPARE(r.errors.size(), size_t(2));
+    QCOMPARE(r.errors[0].code, 0x21);
+    QCOMPARE(r.errors[1].code, 0x21);
+    r = assembleSnippet("jz $+300h", 0x100);
+    QCOMPARE(hexOf(r.bytes), QByteArray("0F 84 FC 02"));
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmExpressions)
