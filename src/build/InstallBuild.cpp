@@ -1,0 +1,27 @@
+#include "build/InstallBuild.h"
+
+#include "app/CQvasmApp.h"
+#include "build/CMyView.h"
+#include "build/FrameToolCommands.h"
+#include "build/MakeSettings.h"
+#include "build/SourceNavigator.h"
+#include "frame/CMainFrame.h"
+
+void installBuild(CQvasmApp &app)
+{
+    app.addStartupStep(CQvasmApp::StartupStage::FrameCreated, [&app](const StartupDecision &) {
+        // After the first-run defaults: a new user can assemble at once with the bundled tools,
+        // and a path already set (even to nothing) is left alone.
+        MakeSettings::applyBundledToolDefaults(app.programFolder());
+
+        CMainFrame *frame = app.mainFrame();
+        if (!frame)
+            return;
+        auto *pane = new CMyView;
+        pane->setNavigator([](const NavigableLine::Location &location) {
+            return SourceNavigator::open(location.file, location.line, SourceNavigator::CaretOnly);
+        });
+        frame->setOutputPane(pane);
+        new FrameToolCommands(frame);
+    });
+}

@@ -1,0 +1,280 @@
+#include "build/AssemblerOptions.h"
+#include "build/CMakeSet1.h"
+#include "build/CMakeSet2.h"
+#include "build/CMakeSettingsSheet.h"
+#include "build/MakeSettings.h"
+#include "workspace/WorkspaceRecord.h"
+
+#include "ScriptedPrompts.h"
+#include "TestSettings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+// The Make Settings sheet: what it shows with and without a workspace, its enabling rules, its
+// browse buttons, and what OK and Cancel keep.
+class tst_MakeSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void withoutWorkspaceOnlyPathsChange();
+    void workspaceOptionsShowAndEnable();
+    void controlsFollowTheirBoxes_data();
+    void controlsFollowTheirBoxes();
+    void okStoresPathsAndOptionsCut();
+    void okWithoutWorkspaceStoresDefaults();
+    void cancelChangesNothing();
+    void browseButtonsFillTheirEdits_data();
+    void browseButtonsFillTheirEdits();
+    void postBuildEditHoldsWhatTheFieldKeeps();
+
+private:
+    template<typename T>
+    static T *ctl(QWidget *w, int id)
+    {
+        return w->findChild<T *>(QStringLiteral("ctl_%1").arg(id));
+    }
+    static void openWorkspace(const AssemblerOptions &options);
+
+    std::optional<TestSettings> m_settings;
+};
+
+namespace {
+const QList<int> kOptionControls
+    = {1009, 1008, 1007, 1016, 1063, 1012, 1062, 1013, 1010, 1011, 1019, 1022};
+} // namespace
+
+void tst_MakeSettings::init()
+{
+    m_settings.emplace();
+    WorkspaceRecord::instance().clear();
+}
+
+void tst_MakeSettings::cleanup()
+{
+    WorkspaceRecord::instance().clear();
+    m_settings.reset();
+}
+
+void tst_MakeSettings::openWorkspace(const AssemblerOptions &options)
+{
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.clear();
+    record.setOpen(true);
+    options.storeInto(record);
+}
+
+void tst_MakeSettings::withoutWorkspaceOnlyPathsChange()
+{
+    MakeSettings::savePaths({"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib"});
+    CMakeSettingsSheet sheet;
+    sheet.load();
+    QCOMPARE(sheet.windowTitle(), QStringLiteral("Make Settings..."));
+    auto *tabs = sheet.findChild<QTabWidget *>();
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Paths and Parameters"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Post Build"));
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1005)->text(), QStringLiteral("/opt/qvasm"));
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1020)->text(), QStringLiteral("/opt/qvdisasm"));
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1014)->text(), QStringLiteral("/inc"));
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1017)->text(), QStringLiteral("/lib"));
+    for (int id : {1005, 1006, 1020, 1021, 1014, 1015, 1017, 1018})
+        QVERIFY2(ctl<QWidget>(&sheet, id)->isEnabled(), qPrintable(QString::number(id)));
+    for (int id : kOptionControls)
+        QVERIFY2(!ctl<QWidget>(&sheet, id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(!ctl<QPlainTextEdit>(&sheet, 1101)->isEnabled());
+    QCOMPARE(ctl<QComboBox>(&sheet, 1063)->currentIndex(), -1);
+}
+
+void tst_MakeSettings::workspaceOptionsShowAndEnable()
+{
+    AssemblerOptions o;
+    o.alphabetizeSegments = true;
+    o.useJumps = true;
+    o.bootDriveB = true;
+    o.validateBootSector = true;
+    o.includePath = "/usr/include/qv";
+    o.postBuild = "cp a b\nls";
+    openWorkspace(o);
+    CMakeSettingsSheet sheet;
+    sheet.load();
+    // Shown, and never changeable here.
+    QVERIFY(ctl<QCheckBox>(&sheet, 1010)->isChecked());
+    QVERIFY(ctl<QCheckBox>(&sheet, 1013)->isChecked());
+    QVERIFY(!ctl<QCheckBox>(&sheet, 1010)->isEnabled());
+    QVERIFY(!ctl<QCheckBox>(&sheet, 1013)->isEnabled());
+    for (int id : {1009, 1008, 1007, 1016, 1063, 1012, 1011})
+        QVERIFY2(ctl<QWidget>(&sheet, id)->isEnabled(), qPrintable(QString::number(id)));
+    QCOMPARE(ctl<QComboBox>(&sheet, 1063)->currentIndex(), 1);
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1062)->text(), QStringLiteral("/usr/include/qv"));
+    QCOMPARE(ctl<QPlainTextEdit>(&sheet, 1101)->toPlainText(), QStringLiteral("cp a b\nls"));
+    QVERIFY(ctl<QPlainTextEdit>(&sheet, 1101)->isEnabled());
+}
+
+void tst_MakeSettings::controlsFollowTheirBoxes_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QList<int>>("followers");
+
+    QTest::newRow("create listing enables open and page breaks") << 1008 << QList<int>{1019, 1022};
+    QTest::newRow("boot sector enables the drive") << 1016 << QList<int>{1063};
+}
+
+void tst_MakeSettings::controlsFollowTheirBoxes()
+{
+    QFETCH(int, box);
+    QFETCH(QList<int>, followers);
+    openWorkspace({});
+    CMakeSettingsSheet sheet;
+    sheet.load();
+    for (int id : followers)
+        QVERIFY(!ctl<QWidget>(&sheet, id)->isEnabled());
+    ctl<QCheckBox>(&sheet, box)->click();
+    for (int id : followers)
+        QVERIFY(ctl<QWidget>(&sheet, id)->isEnabled());
+    ctl<QCheckBox>(&sheet, box)->click();
+    for (int id : followers)
+        QVERIFY(!ctl<QWidget>(&sheet, id)->isEnabled());
+
+    // The include path edit is read-only, not disabled, while its box is clear.
+    auto *include = ctl<QLineEdit>(&sheet, 1062);
+    QVERIFY(include->isEnabled() && include->isReadOnly());
+    ctl<QCheckBox>(&sheet, 1012)->click();
+    QVERIFY(!include->isReadOnly());
+}
+
+void tst_MakeSettings::okStoresPathsAndOptionsCut()
+{
+    openWorkspace({});
+    CMakeSettingsSheet sheet;
+    sheet.load();
+    ctl<QLineEdit>(&sheet, 1005)->setText("/home/u/my tools/qvasm");
+    ctl<QLineEdit>(&sheet, 1017)->setText("/home/u/lib");
+    ctl<QCheckBox>(&sheet, 1009)->click();
+    ctl<QCheckBox>(&sheet, 1016)->click(); // drive left unselected: A:
+    ctl<QCheckBox>(&sheet, 1012)->click();
+    ctl<QLineEdit>(&sheet, 1062)->setText(QString(300, 'p'));
+    ctl<QPlainTextEdit>(&sheet, 1101)->setPlainText("a\n\nb");
+    ctl<QPushButton>(&sheet, 1)->click();
+    QCOMPARE(sheet.result(), int(QDialog::Accepted));
+    sheet.store();
+
+    QCOMPARE(MakeSettings::assemblerPath(), QStringLiteral("/home/u/my tools/qvasm"));
+    QCOMPARE(MakeSettings::libraryPath(), QStringLiteral("/home/u/lib"));
+    const WorkspaceRecord &record = WorkspaceRecord::instance();
+    QVERIFY(record.option(WorkspaceRecord::Option::BeepOnError));
+    QVERIFY(record.option(WorkspaceRecord::Option::ValidateBootSector));
+    QVERIFY(!record.option(WorkspaceRecord::Option::BootDriveB));
+    QVERIFY(record.option(WorkspaceRecord::Option::UseIncludePath));
+    QCOMPARE(record.includePath(), QString(259, 'p'));
+    QCOMPARE(record.postBuildCommands(), QStringLiteral("a\r\n\r\nb"));
+}
+
+void tst_MakeSettings::okWithoutWorkspaceStoresDefaults()
+{
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOption(WorkspaceRecord::Option::UseOptimizer, true);
+    record.setIncludePath("/left/over");
+    CMakeSettingsSheet sheet;
+    sheet.load();
+    ctl<QLineEdit>(&sheet, 1020)->setText("/opt/qvdisasm");
+    sheet.accept();
+    sheet.store();
+    QCOMPARE(MakeSettings::disassemblerPath(), QStringLiteral("/opt/qvdisasm"));
+    QVERIFY(!record.option(WorkspaceRecord::Option::UseOptimizer));
+    QCOMPARE(record.includePath(), QString());
+    QVERIFY(!record.isOpen());
+}
+
+void tst_MakeSettings::cancelChangesNothing()
+{
+    MakeSettings::savePaths({"/a", "/d", "", ""});
+    AssemblerOptions o;
+    o.useOptimizer = true;
+    openWorkspace(o);
+    // The real modal run, answered from the event loop.
+    QTimer::singleShot(0, [] {
+        auto *sheet = qobject_cast<CMakeSettingsSheet *>(QApplication::activeModalWidget());
+        QVERIFY(sheet);
+        sheet->findChild<QLineEdit *>("ctl_1005")->setText("/elsewhere");
+        sheet->findChild<QCheckBox *>("ctl_1007")->click();
+        sheet->findChild<QPushButton *>("ctl_2")->click();
+    });
+    QVERIFY(!CMakeSettingsSheet::run(nullptr));
+    QCOMPARE(MakeSettings::assemblerPath(), QStringLiteral("/a"));
+    QVERIFY(WorkspaceRecord::instance().option(WorkspaceRecord::Option::UseOptimizer));
+}
+
+void tst_MakeSettings::browseButtonsFillTheirEdits_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("assembler") << 1006 << 1005 << false << "/opt/tools/qvasm"
+                               << "/opt/tools/qvasm";
+    QTest::newRow("disassembler cancelled") << 1021 << 1020 << false << ""
+                                            << "/before";
+    QTest::newRow("include folder") << 1015 << 1014 << true << "/usr/inc"
+                                    << "/usr/inc";
+    QTest::newRow("library folder cancelled") << 1018 << 1017 << true << ""
+                                              << "/before";
+}
+
+void tst_MakeSettings::browseButtonsFillTheirEdits()
+{
+    QFETCH(int, button);
+    QFETCH(int, edit);
+    QFETCH(bool, folder);
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+    ScriptedPrompts prompts;
+    if (folder)
+        prompts.answerFolder(answer);
+    else
+        prompts.answerOpenFiles(answer.isEmpty() ? QStringList() : QStringList{answer});
+    CMakeSet1 page;
+    ctl<QLineEdit>(&page, edit)->setText("/before");
+    ctl<QPushButton>(&page, button)->click();
+    QCOMPARE(ctl<QLineEdit>(&page, edit)->text(), expected);
+    QVERIFY(prompts.allAnswered());
+    const ScriptedPrompts::Question &q = prompts.asked().at(0);
+    if (folder) {
+        QCOMPARE(q.text, QStringLiteral("Select a Starting Directory"));
+    } else {
+        QCOMPARE(q.file.directory, QStringLiteral("/before"));
+        // Tools here have no extension, so every file is offered first.
+        QVERIFY(q.file.filter.startsWith("All Files (*.*) (*)"));
+        QVERIFY(q.file.filter.contains("EXE files (.exe) (*.exe)"));
+    }
+}
+
+void tst_MakeSettings::postBuildEditHoldsWhatTheFieldKeeps()
+{
+    CMakeSet2 page;
+    page.setWorkspaceOpen(true);
+    auto *edit = ctl<QPlainTextEdit>(&page, 1101);
+    edit->setPlainText(QString(1000, 'a'));
+    // Typing past the field's end keeps what fits.
+    QTest::keyClicks(edit, QString(30, 'b'));
+    QCOMPARE(page.postBuild().size(), 1024);
+    // Each line break takes two bytes in the workspace field.
+    edit->setPlainText(QString(1020, 'c') + "\n\n\n");
+    QCOMPARE(page.postBuild(), QString(1020, 'c') + "\n\n");
+}
+
+QTEST_MAIN(tst_MakeSettings)
+#include "tst_makesettings.moc"

@@ -1,0 +1,156 @@
+#include "build/ToolRunSession.h"
+#include "frame/BusyIndicator.h"
+#include "frame/CMainFrame.h"
+#include "frame/CStatusLine.h"
+
+#include "DocWindowStub.h"
+#include "FakeTool.h"
+#include "ScriptedPrompts.h"
+#include "TestSettings.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QTest>
+#include <QToolButton>
+
+// A tool run as the IDE makes it: the window stays alive with the animation and a Cancel button,
+// the user's input waits, and Esc or Cancel stop a tool that would never end.
+class tst_ToolRunSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void aToolThatNeverEndsIsStopped_data();
+    void aToolThatNeverEndsIsStopped();
+    void quickToolLeavesNothingBehind();
+    void oneRunAtATime();
+
+private:
+    std::optional<TestSettings> m_settings;
+    std::unique_ptr<CMainFrame> m_frame;
+    DocWindowStub *m_doc = nullptr;
+};
+
+void tst_ToolRunSession::init()
+{
+    m_settings.emplace();
+    FakeTool::script({});
+    m_frame = std::make_unique<CMainFrame>();
+    m_doc = new DocWindowStub;
+    m_frame->mdiArea()->addSubWindow(m_doc);
+    m_frame->show();
+    QApplication::setActiveWindow(m_frame.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    m_doc->show();
+    m_frame->mdiArea()->setActiveSubWindow(m_doc);
+    m_doc->editor->setFocus();
+}
+
+void tst_ToolRunSession::cleanup()
+{
+    m_frame.reset();
+    m_settings.reset();
+}
+
+void tst_ToolRunSession::aToolThatNeverEndsIsStopped_data()
+{
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("Cancel button") << false;
+}
+
+void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
+{
+    QFETCH(bool, byEscape);
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    FakeTool::script("out \\r\\nworking\\r\\n\nsleep");
+    QLabel *busyPane = m_frame->statusLine()->pane(CStatusLine::BusyPane);
+    const bool viewBarShown = !m_frame->viewBar()->isHidden();
+
+    ToolRunner runner;
+    BusyIndicator animation;
+    ToolRunSession session(m_frame.get(), &animation);
+    bool animating = false;
+    bool busy = false;
+    bool closed = true;
+    QString typed = QStringLiteral("<not reached>");
+    connect(&runner, &ToolRunner::outputReceived, this, [&] {
+        if (!typed.startsWith('<'))
+            return;
+        animating = animation.isRunning() && busyPane->findChild<QWidget *>("busy");
+        busy = ToolRunSession::isBusy();
+        // Keys, clicks and the window's close all wait for the tool.
+        QTest::keyClicks(m_doc->editor, "typed");
+        QTest::mouseClick(m_doc->editor->viewport(), Qt::LeftButton);
+        closed = m_frame->close();
+        typed = m_doc->editor->toPlainText();
+        QToolButton *cancel = session.cancelButton();
+        QVERIFY(cancel && cancel->isVisible() && busyPane->isAncestorOf(cancel));
+        if (byEscape)
+            QTest::keyClick(m_doc->editor, Qt::Key_Escape);
+        else
+            QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+
+    QCOMPARE(result, int(ToolRunner::WaitFailed));
+    QCOMPARE(prompts.messagesAsked(),
+             QStringList{"Waiting for QVASM to finish failed with code -1"});
+    QVERIFY(animating);
+    QVERIFY(busy);
+    QVERIFY(!closed);
+    QCOMPARE(typed, QString());
+    QVERIFY(m_frame->isVisible());
+    // Esc stopped the tool and did not also hide the output.
+    QCOMPARE(!m_frame->viewBar()->isHidden(), viewBarShown);
+
+    QVERIFY(!animation.isRunning());
+    QVERIFY(!session.cancelButton());
+    QVERIFY(!ToolRunSession::isBusy());
+    QTest::keyClicks(m_doc->editor, "after");
+    QCOMPARE(m_doc->editor->toPlainText(), QStringLiteral("after"));
+}
+
+void tst_ToolRunSession::quickToolLeavesNothingBehind()
+{
+    ScriptedPrompts prompts;
+    FakeTool::script("out \\r\\nok\\r\\n\nexit 3");
+    ToolRunner runner;
+    BusyIndicator animation;
+    ToolRunSession session(m_frame.get(), &animation);
+    QCOMPARE(session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString())), 3);
+    QVERIFY(!animation.isRunning());
+    QVERIFY(m_frame->findChildren<QToolButton *>("cancelTool").isEmpty());
+    QVERIFY(prompts.asked().isEmpty());
+}
+
+void tst_ToolRunSession::oneRunAtATime()
+{
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    FakeTool::script("out x\nsleep");
+    ToolRunner first;
+    ToolRunner second;
+    ToolRunSession outer(m_frame.get(), nullptr);
+    int inner = -1;
+    connect(&first, &ToolRunner::outputReceived, this, [&] {
+        if (inner != -1)
+            return;
+        ToolRunSession nested(m_frame.get(), nullptr);
+        inner = nested.run(second, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+        outer.cancel();
+    });
+    QCOMPARE(outer.run(first, ToolRequest::assembler(FakeTool::path(), {}, QString())),
+             int(ToolRunner::WaitFailed));
+    QCOMPARE(inner, int(ToolRunner::NoResult));
+    QVERIFY(!second.isRunning());
+}
+
+QTEST_MAIN(tst_ToolRunSession)
+#include "tst_toolrunsession.moc"
