@@ -106,9 +106,18 @@ CMainFrame::~CMainFrame()
     qApp->removeEventFilter(this);
     for (const auto &c : std::as_const(m_followConnections))
         disconnect(c);
-    disconnect(m_mdiArea, nullptr, this, nullptr);
-    disconnect(qApp, nullptr, this, nullptr);
-    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+    const QList<QObject *> senders{m_mdiArea,
+                                   qApp,
+                                   QGuiApplication::clipboard(),
+                                   m_router,
+                                   m_statusLine,
+                                   m_treeBar,
+                                   m_viewBar,
+                                   m_buttonBar,
+                                   m_findBar,
+                                   m_insertBar};
+    for (QObject *sender : senders)
+        disconnect(sender, nullptr, this, nullptr);
 }
 
 void CMainFrame::placeOnScreen()
