@@ -18,7 +18,7 @@ int DumpFormat::offsetDigits(qint64 size)
     int digits = 8;
     // The largest offset shown is size - 1.
     for (quint64 last = size > 0 ? quint64(size - 1) : 0;
-         (last >> (4 * digits)) != 0 && digits < 16;)
+         digits < 16 && (last >> (4 * digits)) != 0;)
         ++digits;
     return digits;
 }

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class tst_DumpFormat : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,7 @@ void tst_DumpFormat::offsetWidthGrowsPast4GB_data()
     QTest::newRow("exactly-4GB") << (qint64(1) << 32) << 8;
     QTest::newRow("4GB-and-one") << (qint64(1) << 32) + 1 << 9;
     QTest::newRow("1TB") << (qint64(1) << 40) << 10;
+    QTest::newRow("largest") << std::numeric_limits<qint64>::max() << 16;
 }
 
 void tst_DumpFormat::offsetWidthGrowsPast4GB()
