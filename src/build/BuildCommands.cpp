@@ -1,0 +1,343 @@
+#include "build/BuildCommands.h"
+
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "build/AssemblerCommandLine.h"
+#include "build/BuildCommandRules.h"
+#include "build/BuildOutput.h"
+#include "build/CBuildWindowDlg.h"
+#include "build/CMyView.h"
+#include "build/CaptureBuffer.h"
+#include "build/ExecuteCommand.h"
+#include "build/MakeSettings.h"
+#include "build/SourceNavigator.h"
+#include "build/ToolRunSession.h"
+#include "build/ToolRunner.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandRouter.h"
+#include "frame/DocumentWindow.h"
+#include "workspace/WorkspaceRecord.h"
+
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+
+BuildCommands::BuildCommands(CMainFrame *frame, std::unique_ptr<BuildDocuments> documents)
+    : QObject(frame)
+    , m_frame(frame)
+    , m_documents(std::move(documents))
+    , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
+    , m_executor([](const QString &target) { return ExecuteCommand::execute(target); })
+{
+    connect(frame, &CMainFrame::activeDocumentWindowChanged, this, &BuildCommands::installOn);
+    if (QMdiSubWindow *active = frame->activeDocumentFrame())
+        installOn(active);
+}
+
+BuildCommands::~BuildCommands() = default;
+
+void BuildCommands::setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
+{
+    m_modifiers = std::move(query);
+}
+
+void BuildCommands::setExecutor(std::function<bool(const QString &)> executor)
+{
+    m_executor = std::move(executor);
+}
+
+void BuildCommands::installOn(QMdiSubWindow *window)
+{
+    auto *docWindow = dynamic_cast<DocumentWindow *>(window);
+    if (!docWindow || !docWindow->viewCommands() || m_installed.contains(window))
+        return;
+    if (!m_documents->source(window))
+        return; // not a source document: no build commands on its route
+    m_installed.removeAll(nullptr);
+    m_installed.append(window);
+
+    CommandMap &c = *docWindow->viewCommands();
+    QPointer<QMdiSubWindow> w(window);
+    const auto withSource = [this, w](const std::function<void(CommandUpdate &, BuildSource &)> &f) {
+        return [this, w, f](CommandUpdate &u) {
+            const std::unique_ptr<BuildSource> source = w ? m_documents->source(w) : nullptr;
+            if (!source || ToolRunSession::isBusy()) {
+                u.enable(false);
+                return;
+            }
+            f(u, *source);
+        };
+    };
+
+    c.on(ID_MAKE_CHECK_SYNTAX, [this, w] { checkSyntax(w); });
+    c.onUpdate(ID_MAKE_CHECK_SYNTAX,
+               withSource([](CommandUpdate &u, BuildSource &s) { u.enable(!s.isTextEmpty()); }));
+    c.on(ID_MAKE_ASSEMBLE, [this, w] { assemble(w); });
+    c.onUpdate(ID_MAKE_ASSEMBLE, withSource([](CommandUpdate &u, BuildSource &s) {
+                   u.enable(BuildCommandRules::assembleEnabled(s.title(), s.isTextEmpty()));
+               }));
+    c.on(ID_MAKE_BUILD, [this, w] { build(w); });
+    c.onUpdate(ID_MAKE_BUILD, withSource([](CommandUpdate &u, BuildSource &s) {
+                   WorkspaceRecord &record = WorkspaceRecord::instance();
+                   // An edit since the build makes its program stale.
+                   if (record.isOpen() && s.isModified())
+                       record.setCanExecute(false);
+                   u.enable(record.isOpen());
+               }));
+    c.on(ID_MAKE_EXECUTE, [this] { execute(); });
+    c.onUpdate(ID_MAKE_EXECUTE, [](CommandUpdate &u) {
+        u.enable(!ToolRunSession::isBusy() && WorkspaceRecord::instance().canExecute());
+    });
+    c.on(ID_OUTPUT_BUILD, [this] { showBuildWindow(true, false); });
+    c.onUpdate(ID_OUTPUT_BUILD, [](CommandUpdate &u) {
+        u.enable(!ToolRunSession::isBusy() && CaptureBuffer::instance().length() != 0);
+    });
+    c.onUpdate(ID_OUTPUT_DEBUG, [](CommandUpdate &u) { u.enable(false); });
+    if (m_frame)
+        m_frame->requestCommandUpdate();
+}
+
+// Running ---------------------------------------------------------------------------------------
+
+std::optional<BuildCommands::Source> BuildCommands::nameAndSave(QMdiSubWindow *window,
+                                                                const QString &defaultSuffix,
+                                                                const QString &filter)
+{
+    std::unique_ptr<BuildSource> source = window ? m_documents->source(window) : nullptr;
+    if (!source)
+        return std::nullopt;
+    QString path = source->pathName();
+    if (path.isEmpty()) {
+        if (Prompts::instance().message(BuildCommandRules::NoFileNameQuestion,
+                                        PromptButtons::OkCancel,
+                                        PromptIcon::Exclamation)
+            != PromptAnswer::Ok) {
+            return std::nullopt;
+        }
+        FileDialogRequest request;
+        request.caption = SaveCaption;
+        request.directory = BuildCommandRules::UntitledFileName;
+        request.filter = Prompts::filterFromClassic(filter);
+        request.defaultSuffix = defaultSuffix;
+        path = Prompts::instance().saveFile(request);
+        if (path.isEmpty())
+            return std::nullopt;
+    }
+    // Never assemble a file whose save failed: the tool would read the old text.
+    if (!source->saveAs(path))
+        return std::nullopt;
+    return Source{std::move(source), path, QString()};
+}
+
+int BuildCommands::run(int command,
+                       const QString &sourcePath,
+                       const QString &target,
+                       bool forceListing,
+                       BuildSource *source)
+{
+    const WorkspaceRecord &record = WorkspaceRecord::instance();
+    AssemblerRun run;
+    run.command = AssemblerRun::Command(command);
+    run.sourcePath = sourcePath;
+    run.targetFile = target;
+    run.workspaceOpen = record.isOpen();
+    run.options = AssemblerOptions::fromRecord(record);
+    run.forceListing = forceListing;
+
+    ToolRunner runner;
+    ToolRunSession session(m_frame, source ? source->busyIndicator() : nullptr);
+    m_lastResult = session.run(runner,
+                               AssemblerCommandLine::request(run, MakeSettings::loadPaths()));
+    m_runOutput = runner.output();
+    return m_lastResult;
+}
+
+void BuildCommands::present(const QString &banner)
+{
+    if (!m_frame)
+        return;
+    if (m_frame->viewBar()->isHidden())
+        m_frame->router().dispatch(ID_VIEW_VIEW_BAR);
+    CMyView *pane = outputPane();
+    if (!pane)
+        return;
+    pane->Clear();
+    pane->Append(banner, banner.size());
+    // This run's own bytes: a run that failed before it captured anything must not show the
+    // previous run's errors under its banner.
+    pane->AppendCapture(m_runOutput, m_runOutput.size());
+}
+
+void BuildCommands::checkSyntax(QMdiSubWindow *window)
+{
+    std::optional<Source> s = nameAndSave(window,
+                                          BuildCommandRules::AssembleDefaultSuffix,
+                                          BuildCommandRules::CheckSyntaxFilter);
+    if (!s)
+        return;
+    refreshCommands();
+    const QFileInfo file(s->path);
+    if (s->path.isEmpty() || file.absolutePath().isEmpty()) {
+        showMessage(BuildCommandRules::pathNameErrorMessage(0));
+        return;
+    }
+    const int result = run(AssemblerRun::CheckSyntax,
+                           file.absoluteFilePath(),
+                           QString(),
+                           false,
+                           s->source.get());
+    switch (BuildCommandRules::classify(result)) {
+    case BuildCommandRules::ResultRange::NoErrors:
+        showMessage(BuildCommandRules::NoErrorsFoundMessage);
+        CaptureBuffer::instance().setLength(0);
+        break;
+    case BuildCommandRules::ResultRange::Reported:
+        showBuildWindow(false, true);
+        break;
+    case BuildCommandRules::ResultRange::Failed:
+        showMessage(BuildCommandRules::returnCodeMessage(result));
+        break;
+    }
+    WorkspaceRecord::instance().setCanExecute(false);
+    refreshCommands();
+}
+
+void BuildCommands::assemble(QMdiSubWindow *window)
+{
+    std::optional<Source> s = nameAndSave(window,
+                                          BuildCommandRules::AssembleDefaultSuffix,
+                                          BuildCommandRules::AssembleFilter);
+    if (!s)
+        return;
+    if (m_frame)
+        m_frame->router().dispatch(ID_FILE_SAVE_ALL);
+    refreshCommands();
+    const QFileInfo file(s->path);
+    if (s->path.isEmpty() || file.absolutePath().isEmpty()) {
+        showMessage(BuildCommandRules::pathNameErrorMessage(1));
+        return;
+    }
+    const QString path = file.absoluteFilePath();
+    const bool ctrl = leftCtrlHeld();
+    const int result = run(AssemblerRun::Assemble, path, QString(), ctrl, s->source.get());
+    present(BuildCommandRules::assemblingBanner(path));
+
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const bool workspaceOpen = record.isOpen();
+    std::optional<quint32> totalErrors;
+    switch (BuildCommandRules::classify(result)) {
+    case BuildCommandRules::ResultRange::NoErrors:
+        // File names keep their case here: the program is the source's name with "com".
+        if (!workspaceOpen) {
+            if (const std::optional<QString> target = BuildCommandRules::executableTarget(path))
+                record.setTargetFile(*target);
+        }
+        CaptureBuffer::instance().setLength(0);
+        break;
+    case BuildCommandRules::ResultRange::Reported:
+        totalErrors = showBuildWindow(false, true);
+        break;
+    case BuildCommandRules::ResultRange::Failed:
+        showMessage(BuildCommandRules::returnCodeMessage(result));
+        break;
+    }
+    record.setCanExecute(
+        BuildCommandRules::canExecuteAfterAssemble(result, workspaceOpen, path, totalErrors));
+
+    if (BuildCommandRules::opensListingAfterAssemble(ctrl,
+                                                     workspaceOpen,
+                                                     AssemblerOptions::fromRecord(record))) {
+        openListing(BuildCommandRules::listingPath(path));
+    }
+    refreshCommands();
+}
+
+void BuildCommands::build(QMdiSubWindow *window)
+{
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    if (!record.isOpen())
+        return;
+    if (m_frame)
+        m_frame->router().dispatch(ID_FILE_SAVE_ALL);
+    refreshCommands();
+    const QString mainFile = record.mainFile();
+    const QString target = record.targetFile();
+    const QFileInfo file(mainFile);
+    if (mainFile.isEmpty() || file.absolutePath().isEmpty()) {
+        showMessage(BuildCommandRules::pathNameErrorMessage(2));
+        return;
+    }
+    const QString path = file.absoluteFilePath();
+    const bool ctrl = leftCtrlHeld();
+    const std::unique_ptr<BuildSource> source = window ? m_documents->source(window) : nullptr;
+    const int result = run(AssemblerRun::Build, path, target, ctrl, source.get());
+    present(BuildCommandRules::buildingBanner(target));
+
+    std::optional<quint32> totalErrors;
+    switch (BuildCommandRules::classify(result)) {
+    case BuildCommandRules::ResultRange::NoErrors:
+        CaptureBuffer::instance().setLength(0);
+        break;
+    case BuildCommandRules::ResultRange::Reported:
+        totalErrors = showBuildWindow(false, true);
+        break;
+    case BuildCommandRules::ResultRange::Failed:
+        showMessage(BuildCommandRules::returnCodeMessage(result));
+        break;
+    }
+    record.setCanExecute(
+        BuildCommandRules::canExecuteAfterBuild(result, record.canExecute(), totalErrors));
+
+    if (BuildCommandRules::opensListingAfterBuild(ctrl, AssemblerOptions::fromRecord(record)))
+        openListing(BuildCommandRules::listingPath(path));
+    refreshCommands();
+}
+
+void BuildCommands::execute()
+{
+    const WorkspaceRecord &record = WorkspaceRecord::instance();
+    if (!record.canExecute())
+        return;
+    m_executor(record.targetFile());
+}
+
+std::optional<quint32> BuildCommands::showBuildWindow(bool force, bool resetSelection)
+{
+    if (resetSelection)
+        BuildOutput::setKeptSelection(-1);
+    if (!force && SettingsStore::instance().readInt(BuildWindowSection, BuildWindowKey, 0) != 0)
+        return std::nullopt;
+    CBuildWindowDlg dialog(BuildOutput::returnCodeText(CaptureBuffer::instance().lastExitCode()),
+                           m_frame);
+    const bool goTo = dialog.exec() == QDialog::Accepted;
+    if (goTo)
+        SourceNavigator::open(dialog.fileName(), dialog.lineNumber(), SourceNavigator::SelectLine);
+    refreshCommands();
+    return dialog.totalErrors();
+}
+
+void BuildCommands::openListing(const QString &path)
+{
+    m_documents->closeBeforeReopening(path);
+    m_documents->open(path);
+}
+
+// Helpers ---------------------------------------------------------------------------------------
+
+void BuildCommands::refreshCommands()
+{
+    if (m_frame)
+        m_frame->router().refresh();
+}
+
+bool BuildCommands::leftCtrlHeld() const
+{
+    return m_modifiers && (m_modifiers() & Qt::ControlModifier);
+}
+
+CMyView *BuildCommands::outputPane() const
+{
+    return m_frame ? qobject_cast<CMyView *>(m_frame->outputPane()) : nullptr;
+}

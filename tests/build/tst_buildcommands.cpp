@@ -1,0 +1,471 @@
+#include "build/BuildCommands.h"
+#include "build/BuildOutput.h"
+#include "build/CBuildWindowDlg.h"
+#include "build/CMyView.h"
+#include "build/CaptureBuffer.h"
+#include "build/MakeSettings.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandRouter.h"
+#include "workspace/WorkspaceRecord.h"
+
+#include "DocWindowStub.h"
+#include "FakeTool.h"
+#include "ScriptedPrompts.h"
+#include "TestFiles.h"
+#include "TestSettings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// Check Syntax, Assemble, Build and Execute on a source window, against the tests' stand-in
+// assembler: what runs, what the pane shows, which messages come, when the Build Window opens and
+// what the can-execute flag becomes.
+class tst_BuildCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void commandsFollowTheActiveSource_data();
+    void commandsFollowTheActiveSource();
+    void untitledDocumentIsNamedFirst_data();
+    void untitledDocumentIsNamedFirst();
+    void assembleResults_data();
+    void assembleResults();
+    void checkSyntaxNeverWritesThePane_data();
+    void checkSyntaxNeverWritesThePane();
+    void buildRunsTheWorkspace_data();
+    void buildRunsTheWorkspace();
+    void leftCtrlForcesTheListing_data();
+    void leftCtrlForcesTheListing();
+    void buildWindowOnlyOnRequestWithBuildwin();
+    void executeStartsTheTarget();
+
+private:
+    DocWindowStub *addSource(const QString &title, const QString &text);
+    QStringList arguments() const;
+    // Acts on the Build Window as soon as it is up; answers Close unless told otherwise.
+    void onBuildWindow(std::function<void(CBuildWindowDlg *)> act);
+    QString paneText() const;
+
+    std::optional<TestSettings> m_settings;
+    std::unique_ptr<CMainFrame> m_frame;
+    BuildCommands *m_commands = nullptr;
+    CommandMap m_app;
+    QStringList m_log;
+    QList<QTimer *> m_watchers;
+    bool m_ctrl = false;
+    QStringList m_executed;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_BuildCommands::init()
+{
+    m_settings.emplace();
+    m_dir = std::make_unique<QTemporaryDir>();
+    WorkspaceRecord::instance().clear();
+    CaptureBuffer::instance().clear();
+    BuildOutput::setKeptSelection(0);
+    m_log.clear();
+    m_executed.clear();
+    m_ctrl = false;
+    MakeSettings::savePaths({FakeTool::path(), QString(), QString(), QString()});
+    FakeTool::script("record " + m_dir->filePath("args").toUtf8());
+
+    m_frame = std::make_unique<CMainFrame>();
+    m_frame->setOutputPane(new CMyView);
+    m_app = CommandMap();
+    m_app.on(ID_FILE_SAVE_ALL, [this] { m_log << "save all"; });
+    m_frame->setApplicationCommands(&m_app);
+    auto documents = std::make_unique<StubBuildDocuments>();
+    documents->log = &m_log;
+    m_commands = new BuildCommands(m_frame.get(), std::move(documents));
+    m_commands->setModifierQuery([this] { return m_ctrl ? Qt::ControlModifier : Qt::NoModifier; });
+    m_commands->setExecutor([this](const QString &target) {
+        m_executed << target;
+        return true;
+    });
+    m_frame->show();
+}
+
+void tst_BuildCommands::cleanup()
+{
+    qDeleteAll(m_watchers);
+    m_watchers.clear();
+    m_frame.reset();
+    WorkspaceRecord::instance().clear();
+    m_settings.reset();
+}
+
+DocWindowStub *tst_BuildCommands::addSource(const QString &title, const QString &text)
+{
+    auto *w = new DocWindowStub(title);
+    w->editor->setPlainText(text);
+    m_frame->mdiArea()->addSubWindow(w);
+    w->show();
+    m_frame->mdiArea()->setActiveSubWindow(w);
+    m_frame->router().refresh();
+    return w;
+}
+
+QStringList tst_BuildCommands::arguments() const
+{
+    QStringList lines = QString::fromUtf8(readFileBytes(m_dir->filePath("args"))).split('\n');
+    // The tool's arguments, without its folder and stdin lines.
+    while (!lines.isEmpty()
+           && (lines.last().isEmpty() || lines.last().startsWith("cwd=")
+               || lines.last().startsWith("stdin=")))
+        lines.removeLast();
+    return lines;
+}
+
+void tst_BuildCommands::onBuildWindow(std::function<void(CBuildWindowDlg *)> act)
+{
+    auto *watcher = new QTimer;
+    watcher->setInterval(5);
+    connect(watcher, &QTimer::timeout, watcher, [watcher, act] {
+        auto *dlg = qobject_cast<CBuildWindowDlg *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        watcher->stop();
+        act(dlg);
+    });
+    watcher->start();
+    m_watchers << watcher;
+}
+
+QString tst_BuildCommands::paneText() const
+{
+    return qobject_cast<CMyView *>(m_frame->outputPane())->toPlainText();
+}
+
+void tst_BuildCommands::commandsFollowTheActiveSource_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("workspace");
+    QTest::addColumn<QList<int>>("enabled");
+
+    const QList<int> none;
+    QTest::newRow("asm source") << "x.ASM"
+                                << "nop" << false
+                                << QList<int>{ID_MAKE_CHECK_SYNTAX, ID_MAKE_ASSEMBLE};
+    QTest::newRow("include file") << "X.INC"
+                                  << "nop" << false << QList<int>{ID_MAKE_CHECK_SYNTAX};
+    QTest::newRow("empty text") << "x.asm"
+                                << "" << false << none;
+    QTest::newRow("workspace open")
+        << "x.asm"
+        << "nop" << true << QList<int>{ID_MAKE_CHECK_SYNTAX, ID_MAKE_ASSEMBLE, ID_MAKE_BUILD};
+}
+
+void tst_BuildCommands::commandsFollowTheActiveSource()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(bool, workspace);
+    QFETCH(QList<int>, enabled);
+    const QList<int> all{ID_MAKE_CHECK_SYNTAX,
+                         ID_MAKE_ASSEMBLE,
+                         ID_MAKE_BUILD,
+                         ID_MAKE_EXECUTE,
+                         ID_OUTPUT_BUILD,
+                         ID_OUTPUT_DEBUG};
+    WorkspaceRecord::instance().setOpen(workspace);
+    for (int id : all)
+        QVERIFY(!m_frame->router().isEnabled(id)); // no source window yet
+    addSource(title, text);
+    for (int id : all)
+        QCOMPARE(m_frame->router().isEnabled(id), enabled.contains(id));
+
+    // Execute follows the flag, Build output the last capture.
+    WorkspaceRecord::instance().setCanExecute(true);
+    CaptureBuffer::instance().store("\r\nx\r\n", 5);
+    QVERIFY(m_frame->router().isEnabled(ID_MAKE_EXECUTE));
+    QVERIFY(m_frame->router().isEnabled(ID_OUTPUT_BUILD));
+    QVERIFY(!m_frame->router().isEnabled(ID_OUTPUT_DEBUG));
+}
+
+void tst_BuildCommands::untitledDocumentIsNamedFirst_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QString>("chosen");
+
+    QTest::newRow("question cancelled") << false << "";
+    QTest::newRow("dialog cancelled") << true << "";
+    QTest::newRow("named") << true << "prog.asm";
+}
+
+void tst_BuildCommands::untitledDocumentIsNamedFirst()
+{
+    QFETCH(bool, confirm);
+    QFETCH(QString, chosen);
+    ScriptedPrompts prompts;
+    prompts.answerMessage(confirm ? PromptAnswer::Ok : PromptAnswer::Cancel);
+    const QString path = chosen.isEmpty() ? QString() : m_dir->filePath(chosen);
+    if (confirm)
+        prompts.answerSaveFile(path);
+    if (!path.isEmpty())
+        prompts.answerMessage(PromptAnswer::Ok); // the silent tool's redirection failure
+    if (!path.isEmpty())
+        prompts.answerMessage(PromptAnswer::Ok); // its return code
+    DocWindowStub *w = addSource("untitled1.asm", "nop");
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+
+    QCOMPARE(prompts.asked().at(0).text, QStringLiteral("File does not have a Filename, create?"));
+    QCOMPARE(prompts.asked().at(0).buttons, PromptButtons::OkCancel);
+    QCOMPARE(prompts.asked().at(0).icon, PromptIcon::Exclamation);
+    if (confirm) {
+        const FileDialogRequest &request = prompts.asked().at(1).file;
+        QCOMPARE(request.directory, QStringLiteral("asmfile1"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("asm"));
+        QVERIFY(request.filter.startsWith("Asm files (.asm) (*.asm)"));
+    }
+    QCOMPARE(arguments(), path.isEmpty() ? QStringList() : QStringList{path});
+    QCOMPARE(w->saves, path.isEmpty() ? 0 : 1);
+    QCOMPARE(m_log.contains("save all"), !path.isEmpty());
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_BuildCommands::assembleResults_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("workspace");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("buildWindow");
+    QTest::addColumn<bool>("canExecute");
+    QTest::addColumn<QString>("pane");
+
+    const QByteArray errors
+        = "out \\r\\n\\t%1 (2):  error 22h Syntax error\\r\\n\\r\\nFree: 9\\r\\n"
+          "Total errors: 1\\r\\nTotal diags: 0\\r\\n\nexit 1";
+    const QByteArray diags
+        = "out \\r\\n\\t%1 (2):   diag 76h Could use SHORT\\r\\n\\r\\nFree: 9\\r\\n"
+          "Total errors: 0\\r\\nTotal diags: 1\\r\\n\nexit 1";
+    QTest::newRow("no errors, no workspace")
+        << QByteArray("out \\r\\nok\\r\\n") << false << QStringList() << false << true
+        << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\nok";
+    QTest::newRow("no errors, workspace open")
+        << QByteArray("out \\r\\nok\\r\\n") << true << QStringList() << false << false << "";
+    QTest::newRow("errors") << errors << false << QStringList() << true << false << "";
+    QTest::newRow("diagnostics only") << diags << false << QStringList() << true << true << "";
+    QTest::newRow("silent tool")
+        << QByteArray("exit 0") << false
+        << QStringList{"Redirection failed:\nYou must use the Windows Console version of QVASM "
+                       "(RARAVI.EXE)\ninstead of the DJGPP version.",
+                       "Return code: 0101"}
+        << false << false << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\n";
+}
+
+void tst_BuildCommands::assembleResults()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, workspace);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, buildWindow);
+    QFETCH(bool, canExecute);
+    QFETCH(QString, pane);
+    ScriptedPrompts prompts;
+    for (int i = 0; i < messages.size(); ++i)
+        prompts.answerMessage(PromptAnswer::Ok);
+    const QString source = m_dir->filePath("Prog.asm");
+    FakeTool::script(QByteArray(script).replace("%1", source.toUtf8()));
+    WorkspaceRecord::instance().setOpen(workspace);
+    WorkspaceRecord::instance().setCanExecute(!canExecute);
+    // A capture from an earlier run must never show under this run's banner.
+    CaptureBuffer::instance().store("\r\nearlier\r\n", 11);
+    DocWindowStub *w = addSource("Prog.asm", "nop");
+    w->path = source;
+    bool shown = false;
+    onBuildWindow([&](CBuildWindowDlg *dlg) {
+        shown = true;
+        QCOMPARE(dlg->findChild<QLineEdit *>("ctl_1041")->text(), QStringLiteral("01h"));
+        dlg->findChild<QPushButton *>("ctl_2")->click();
+    });
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    QCOMPARE(prompts.messagesAsked(), messages);
+    QCOMPARE(shown, buildWindow);
+    QCOMPARE(WorkspaceRecord::instance().canExecute(), canExecute);
+    if (!pane.isEmpty())
+        QCOMPARE(paneText(), pane.arg(source));
+    QVERIFY(paneText().startsWith("-=-=-=-=-=-=-=-=-= Assembling: " + source));
+    if (m_commands->lastResult() == 0) {
+        QCOMPARE(CaptureBuffer::instance().length(), 0u);
+        if (!workspace)
+            QCOMPARE(WorkspaceRecord::instance().targetFile(), m_dir->filePath("Prog.com"));
+    }
+    QCOMPARE(BuildOutput::keptSelection(), buildWindow ? -1 : 0);
+    QVERIFY(!m_log.contains("open " + m_dir->filePath("Prog.lst")));
+}
+
+void tst_BuildCommands::checkSyntaxNeverWritesThePane_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no errors") << QByteArray("out \\r\\nok\\r\\n") << "No Errors Found";
+    QTest::newRow("tool missing") << QByteArray() << "Create process failed";
+}
+
+void tst_BuildCommands::checkSyntaxNeverWritesThePane()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, message);
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    if (script.isEmpty()) {
+        MakeSettings::savePaths({m_dir->filePath("no-such-tool"), {}, {}, {}});
+        prompts.answerMessage(PromptAnswer::Ok);
+    }
+    FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\n" + script);
+    WorkspaceRecord::instance().setCanExecute(true);
+    qobject_cast<CMyView *>(m_frame->outputPane())->setPlainText("kept");
+    DocWindowStub *w = addSource("a.inc", "x");
+    w->path = m_dir->filePath("a.inc");
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_CHECK_SYNTAX));
+    QCOMPARE(prompts.messagesAsked().constFirst(), message);
+    if (script.isEmpty())
+        QCOMPARE(prompts.messagesAsked().at(1), QStringLiteral("Return code: 0200"));
+    else
+        QCOMPARE(arguments(), (QStringList{w->path, "/s"}));
+    QCOMPARE(paneText(), QStringLiteral("kept"));
+    QVERIFY(!WorkspaceRecord::instance().canExecute());
+    QVERIFY(!m_log.contains("save all"));
+}
+
+void tst_BuildCommands::buildRunsTheWorkspace_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("before");
+    QTest::addColumn<bool>("after");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("no errors sets the flag")
+        << QByteArray("out \\r\\nbuilt\\r\\n") << false << true << QStringList();
+    QTest::newRow("failure keeps the flag")
+        << QByteArray("exit 0") << true << true
+        << QStringList{"Redirection failed:\nYou must use the Windows Console version of QVASM "
+                       "(RARAVI.EXE)\ninstead of the DJGPP version.",
+                       "Return code: 0101"};
+}
+
+void tst_BuildCommands::buildRunsTheWorkspace()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, before);
+    QFETCH(bool, after);
+    QFETCH(QStringList, messages);
+    ScriptedPrompts prompts;
+    for (int i = 0; i < messages.size(); ++i)
+        prompts.answerMessage(PromptAnswer::Ok);
+    FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\n" + script);
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    const QString main = m_dir->filePath("my project/main.asm");
+    const QString target = m_dir->filePath("my project/main.com");
+    record.setMainFile(main);
+    record.setTargetFile(target);
+    record.setCanExecute(before);
+    QVERIFY(QDir().mkpath(m_dir->filePath("my project")));
+    addSource("other.inc", "x");
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
+    QCOMPARE(m_log.constFirst(), QStringLiteral("save all"));
+    QCOMPARE(arguments(), (QStringList{main, target}));
+    QCOMPARE(prompts.messagesAsked(), messages);
+    QVERIFY(
+        paneText().startsWith("-=-=-=-=-=-=-=-=-= Building: " + target + " -=-=-=-=-=-=-=-=-=\n"));
+    QCOMPARE(record.canExecute(), after);
+}
+
+void tst_BuildCommands::leftCtrlForcesTheListing_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("openListingOption");
+    QTest::addColumn<bool>("opened");
+
+    QTest::newRow("assemble opens it") << int(ID_MAKE_ASSEMBLE) << false << true;
+    QTest::newRow("build without open-listing") << int(ID_MAKE_BUILD) << false << false;
+    QTest::newRow("build with open-listing") << int(ID_MAKE_BUILD) << true << true;
+}
+
+void tst_BuildCommands::leftCtrlForcesTheListing()
+{
+    QFETCH(int, command);
+    QFETCH(bool, openListingOption);
+    QFETCH(bool, opened);
+    ScriptedPrompts prompts;
+    FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\nout \\r\\nok\\r\\n");
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString source = m_dir->filePath("p.asm");
+    if (command == ID_MAKE_BUILD) {
+        record.setOpen(true);
+        record.setMainFile(source);
+        record.setTargetFile(m_dir->filePath("p.com"));
+        record.setOption(WorkspaceRecord::Option::OpenListing, openListingOption);
+    }
+    DocWindowStub *w = addSource("p.asm", "nop");
+    w->path = source;
+    m_ctrl = true;
+    QVERIFY(m_frame->router().dispatch(command));
+    QVERIFY(arguments().contains("/x"));
+    const QString listing = m_dir->filePath("p.lst");
+    QCOMPARE(m_log.contains("close " + listing), opened);
+    QCOMPARE(m_log.contains("open " + listing), opened);
+    if (opened)
+        QVERIFY(m_log.indexOf("close " + listing) < m_log.indexOf("open " + listing));
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_BuildCommands::buildWindowOnlyOnRequestWithBuildwin()
+{
+    ScriptedPrompts prompts;
+    m_settings->store().writeInt("Settings", "buildwin", 1);
+    const QString source = m_dir->filePath("p.asm");
+    FakeTool::script("out \\r\\n\\t" + source.toUtf8()
+                     + " (1):   diag 76h x\\r\\n\\r\\nF: 1\\r\\nE: 0\\r\\nD: 1\\r\\n\nexit 1");
+    DocWindowStub *w = addSource("p.asm", "nop");
+    w->path = source;
+    bool shown = false;
+    onBuildWindow([&](CBuildWindowDlg *dlg) {
+        shown = true;
+        dlg->findChild<QPushButton *>("ctl_1")->click(); // Go To
+    });
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    QVERIFY(!shown);
+    QVERIFY(!WorkspaceRecord::instance().canExecute()); // not shown: diagnostics don't count
+    QCOMPARE(BuildOutput::keptSelection(), -1);
+
+    // View > Output > Build shows it anyway, and Go To keeps its row.
+    QVERIFY(m_frame->router().isEnabled(ID_OUTPUT_BUILD));
+    QVERIFY(m_frame->router().dispatch(ID_OUTPUT_BUILD));
+    QVERIFY(shown);
+    QCOMPARE(BuildOutput::keptSelection(), 0);
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_BuildCommands::executeStartsTheTarget()
+{
+    addSource("p.asm", "nop");
+    WorkspaceRecord::instance().setTargetFile("/src/my prog.com");
+    QVERIFY(!m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    WorkspaceRecord::instance().setCanExecute(true);
+    m_frame->router().refresh();
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    QCOMPARE(m_executed, QStringList{"/src/my prog.com"});
+}
+
+QTEST_MAIN(tst_BuildCommands)
+#include "tst_buildcommands.moc"
