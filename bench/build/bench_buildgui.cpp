@@ -1,0 +1,250 @@
+// The build part as the user meets it, on the offscreen platform: from the tool's exit to the
+// output pane filled and painted, and to the Build Window listed and painted, for 10,000 and
+// 100,000 error lines (about 1 MB and 10 MB); and one Assemble of a 100-line file through the
+// IDE's command (save, run with the busy animation, pane) against starting qvasm directly.
+//   cmake --build build --target bench_buildgui && QT_QPA_PLATFORM=offscreen build/bench/bench_buildgui
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "build/BuildCommands.h"
+#include "build/BuildDocuments.h"
+#include "build/CBuildWindowDlg.h"
+#include "build/CMyView.h"
+#include "build/CaptureBuffer.h"
+#include "build/MakeSettings.h"
+#include "build/ToolRunSession.h"
+#include "build/ToolRunner.h"
+#include "frame/BusyIndicator.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandRouter.h"
+#include "frame/DocumentWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+class FailingPrompts : public Prompts
+{
+public:
+    PromptAnswer message(const QString &text, PromptButtons, PromptIcon, const QString &) override
+    {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+    QString saveFile(const FileDialogRequest &) override { return {}; }
+    QString folder(const QString &, const QString &) override { return {}; }
+    std::optional<QFont> font(const QFont &, const QString &) override { return {}; }
+    std::optional<QColor> colour(const QColor &, const QString &) override { return {}; }
+};
+
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Paints now, as the window system would on the next frame.
+void paint(QWidget *w)
+{
+    w->repaint();
+    QCoreApplication::processEvents();
+}
+
+class Window : public QMdiSubWindow, public DocumentWindow
+{
+public:
+    Window()
+    {
+        editor = new QPlainTextEdit;
+        setWidget(editor);
+    }
+    CommandMap *viewCommands() override { return &view; }
+    CommandMap *documentCommands() override { return &doc; }
+    CommandMap *frameCommands() override { return &child; }
+    QPlainTextEdit *editorView() override { return editor; }
+    CommandMap view, doc, child;
+    QPlainTextEdit *editor;
+    QString path;
+    BusyIndicator busy;
+};
+
+class Documents : public BuildDocuments
+{
+    class Source : public BuildSource
+    {
+    public:
+        explicit Source(Window *w)
+            : m_w(w)
+        {}
+        QString pathName() const override { return m_w->path; }
+        QString title() const override { return QFileInfo(m_w->path).fileName(); }
+        bool isModified() const override { return m_w->editor->document()->isModified(); }
+        bool isTextEmpty() const override { return m_w->editor->document()->isEmpty(); }
+        bool saveAs(const QString &path) override
+        {
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly))
+                return false;
+            f.write(m_w->editor->toPlainText().toUtf8().replace("\n", "\r\n"));
+            m_w->path = path;
+            return true;
+        }
+        BusyIndicator *busyIndicator() override { return &m_w->busy; }
+
+    private:
+        Window *m_w;
+    };
+
+public:
+    std::unique_ptr<BuildSource> source(QMdiSubWindow *window) override
+    {
+        auto *w = dynamic_cast<Window *>(window);
+        return w ? std::make_unique<Source>(w) : nullptr;
+    }
+    void closeBeforeReopening(const QString &) override {}
+    QObject *open(const QString &) override { return nullptr; }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The offscreen platform's notes about raising and size hints say nothing about the figures.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtWarningMsg || !text.contains(QLatin1String("does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    QApplication app(argc, argv);
+    FailingPrompts prompts;
+    Prompts::setInstance(&prompts);
+    QTemporaryDir dir;
+    SettingsStore::setFilePath(dir.filePath("qvasmide.ini"));
+    const QString writer = QStringLiteral(BENCH_WRITER_PATH);
+    const QString stamp = dir.filePath("exit.stamp");
+    const int runs = 5;
+
+    CMainFrame frame;
+    auto *pane = new CMyView;
+    frame.setOutputPane(pane);
+    frame.show();
+
+    std::printf("tool exit to output pane and Build Window (median of %d runs)\n", runs);
+    std::printf("%8s %10s %14s %16s\n", "lines", "bytes", "exit->pane", "exit->listed");
+    for (const int lines : {10000, 100000}) {
+        std::vector<double> toPane, toListed;
+        qsizetype bytes = 0;
+        for (int r = 0; r < runs; ++r) {
+            ToolRunner runner;
+            ToolRunSession session(&frame, nullptr);
+            session.run(runner,
+                        ToolRequest::assembler(writer, {QString::number(lines), stamp}, dir.path()));
+            QFile f(stamp);
+            f.open(QIODevice::ReadOnly);
+            const qint64 exitNs = f.readAll().trimmed().toLongLong();
+            const CaptureBuffer &capture = CaptureBuffer::instance();
+            bytes = capture.bytes().size();
+
+            // What Assemble does with it: banner and capture into the pane, shown.
+            pane->Clear();
+            const QString banner = QStringLiteral("-=-=-=-=-=-=-=-=-= Assembling: x.asm "
+                                                  "-=-=-=-=-=-=-=-=-=\r\n ");
+            pane->Append(banner, banner.size());
+            pane->AppendCapture(capture.bytes(), capture.length());
+            paint(pane);
+            const qint64 paneNs = monotonicNs();
+
+            CBuildWindowDlg dialog(QStringLiteral("FFh"), &frame);
+            dialog.show();
+            paint(&dialog);
+            const qint64 listedNs = monotonicNs();
+            if (dialog.output().count() != lines || pane->document()->blockCount() < lines) {
+                std::fprintf(stderr, "wrong result\n");
+                return 1;
+            }
+            dialog.close();
+            toPane.push_back((paneNs - exitNs) / 1e6);
+            toListed.push_back((listedNs - exitNs) / 1e6);
+        }
+        std::printf("%8d %10lld %11.1f ms %13.1f ms\n",
+                    lines,
+                    (long long) bytes,
+                    median(toPane),
+                    median(toListed));
+    }
+
+    // One Assemble through the IDE against the same qvasm started directly.
+    QString qvasm = QString::fromLocal8Bit(qgetenv("QVASMIDE_PROGRAM_DIR"));
+    if (qvasm.isEmpty())
+        qvasm = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
+    qvasm = QFileInfo(qvasm + QStringLiteral("/tools/qvasm")).absoluteFilePath();
+    if (!QFileInfo(qvasm).isExecutable()) {
+        std::printf("\nqvasm is not built: no assemble overhead\n");
+        return 0;
+    }
+    QString text = QStringLiteral(".model tiny\n.code\n        org 100h\nstart:\n");
+    for (int i = 0; i < 95; ++i)
+        text += QStringLiteral("        mov ax, %1\n").arg(i);
+    text += QStringLiteral("        ret\n.end\n");
+    const QString source = dir.filePath("hundred.asm");
+    auto *window = new Window;
+    window->path = source;
+    window->editor->setPlainText(text);
+    frame.mdiArea()->addSubWindow(window);
+    window->show();
+    frame.mdiArea()->setActiveSubWindow(window);
+    auto *commands = new BuildCommands(&frame, std::make_unique<Documents>());
+    commands->setModifierQuery([] { return Qt::NoModifier; });
+    MakeSettings::savePaths({qvasm, QString(), QString(), QString()});
+    frame.router().refresh();
+
+    std::vector<double> direct, ide;
+    for (int r = 0; r < 21; ++r) {
+        QElapsedTimer t;
+        t.start();
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(qvasm, {source});
+        p.waitForFinished(-1);
+        p.readAllStandardOutput();
+        direct.push_back(t.nsecsElapsed() / 1e6);
+
+        window->editor->document()->setModified(true);
+        t.restart();
+        frame.router().dispatch(ID_MAKE_ASSEMBLE);
+        paint(pane);
+        ide.push_back(t.nsecsElapsed() / 1e6);
+        if (commands->lastResult() != 0) {
+            std::fprintf(stderr, "assemble failed: %d\n", commands->lastResult());
+            return 1;
+        }
+    }
+    std::printf("\nAssemble of a 100-line file (median of 21 runs)\n");
+    std::printf("  qvasm directly %.2f ms, through the IDE %.2f ms, overhead %.2f ms\n",
+                median(direct),
+                median(ide),
+                median(ide) - median(direct));
+    Prompts::setInstance(nullptr);
+    return 0;
+}
