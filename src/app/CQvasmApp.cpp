@@ -291,6 +291,8 @@ bool CQvasmApp::InitInstance()
     if (m_decision.restoreWorkspace)
         runStage(StartupStage::RestoreWorkspace);
     runStage(StartupStage::Ready);
+    // Handlers registered by the stages show enabled without waiting for the first focus change.
+    m_mainFrame->requestCommandUpdate();
     return true;
 }
 
