@@ -31,7 +31,7 @@
 #include <QScreen>
 #include <QTextBlock>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -467,7 +467,8 @@ void CMainFrame::createBars()
                               MenuResources::InsertBar);
     m_insertBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
 
-    m_tree = new QTreeWidget;
+    // A view: the workspace tree's model fills it (src/workspace).
+    m_tree = new QTreeView;
     m_tree->setObjectName(QStringLiteral("tree"));
     m_tree->setHeaderHidden(true);
     m_tree->setRootIsDecorated(true);

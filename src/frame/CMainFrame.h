@@ -21,7 +21,7 @@ class QDockWidget;
 class QMdiArea;
 class QMdiSubWindow;
 class QToolBar;
-class QTreeWidget;
+class QTreeView;
 
 // The main window: the document area (a QMdiArea), the Button, Find and Insert tool bars, the
 // Tree and View bars, the status line, the menus of both states, and the frame's own commands.
@@ -70,7 +70,7 @@ public:
     QDockWidget *treeBar() const { return m_treeBar; }
     QDockWidget *viewBar() const { return m_viewBar; }
     // Control 105 on the Tree bar, filled by the workspace tree.
-    QTreeWidget *treeControl() const { return m_tree; }
+    QTreeView *treeControl() const { return m_tree; }
     // Control 107 on the View bar; setOutputPane replaces the placeholder (the frame takes it).
     QWidget *outputPane() const;
     void setOutputPane(QWidget *pane);
@@ -176,7 +176,7 @@ private:
     QToolBar *m_insertBar = nullptr;
     QDockWidget *m_treeBar = nullptr;
     QDockWidget *m_viewBar = nullptr;
-    QTreeWidget *m_tree = nullptr;
+    QTreeView *m_tree = nullptr;
     CStatusLine *m_statusLine = nullptr;
 
     bool m_destroying = false;

@@ -31,7 +31,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 
 // A document window as the documents will provide it: three command owners and an editor.
 class FakeDocWindow : public QMdiSubWindow, public DocumentWindow
@@ -153,7 +153,7 @@ void tst_MainFrame::firstStartLayout()
     QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::LeftDockWidgetArea);
     QCOMPARE(frame->dockWidgetArea(frame->viewBar()), Qt::BottomDockWidgetArea);
     QVERIFY(frame->treeBar()->isVisible() && frame->viewBar()->isVisible());
-    QCOMPARE(frame->findChild<QTreeWidget *>("tree"), frame->treeControl());
+    QCOMPARE(frame->findChild<QTreeView *>("tree"), frame->treeControl());
     auto *output = frame->findChild<QPlainTextEdit *>("output");
     QVERIFY(output && output->isReadOnly());
     QCOMPARE(frame->findBar()->findChild<CFindCombo *>("findCombo"), frame->findCombo());

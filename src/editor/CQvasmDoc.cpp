@@ -1,0 +1,370 @@
+#include "editor/CQvasmDoc.h"
+
+#include "app/CQvasmApp.h"
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "editor/CChildFrame.h"
+#include "editor/CQvasmView.h"
+#include "editor/EditorSettings.h"
+#include "editor/SourceDocumentLayout.h"
+#include "frame/CommandIds.h"
+#include "workspace/CWorkspaceTree.h"
+#include "workspace/WorkspaceRecord.h"
+#include "workspace/WorkspaceRules.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+
+namespace {
+
+// Texts above this many characters are put into the document by a worker while the program
+// starts, so the window is up and answering before a large file is in.
+constexpr qsizetype kBackgroundLoadChars = 1 << 20;
+
+void fillDocument(QTextDocument &text, const QString &content)
+{
+    // setPlainText keeps no undo step for the load.
+    text.setPlainText(content);
+    text.setModified(false);
+}
+
+QString untitledSaveFilter()
+{
+    return Prompts::filterFromClassic(
+        QStringLiteral("qvasm Files(*.asm)|*.asm|All Files (*.*)|*.*||"));
+}
+
+} // namespace
+
+CQvasmDoc::CQvasmDoc(QObject *parent)
+    : QObject(parent)
+{
+    const SettingsStore &settings = SettingsStore::instance();
+    const QFont font = EditorSettings::font(settings);
+    m_text = SourceDocumentLayout::createDocument(
+        font, EditorSettings::tabStopDistance(font, EditorSettings::tabStops(settings)));
+    registerCommands();
+}
+
+CQvasmDoc::~CQvasmDoc()
+{
+    if (m_loader) {
+        // The worker owns the text until it is done with it.
+        m_loader->wait();
+        delete m_loader;
+    }
+    delete m_text;
+}
+
+CQvasmView *CQvasmDoc::view() const
+{
+    return m_frame ? m_frame->view() : nullptr;
+}
+
+void CQvasmDoc::registerCommands()
+{
+    m_commands.on(ID_FILE_SAVE, [this] { DoFileSave(); });
+    m_commands.onUpdate(ID_FILE_SAVE,
+                        [this](CommandUpdate &u) { u.enable(IsModified() && !isLoading()); });
+    m_commands.on(ID_FILE_SAVE_AS, [this] { SaveAs(); });
+    m_commands.onUpdate(ID_FILE_SAVE_AS, [this](CommandUpdate &u) { u.enable(!isLoading()); });
+    m_commands.on(ID_FILE_CLOSE, [this] { CloseWithPrompt(); });
+}
+
+// Naming ------------------------------------------------------------------------------------
+
+void CQvasmDoc::SetTitle(const QString &title)
+{
+    if (m_title == title)
+        return;
+    m_title = title;
+    updateCaption();
+    emit nameChanged();
+}
+
+void CQvasmDoc::SetPathName(const QString &path)
+{
+    m_path = path;
+    m_title = QFileInfo(path).fileName();
+    updateCaption();
+    emit nameChanged();
+}
+
+void CQvasmDoc::setFileKind(FileKind kind)
+{
+    if (m_kind == kind)
+        return;
+    m_kind = kind;
+    emit fileKindChanged(kind);
+}
+
+void CQvasmDoc::registerName(const QString &name)
+{
+    setFileKind(DocumentNaming::fileKind(name));
+    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
+        tree->AddTreeFile(name, this);
+}
+
+bool CQvasmDoc::IsModified() const
+{
+    return m_text->isModified();
+}
+
+void CQvasmDoc::SetModifiedFlag(bool modified)
+{
+    m_text->setModified(modified);
+}
+
+QString CQvasmDoc::caption() const
+{
+    return DocumentNaming::caption(name(), IsModified());
+}
+
+void CQvasmDoc::updateCaption()
+{
+    if (m_frame)
+        m_frame->setWindowTitle(caption());
+}
+
+void CQvasmDoc::connectText()
+{
+    connect(m_text, &QTextDocument::modificationChanged, this, [this](bool modified) {
+        updateCaption();
+        emit modifiedChanged(modified);
+    });
+}
+
+// Loading -----------------------------------------------------------------------------------
+
+void CQvasmDoc::initNew(const QString &title, const QString &text)
+{
+    if (!text.isEmpty())
+        fillDocument(*m_text, text);
+    connectText();
+    SetTitle(title);
+}
+
+bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
+{
+    SourceFileCodec::ReadResult read = SourceFileCodec::readFile(path);
+    if (!read.ok) {
+        showMessage(openErrorMessage(path, read.errorString), PromptIcon::Exclamation);
+        return false;
+    }
+    m_format = read.format;
+    SetPathName(path);
+    loadText(read.text, inBackground);
+    return true;
+}
+
+void CQvasmDoc::loadText(const QString &content, bool inBackground)
+{
+    if (!inBackground || content.size() < kBackgroundLoadChars) {
+        fillDocument(*m_text, content);
+        connectText();
+        return;
+    }
+    // Nothing is connected to the text yet and no view shows it, so the worker is the only one
+    // touching it until it hands it back to this thread.
+    QThread *owner = thread();
+    QTextDocument *text = m_text;
+    m_loader = QThread::create([text, content, owner] {
+        fillDocument(*text, content);
+        text->moveToThread(owner);
+    });
+    m_text->moveToThread(m_loader);
+    connect(m_loader, &QThread::finished, this, &CQvasmDoc::onLoaded);
+    m_loader->start();
+}
+
+void CQvasmDoc::onLoaded()
+{
+    if (!m_loader)
+        return;
+    m_loader->wait();
+    delete m_loader;
+    m_loader = nullptr;
+    connectText();
+    emit loaded();
+}
+
+// Saving ------------------------------------------------------------------------------------
+
+bool CQvasmDoc::appendFinalLineBreak()
+{
+    if (!SourceFileCodec::needsFinalLineBreak(m_text->lastBlock().text()))
+        return false;
+    CQvasmView *v = view();
+    std::optional<CQvasmView::RedrawLock> lock;
+    int anchor = 0;
+    int position = 0;
+    QPoint scroll;
+    if (v) {
+        lock.emplace(*v);
+        anchor = v->textCursor().anchor();
+        position = v->textCursor().position();
+        scroll = v->scrollPosition();
+    }
+    QTextCursor cursor(m_text);
+    cursor.movePosition(QTextCursor::End);
+    // No undo step of its own: joined to the last edit, or nothing to undo at all.
+    const bool join = m_text->isUndoAvailable();
+    if (join)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    cursor.insertText(QStringLiteral("\n"));
+    cursor.endEditBlock();
+    if (!join)
+        m_text->clearUndoRedoStacks(QTextDocument::UndoStack);
+    if (v) {
+        v->setSelection(anchor, position);
+        v->setScrollPosition(scroll);
+    }
+    return true;
+}
+
+bool CQvasmDoc::OnSaveDocument(const QString &path)
+{
+    if (isLoading())
+        return false;
+    appendFinalLineBreak();
+    QString error;
+    SourceFileFormat used;
+    if (!SourceFileCodec::writeFile(path,
+                                    SourceFileCodec::documentText(*m_text),
+                                    m_format,
+                                    &error,
+                                    &used)) {
+        showMessage(saveErrorMessage(path, error), PromptIcon::Exclamation);
+        return false;
+    }
+    m_format = used;
+    const QString oldName = name();
+    if (oldName != path) {
+        CWorkspaceTree *tree = CWorkspaceTree::instance();
+        // A member of the open workspace stays listed under its own path.
+        if (tree && !WorkspaceRules::keepsTreeItemOnClose(WorkspaceRecord::instance(), oldName))
+            tree->RemoveTreeFile(oldName);
+    }
+    registerName(path);
+    m_text->setModified(false);
+    return true;
+}
+
+bool CQvasmDoc::DoSave(const QString &path, bool replace)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        FileDialogRequest request;
+        request.caption = QStringLiteral("Save As");
+        request.directory = QDir::current().filePath(m_title);
+        request.filter = untitledSaveFilter();
+        request.defaultSuffix = QStringLiteral("asm");
+        target = Prompts::instance().saveFile(request);
+        if (target.isEmpty())
+            return false;
+    }
+    target = QFileInfo(target).absoluteFilePath();
+    if (!OnSaveDocument(target))
+        return false;
+    if (replace && target != m_path) {
+        SetPathName(target);
+        if (CQvasmApp *app = CQvasmApp::instance())
+            app->AddToRecentFileList(target);
+    }
+    return true;
+}
+
+bool CQvasmDoc::SaveAs()
+{
+    if (isLoading())
+        return false;
+    const QString folder = m_path.isEmpty() ? QDir::currentPath()
+                                            : QFileInfo(m_path).absolutePath();
+    const QString chosen = Prompts::instance().saveFile(DocumentNaming::saveAsRequest(folder));
+    if (chosen.isEmpty())
+        return false;
+    const QString target = QFileInfo(chosen).absoluteFilePath();
+    if (!OnSaveDocument(target))
+        return false;
+    SetPathName(target);
+    if (CQvasmApp *app = CQvasmApp::instance())
+        app->AddToRecentFileList(target);
+    return true;
+}
+
+// Closing -----------------------------------------------------------------------------------
+
+bool CQvasmDoc::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    switch (Prompts::instance().message(DocumentNaming::saveChangesQuestion(name()),
+                                        PromptButtons::YesNoCancel,
+                                        PromptIcon::Exclamation)) {
+    case PromptAnswer::Yes:
+        return DoFileSave();
+    case PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CQvasmDoc::CloseWithPrompt()
+{
+    if (IsModified()) {
+        switch (Prompts::instance().message(DocumentNaming::saveChangesQuestion(name()),
+                                            PromptButtons::YesNoCancel,
+                                            PromptIcon::Exclamation)) {
+        case PromptAnswer::Yes: {
+            bool saved;
+            if (!m_path.isEmpty()) {
+                saved = DoSave(m_path);
+            } else {
+                // Untitled: under its title in the current folder, but never over a file that
+                // is already there; then the save dialog asks instead.
+                const QString target = QDir::current().filePath(m_title);
+                saved = QFileInfo::exists(target) ? DoSave(QString()) : DoSave(target);
+            }
+            // A document that could not be saved stays open rather than losing its text.
+            if (!saved)
+                return false;
+            break;
+        }
+        case PromptAnswer::No:
+            break;
+        default:
+            return false;
+        }
+    }
+    if (m_frame)
+        m_frame->closeWithoutAsking();
+    return true;
+}
+
+void CQvasmDoc::OnCloseDocument()
+{
+    const QString n = name();
+    if (n.isEmpty() || WorkspaceRules::keepsTreeItemOnClose(WorkspaceRecord::instance(), n))
+        return;
+    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
+        tree->RemoveTreeFile(n);
+}
+
+QString CQvasmDoc::openErrorMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Could not open %1.\n%2").arg(path, reason);
+}
+
+QString CQvasmDoc::saveErrorMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Could not save %1.\n%2\nThe file on disk was left as it was.")
+        .arg(path, reason);
+}

@@ -1,0 +1,332 @@
+#include "editor/CQvasmDocTemplate.h"
+
+#include "app/CQvasmApp.h"
+#include "app/ProgramValues.h"
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "editor/CChildFrame.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/CQvasmView.h"
+#include "editor/DocumentNaming.h"
+#include "editor/EditorSettings.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "workspace/CCreateNewDlg.h"
+#include "workspace/SourceTemplates.h"
+#include "workspace/WorkspaceRules.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+
+namespace {
+CQvasmDocTemplate *g_instance = nullptr;
+} // namespace
+
+CQvasmDocTemplate::CQvasmDocTemplate(QObject *parent)
+    : QObject(parent)
+    , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
+{
+    g_instance = this;
+}
+
+CQvasmDocTemplate::~CQvasmDocTemplate()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CQvasmDocTemplate *CQvasmDocTemplate::instance()
+{
+    return g_instance;
+}
+
+void CQvasmDocTemplate::setMainFrame(CMainFrame *frame)
+{
+    m_frame = frame;
+    watchNewShortcut();
+}
+
+CMainFrame *CQvasmDocTemplate::mainFrame() const
+{
+    if (m_frame)
+        return m_frame;
+    CQvasmApp *app = CQvasmApp::instance();
+    return app ? app->mainFrame() : nullptr;
+}
+
+void CQvasmDocTemplate::setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
+{
+    m_modifiers = std::move(query);
+}
+
+void CQvasmDocTemplate::setWorkspaceFileOpener(std::function<void(const QString &)> opener)
+{
+    m_workspaceOpener = std::move(opener);
+}
+
+void CQvasmDocTemplate::watchNewShortcut()
+{
+    CMainFrame *frame = mainFrame();
+    QAction *action = frame ? frame->commandAction(ID_FILE_NEW) : nullptr;
+    if (!action || action == m_watchedNewAction)
+        return;
+    if (m_watchedNewAction)
+        m_watchedNewAction->removeEventFilter(this);
+    m_watchedNewAction = action;
+    action->installEventFilter(this);
+}
+
+bool CQvasmDocTemplate::eventFilter(QObject *watched, QEvent *event)
+{
+    // Ctrl+N holds Ctrl down by its nature; it must not turn every new document into an include
+    // file, so New remembers that it came from the key.
+    if (watched == m_watchedNewAction && event->type() == QEvent::Shortcut)
+        m_newFromShortcut = true;
+    return QObject::eventFilter(watched, event);
+}
+
+// Documents ---------------------------------------------------------------------------------------
+
+QList<CQvasmDoc *> CQvasmDocTemplate::documents() const
+{
+    QList<CQvasmDoc *> list;
+    for (const QPointer<CQvasmDoc> &doc : m_documents) {
+        if (doc)
+            list << doc;
+    }
+    return list;
+}
+
+CQvasmDoc *CQvasmDocTemplate::findDocument(const QString &name) const
+{
+    for (CQvasmDoc *doc : documents()) {
+        if (doc->name() == name)
+            return doc;
+    }
+    return nullptr;
+}
+
+CQvasmDoc *CQvasmDocTemplate::activeDocument() const
+{
+    CMainFrame *frame = mainFrame();
+    auto *child = frame ? qobject_cast<CChildFrame *>(frame->activeDocumentFrame()) : nullptr;
+    return child ? child->document() : nullptr;
+}
+
+CQvasmView *CQvasmDocTemplate::activeView() const
+{
+    CQvasmDoc *doc = activeDocument();
+    return doc ? doc->view() : nullptr;
+}
+
+bool CQvasmDocTemplate::anyModified() const
+{
+    for (CQvasmDoc *doc : documents()) {
+        if (doc->IsModified())
+            return true;
+    }
+    return false;
+}
+
+void CQvasmDocTemplate::activate(CQvasmDoc *document)
+{
+    CChildFrame *child = document ? document->frame() : nullptr;
+    CMainFrame *frame = mainFrame();
+    if (!child || !frame)
+        return;
+    frame->mdiArea()->setActiveSubWindow(child);
+    if (!child->isMaximized())
+        child->showMaximized();
+}
+
+CChildFrame *CQvasmDocTemplate::createFrame(CQvasmDoc *document)
+{
+    m_documents.removeAll(nullptr);
+    m_documents.append(document);
+    auto *child = new CChildFrame(document);
+    if (CMainFrame *frame = mainFrame()) {
+        watchNewShortcut();
+        frame->mdiArea()->addSubWindow(child);
+        child->showMaximized();
+        frame->mdiArea()->setActiveSubWindow(child);
+        frame->requestCommandUpdate();
+    } else {
+        child->showMaximized();
+    }
+    child->view()->setFocus();
+    return child;
+}
+
+QObject *CQvasmDocTemplate::OpenDocumentFile(const QString &path)
+{
+    return openDocument(path);
+}
+
+QObject *CQvasmDocTemplate::newDocument()
+{
+    return createNewDocument();
+}
+
+CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString full = QFileInfo(path).absoluteFilePath();
+    if (CQvasmDoc *open = findDocument(full); open && !open->GetPathName().isEmpty()) {
+        activate(open);
+        return open;
+    }
+    CMainFrame *frame = mainFrame();
+    // While the program starts nobody waits for the text, so a large one loads in the background
+    // and the window comes up at once.
+    const bool starting = !frame || !frame->isVisible();
+    auto *doc = new CQvasmDoc;
+    if (!starting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = doc->OnOpenDocument(full, starting);
+    if (!starting)
+        QGuiApplication::restoreOverrideCursor();
+    if (!ok) {
+        delete doc;
+        return nullptr;
+    }
+    createFrame(doc);
+    doc->registerName(full);
+    if (CQvasmApp *app = CQvasmApp::instance())
+        app->AddToRecentFileList(full);
+    return doc;
+}
+
+CQvasmDoc *CQvasmDocTemplate::createNewDocument()
+{
+    // The keys first, before any dialog can change them.
+    const Qt::KeyboardModifiers keys = m_modifiers ? m_modifiers() : Qt::NoModifier;
+    const bool fromShortcut = std::exchange(m_newFromShortcut, false);
+    CMainFrame *frame = mainFrame();
+    const int requested = frame ? frame->requestedKind() : -1;
+    const bool windowActive = frame && frame->isVisible();
+    const DocumentNaming::NewDocumentPlan plan
+        = DocumentNaming::planNewDocument(requested,
+                                          windowActive,
+                                          keys.testFlag(Qt::ShiftModifier),
+                                          keys.testFlag(Qt::ControlModifier) && !fromShortcut);
+    int choice = plan.choice;
+    if (plan.askUser) {
+        CCreateNewDlg dialog(frame);
+        if (dialog.exec() != QDialog::Accepted)
+            return nullptr;
+        choice = DocumentNaming::choiceFromDialog(dialog.chosenIndex());
+    }
+    auto *doc = new CQvasmDoc;
+    const QString title = DocumentNaming::takeUntitledTitle(choice);
+    doc->initNew(title, plan.insertTemplate ? SourceTemplates::emptyTemplate() : QString());
+    createFrame(doc);
+    doc->registerName(title);
+    if (frame)
+        frame->setRequestedKind(-1);
+    return doc;
+}
+
+// Every document -----------------------------------------------------------------------------------
+
+bool CQvasmDocTemplate::SaveAllModified()
+{
+    for (CQvasmDoc *doc : documents()) {
+        if (!doc->SaveModified())
+            return false;
+    }
+    return true;
+}
+
+void CQvasmDocTemplate::closeAllDocuments()
+{
+    for (CQvasmDoc *doc : documents()) {
+        if (CChildFrame *child = doc->frame())
+            child->closeWithoutAsking();
+    }
+}
+
+bool CQvasmDocTemplate::SaveAll()
+{
+    bool all = true;
+    for (CQvasmDoc *doc : documents()) {
+        if (doc->IsModified() && !doc->DoFileSave())
+            all = false;
+    }
+    return all;
+}
+
+void CQvasmDocTemplate::CloseAll()
+{
+    for (const QPointer<CQvasmDoc> &doc : QList<QPointer<CQvasmDoc>>(m_documents)) {
+        if (doc)
+            doc->CloseWithPrompt();
+    }
+}
+
+template<typename F>
+static void forEachView(CMainFrame *frame, const QList<CQvasmDoc *> &documents, F run)
+{
+    if (!frame) {
+        for (CQvasmDoc *doc : documents) {
+            if (doc->view())
+                run(*doc->view());
+        }
+        return;
+    }
+    frame->resetDocFrameWalk();
+    while (QMdiSubWindow *window = frame->NextDocFrame()) {
+        if (auto *child = qobject_cast<CChildFrame *>(window))
+            run(*child->view());
+    }
+}
+
+void CQvasmDocTemplate::OnFormatting()
+{
+    const bool on = !ProgramValues::instance().formatting;
+    ProgramValues::instance().formatting = on;
+    SettingsStore::instance().writeInt(QStringLiteral("Settings"),
+                                       QStringLiteral("useformatting"),
+                                       on ? 1 : 0);
+    forEachView(mainFrame(), documents(), [](CQvasmView &view) {
+        CQvasmDoc *doc = view.GetDocument();
+        const bool modified = doc->IsModified();
+        view.Refresh();
+        doc->SetModifiedFlag(modified);
+    });
+    if (CMainFrame *frame = mainFrame())
+        frame->requestCommandUpdate();
+}
+
+void CQvasmDocTemplate::OnFont()
+{
+    SettingsStore &settings = SettingsStore::instance();
+    CQvasmView *active = activeView();
+    const QFont current = active ? active->document()->defaultFont()
+                                 : EditorSettings::font(settings);
+    const std::optional<QFont> chosen = Prompts::instance().font(current, QStringLiteral("Font"));
+    if (!chosen)
+        return;
+    EditorSettings::storeFont(settings, *chosen);
+    forEachView(mainFrame(), documents(), [&chosen](CQvasmView &view) {
+        CQvasmDoc *doc = view.GetDocument();
+        const bool modified = doc->IsModified();
+        view.setEditorFont(*chosen);
+        view.Refresh();
+        doc->SetModifiedFlag(modified);
+    });
+}
+
+void CQvasmDocTemplate::openDroppedFiles(const QStringList &files)
+{
+    for (const QString &file : files) {
+        if (WorkspaceRules::isWorkspaceFileName(file)) {
+            if (m_workspaceOpener)
+                m_workspaceOpener(file);
+        } else {
+            openDocument(file);
+        }
+    }
+}

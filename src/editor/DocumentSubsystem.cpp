@@ -1,0 +1,24 @@
+#include "editor/DocumentSubsystem.h"
+
+#include "app/CQvasmApp.h"
+#include "editor/CQvasmDocTemplate.h"
+#include "frame/CMainFrame.h"
+#include "workspace/CWorkspaceTree.h"
+
+void installDocuments(CQvasmApp &app)
+{
+    auto documents = std::make_unique<CQvasmDocTemplate>();
+    CQvasmDocTemplate *templ = documents.get();
+    app.setDocumentTemplate(std::move(documents));
+    app.addStartupStep(CQvasmApp::StartupStage::FrameCreated,
+                       [&app, templ](const StartupDecision &) {
+                           CMainFrame *frame = app.mainFrame();
+                           if (!frame || CQvasmDocTemplate::instance() != templ)
+                               return;
+                           templ->setMainFrame(frame);
+                           new CWorkspaceTree(frame);
+                           frame->setDropHandler([templ](const QStringList &files) {
+                               templ->openDroppedFiles(files);
+                           });
+                       });
+}
