@@ -14,9 +14,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
 
@@ -195,52 +192,21 @@ void CQvasmDoc::onLoaded()
 
 // Saving ------------------------------------------------------------------------------------
 
-bool CQvasmDoc::appendFinalLineBreak()
+QString CQvasmDoc::textForSaving() const
 {
-    if (!SourceFileCodec::needsFinalLineBreak(m_text->lastBlock().text()))
-        return false;
-    CQvasmView *v = view();
-    std::optional<CQvasmView::RedrawLock> lock;
-    int anchor = 0;
-    int position = 0;
-    QPoint scroll;
-    if (v) {
-        lock.emplace(*v);
-        anchor = v->textCursor().anchor();
-        position = v->textCursor().position();
-        scroll = v->scrollPosition();
-    }
-    QTextCursor cursor(m_text);
-    cursor.movePosition(QTextCursor::End);
-    // No undo step of its own: joined to the last edit, or nothing to undo at all.
-    const bool join = m_text->isUndoAvailable();
-    if (join)
-        cursor.joinPreviousEditBlock();
-    else
-        cursor.beginEditBlock();
-    cursor.insertText(QStringLiteral("\n"));
-    cursor.endEditBlock();
-    if (!join)
-        m_text->clearUndoRedoStacks(QTextDocument::UndoStack);
-    if (v) {
-        v->setSelection(anchor, position);
-        v->setScrollPosition(scroll);
-    }
-    return true;
+    QString text = SourceFileCodec::documentText(*m_text);
+    if (SourceFileCodec::needsFinalLineBreak(text))
+        text += QLatin1Char('\n');
+    return text;
 }
 
 bool CQvasmDoc::OnSaveDocument(const QString &path)
 {
     if (isLoading())
         return false;
-    appendFinalLineBreak();
     QString error;
     SourceFileFormat used;
-    if (!SourceFileCodec::writeFile(path,
-                                    SourceFileCodec::documentText(*m_text),
-                                    m_format,
-                                    &error,
-                                    &used)) {
+    if (!SourceFileCodec::writeFile(path, textForSaving(), m_format, &error, &used)) {
         showMessage(saveErrorMessage(path, error), PromptIcon::Exclamation);
         return false;
     }

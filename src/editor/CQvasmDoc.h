@@ -64,7 +64,7 @@ public:
     // Reads the file; false, after telling the user why, when it can't be read. With inBackground
     // a large text is put into the document by a worker thread.
     bool OnOpenDocument(const QString &path, bool inBackground = false);
-    // Final line break, then an atomic write in the file's own encoding and line ends. On
+    // An atomic write, final line break included, in the file's own encoding and line ends. On
     // failure the user is told, the old file is whole and the document stays modified. The tree
     // entry moves to the new path only once the file is written.
     bool OnSaveDocument(const QString &path);
@@ -82,10 +82,9 @@ public:
     // The Close command: the same question; Yes saves an untitled document under its title in
     // the current folder. Closes the window; false when it stayed open.
     bool CloseWithPrompt();
-    // Saving ends the text with a line break after a non-blank last line. Presentation only as
-    // far as the undo history goes: the break joins the last edit instead of adding a step.
-    // True when one was added.
-    bool appendFinalLineBreak();
+    // The text as a save writes it: a line break is added after a non-blank last line. It goes
+    // into the file only, so the undo history and the editor's caret and scroll stay as they are.
+    QString textForSaving() const;
 
     static QString openErrorMessage(const QString &path, const QString &reason);
     static QString saveErrorMessage(const QString &path, const QString &reason);

@@ -59,10 +59,6 @@ CWorkspaceTree::~CWorkspaceTree()
 {
     if (g_tree == this)
         g_tree = nullptr;
-    if (m_frame) {
-        m_frame->commands().remove(ID_TREE_OPEN);
-        m_frame->commands().remove(ID_TREE_CLOSE);
-    }
 }
 
 CWorkspaceTree *CWorkspaceTree::instance()
@@ -77,8 +73,16 @@ QTreeView *CWorkspaceTree::view() const
 
 void CWorkspaceTree::registerCommands()
 {
-    m_frame->commands().on(ID_TREE_OPEN, [this] { OnTreeOpen(); });
-    m_frame->commands().on(ID_TREE_CLOSE, [this] { OnTreeClose(); });
+    // The frame's table outlives this object while the frame is being destroyed.
+    const QPointer<CWorkspaceTree> self(this);
+    m_frame->commands().on(ID_TREE_OPEN, [self] {
+        if (self)
+            self->OnTreeOpen();
+    });
+    m_frame->commands().on(ID_TREE_CLOSE, [self] {
+        if (self)
+            self->OnTreeClose();
+    });
 }
 
 // Items -------------------------------------------------------------------------------------------

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "TestFiles.h"
+#include "TestSettings.h"
+#include "app/ProgramValues.h"
+#include "editor/CChildFrame.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
+#include "editor/CQvasmView.h"
+#include "editor/DocumentNaming.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "workspace/CWorkspaceTree.h"
+#include "workspace/WorkspaceRecord.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// A main frame with the document template and the workspace tree as the program puts them
+// together, its own settings, a clean workspace record and untitled counter, and a folder for
+// files. Widget tests of documents, views and the tree start from one.
+class DocumentFixture
+{
+public:
+    explicit DocumentFixture(bool show = true)
+    {
+        ProgramValues::instance() = ProgramValues();
+        WorkspaceRecord::instance().clear();
+        DocumentNaming::setUntitledCounter(0);
+        frame = std::make_unique<CMainFrame>();
+        documents = std::make_unique<CQvasmDocTemplate>();
+        documents->setMainFrame(frame.get());
+        documents->setModifierQuery([this] { return modifiers; });
+        tree = new CWorkspaceTree(frame.get());
+        // What the application's own table adds to the route.
+        appCommands.on(ID_FILE_NEW, [this] { documents->createNewDocument(); });
+        frame->setApplicationCommands(&appCommands);
+        if (show) {
+            frame->show();
+            QApplication::setActiveWindow(frame.get());
+            if (!QTest::qWaitForWindowActive(frame.get()))
+                qWarning("main frame not active");
+        }
+    }
+
+    ~DocumentFixture()
+    {
+        documents->closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frame.reset();
+        documents.reset();
+    }
+
+    QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        const QString p = path(name);
+        writeFileBytes(p, bytes);
+        return p;
+    }
+    int windowCount() const { return int(frame->mdiArea()->subWindowList().size()); }
+    // Lets closed windows go away.
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    TestSettings settings;
+    CommandMap appCommands;
+    QTemporaryDir dir;
+    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<CQvasmDocTemplate> documents;
+    CWorkspaceTree *tree = nullptr;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+};
