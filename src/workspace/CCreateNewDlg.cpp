@@ -16,13 +16,13 @@ CCreateNewDlg::CCreateNewDlg(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(QStringLiteral("Create &New:"));
     m_list = new QListWidget;
-    m_list->setObjectName(QStringLiteral("1008"));
+    m_list->setObjectName(QStringLiteral("ctl_1008"));
     m_list->addItems(CreateNewRules::newDocumentKinds());
     m_list->setCurrentRow(0);
     label->setBuddy(m_list);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl_2"));
     layout->addWidget(label);
     layout->addWidget(m_list);
     layout->addWidget(buttons);

@@ -4,7 +4,7 @@
 
 class QListWidget;
 
-// Dialog 174 "Create New ...": which kind of new document File > New makes. List 1008 under
+// Dialog 174 "Create New ...": which kind of new document File > New makes. List ctl_1008 under
 // "Create &New:" holds "New .asm file", "New .inc file", "New .txt file" and "other file type";
 // item 0 starts selected; OK (or a double-click) stores the chosen index.
 class CCreateNewDlg : public QDialog

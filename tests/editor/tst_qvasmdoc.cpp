@@ -235,7 +235,7 @@ void tst_QvasmDoc::newDocumentKindsAndNames()
             QCOMPARE(d->list()->count(), 4);
             QCOMPARE(d->list()->currentRow(), 0);
             d->list()->setCurrentRow(3);
-            d->findChild<QPushButton *>(QStringLiteral("1"))->click();
+            d->findChild<QPushButton *>(QStringLiteral("ctl_1"))->click();
         });
         CQvasmDoc *other = f.documents->createNewDocument();
         QVERIFY(!driver.failed());
