@@ -15,8 +15,9 @@ constexpr int kMaxPasses = 24;
 constexpr int kForceLongAfter = 16;
 constexpr int kMaxPassesLarge = 8; // for sources of more than a million lines
 constexpr uint32_t kMaxIncludeDepth = 1024;
-constexpr uint32_t kMaxIncludesPerPass = 65536;
+constexpr uint32_t kMaxIncludesPerPass = 8192;
 constexpr uint64_t kMaxLinesPerPass = 1u << 24;
+constexpr uint64_t kMaxBytesPerPass = 256u * 1024 * 1024;
 constexpr uint64_t kMaxLoadedBytes = 64u * 1024 * 1024;
 constexpr size_t kMaxFiles = 4096;
 constexpr size_t kMaxPath = 4096;
@@ -25,6 +26,9 @@ constexpr uint64_t kSymbolCost = 32; // bytes a definition costs besides its nam
 constexpr int64_t kMaxDupCount = 2097152;
 constexpr uint64_t kMaxLength = uint64_t(1) << 40;
 constexpr size_t kListingBytes = 16;
+// A listing is for reading: a million lines of 256 characters is more than anyone reads.
+constexpr size_t kMaxListingLines = 1000000;
+constexpr size_t kMaxListingText = 256;
 constexpr uint8_t kAllLong = 2 | SiteImmLong | SiteJmpLong;
 
 int elementSize(Dir d)
@@ -260,6 +264,7 @@ void Assembler::runPass()
     m_frames.assign(1, Frame{0, 0, 0});
     m_inComment = false;
     m_linesThisPass = 0;
+    m_bytesThisPass = 0;
     m_includesThisPass = 0;
     m_code.reset(m_options.origin);
     m_originSet = false;
@@ -295,8 +300,11 @@ void Assembler::runPass()
     std::string_view line;
     while (!m_ended && nextLine(line)) {
         processLine(line);
-        if (m_linesThisPass > kMaxLinesPerPass) {
-            error(0x0F, "more than " + std::to_string(kMaxLinesPerPass) + " lines");
+        if (m_linesThisPass > kMaxLinesPerPass || m_bytesThisPass > kMaxBytesPerPass) {
+            // Only repeated inclusion gets here: no single source is that large.
+            error(0x0F,
+                  "included text beyond " + std::to_string(kMaxLinesPerPass) + " lines or "
+                      + std::to_string(kMaxBytesPerPass >> 20) + " MiB");
             m_ended = true;
         }
     }
@@ -333,6 +341,7 @@ bool Assembler::nextLine(std::string_view &line)
         m_lineNo = f.line;
         m_lineText = line;
         ++m_linesThisPass;
+        m_bytesThisPass += line.size() + 1;
         return true;
     }
     return false;
@@ -364,6 +373,10 @@ void Assembler::endOfPass()
 void Assembler::messageAt(
     MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line)
 {
+    if (m_messages.full()) {
+        m_messages.count(kind); // past the kept ones, a count is all that is needed
+        return;
+    }
     Message m;
     m.kind = kind;
     m.code = code;
@@ -412,18 +425,30 @@ EvalEnv Assembler::env()
 void Assembler::processLine(std::string_view line)
 {
     ListingLine *rec = nullptr;
-    if (m_recordListing) {
+    if (m_recordListing && m_listing.size() < kMaxListingLines) {
         m_listing.push_back({});
         rec = &m_listing.back();
         rec->file = m_lineFile;
         rec->line = m_lineNo;
-        rec->text = std::string(line);
+        rec->text = std::string(line.substr(0, kMaxListingText));
+        rec->firstMessage = rec->endMessage = uint32_t(m_messages.items().size());
     }
     if (m_inComment) {
         if (line.find(m_commentDelim) != std::string_view::npos)
             m_inComment = false;
         return;
     }
+    // An unterminated comment reports on its opening line: keep the listing's tie to it.
+    struct TieMessages
+    {
+        Assembler &a;
+        bool on;
+        ~TieMessages()
+        {
+            if (on)
+                a.m_listing.back().endMessage = uint32_t(a.m_messages.items().size());
+        }
+    } tie{*this, rec != nullptr};
     size_t delim = 0;
     if (StatementParser::isCommentStart(line, delim)) {
         if (delim == std::string_view::npos) {
@@ -451,6 +476,7 @@ void Assembler::processLine(std::string_view line)
     execute();
     if (rec) {
         rec = &m_listing.back();
+        rec->endMessage = uint32_t(m_messages.items().size());
         rec->hasAddress = m_st.kind != StmtKind::Empty || m_st.label || m_st.anonLabel;
         rec->address = addr;
         if (&section() == before && before->length() > len) {

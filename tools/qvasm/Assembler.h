@@ -38,6 +38,8 @@ struct ListingLine
     std::vector<uint8_t> bytes; // the first bytes the line produced
     uint64_t byteCount = 0;
     std::string text;
+    uint32_t firstMessage = 0; // the messages this line caused: [firstMessage, endMessage)
+    uint32_t endMessage = 0;
 };
 
 // Assembles one source (with its includes) into a .COM image. Passes repeat until no label
@@ -199,6 +201,7 @@ private:
     uint32_t m_lineFile = 0;
     uint32_t m_lineNo = 0;
     uint64_t m_linesThisPass = 0;
+    uint64_t m_bytesThisPass = 0;
     uint32_t m_includesThisPass = 0;
     bool m_inComment = false;
     char m_commentDelim = 0;

@@ -3,7 +3,6 @@
 #include "qvasm/Assembler.h"
 
 #include <algorithm>
-#include <map>
 
 namespace qvasm {
 
@@ -89,15 +88,19 @@ std::string Listing::render(const Assembler &a, const std::string &sourcePath, b
     p.line("  Line  Addr  Bytes                     Source");
     p.line("");
 
-    // Messages by the line that caused them.
-    std::multimap<std::pair<uint32_t, uint32_t>, const Message *> byLine;
-    for (const Message &m : a.messages().items())
-        byLine.emplace(std::make_pair(m.file, m.line), &m);
+    const auto &messages = a.messages().items();
+    std::vector<bool> shown(messages.size(), false);
+    auto printMessage = [&p](const Message &m) {
+        if (m.kind == MsgKind::Print)
+            return;
+        p.line(std::string("*****  ") + (m.kind == MsgKind::Error ? "error " : "diag ")
+               + hex(m.code, 2) + "h " + Messages::text(m.code, m.detail));
+    };
 
     uint32_t currentFile = 0;
     for (const ListingLine &l : a.listing()) {
         if (l.file != currentFile) {
-            p.line("        ---- " + a.files()[l.file]);
+            p.line("        ---- " + a.files()[l.file].substr(0, 260));
             currentFile = l.file;
         }
         std::string head = padLeft(std::to_string(l.line), 6) + "  ";
@@ -118,16 +121,29 @@ std::string Listing::render(const Assembler &a, const std::string &sourcePath, b
                 more += "+";
             p.line(std::string(14, ' ') + more);
         }
-        const auto range = byLine.equal_range({l.file, l.line});
-        for (auto it = range.first; it != range.second; ++it) {
-            const Message &m = *it->second;
-            if (m.kind == MsgKind::Print)
-                continue;
-            p.line(std::string("*****  ") + (m.kind == MsgKind::Error ? "error " : "diag ")
-                   + hex(m.code, 2) + "h " + Messages::text(m.code, m.detail));
+        // The messages this very line caused (an included file's line may be listed often).
+        for (uint32_t i = l.firstMessage; i < l.endMessage && i < messages.size(); ++i) {
+            printMessage(messages[i]);
+            shown[i] = true;
         }
     }
+    // Messages found only at the end (a missing .end, an open procedure).
+    bool first = true;
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (shown[i] || messages[i].kind == MsgKind::Print)
+            continue;
+        if (first)
+            p.line("");
+        first = false;
+        p.line("        ---- "
+               + (messages[i].file < a.files().size() ? a.files()[messages[i].file].substr(0, 260)
+                                                      : std::string("-"))
+               + " (" + std::to_string(messages[i].line) + ")");
+        printMessage(messages[i]);
+    }
 
+    if (a.listing().size() >= 1000000)
+        p.line("        ---- (the listing stops here: a million lines)");
     p.line("");
     p.line("Symbols:");
     p.line("");

@@ -60,6 +60,18 @@ void Messages::add(Message m)
     m_items.push_back(std::move(m));
 }
 
+void Messages::count(MsgKind kind)
+{
+    if (kind == MsgKind::Diag) {
+        if (!m_diagsOn)
+            return;
+        ++m_diags;
+    } else if (kind == MsgKind::Error) {
+        ++m_errors;
+    }
+    ++m_dropped;
+}
+
 void Messages::merge(const Messages &other)
 {
     for (const Message &m : other.m_items) {

@@ -29,6 +29,9 @@ public:
     static constexpr size_t MaxKept = 5000;
 
     void add(Message m);
+    // Counts one more message without keeping it (the caller saw full()).
+    void count(MsgKind kind);
+    bool full() const { return m_items.size() >= MaxKept; }
     // Appends another list's messages and counts (also those it only counted).
     void merge(const Messages &other);
     void clear();

@@ -4,6 +4,8 @@
 
 #include "QvasmTestSupport.h"
 
+#include "qvasm/Listing.h"
+
 #include <QTest>
 
 namespace {
@@ -39,6 +41,7 @@ private slots:
     void includes();
     void messagesOfIncludedFilesNameThatFile();
     void printedTextKeepsItsPlace();
+    void listingShowsEachMessageUnderItsLine();
 };
 
 void tst_QvasmDirectives::assemblesTo_data()
@@ -299,6 +302,27 @@ void tst_QvasmDirectives::printedTextKeepsItsPlace()
     QCOMPARE(r.messages[0], QString("print first"));
     QVERIFY(r.messages[1].startsWith("main.asm:5 21"));
     QCOMPARE(r.messages[2], QString("print second"));
+}
+
+void tst_QvasmDirectives::listingShowsEachMessageUnderItsLine()
+{
+    // The same included line is listed once per inclusion, each time with its own message
+    // only; a message found at the end of the source is listed at the end.
+    MemoryFiles loader;
+    QByteArray main = ".model tiny\n.code\n";
+    for (int i = 0; i < 50; ++i)
+        main += "include bad.inc\n";
+    loader.files.insert("/src/main.asm", main);
+    loader.files.insert("/src/bad.inc", "mov ax, missing\n");
+    qvasm::AssemblerOptions o;
+    o.listing = true;
+    qvasm::Assembler a(o, &loader);
+    a.assembleFile("/src/main.asm");
+    const QString listing = QString::fromStdString(
+        qvasm::Listing::render(a, "/src/main.asm", false));
+    QCOMPARE(listing.count("error 21h Symbol not defined:  missing"), 50);
+    QCOMPARE(listing.count("error 18h"), 1);
+    QVERIFY(listing.indexOf("error 18h") > listing.lastIndexOf("mov ax, missing"));
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmDirectives)
