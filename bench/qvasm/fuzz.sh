@@ -28,8 +28,8 @@ for f in "$here"/fuzz_seeds/*; do
 done
 
 cd "$work"
-./fuzz_qvasm -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" -max_len=4096 -timeout=10 \
+./fuzz_qvasm -max_total_time="$seconds" -fork="$jobs" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 -max_len=4096 -timeout=10 \
     -rss_limit_mb=2048 -dict=qvasm.dict -artifact_prefix=crashes/ -print_final_stats=1 \
     corpus 2>&1 | tee fuzz.log | grep -E 'Done|stat::|ERROR|SUMMARY' || true
 echo "corpus: $(ls corpus | wc -l) inputs; findings: $(ls crashes | wc -l) (in $work/crashes)"
-grep -h 'stat::number_of_executed_units' fuzz-*.log 2>/dev/null | awk '{ s += $2 } END { print "executions:", s }'
+grep -o 'exec/s.*' fuzz.log | tail -1; grep -E '^#[0-9]+' fuzz.log | tail -1 | awk '{ print "executions:", substr($1, 2) }'
