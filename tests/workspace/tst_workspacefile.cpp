@@ -1,0 +1,203 @@
+#include "DocumentFixture.h"
+#include "FileSizeLimit.h"
+#include "ScriptedPrompts.h"
+#include "TestFiles.h"
+#include "workspace/WorkspaceFile.h"
+
+#include <QMdiArea>
+#include <QScrollBar>
+#include <QtEndian>
+
+// The save walk over real document windows and the workspace file's load and atomic save.
+class tst_WorkspaceFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void saveWalkStoresEachOpenMember();
+    void saveWalkWithTwoWindowsOnOneMemberKeepsTheLast();
+    void saveWithoutWindowsClearsTheFlags();
+    void failedWriteKeepsTheOldFileAndTellsTheUser();
+    void loadReadsWhatSaveWrote();
+};
+
+namespace {
+
+struct Member
+{
+    bool wasOpened;
+    bool active;
+    qint32 selectionStart;
+    qint32 selectionEnd;
+    qint32 scrollX;
+    qint32 scrollY;
+};
+
+// Straight from the bytes on disk, so the walk is checked against the file layout itself.
+Member memberOnDisk(const QByteArray &file, int index)
+{
+    const char *e = file.constData() + 6848 + index * 324;
+    return {e[260] != 0,
+            e[261] != 0,
+            qFromLittleEndian<qint32>(e + 262),
+            qFromLittleEndian<qint32>(e + 266),
+            qFromLittleEndian<qint32>(e + 270),
+            qFromLittleEndian<qint32>(e + 274)};
+}
+
+QByteArray manyLines(int n)
+{
+    QByteArray text;
+    for (int i = 0; i < n; ++i)
+        text += "\tmov ax, " + QByteArray::number(i) + "\r\n";
+    return text;
+}
+
+} // namespace
+
+void tst_WorkspaceFile::saveWalkStoresEachOpenMember()
+{
+    DocumentFixture f;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString a = f.write(QStringLiteral("a.asm"), manyLines(400));
+    const QString b = f.write(QStringLiteral("b.inc"), manyLines(10));
+    const QString closed = f.path(QStringLiteral("closed.asm"));
+    record.setOpen(true);
+    QCOMPARE(record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw"))),
+             WorkspaceRecord::Change::Ok);
+    for (const QString &p : {a, b, closed})
+        QCOMPARE(record.appendEntry(WorkspaceEntry(p)), WorkspaceRecord::Change::Ok);
+    // A stale flag on a member that is not open must go.
+    record.setEntryWasOpened(2, true);
+
+    CQvasmDoc *docA = f.documents->openDocument(a);
+    docA->view()->setSelection(30, 25);
+    docA->view()->setScrollPosition(QPoint(0, 100 * 16));
+    const QPoint scrollA = docA->view()->scrollPosition();
+    QVERIFY(scrollA.y() > 0);
+    f.documents->openDocument(b)->view()->setSelection(3, 3);
+    f.modifiers = Qt::ShiftModifier;
+    f.documents->createNewDocument(); // untitled: matches no member
+    f.documents->activate(f.documents->findDocument(b));
+
+    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    const QByteArray file = readFileBytes(record.workspaceFilePath());
+    QCOMPARE(file.size(), WorkspaceRecord::Size);
+    const Member ma = memberOnDisk(file, 0);
+    QVERIFY(ma.wasOpened);
+    QVERIFY(!ma.active);
+    QCOMPARE(ma.selectionStart, 25);
+    QCOMPARE(ma.selectionEnd, 30);
+    QCOMPARE(ma.scrollY, scrollA.y());
+    const Member mb = memberOnDisk(file, 1);
+    QVERIFY(mb.wasOpened);
+    QVERIFY(mb.active);
+    QCOMPARE(mb.selectionStart, 3);
+    const Member mc = memberOnDisk(file, 2);
+    QVERIFY(!mc.wasOpened);
+    QVERIFY(!mc.active);
+
+    // What was stored brings the view back where it was.
+    DocumentFixture g;
+    CQvasmDoc *again = g.documents->openDocument(a);
+    again->view()->restoreView(ma.selectionStart, ma.selectionEnd, QPoint(ma.scrollX, ma.scrollY));
+    QCOMPARE(again->view()->scrollPosition(), scrollA);
+    QCOMPARE(again->view()->textCursor().selectionStart(), 25);
+}
+
+void tst_WorkspaceFile::saveWalkWithTwoWindowsOnOneMemberKeepsTheLast()
+{
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString a = f.write(QStringLiteral("a.asm"), manyLines(50));
+    record.setOpen(true);
+    record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw")));
+    record.appendEntry(WorkspaceEntry(a));
+    CQvasmDoc *first = f.documents->openDocument(a);
+    first->view()->setSelection(7, 7);
+    // A second window on the same path: an untitled document saved over it.
+    f.modifiers = Qt::ShiftModifier;
+    CQvasmDoc *second = f.documents->createNewDocument();
+    QTest::keyClicks(second->view(), QStringLiteral("nop"));
+    second->view()->setSelection(2, 2);
+    prompts.answerSaveFile(a);
+    QVERIFY(second->SaveAs());
+    f.documents->activate(first);
+
+    const QList<WorkspaceWindowState> states = WorkspaceFile::windowStates(f.frame.get());
+    QCOMPARE(states.size(), 2);
+    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    const Member m = memberOnDisk(readFileBytes(record.workspaceFilePath()), 0);
+    QCOMPARE(m.selectionStart, states.last().selectionStart);
+    // The position is the last window's; either window being the active one marks the member.
+    QVERIFY(states.first().isActiveView);
+    QVERIFY(m.active);
+    QVERIFY(m.wasOpened);
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_WorkspaceFile::saveWithoutWindowsClearsTheFlags()
+{
+    DocumentFixture f;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw")));
+    for (int i = 0; i < 3; ++i) {
+        WorkspaceEntry e(f.path(QStringLiteral("m%1.asm").arg(i)));
+        e.wasOpened = true;
+        e.active = i == 1;
+        record.appendEntry(e);
+    }
+    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    const QByteArray file = readFileBytes(record.workspaceFilePath());
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(!memberOnDisk(file, i).wasOpened);
+        QVERIFY(!memberOnDisk(file, i).active);
+    }
+}
+
+void tst_WorkspaceFile::failedWriteKeepsTheOldFileAndTellsTheUser()
+{
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString path = f.path(QStringLiteral("w.qvw"));
+    const QByteArray old(WorkspaceRecord::Size, 'o');
+    writeFileBytes(path, old);
+    record.setOpen(true);
+    record.setWorkspaceFilePath(path);
+    prompts.answerMessage(PromptAnswer::Ok);
+    {
+        FileSizeLimit limit(1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    }
+    QCOMPARE(prompts.messagesAsked(),
+             QStringList{QStringLiteral("Error writing to workspace file: ") + path});
+    QCOMPARE(readFileBytes(path), old);
+    QVERIFY(record.isOpen());
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_WorkspaceFile::loadReadsWhatSaveWrote()
+{
+    DocumentFixture f;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    const QString path = f.path(QStringLiteral("w.qvw"));
+    record.setWorkspaceFilePath(path);
+    record.setMainFile(f.path(QStringLiteral("main.asm")));
+    record.appendEntry(WorkspaceEntry(f.path(QStringLiteral("main.asm"))));
+    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    const QByteArray saved = record.toByteArray();
+    record.clear();
+    QCOMPARE(WorkspaceFile::LoadWorkspace(path), WorkspaceRecord::LoadResult::Opened);
+    QCOMPARE(record.toByteArray(), saved);
+    QCOMPARE(WorkspaceFile::LoadWorkspace(f.path(QStringLiteral("none.qvw"))),
+             WorkspaceRecord::LoadResult::NotOpenable);
+    QVERIFY(!record.isOpen());
+}
+
+QTEST_MAIN(tst_WorkspaceFile)
+#include "tst_workspacefile.moc"
