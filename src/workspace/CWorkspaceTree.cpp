@@ -150,8 +150,8 @@ void CWorkspaceTree::OnTreeOpen()
 {
     // The menu's Open acts on the item it was opened on, not on an unrelated selection.
     QModelIndex index = m_rightClicked;
-    if (!index.isValid() && view())
-        index = view()->currentIndex();
+    if (!index.isValid() && view() && view()->selectionModel())
+        index = view()->selectionModel()->selectedIndexes().value(0);
     openItem(index);
 }
 

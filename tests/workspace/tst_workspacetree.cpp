@@ -1,0 +1,259 @@
+#include "DocumentFixture.h"
+#include "ScriptedPrompts.h"
+#include "app/InternalFailure.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandMenu.h"
+#include "frame/CommandRouter.h"
+#include "frame/MenuResources.h"
+#include "workspace/WorkspaceTreeModel.h"
+
+#include <QDockWidget>
+#include <QStandardItem>
+#include <QTreeView>
+
+// The Tree bar over real documents: what gets listed where, what stays when windows close, and
+// what a double-click, the context menus and their commands do.
+class tst_WorkspaceTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void documentsAreListedByKind();
+    void reopeningReplacesTheItem();
+    void closingKeepsOnlyWorkspaceMembers();
+    void doubleClickOpensOrActivates();
+    void contextMenusFollowTheItem_data();
+    void contextMenusFollowTheItem();
+    void menuCommandsActOnTheClickedItem();
+    void internalFailureCodes();
+    void anyNumberOfItems();
+    void focusGoesBackToTheEditor();
+};
+
+namespace {
+
+QStringList childLabels(const WorkspaceTreeModel &model, FileKind kind)
+{
+    QStringList labels;
+    const QModelIndex group = model.groupIndex(kind);
+    for (int r = 0; r < model.rowCount(group); ++r)
+        labels << model.index(r, 0, group).data().toString();
+    return labels;
+}
+
+void doubleClick(QTreeView *tree, const QModelIndex &index)
+{
+    tree->scrollTo(index);
+    const QPoint at = tree->visualRect(index).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+void tst_WorkspaceTree::documentsAreListedByKind()
+{
+    DocumentFixture f;
+    const WorkspaceTreeModel &model = *f.tree->model();
+    for (const char *name : {"main.asm", "data.inc", "MAIN.ASM", "readme.txt"})
+        f.documents->openDocument(f.write(QLatin1String(name), "x\r\n"));
+    f.modifiers = Qt::ShiftModifier;
+    f.documents->createNewDocument();
+
+    QCOMPARE(model.rowCount(), 3);
+    for (int g = 0; g < 3; ++g)
+        QVERIFY(model.index(g, 0).data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("Source File(s)"));
+    QCOMPARE(model.index(2, 0).data().toString(), QStringLiteral("Misc File(s)"));
+    const QString p = f.dir.path() + QLatin1Char('/');
+    QCOMPARE(childLabels(model, FileKind::Source),
+             (QStringList{"main.asm -- (" + p + "main.asm)", "untitled0.asm -- (untitled0.asm)"}));
+    QCOMPARE(childLabels(model, FileKind::Include), QStringList{"data.inc -- (" + p + "data.inc)"});
+    // The kind test is case-sensitive; the label's name part is lower case, its path as given.
+    QCOMPARE(childLabels(model, FileKind::Other),
+             (QStringList{"main.asm -- (" + p + "MAIN.ASM)",
+                          "readme.txt -- (" + p + "readme.txt)"}));
+    QCOMPARE(f.documents->findDocument(p + "MAIN.ASM")->fileKind(), FileKind::Other);
+    QVERIFY(f.tree->view()->isExpanded(model.groupIndex(FileKind::Other)));
+}
+
+void tst_WorkspaceTree::reopeningReplacesTheItem()
+{
+    DocumentFixture f;
+    const QString path = f.write(QStringLiteral("a.asm"), "x\r\n");
+    f.tree->AddTreeFile(path); // listed already, as a workspace member would be
+    f.documents->openDocument(path);
+    f.documents->openDocument(path);
+    QCOMPARE(f.tree->model()->filePaths(), QStringList{path});
+    QCOMPARE(f.tree->model()->rowCount(f.tree->model()->groupIndex(FileKind::Source)), 1);
+}
+
+void tst_WorkspaceTree::closingKeepsOnlyWorkspaceMembers()
+{
+    DocumentFixture f;
+    const QString member = f.write(QStringLiteral("member.asm"), "x\r\n");
+    const QString other = f.write(QStringLiteral("other.asm"), "x\r\n");
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    // Members are matched ignoring case when their window closes.
+    record.appendEntry(WorkspaceEntry(f.dir.path() + QStringLiteral("/MEMBER.asm")));
+    f.documents->openDocument(member)->CloseWithPrompt();
+    f.documents->openDocument(other)->CloseWithPrompt();
+    f.settle();
+    QCOMPARE(f.tree->model()->filePaths(), QStringList{member});
+    // Without an open workspace nothing is a member.
+    record.markClosed();
+    f.documents->openDocument(member)->CloseWithPrompt();
+    f.settle();
+    QVERIFY(f.tree->model()->filePaths().isEmpty());
+}
+
+void tst_WorkspaceTree::doubleClickOpensOrActivates()
+{
+    DocumentFixture f;
+    QTreeView *tree = f.tree->view();
+    const WorkspaceTreeModel &model = *f.tree->model();
+    const QString onDisk = f.write(QStringLiteral("disk.asm"), "x\r\n");
+    f.tree->AddTreeFile(onDisk);
+    f.modifiers = Qt::ShiftModifier;
+    CQvasmDoc *untitled = f.documents->createNewDocument();
+    CQvasmDoc *other = f.documents->openDocument(f.write(QStringLiteral("b.asm"), "b\r\n"));
+    QCOMPARE(f.documents->activeDocument(), other);
+
+    // A listed file that is not open opens.
+    doubleClick(tree, model.indexOfFile(onDisk));
+    QCOMPARE(f.documents->activeDocument()->GetPathName(), onDisk);
+    // An untitled document's window is found by its name.
+    doubleClick(tree, model.indexOfFile(QStringLiteral("untitled0.asm")));
+    QCOMPARE(f.documents->activeDocument(), untitled);
+    QCOMPARE(f.windowCount(), 3);
+    // A group only folds.
+    const QModelIndex group = model.groupIndex(FileKind::Source);
+    QVERIFY(tree->isExpanded(group));
+    doubleClick(tree, group);
+    QVERIFY(!tree->isExpanded(group));
+    QCOMPARE(f.windowCount(), 3);
+    // An untitled item whose window is gone opens nothing.
+    f.tree->AddTreeFile(QStringLiteral("untitled9.asm"));
+    f.tree->openItem(model.indexOfFile(QStringLiteral("untitled9.asm")));
+    QCOMPARE(f.windowCount(), 3);
+}
+
+void tst_WorkspaceTree::contextMenusFollowTheItem_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("menu");
+    QTest::addColumn<bool>("treeHidden");
+
+    QTest::newRow("empty space") << "" << int(MenuResources::TreeBack) << false;
+    QTest::newRow("group") << "group" << int(MenuResources::TreeItemBold) << false;
+    QTest::newRow("file") << "file" << int(MenuResources::TreeItem) << false;
+    QTest::newRow("tree bar hidden") << "file" << -1 << true;
+}
+
+void tst_WorkspaceTree::contextMenusFollowTheItem()
+{
+    QFETCH(QString, target);
+    QFETCH(int, menu);
+    QFETCH(bool, treeHidden);
+    DocumentFixture f;
+    QTreeView *tree = f.tree->view();
+    const QString path = f.write(QStringLiteral("a.asm"), "x\r\n");
+    f.tree->AddTreeFile(path);
+    QModelIndex index;
+    if (target == QLatin1String("group"))
+        index = f.tree->model()->groupIndex(FileKind::Include);
+    else if (target == QLatin1String("file"))
+        index = f.tree->model()->indexOfFile(path);
+    const QPoint at = index.isValid() ? tree->visualRect(index).center()
+                                      : QPoint(5, tree->viewport()->height() - 5);
+    f.frame->treeBar()->setHidden(treeHidden);
+    f.tree->showContextMenu(at);
+    QCOMPARE(f.tree->rightClickedItem(), QModelIndex(index));
+    for (int position :
+         {MenuResources::TreeBack, MenuResources::TreeItemBold, MenuResources::TreeItem}) {
+        CommandMenu *shown = f.frame->contextMenu(position);
+        QCOMPARE(shown->isVisible(), position == menu);
+        shown->close();
+    }
+    QVERIFY(!tree->selectionModel()->hasSelection()); // a right-click selects nothing
+}
+
+void tst_WorkspaceTree::menuCommandsActOnTheClickedItem()
+{
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    QTreeView *tree = f.tree->view();
+    const WorkspaceTreeModel &model = *f.tree->model();
+    CQvasmDoc *a = f.documents->openDocument(f.write(QStringLiteral("a.asm"), "a\r\n"));
+    CQvasmDoc *b = f.documents->openDocument(f.write(QStringLiteral("b.asm"), "b\r\n"));
+    tree->setCurrentIndex(model.indexOfFile(b->GetPathName()));
+
+    // Open on the menu of a, with b selected, brings a to the front.
+    f.tree->showContextMenu(tree->visualRect(model.indexOfFile(a->GetPathName())).center());
+    f.frame->contextMenu(MenuResources::TreeItem)->close();
+    QVERIFY(f.frame->router().dispatch(ID_TREE_OPEN));
+    QCOMPARE(f.documents->activeDocument(), a);
+
+    // Close on b's item closes b through the Close command's question.
+    QTest::keyClick(b->view(), Qt::Key_Z);
+    f.tree->showContextMenu(tree->visualRect(model.indexOfFile(b->GetPathName())).center());
+    f.frame->contextMenu(MenuResources::TreeItem)->close();
+    prompts.answerMessage(PromptAnswer::No);
+    QVERIFY(f.frame->router().dispatch(ID_TREE_CLOSE));
+    f.settle();
+    QCOMPARE(f.documents->documents(), QList<CQvasmDoc *>{a});
+    QCOMPARE(prompts.messagesAsked().value(0).left(17), QStringLiteral("Save changes to: "));
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_WorkspaceTree::internalFailureCodes()
+{
+    DocumentFixture f;
+    // Open with nothing right-clicked and nothing selected.
+    ProgramValues::instance().internalCode = 99;
+    QVERIFY_THROWS_EXCEPTION(InternalFailure, f.tree->OnTreeOpen());
+    QCOMPARE(ProgramValues::instance().internalCode, 0u);
+    // An item whose label carries no path.
+    auto *model = f.tree->model();
+    QStandardItem *group = model->itemFromIndex(model->groupIndex(FileKind::Source));
+    group->appendRow(new QStandardItem(QStringLiteral("no path here")));
+    const QModelIndex bad = model->index(0, 0, model->groupIndex(FileKind::Source));
+    try {
+        f.tree->openItem(bad);
+        QFAIL("no failure");
+    } catch (const InternalFailure &failure) {
+        QCOMPARE(failure.code(), 2u);
+    }
+    QCOMPARE(ProgramValues::instance().internalCode, 2u);
+}
+
+void tst_WorkspaceTree::anyNumberOfItems()
+{
+    DocumentFixture f;
+    QStringList paths;
+    for (int i = 0; i < 150; ++i) {
+        paths << QStringLiteral("/w/f%1.asm").arg(i, 3, 10, QLatin1Char('0'));
+        f.tree->AddTreeFile(paths.last());
+    }
+    QCOMPARE(f.tree->model()->filePaths().size(), 150);
+    f.tree->RemoveTreeFile(paths.at(100));
+    f.tree->RemoveTreeFile(QStringLiteral("/w/not-listed.asm"));
+    QCOMPARE(f.tree->model()->filePaths().size(), 149);
+    QVERIFY(!f.tree->model()->containsFile(paths.at(100)));
+    QVERIFY(f.tree->model()->containsFile(paths.at(101)));
+    const QModelIndex group = f.tree->model()->groupIndex(FileKind::Source);
+    QCOMPARE(f.tree->model()->index(100, 0, group).data(WorkspaceTreeModel::PathRole).toString(),
+             paths.at(101));
+}
+
+void tst_WorkspaceTree::focusGoesBackToTheEditor()
+{
+    DocumentFixture f;
+    CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("a.asm"), "a\r\n"));
+    f.tree->view()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(doc->view()));
+}
+
+QTEST_MAIN(tst_WorkspaceTree)
+#include "tst_workspacetree.moc"
