@@ -4,6 +4,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -23,8 +24,13 @@ QFont EditorSettings::defaultFont()
 QFont EditorSettings::font(const SettingsStore &settings)
 {
     const QString description = settings.readString(kSettings, kFont);
+    // A description names the family and then its size; anything else is not one.
+    const QStringList fields = description.split(QLatin1Char(','));
+    const bool sized = fields.size() >= 2
+                       && (fields.at(1).toDouble() > 0
+                           || (fields.size() > 2 && fields.at(2).toInt() > 0));
     QFont font;
-    if (description.isEmpty() || !font.fromString(description) || font.family().isEmpty())
+    if (!sized || fields.at(0).trimmed().isEmpty() || !font.fromString(description))
         return defaultFont();
     return font;
 }
