@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QToolButton>
-#include <QWindow>
 
 namespace {
 ToolRunSession *g_current = nullptr;
@@ -99,12 +98,11 @@ void ToolRunSession::end()
 
 bool ToolRunSession::isHeldBack(QObject *receiver) const
 {
+    // Window-level deliveries (QWindow) pass: they reach the widgets next, where the Cancel
+    // button must still get its click.
     auto *widget = qobject_cast<QWidget *>(receiver);
-    if (!widget) {
-        // Window-level deliveries (QWindow) of the main window.
-        auto *window = qobject_cast<QWindow *>(receiver);
-        return window && m_frame && window == m_frame->windowHandle();
-    }
+    if (!widget)
+        return false;
     if (m_cancel && (widget == m_cancel || m_cancel->isAncestorOf(widget)))
         return false;
     // Message boxes and other dialogs keep working; everything else of the program waits.
