@@ -1,9 +1,11 @@
 #include "build/InstallBuild.h"
 
 #include "app/CQvasmApp.h"
+#include "build/BuildCommands.h"
 #include "build/CMyView.h"
 #include "build/FrameToolCommands.h"
 #include "build/MakeSettings.h"
+#include "build/SourceBuildDocuments.h"
 #include "build/SourceNavigator.h"
 #include "frame/CMainFrame.h"
 
@@ -23,5 +25,6 @@ void installBuild(CQvasmApp &app)
         });
         frame->setOutputPane(pane);
         new FrameToolCommands(frame);
+        new BuildCommands(frame, std::make_unique<SourceBuildDocuments>());
     });
 }

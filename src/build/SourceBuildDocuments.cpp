@@ -1,0 +1,64 @@
+#include "build/SourceBuildDocuments.h"
+
+#include "app/CQvasmApp.h"
+#include "editor/CChildFrame.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
+#include "editor/CQvasmView.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTextDocument>
+
+namespace {
+
+class DocumentSource : public BuildSource
+{
+public:
+    explicit DocumentSource(CChildFrame *frame)
+        : m_frame(frame)
+    {}
+
+    QString pathName() const override { return doc() ? doc()->GetPathName() : QString(); }
+    QString title() const override { return doc() ? doc()->GetTitle() : QString(); }
+    bool isModified() const override { return doc() && doc()->IsModified(); }
+    bool isTextEmpty() const override { return !doc() || doc()->textDocument()->isEmpty(); }
+    bool saveAs(const QString &path) override { return doc() && doc()->DoSave(path); }
+    BusyIndicator *busyIndicator() override
+    {
+        return m_frame && m_frame->view() ? &m_frame->view()->busyIndicator() : nullptr;
+    }
+
+private:
+    CQvasmDoc *doc() const { return m_frame ? m_frame->document() : nullptr; }
+
+    QPointer<CChildFrame> m_frame;
+};
+
+} // namespace
+
+std::unique_ptr<BuildSource> SourceBuildDocuments::source(QMdiSubWindow *window)
+{
+    auto *frame = qobject_cast<CChildFrame *>(window);
+    if (!frame || !frame->document())
+        return nullptr;
+    return std::make_unique<DocumentSource>(frame);
+}
+
+void SourceBuildDocuments::closeBeforeReopening(const QString &path)
+{
+    // Closed first so that the listing just written is read afresh; a modified copy asks.
+    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    CQvasmDoc *open = documents ? documents->findDocument(path) : nullptr;
+    if (!open || open->GetPathName() != path || !open->CloseWithPrompt())
+        return;
+    // A closed window goes with the next turn of the event loop; until then the template still
+    // lists its document and would bring the old text back instead of reading the new file.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QObject *SourceBuildDocuments::open(const QString &path)
+{
+    CQvasmApp *app = CQvasmApp::instance();
+    return app ? app->OpenDocumentFile(path) : nullptr;
+}
