@@ -17,6 +17,10 @@
 #include <QTextDocument>
 #include <QThread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Texts above this many characters are put into the document by a worker while the program
@@ -109,12 +113,12 @@ void CQvasmDoc::registerName(const QString &name)
 
 bool CQvasmDoc::IsModified() const
 {
-    return m_text->isModified();
+    return textDocument()->isModified();
 }
 
 void CQvasmDoc::SetModifiedFlag(bool modified)
 {
-    m_text->setModified(modified);
+    textDocument()->setModified(modified);
 }
 
 QString CQvasmDoc::caption() const
@@ -170,6 +174,10 @@ void CQvasmDoc::loadText(const QString &content, bool inBackground)
     // touching it until it hands it back to this thread.
     QThread *owner = thread();
     QTextDocument *text = m_text;
+    m_placeholder
+        = SourceDocumentLayout::createDocument(m_text->defaultFont(),
+                                               m_text->defaultTextOption().tabStopDistance(),
+                                               this);
     m_loader = QThread::create([text, content, owner] {
         fillDocument(*text, content);
         text->moveToThread(owner);
@@ -188,6 +196,13 @@ void CQvasmDoc::onLoaded()
     m_loader = nullptr;
     connectText();
     emit loaded();
+    // The view has moved to the real text by now.
+    m_placeholder->deleteLater();
+    m_placeholder = nullptr;
+#ifdef __GLIBC__
+    // Growing the text left freed blocks behind in the worker's heap; give them back.
+    malloc_trim(0);
+#endif
 }
 
 // Saving ------------------------------------------------------------------------------------

@@ -29,7 +29,9 @@ public:
     explicit CQvasmDoc(QObject *parent = nullptr);
     ~CQvasmDoc() override;
 
-    QTextDocument *textDocument() const { return m_text; }
+    // The text. While a large file is still loading this is an empty stand-in, so nobody can
+    // touch the text the worker is filling.
+    QTextDocument *textDocument() const { return m_loader ? m_placeholder : m_text; }
     CommandMap &commands() { return m_commands; }
     CChildFrame *frame() const { return m_frame; }
     void setFrame(CChildFrame *frame) { m_frame = frame; }
@@ -105,6 +107,7 @@ private:
     void updateCaption();
 
     QTextDocument *m_text = nullptr;
+    QTextDocument *m_placeholder = nullptr;
     QThread *m_loader = nullptr;
     CommandMap m_commands;
     QPointer<CChildFrame> m_frame;

@@ -73,14 +73,14 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
     const QFont font = EditorSettings::font(SettingsStore::instance());
     setFont(font);
     if (m_doc->isLoading()) {
+        // An empty stand-in until the text is in; nothing typed meanwhile could be kept.
         setReadOnly(true);
         connect(m_doc, &CQvasmDoc::loaded, this, [this] {
             setReadOnly(false);
             attachText();
         });
-    } else {
-        attachText();
     }
+    attachText();
     registerCommands();
 }
 

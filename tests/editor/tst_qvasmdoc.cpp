@@ -409,8 +409,12 @@ void tst_QvasmDoc::largeFileLoadsBehindTheStartingWindow()
     CQvasmView *view = doc->view();
     // Whatever is asked of the view meanwhile waits for the text.
     view->restoreView(40, 45, QPoint(0, 0));
-    if (doc->isLoading())
+    if (doc->isLoading()) {
+        // Meanwhile everyone sees an empty stand-in, never the text being filled.
         QVERIFY(view->isReadOnly());
+        QCOMPARE(view->document(), doc->textDocument());
+        QVERIFY(doc->textDocument()->isEmpty());
+    }
     QTRY_VERIFY(!doc->isLoading());
     QVERIFY(!view->isReadOnly());
     QCOMPARE(view->document(), doc->textDocument());
