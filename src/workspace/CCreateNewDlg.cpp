@@ -19,6 +19,8 @@ CCreateNewDlg::CCreateNewDlg(QWidget *parent)
     m_list->setObjectName(QStringLiteral("ctl_1008"));
     m_list->addItems(CreateNewRules::newDocumentKinds());
     m_list->setCurrentRow(0);
+    // Room for the four kinds, not a page of empty list.
+    m_list->setMaximumHeight(m_list->sizeHintForRow(0) * 6 + 2 * m_list->frameWidth());
     label->setBuddy(m_list);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
