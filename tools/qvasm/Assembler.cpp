@@ -329,6 +329,8 @@ bool Assembler::nextLine(std::string_view &line)
             m_frames.pop_back();
             continue;
         }
+        if (f.pos == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            f.pos = 3; // a UTF-8 byte-order mark, as some editors write one
         size_t end = text.find('\n', f.pos);
         if (end == std::string::npos)
             end = text.size();

@@ -128,11 +128,15 @@ void tst_QvasmPrograms::emptyTemplate()
                             "mov  ah,09h\r\n            mov  dx,offset string\r\n            int  "
                             "21h\r\n\n            .exit\r\n\n\n\n\n ; start your data "
                             "here\r\nstring  db  'Hello, World!$'\r\n\n.end\r\n\n";
-    const Assembled r = assembleMemory(text);
+    const QByteArray expected("B4 09 BA 0C 01 CD 21 B8 00 4C CD 21 48 65 6C 6C 6F 2C 20 57 6F 72 "
+                              "6C 64 21 24");
+    Assembled r = assembleMemory(text);
     QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
-    QCOMPARE(r.bytes,
-             QByteArray("B4 09 BA 0C 01 CD 21 B8 00 4C CD 21 48 65 6C 6C 6F 2C 20 57 6F 72 6C 64 "
-                        "21 24"));
+    QCOMPARE(r.bytes, expected);
+    // Saved by an editor that starts UTF-8 files with a byte-order mark.
+    r = assembleMemory("\xEF\xBB\xBF" + text);
+    QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
+    QCOMPARE(r.bytes, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmPrograms)
