@@ -59,6 +59,11 @@ std::string SourceLoader::find(const std::string &path)
 
 std::string SourceLoader::absolutePath(const std::string &path)
 {
+    // Most paths are absolute and clean already (a folder plus a plain name): no need to ask
+    // the file-system library, which is slow on long paths.
+    if (!path.empty() && path[0] == '/' && path.find("/.") == std::string::npos
+        && path.find("//") == std::string::npos && path.back() != '/')
+        return path;
     std::error_code ec;
     const fs::path abs = fs::absolute(path, ec);
     return ec ? path : abs.lexically_normal().string();
@@ -66,7 +71,10 @@ std::string SourceLoader::absolutePath(const std::string &path)
 
 std::string SourceLoader::folderOf(const std::string &path)
 {
-    return fs::path(path).parent_path().string();
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 } // namespace qvasm
