@@ -782,6 +782,10 @@ void Assembler::executeInstruction()
         return;
     }
     const bool isReturn = base == Mn_ret || base == Mn_retf;
+    const bool isIret = base == Mn_iret || base == Mn_iretd;
+    // An interrupt handler saves registers with "uses" too: they come back before iret.
+    if (m_proc.open && isIret)
+        emitUsesPops(m_proc.uses);
     if (isReturn) {
         if (!m_proc.open && m_startUsed)
             error(0x8B);
@@ -820,8 +824,7 @@ void Assembler::executeInstruction()
     if (base == Mn_popad && m_popadBug)
         emit({0x90}); // the 386's popad erratum: the next instruction must not use eax
     if (m_proc.open) {
-        m_proc.lastWasReturn = isReturn || base == Mn_iret || base == Mn_iretd
-                               || (base == Mn_jmp && req.nops == 1);
+        m_proc.lastWasReturn = isReturn || isIret || (base == Mn_jmp && req.nops == 1);
     }
 }
 

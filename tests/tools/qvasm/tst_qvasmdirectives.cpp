@@ -57,6 +57,8 @@ void tst_QvasmDirectives::assemblesTo_data()
         << QByteArray("f proc near uses ax, es\nret\nf endp") << QByteArray("50 06 07 58 C3");
     QTest::newRow("uses-register-sets") << QByteArray(".386\nf proc uses all alldf\nret\nf endp")
                                         << QByteArray("60 66 60 66 9C 66 9D 66 61 61 C3");
+    QTest::newRow("uses-restored-before-iret")
+        << QByteArray("isr proc far uses ds, ax\niret\nisr endp") << QByteArray("1E 50 58 1F CF");
     QTest::newRow("far-proc-returns-far")
         << QByteArray("f proc far\nret 4\nf endp") << QByteArray("CA 04 00");
     QTest::newRow("noret-allows-a-jump-out")
