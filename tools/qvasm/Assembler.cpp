@@ -1,6 +1,7 @@
 #include "qvasm/Assembler.h"
 
 #include "qvasm/ExprParser.h"
+#include "qvasm/UsesCode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,17 +15,11 @@ namespace {
 constexpr int kMaxPasses = 24;
 constexpr int kForceLongAfter = 16;
 constexpr int kMaxPassesLarge = 8; // for sources of more than a million lines
-constexpr uint32_t kMaxIncludeDepth = 1024;
 constexpr uint32_t kMaxIncludesPerPass = 8192;
 constexpr uint64_t kMaxLinesPerPass = 1u << 24;
 constexpr uint64_t kMaxBytesPerPass = 256u * 1024 * 1024;
-constexpr uint64_t kMaxLoadedBytes = 64u * 1024 * 1024;
-constexpr size_t kMaxFiles = 4096;
-constexpr size_t kMaxPath = 4096;
 constexpr uint64_t kSymbolSpace = 64u * 1024 * 1024;
 constexpr uint64_t kSymbolCost = 32; // bytes a definition costs besides its name
-constexpr int64_t kMaxDupCount = 2097152;
-constexpr uint64_t kMaxLength = uint64_t(1) << 40;
 constexpr size_t kListingBytes = 16;
 // A listing is for reading: a million lines of 256 characters is more than anyone reads.
 constexpr size_t kMaxListingLines = 1000000;
@@ -60,19 +55,6 @@ bool isConditional(Dir d)
            || d == Dir::Else || d == Dir::Endif;
 }
 
-uint64_t saturatingMul(uint64_t a, uint64_t b)
-{
-    if (a == 0 || b == 0)
-        return 0;
-    return a > kMaxLength / b ? kMaxLength : a * b;
-}
-
-void putLE(uint8_t *p, uint64_t v, int n)
-{
-    for (int i = 0; i < n; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 std::string_view unquote(std::string_view s)
 {
     if (s.size() >= 2
@@ -86,8 +68,9 @@ std::string_view unquote(std::string_view s)
 
 Assembler::Assembler(AssemblerOptions options, SourceLoader *loader)
     : m_options(std::move(options))
-    , m_loader(loader ? loader : &m_diskLoader)
+    , m_reader(loader ? loader : &m_diskLoader)
     , m_parser(m_names)
+    , m_struct(m_symbols)
 {
     m_reporter = [this](uint8_t code, const std::string &detail) { error(code, detail); };
     m_encoderReporter = [this](uint8_t code, const std::string &detail, bool isDiag) {
@@ -114,10 +97,7 @@ void Assembler::reset()
     m_names.clear();
     m_symbols.clear();
     m_messages.clear();
-    m_files.clear();
-    m_fileNames.clear();
-    m_fileIndex.clear();
-    m_loadedBytes = 0;
+    m_reader.clear();
     m_pass = 0;
     m_passesNeeded = 0;
     m_changed = false;
@@ -139,80 +119,14 @@ uint64_t Assembler::symbolSpaceFree() const
 
 // ---- files ---------------------------------------------------------------------------------
 
-uint32_t Assembler::loadFile(const std::string &path, uint8_t &failure)
-{
-    failure = 0;
-    if (const auto it = m_fileIndex.find(path); it != m_fileIndex.end())
-        return it->second;
-    if (m_files.size() >= kMaxFiles) {
-        failure = 0x05;
-        m_loadDetail = "more than " + std::to_string(kMaxFiles) + " source files";
-        return 0;
-    }
-    SourceFile f;
-    f.path = path;
-    m_loadDetail.clear();
-    switch (m_loader->read(path, f.text)) {
-    case SourceLoader::ReadResult::Ok:
-        break;
-    case SourceLoader::ReadResult::NotFound:
-        failure = 0x03;
-        return 0;
-    case SourceLoader::ReadResult::TooLarge:
-        failure = 0x05;
-        m_loadDetail = "larger than 16 MiB";
-        return 0;
-    case SourceLoader::ReadResult::Unreadable:
-        failure = 0x05;
-        return 0;
-    }
-    if (m_loadedBytes + f.text.size() > kMaxLoadedBytes) {
-        failure = 0x05;
-        m_loadDetail = "sources together larger than 64 MiB";
-        return 0;
-    }
-    m_loadedBytes += f.text.size();
-    m_fileIndex.emplace(path, uint32_t(m_files.size()));
-    m_files.push_back(std::move(f));
-    m_fileNames.push_back(path);
-    return uint32_t(m_files.size() - 1);
-}
-
-std::string Assembler::resolveInclude(std::string_view rawName)
-{
-    std::string name(unquote(rawName));
-    std::replace(name.begin(), name.end(), '\\', '/');
-    // No file has such a name: control characters, or longer than any path may be.
-    if (name.empty() || name.size() > kMaxPath
-        || std::any_of(name.begin(), name.end(), [](char c) { return uint8_t(c) < 0x20; }))
-        return {};
-    if (name.front() == '/') {
-        const std::string found = m_loader->find(name);
-        return found.empty() ? std::string() : SourceLoader::absolutePath(found);
-    }
-    std::vector<std::string> dirs;
-    dirs.push_back(SourceLoader::folderOf(m_files[m_lineFile].path));
-    dirs.push_back(SourceLoader::folderOf(m_files[0].path));
-    dirs.insert(dirs.end(), m_options.includeDirs.begin(), m_options.includeDirs.end());
-    for (const std::string &d : dirs) {
-        const std::string candidate = d.empty() ? name : d + "/" + name;
-        if (candidate.size() > kMaxPath)
-            continue;
-        const std::string found = m_loader->find(candidate);
-        if (!found.empty())
-            return SourceLoader::absolutePath(found);
-    }
-    return {};
-}
-
 void Assembler::assembleFile(const std::string &path)
 {
     const std::string abs = SourceLoader::absolutePath(path);
+    uint32_t id = 0;
     uint8_t failure = 0;
-    const uint32_t id = loadFile(abs, failure);
-    if (failure) {
-        m_fileNames.push_back(abs);
-        messageAt(MsgKind::Error, failure, m_loadDetail, uint32_t(m_fileNames.size() - 1), 0);
+    std::string detail;
+    if (!m_reader.load(abs, id, failure, detail)) {
+        messageAt(MsgKind::Error, failure, detail, m_reader.addName(abs), 0);
         return;
     }
     run(id);
@@ -220,22 +134,19 @@ void Assembler::assembleFile(const std::string &path)
 
 void Assembler::assembleText(std::string_view text, const std::string &name)
 {
-    m_fileIndex.emplace(name, uint32_t(m_files.size()));
-    m_files.push_back({name, std::string(text)});
-    m_fileNames.push_back(name);
-    run(uint32_t(m_files.size() - 1));
+    run(m_reader.addText(text, name));
 }
 
 // ---- passes --------------------------------------------------------------------------------
 
 void Assembler::run(uint32_t mainFile)
 {
-    (void) mainFile;
+    m_mainFile = mainFile;
     int limit = kMaxPasses;
     for (m_pass = 1;; ++m_pass) {
         runPass();
         m_passesNeeded = m_pass;
-        if (m_linesThisPass > 1000000)
+        if (m_reader.linesRead() > 1000000)
             limit = std::min(limit, kMaxPassesLarge);
         if (!m_changed)
             break;
@@ -261,10 +172,8 @@ void Assembler::runPass()
     m_ended = false;
     m_messages.clear();
     m_messages.setDiagnosticsCounted(m_options.diagnostics);
-    m_frames.assign(1, Frame{0, 0, 0});
+    m_reader.begin(m_mainFile);
     m_inComment = false;
-    m_linesThisPass = 0;
-    m_bytesThisPass = 0;
     m_includesThisPass = 0;
     m_code.reset(m_options.origin);
     m_originSet = false;
@@ -286,7 +195,7 @@ void Assembler::runPass()
         m_cpu = CpuState{5, true, 4, true};
     m_conds.clear();
     m_proc = ProcState{};
-    m_struct = StructState{};
+    m_struct.clear();
     m_anonPrev.swap(m_anonCur);
     m_anonCur.clear();
     m_anonForwardUsed = false;
@@ -300,7 +209,7 @@ void Assembler::runPass()
     std::string_view line;
     while (!m_ended && nextLine(line)) {
         processLine(line);
-        if (m_linesThisPass > kMaxLinesPerPass || m_bytesThisPass > kMaxBytesPerPass) {
+        if (m_reader.linesRead() > kMaxLinesPerPass || m_reader.bytesRead() > kMaxBytesPerPass) {
             // Only repeated inclusion gets here: no single source is that large.
             error(0x0F,
                   "included text beyond " + std::to_string(kMaxLinesPerPass) + " lines or "
@@ -313,50 +222,39 @@ void Assembler::runPass()
 
 bool Assembler::nextLine(std::string_view &line)
 {
-    while (!m_frames.empty()) {
-        Frame &f = m_frames.back();
-        const std::string &text = m_files[f.file].text;
-        if (f.pos >= text.size()) {
-            if (m_inComment && m_commentFile == f.file) {
+    for (;;) {
+        switch (m_reader.next(line)) {
+        case SourceReader::Event::Line:
+            m_lineFile = m_reader.file();
+            m_lineNo = m_reader.line();
+            m_lineText = line;
+            return true;
+        case SourceReader::Event::FileEnd:
+            if (m_inComment && m_commentFile == m_reader.file()) {
                 messageAt(MsgKind::Error, 0x92, {}, m_commentFile, m_commentLine);
                 m_inComment = false;
             }
-            if (m_frames.size() == 1) {
-                m_lineFile = f.file;
-                m_lineNo = f.line;
+            if (m_reader.depth() == 0) {
+                // The end of the main file: where its end-of-source messages go.
+                m_lineFile = m_reader.file();
+                m_lineNo = m_reader.line();
                 m_lineText = {};
             }
-            m_frames.pop_back();
             continue;
+        case SourceReader::Event::Done:
+            return false;
         }
-        if (f.pos == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            f.pos = 3; // a UTF-8 byte-order mark, as some editors write one
-        size_t end = text.find('\n', f.pos);
-        if (end == std::string::npos)
-            end = text.size();
-        line = std::string_view(text).substr(f.pos, end - f.pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        f.pos = end + 1;
-        ++f.line;
-        m_lineFile = f.file;
-        m_lineNo = f.line;
-        m_lineText = line;
-        ++m_linesThisPass;
-        m_bytesThisPass += line.size() + 1;
-        return true;
     }
-    return false;
 }
 
 void Assembler::endOfPass()
 {
     m_lineText = {};
-    if (m_struct.open)
-        error(0x59, std::string(m_names.spelling(m_struct.name)));
+    if (m_struct.open())
+        error(0x59, std::string(m_names.spelling(m_struct.name())));
     if (m_proc.open)
         error(0x6A, std::string(m_names.spelling(m_proc.name)));
-    if (!m_conds.empty())
+    if (m_conds.open())
         error(0x1B);
     if (!m_options.snippet && !m_ended)
         error(0x18);
@@ -466,7 +364,7 @@ void Assembler::processLine(std::string_view line)
         return;
     }
     m_parser.parse(line, m_st);
-    const bool active = m_conds.empty() || m_conds.back().active;
+    const bool active = m_conds.active();
     if (!active) {
         if (m_st.kind == StmtKind::Directive && isConditional(m_st.dir) && !m_st.error)
             executeConditional();
@@ -493,12 +391,12 @@ void Assembler::processLine(std::string_view line)
 void Assembler::execute()
 {
     if (m_st.error) {
-        if (m_st.labelColon && m_st.label && !m_struct.open)
+        if (m_st.labelColon && m_st.label && !m_struct.open())
             defineLabel(m_st.label, SymKind::Label, here());
         error(m_st.error, std::string(m_st.detail));
         return;
     }
-    if (m_struct.open && m_st.kind != StmtKind::Ends) {
+    if (m_struct.open() && m_st.kind != StmtKind::Ends) {
         // Directives that emit nothing keep working inside a structure; .end ends it all.
         const bool emits = m_st.dir == Dir::Exit || m_st.dir == Dir::Even || m_st.dir == Dir::Para
                            || m_st.dir == Dir::Adsize || m_st.dir == Dir::Opsize;
@@ -682,88 +580,13 @@ void Assembler::emitBytes(const std::vector<uint8_t> &bytes)
     noteEmission(bytes.size(), true);
 }
 
-void Assembler::emitBuilt(const Built &b)
+void Assembler::emitBuilt(const BuiltData &b)
 {
     if (b.initialized)
         section().emitLong(b.bytes.data(), b.bytes.size(), b.length);
     else
         section().reserve(b.length);
     noteEmission(b.length, b.initialized);
-}
-
-void Assembler::emitUsesPushes(const std::vector<Reg> &uses)
-{
-    for (Reg r : uses) {
-        const RegClass c = regClass(r);
-        const bool needs386 = c == RegClass::Gpr32 || r == RegFS || r == RegGS || r == RegAllD
-                              || r == RegAllDF;
-        const bool needs186 = r == RegAll || r == RegAllF;
-        if (const uint8_t e = Encoder::cpuError(needs386 ? Q386 : (needs186 ? Q186 : Q86), m_cpu)) {
-            error(e);
-            continue;
-        }
-        switch (c) {
-        case RegClass::Gpr16:
-            emit({uint8_t(0x50 + regNum(r))});
-            break;
-        case RegClass::Gpr32:
-            emit({0x66, uint8_t(0x50 + regNum(r))});
-            break;
-        case RegClass::Seg:
-            if (r == RegFS || r == RegGS)
-                emit({0x0F, r == RegFS ? uint8_t(0xA0) : uint8_t(0xA8)});
-            else
-                emit({uint8_t(0x06 + 8 * regNum(r))});
-            break;
-        default:
-            if (r == RegAll)
-                emit({0x60});
-            else if (r == RegAllF)
-                emit({0x60, 0x9C});
-            else if (r == RegAllD)
-                emit({0x66, 0x60});
-            else
-                emit({0x66, 0x60, 0x66, 0x9C});
-            break;
-        }
-    }
-}
-
-void Assembler::emitUsesPops(const std::vector<Reg> &uses)
-{
-    for (auto it = uses.rbegin(); it != uses.rend(); ++it) {
-        const Reg r = *it;
-        const RegClass c = regClass(r);
-        if (Encoder::cpuError(c == RegClass::Gpr32 || r == RegAllD || r == RegAllDF ? Q386 : Q86,
-                              m_cpu))
-            continue; // already reported by the pushes
-        switch (c) {
-        case RegClass::Gpr16:
-            emit({uint8_t(0x58 + regNum(r))});
-            break;
-        case RegClass::Gpr32:
-            emit({0x66, uint8_t(0x58 + regNum(r))});
-            break;
-        case RegClass::Seg:
-            if (r == RegCS)
-                error(0x23, "cs"); // pushed, but cannot be popped
-            else if (r == RegFS || r == RegGS)
-                emit({0x0F, r == RegFS ? uint8_t(0xA1) : uint8_t(0xA9)});
-            else
-                emit({uint8_t(0x07 + 8 * regNum(r))});
-            break;
-        default:
-            if (r == RegAll)
-                emit({0x61});
-            else if (r == RegAllF)
-                emit({0x9D, 0x61});
-            else if (r == RegAllD)
-                emit({0x66, 0x61});
-            else
-                emit({0x66, 0x9D, 0x66, 0x61});
-            break;
-        }
-    }
 }
 
 // ---- instructions --------------------------------------------------------------------------
@@ -784,13 +607,14 @@ void Assembler::executeInstruction()
     const bool isReturn = base == Mn_ret || base == Mn_retf;
     const bool isIret = base == Mn_iret || base == Mn_iretd;
     // An interrupt handler saves registers with "uses" too: they come back before iret.
-    if (m_proc.open && isIret)
-        emitUsesPops(m_proc.uses);
+    std::vector<uint8_t> pops;
+    if (m_proc.open && (isIret || isReturn))
+        UsesCode::pops(m_proc.uses, pops);
+    emitBytes(pops);
     if (isReturn) {
         if (!m_proc.open && m_startUsed)
             error(0x8B);
         if (m_proc.open) {
-            emitUsesPops(m_proc.uses);
             if (base == Mn_ret && m_proc.far) {
                 static const uint16_t retf = lookupKeyword("retf")->id;
                 mi = &mnemonicInfo(retf);
@@ -867,209 +691,6 @@ void Assembler::executeOrg(bool fill)
 
 // ---- data ----------------------------------------------------------------------------------
 
-bool Assembler::encodeFloat(std::string_view text, int elem, uint8_t *out)
-{
-    if (elem != 4 && elem != 8) {
-        error(0x23, std::string(text));
-        return false;
-    }
-    const std::string s(text);
-    char *end = nullptr;
-    const double d = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size()) {
-        error(0x45, s);
-        return false;
-    }
-    if (elem == 4) {
-        const float f = float(d);
-        if (std::isinf(f)) {
-            error(0x46, s);
-            return false;
-        }
-        uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        putLE(out, bits, 4);
-    } else {
-        if (std::isinf(d)) {
-            error(0x46, s);
-            return false;
-        }
-        uint64_t bits;
-        std::memcpy(&bits, &d, 8);
-        putLE(out, bits, 8);
-    }
-    return true;
-}
-
-namespace {
-
-void padTo(std::vector<uint8_t> &bytes, uint64_t length)
-{
-    const uint64_t want = std::min<uint64_t>(length, Section::Cap);
-    if (bytes.size() < want)
-        bytes.resize(size_t(want), 0);
-}
-
-} // namespace
-
-bool Assembler::buildItems(Evaluator &ev, int elem, Built &out)
-{
-    out = Built{};
-    if (m_st.operands.empty()) {
-        diag(0x19);
-        out.bytes.assign(size_t(elem), 0);
-        out.length = uint64_t(elem);
-        out.initialized = true;
-        return true;
-    }
-    bool ok = true;
-    Built item;
-    for (uint32_t root : m_st.operands) {
-        item = Built{};
-        ok = buildItem(ev, root, elem, item, 0) && ok;
-        if (item.initialized) {
-            padTo(out.bytes, out.length);
-            const size_t room = out.bytes.size() < Section::Cap ? Section::Cap - out.bytes.size()
-                                                                : 0;
-            out.bytes.insert(out.bytes.end(),
-                             item.bytes.begin(),
-                             item.bytes.begin() + std::min(item.bytes.size(), room));
-            out.initialized = true;
-        }
-        out.length = std::min(out.length + item.length, kMaxLength);
-        if (out.initialized)
-            padTo(out.bytes, out.length);
-    }
-    return ok;
-}
-
-bool Assembler::buildItem(Evaluator &ev, uint32_t node, int elem, Built &out, int depth)
-{
-    const ExprNode &n = m_st.nodes[node];
-    switch (n.op) {
-    case ExprOp::Question:
-        out.length = uint64_t(elem);
-        out.initialized = false;
-        return true;
-    case ExprOp::Str: {
-        const std::string_view text(m_st.strings.data() + n.a, n.b);
-        out.initialized = true;
-        bool ok = true;
-        if (text.size() > 128) {
-            error(0x11);
-            ok = false;
-        }
-        if (elem == 1) {
-            out.bytes.assign(text.begin(), text.end());
-            out.length = text.size();
-            return ok;
-        }
-        if (text.size() > size_t(elem)) {
-            error(0x78, std::string(text.substr(0, 32)));
-            ok = false;
-        }
-        uint64_t v = 0;
-        for (char c : text)
-            v = (v << 8) | uint8_t(c);
-        out.bytes.assign(size_t(elem), 0);
-        putLE(out.bytes.data(), v, elem);
-        out.length = uint64_t(elem);
-        return ok;
-    }
-    case ExprOp::Float: {
-        out.bytes.assign(size_t(elem), 0);
-        out.length = uint64_t(elem);
-        out.initialized = true;
-        return encodeFloat(std::string_view(m_st.strings.data() + n.a, n.b), elem, out.bytes.data());
-    }
-    case ExprOp::Dup: {
-        int64_t count = 0;
-        if (!ev.constantNoForward(n.a, count))
-            return false;
-        if (count < 0 || count > kMaxDupCount) {
-            error(0x55, std::to_string(count));
-            return false;
-        }
-        if (count == 0)
-            diag(0x51);
-        Built inner, item;
-        bool ok = true;
-        for (uint32_t k = 0; k < uint32_t(n.value); ++k) {
-            item = Built{};
-            ok = buildItem(ev, m_st.lists[n.b + k], elem, item, depth + 1) && ok;
-            if (item.initialized) {
-                padTo(inner.bytes, inner.length);
-                inner.bytes.insert(inner.bytes.end(), item.bytes.begin(), item.bytes.end());
-                inner.initialized = true;
-            }
-            inner.length += item.length;
-            if (inner.initialized)
-                padTo(inner.bytes, inner.length);
-        }
-        out.length = saturatingMul(inner.length, uint64_t(count));
-        out.initialized = inner.initialized;
-        if (inner.initialized && !inner.bytes.empty()) {
-            const uint64_t want = std::min<uint64_t>(out.length, Section::Cap);
-            out.bytes.reserve(size_t(want));
-            while (out.bytes.size() < want) {
-                const size_t take = size_t(
-                    std::min<uint64_t>(inner.bytes.size(), want - out.bytes.size()));
-                out.bytes.insert(out.bytes.end(), inner.bytes.begin(), inner.bytes.begin() + take);
-            }
-        }
-        return ok;
-    }
-    default:
-        break;
-    }
-    out.bytes.assign(size_t(elem), 0);
-    out.length = uint64_t(elem);
-    out.initialized = true;
-    Value v;
-    if (!ev.eval(node, v))
-        return false;
-    if (v.nregs) {
-        error(0x23);
-        return false;
-    }
-    uint64_t value = uint64_t(v.num);
-    if (v.farPtr) {
-        if (elem == 4)
-            value = (uint64_t(v.farSeg) << 16) | (uint64_t(v.num) & 0xFFFF);
-        else if (elem == 6)
-            value = (uint64_t(v.farSeg) << 32) | (uint64_t(v.num) & 0xFFFFFFFF);
-        else {
-            error(0x78);
-            return false;
-        }
-    } else if (!v.undefined) {
-        const int64_t x = v.num;
-        bool fits = true;
-        switch (elem) {
-        case 1:
-            fits = x >= -128 && x <= 255;
-            break;
-        case 2:
-            fits = x >= -32768 && x <= 65535;
-            break;
-        case 4:
-            fits = x >= INT32_MIN && x <= int64_t(UINT32_MAX);
-            break;
-        case 6:
-            fits = x >= -(int64_t(1) << 47) && x < (int64_t(1) << 48);
-            break;
-        default:
-            break;
-        }
-        if (!fits) {
-            error(0x78, std::to_string(x));
-            return false;
-        }
-    }
-    putLE(out.bytes.data(), value, elem);
-    return true;
-}
-
 void Assembler::executeData()
 {
     requireCode();
@@ -1082,8 +703,8 @@ void Assembler::executeData()
     }
     const EvalEnv e = env();
     Evaluator ev(m_st, e, m_reporter);
-    Built b;
-    buildItems(ev, elem, b);
+    BuiltData b;
+    DataBuilder(m_st, ev, m_encoderReporter).items(elem, b);
     if (m_st.label && !m_st.labelColon) {
         Symbol &s = m_symbols[m_st.label];
         const uint32_t length = uint32_t(std::min<uint64_t>(b.length, UINT32_MAX));
@@ -1098,21 +719,21 @@ void Assembler::executeData()
 
 void Assembler::executeDupBytes()
 {
-    if (!m_struct.open)
+    if (!m_struct.open())
         requireCode();
     const EvalEnv e = env();
     Evaluator ev(m_st, e, m_reporter);
     int64_t count = 0;
     if (!ev.constantNoForward(m_st.operands[0], count))
         return;
-    if (count < 0 || count > kMaxDupCount) {
+    if (count < 0 || count > DataBuilder::MaxDupCount) {
         error(0x55, std::to_string(count));
         return;
     }
     if (count == 0)
         diag(0x51);
     const ExprNode &valueNode = m_st.nodes[m_st.operands[1]];
-    Built b;
+    BuiltData b;
     b.length = uint64_t(count);
     if (valueNode.op != ExprOp::Question) {
         int64_t v = 0;
@@ -1125,14 +746,9 @@ void Assembler::executeDupBytes()
         b.initialized = true;
         b.bytes.assign(size_t(count), uint8_t(v));
     }
-    if (m_struct.open) {
-        StructInfo &si = m_symbols.structInfo(m_struct.index);
-        if (m_st.label)
-            si.members.push_back({m_st.label, si.size, uint32_t(count), 1, 0});
-        si.image.resize(si.image.size() + size_t(count), 0);
-        if (b.initialized)
-            std::fill(si.image.end() - count, si.image.end(), b.bytes.empty() ? 0 : b.bytes[0]);
-        si.size += uint32_t(count);
+    if (m_struct.open()) {
+        if (const uint8_t e = m_struct.addData(m_st.label, 1, b))
+            error(e);
         return;
     }
     if (m_st.label)
@@ -1187,8 +803,25 @@ void Assembler::executeProc()
     m_proc.far = far;
     m_proc.noret = m_pendingNoret;
     m_proc.uses = m_st.uses;
+    filterUses(m_proc.uses);
     m_pendingNoret = false;
-    emitUsesPushes(m_proc.uses);
+    std::vector<uint8_t> pushes;
+    UsesCode::pushes(m_proc.uses, pushes);
+    emitBytes(pushes);
+}
+
+void Assembler::filterUses(std::vector<Reg> &uses)
+{
+    // Registers the CPU directives do not allow (or cs, which cannot be popped) are reported
+    // here, once, and left out of the pushes and the pops.
+    std::vector<Reg> kept;
+    for (Reg r : uses) {
+        if (const uint8_t e = UsesCode::check(r, m_cpu))
+            error(e, e == 0x23 ? "cs" : std::string());
+        else
+            kept.push_back(r);
+    }
+    uses.swap(kept);
 }
 
 void Assembler::executeEndp()
@@ -1206,27 +839,22 @@ void Assembler::executeEndp()
 
 void Assembler::executeStructStart()
 {
-    Symbol &s = m_symbols[m_st.label];
-    uint32_t index;
-    if (s.kind == SymKind::Struct && s.definedPass > 0 && s.definedPass != m_pass)
-        index = s.structType;
-    else if (s.kind == SymKind::Struct && s.definedPass == m_pass) {
+    if (m_struct.open()) {
+        error(0x59, std::string(m_names.spelling(m_st.label)));
+        return;
+    }
+    const Symbol &s = m_symbols[m_st.label];
+    const uint32_t previousLength = s.definedPass ? s.length : 0;
+    uint32_t index = 0;
+    if (!m_struct.begin(m_st.label, m_pass, index)) {
         error(0x1F, std::string(m_names.spelling(m_st.label)));
         return;
-    } else
-        index = m_symbols.newStruct(m_st.label);
-    StructInfo &si = m_symbols.structInfo(index);
-    si.members.clear();
-    si.image.clear();
-    si.size = 0;
-    const uint32_t previousLength = s.definedPass ? s.length : 0;
+    }
     defineLabel(m_st.label, SymKind::Struct, 0, 0, previousLength, index);
-    m_struct = StructState{true, m_st.label, index};
 }
 
 void Assembler::executeStructMember()
 {
-    StructInfo &si = m_symbols.structInfo(m_struct.index);
     switch (m_st.kind) {
     case StmtKind::Empty:
         if (m_st.label || m_st.anonLabel)
@@ -1236,45 +864,19 @@ void Assembler::executeStructMember()
         const int elem = elementSize(m_st.dir);
         const EvalEnv e = env();
         Evaluator ev(m_st, e, m_reporter);
-        Built b;
-        buildItems(ev, elem, b);
-        if (b.length > 0xFFFF || si.size + b.length > 0xFFFF) {
-            error(0x59);
-            return;
-        }
-        if (m_st.label)
-            si.members.push_back({m_st.label, si.size, uint32_t(b.length), uint8_t(elem), 0});
-        padTo(b.bytes, b.length);
-        si.image.insert(si.image.end(), b.bytes.begin(), b.bytes.end());
-        si.size += uint32_t(b.length);
+        BuiltData b;
+        DataBuilder(m_st, ev, m_encoderReporter).items(elem, b);
+        if (const uint8_t code = m_struct.addData(m_st.label, elem, std::move(b)))
+            error(code);
         return;
     }
     case StmtKind::DupBytes:
         executeDupBytes();
         return;
-    case StmtKind::Instance: {
-        const Symbol *type = m_symbols.find(m_st.typeName);
-        if (!type || type->kind != SymKind::Struct || type->definedPass == 0) {
-            error(0x59, std::string(m_names.spelling(m_st.typeName)));
-            return;
-        }
-        if (m_st.typeName == m_struct.name) {
-            error(0x59, std::string(m_names.spelling(m_st.typeName)));
-            return;
-        }
-        const StructInfo &inner = m_symbols.structInfo(type->structType);
-        const uint32_t size = inner.size;
-        const uint8_t elem = (size == 1 || size == 2 || size == 4 || size == 6 || size == 8)
-                                 ? uint8_t(size)
-                                 : 0;
-        if (m_st.label)
-            si.members.push_back({m_st.label, si.size, size, elem, m_st.typeName});
-        const std::vector<uint8_t> image = inner.image;
-        si.image.insert(si.image.end(), image.begin(), image.end());
-        si.image.resize(si.size + size, 0);
-        si.size += size;
+    case StmtKind::Instance:
+        if (const uint8_t code = m_struct.addInstance(m_st.label, m_st.typeName))
+            error(code, std::string(m_names.spelling(m_st.typeName)));
         return;
-    }
     default:
         error(0x59);
         return;
@@ -1283,19 +885,16 @@ void Assembler::executeStructMember()
 
 void Assembler::executeStructEnd()
 {
-    if (!m_struct.open) {
+    if (!m_struct.open()) {
         error(0x1B);
         return;
     }
-    if (m_st.typeName && m_st.typeName != m_struct.name)
+    if (m_st.typeName && m_st.typeName != m_struct.name())
         error(0x59, std::string(m_names.spelling(m_st.typeName)));
-    StructInfo &si = m_symbols.structInfo(m_struct.index);
-    Symbol &s = m_symbols[m_struct.name];
-    if (s.length != si.size)
+    bool changed = false;
+    m_struct.end(changed);
+    if (changed)
         m_changed = true;
-    s.length = si.size;
-    m_symbols.publishMembers(m_struct.index);
-    m_struct = StructState{};
 }
 
 void Assembler::executeInstance()
@@ -1326,46 +925,31 @@ void Assembler::executeInstance()
 
 void Assembler::executeConditional()
 {
-    const bool parentActive = m_conds.empty() || m_conds.back().active;
-    switch (m_st.dir) {
-    case Dir::Else:
-        if (m_conds.empty() || m_conds.back().elseSeen) {
-            error(0x1B);
-            return;
+    bool ok = true;
+    if (m_st.dir == Dir::Else) {
+        ok = m_conds.otherwise();
+    } else if (m_st.dir == Dir::Endif) {
+        ok = m_conds.end();
+    } else {
+        // Only an assembling branch evaluates its conditions.
+        bool cond = false;
+        if (m_conds.active()) {
+            if (m_st.dir == Dir::Ifdef || m_st.dir == Dir::Ifndef) {
+                const Symbol *s = m_symbols.find(m_st.typeName);
+                const bool defined = s && s->kind != SymKind::None && s->definedPass == m_pass;
+                cond = (m_st.dir == Dir::Ifdef) == defined;
+            } else {
+                const EvalEnv e = env();
+                Evaluator ev(m_st, e, m_reporter);
+                int64_t v = 0;
+                if (m_st.operands.size() == 1 && ev.constantNoForward(m_st.operands[0], v))
+                    cond = m_st.dir == Dir::Ife ? v == 0 : v != 0;
+            }
         }
-        m_conds.back().elseSeen = true;
-        m_conds.back().active = m_conds.back().parentActive && !m_conds.back().taken;
-        m_conds.back().taken = true;
-        return;
-    case Dir::Endif:
-        if (m_conds.empty()) {
-            error(0x1B);
-            return;
-        }
-        m_conds.pop_back();
-        return;
-    default:
-        break;
+        ok = m_conds.begin(cond);
     }
-    bool cond = false;
-    if (parentActive) {
-        if (m_st.dir == Dir::Ifdef || m_st.dir == Dir::Ifndef) {
-            const Symbol *s = m_symbols.find(m_st.typeName);
-            const bool defined = s && s->kind != SymKind::None && s->definedPass == m_pass;
-            cond = (m_st.dir == Dir::Ifdef) == defined;
-        } else {
-            const EvalEnv e = env();
-            Evaluator ev(m_st, e, m_reporter);
-            int64_t v = 0;
-            if (m_st.operands.size() == 1 && ev.constantNoForward(m_st.operands[0], v))
-                cond = m_st.dir == Dir::Ife ? v == 0 : v != 0;
-        }
-    }
-    if (m_conds.size() >= 1024) {
+    if (!ok)
         error(0x1B);
-        return;
-    }
-    m_conds.push_back({parentActive && cond, cond, false, parentActive});
 }
 
 void Assembler::executeDirective()
@@ -1556,29 +1140,27 @@ void Assembler::executeInclude()
         error(0x0D);
         return;
     }
-    const std::string path = resolveInclude(name);
+    const std::string path = m_reader.resolveInclude(name, m_lineFile, m_options.includeDirs);
     if (path.empty()) {
         error(0x0C, std::string(name));
         return;
     }
-    if (++m_includesThisPass > kMaxIncludesPerPass || m_frames.size() >= kMaxIncludeDepth) {
+    if (++m_includesThisPass > kMaxIncludesPerPass || m_reader.depth() >= SourceReader::MaxDepth) {
         error(0x0F, std::string(name) + " (too many nested or repeated includes)");
         return;
     }
+    uint32_t id = 0;
     uint8_t failure = 0;
-    const uint32_t id = loadFile(path, failure);
-    if (failure) {
-        error(failure == 0x03 ? 0x0C : 0x05,
-              path + (m_loadDetail.empty() ? "" : ": " + m_loadDetail));
+    std::string detail;
+    if (!m_reader.load(path, id, failure, detail)) {
+        error(failure == 0x03 ? 0x0C : 0x05, path + (detail.empty() ? "" : ": " + detail));
         return;
     }
-    for (const Frame &f : m_frames) {
-        if (f.file == id) {
-            error(0x0F, std::string(name));
-            return;
-        }
+    if (m_reader.reading(id)) {
+        error(0x0F, std::string(name));
+        return;
     }
-    m_frames.push_back(Frame{id, 0, 0});
+    m_reader.push(id);
 }
 
 std::vector<uint8_t> Assembler::image() const

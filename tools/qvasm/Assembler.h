@@ -1,18 +1,21 @@
 #pragma once
 
+#include "qvasm/Conditionals.h"
+#include "qvasm/DataBuilder.h"
 #include "qvasm/Encoder.h"
 #include "qvasm/Evaluator.h"
 #include "qvasm/Messages.h"
 #include "qvasm/NameTable.h"
 #include "qvasm/Section.h"
 #include "qvasm/SourceLoader.h"
+#include "qvasm/SourceReader.h"
 #include "qvasm/Statement.h"
 #include "qvasm/StatementParser.h"
+#include "qvasm/StructureBuilder.h"
 #include "qvasm/SymbolTable.h"
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace qvasm {
@@ -59,7 +62,7 @@ public:
     void assembleText(std::string_view text, const std::string &name);
 
     const Messages &messages() const { return m_messages; }
-    const std::vector<std::string> &files() const { return m_fileNames; }
+    const std::vector<std::string> &files() const { return m_reader.names(); }
     std::vector<uint8_t> image() const;
     int64_t origin() const { return m_code.start(); }
     bool smallModel() const { return m_model == Model::Small; }
@@ -70,25 +73,10 @@ public:
     const NameTable &names() const { return m_names; }
     uint64_t symbolSpaceFree() const;
     int passes() const { return m_passesNeeded; }
-    uint64_t linesAssembled() const { return m_linesThisPass; }
+    uint64_t linesAssembled() const { return m_reader.linesRead(); }
 
 private:
     enum class Model { None, Tiny, Small };
-
-    struct Frame
-    {
-        uint32_t file = 0;
-        size_t pos = 0;
-        uint32_t line = 0;
-    };
-
-    struct Cond
-    {
-        bool active = true; // this branch assembles
-        bool taken = false; // some branch of this block assembled
-        bool elseSeen = false;
-        bool parentActive = true;
-    };
 
     struct ProcState
     {
@@ -100,23 +88,11 @@ private:
         std::vector<Reg> uses;
     };
 
-    struct StructState
-    {
-        bool open = false;
-        uint32_t name = 0;
-        uint32_t index = 0;
-    };
-
-    struct SourceFile
-    {
-        std::string path;
-        std::string text;
-    };
-
     void run(uint32_t mainFile);
     void runPass();
     void endOfPass();
     bool nextLine(std::string_view &line);
+    void filterUses(std::vector<Reg> &uses);
     void processLine(std::string_view line);
     void execute();
     void executeInstruction();
@@ -134,17 +110,7 @@ private:
     void executeConditional();
     void executeStructMember();
 
-    // Data items into bytes: a whole statement's items, or one item.
-    struct Built
-    {
-        std::vector<uint8_t> bytes; // capped at Section::Cap
-        uint64_t length = 0;
-        bool initialized = false;
-    };
-    bool buildItem(Evaluator &ev, uint32_t node, int elem, Built &out, int depth);
-    bool buildItems(Evaluator &ev, int elem, Built &out);
-    bool encodeFloat(std::string_view text, int elem, uint8_t *out);
-    void emitBuilt(const Built &b);
+    void emitBuilt(const BuiltData &b);
 
     void defineLabel(uint32_t id,
                      SymKind kind,
@@ -160,8 +126,6 @@ private:
     void emitBytes(const std::vector<uint8_t> &bytes);
     void noteEmission(uint64_t count, bool initialized);
     void checkLimit();
-    void emitUsesPushes(const std::vector<Reg> &uses);
-    void emitUsesPops(const std::vector<Reg> &uses);
     EvalEnv env();
     Evaluator::Reporter reporter();
 
@@ -169,39 +133,31 @@ private:
     void diag(uint8_t code, std::string detail = {});
     void print(std::string text);
     void messageAt(MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line);
-    uint32_t loadFile(const std::string &path, uint8_t &failure);
-    std::string resolveInclude(std::string_view name);
 
     AssemblerOptions m_options;
     SourceLoader m_diskLoader;
-    SourceLoader *m_loader;
+    SourceReader m_reader;
     NameTable m_names;
     SymbolTable m_symbols;
     StatementParser m_parser;
     Statement m_st;
     Messages m_messages;
     Evaluator::Reporter m_reporter;
-    Encoder::Reporter m_encoderReporter;
+    Encoder::Reporter m_encoderReporter; // also the data builder's
+
     std::unique_ptr<Encoder> m_encoder;
-    std::vector<SourceFile> m_files;
-    std::vector<std::string> m_fileNames;
-    std::unordered_map<std::string, uint32_t> m_fileIndex;
-    uint64_t m_loadedBytes = 0;
-    std::string m_loadDetail; // why the last file could not be loaded
 
     // Per pass.
+    uint32_t m_mainFile = 0;
     uint16_t m_pass = 0;
     int m_passesNeeded = 0;
     bool m_changed = false;
     bool m_ended = false;
     bool m_forceLong = false;
     bool m_recordListing = false;
-    std::vector<Frame> m_frames;
     std::string_view m_lineText;
     uint32_t m_lineFile = 0;
     uint32_t m_lineNo = 0;
-    uint64_t m_linesThisPass = 0;
-    uint64_t m_bytesThisPass = 0;
     uint32_t m_includesThisPass = 0;
     bool m_inComment = false;
     char m_commentDelim = 0;
@@ -223,9 +179,9 @@ private:
     bool m_optimize = false;
     bool m_pendingNoret = false;
     CpuState m_cpu;
-    std::vector<Cond> m_conds;
+    Conditionals m_conds;
     ProcState m_proc;
-    StructState m_struct;
+    StructureBuilder m_struct;
     std::vector<int64_t> m_anonPrev, m_anonCur;
     bool m_anonForwardUsed = false;
     std::vector<uint8_t> m_sites;

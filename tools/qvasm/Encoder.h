@@ -79,7 +79,6 @@ private:
     bool encodeIndirect(EncodeRequest &req, bool far, uint8_t nearDigit, std::vector<uint8_t> &out);
     void putPrefixes(const EncodeRequest &req, Bytes &b, Reg memSeg, bool addr32, bool o32);
     bool putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest &req);
-    void diagnoseMismatch(const EncodeRequest &req);
     int prefixCount(const EncodeRequest &req) const;
     void jumpRange(int64_t rel, bool anon);
     void error(uint8_t code, const std::string &detail = {}) { m_report(code, detail, false); }

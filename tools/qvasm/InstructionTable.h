@@ -89,6 +89,12 @@ struct Form
     int8_t plusIdx = -1; // operand added to the opcode
 };
 
+inline bool isShift(Mn m)
+{
+    return m == Mn_rol || m == Mn_ror || m == Mn_rcl || m == Mn_rcr || m == Mn_shl || m == Mn_sal
+           || m == Mn_shr || m == Mn_sar;
+}
+
 // Every encodable form, grouped by base instruction in order of preference: the first form
 // that fits the operands is the one used, so shorter forms come first.
 class InstructionTable

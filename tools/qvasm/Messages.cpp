@@ -91,6 +91,20 @@ void Messages::clear()
     m_errors = m_diags = m_dropped = 0;
 }
 
+std::string Messages::hexText(int64_t value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    uint64_t u = uint64_t(value);
+    std::string s;
+    do {
+        s.insert(s.begin(), digits[u & 15]);
+        u >>= 4;
+    } while (u);
+    if (s[0] > '9')
+        s.insert(s.begin(), '0');
+    return s + "h";
+}
+
 std::string Messages::text(uint8_t code, std::string_view detail)
 {
     const char *raw = code < ErrorCatalogue::CodeCount

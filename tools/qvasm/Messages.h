@@ -45,6 +45,8 @@ public:
     // The catalogue's text for a code, without its leading ":  " and its examples, followed
     // by the detail.
     static std::string text(uint8_t code, std::string_view detail);
+    // A value as the messages show it: upper-case hex with a trailing h ("12Ch", "0FFh").
+    static std::string hexText(int64_t value);
 
     // The whole standard output of a run, as the Build Window reads it.
     std::string format(const std::vector<std::string> &files,
