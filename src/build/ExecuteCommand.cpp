@@ -28,6 +28,11 @@ constexpr Terminal Terminals[] = {
 
 // Runs the program, then stays in an interactive shell in its folder, as "/k" would.
 const QString StayOpenScript = QStringLiteral("\"$1\"; exec \"${SHELL:-/bin/sh}\"");
+// A DOS program without DOSBox can't normally run here; the window then says why instead of
+// leaving only the shell's "Permission denied".
+const QString DosStayOpenScript = QStringLiteral(
+    "\"$1\" || echo \"$1 is a DOS program: it runs from the IDE once DOSBox is installed "
+    "(package dosbox).\"; exec \"${SHELL:-/bin/sh}\"");
 
 QString findInPath(const QString &name)
 {
@@ -79,7 +84,8 @@ ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &f
         QStringList arguments;
         if (*t.executeOption)
             arguments << QString::fromLatin1(t.executeOption);
-        arguments << QStringLiteral("/bin/sh") << QStringLiteral("-c") << StayOpenScript
+        arguments << QStringLiteral("/bin/sh") << QStringLiteral("-c")
+                  << (isDosProgram(target) ? DosStayOpenScript : StayOpenScript)
                   << QStringLiteral("sh") << target;
         plan.launch = Launch{terminal, arguments, folder};
         return plan;

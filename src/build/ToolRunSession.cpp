@@ -42,7 +42,10 @@ int ToolRunSession::run(ToolRunner &runner, const ToolRequest &request)
         return ToolRunner::NoResult;
     m_runner = &runner;
     begin();
+    // The animation and Cancel go as soon as the tool has ended, before any message about it.
+    const auto connection = connect(&runner, &ToolRunner::ended, this, &ToolRunSession::stopShowing);
     const int result = runner.runAndWait(request);
+    disconnect(connection);
     end();
     return result;
 }
@@ -75,17 +78,22 @@ void ToolRunSession::begin()
     m_frame->requestCommandUpdate();
 }
 
+void ToolRunSession::stopShowing()
+{
+    delete m_cancel.data();
+    if (m_frame && m_animation)
+        m_frame->StopBusyAnimation(*m_animation);
+}
+
 void ToolRunSession::end()
 {
     qApp->removeEventFilter(this);
     if (g_current == this)
         g_current = nullptr;
-    delete m_cancel.data();
+    stopShowing();
     m_runner = nullptr;
     if (!m_frame)
         return;
-    if (m_animation)
-        m_frame->StopBusyAnimation(*m_animation);
     // Back to the front, as the user may have gone elsewhere while the tool ran.
     if (m_frame->isMinimized())
         m_frame->setWindowState(m_frame->windowState() & ~Qt::WindowMinimized);

@@ -44,6 +44,7 @@ protected:
 private:
     bool isHeldBack(QObject *receiver) const;
     void begin();
+    void stopShowing();
     void end();
 
     QPointer<CMainFrame> m_frame;

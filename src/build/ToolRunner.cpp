@@ -247,6 +247,7 @@ void ToolRunner::complete(int result)
 void ToolRunner::emitFinished()
 {
     releaseProcess(false);
+    emit ended();
     const QStringList messages = m_messages;
     m_messages.clear();
     for (const QString &message : messages)

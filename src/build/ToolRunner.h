@@ -85,6 +85,8 @@ public:
 signals:
     void started();
     void outputReceived(const QByteArray &chunk);
+    // The run is over and its messages are about to be shown; finished() follows them.
+    void ended();
     void finished(int result);
 
 private:

@@ -38,13 +38,15 @@ void tst_Execute::choosesWhatRunsTheProgram_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     const QString stay = "\"$1\"; exec \"${SHELL:-/bin/sh}\"";
+    const QString dosStay = "\"$1\" || echo \"$1 is a DOS program: it runs from the IDE once "
+                            "DOSBox is installed (package dosbox).\"; exec \"${SHELL:-/bin/sh}\"";
     QTest::newRow("com-in-dosbox") << "/src/prog.com" << QStringList{"xterm", "dosbox"}
                                    << "/usr/bin/dosbox" << QStringList{"/src/prog.com"};
     QTest::newRow("upper-case-exe-in-dosbox") << "/src/PROG.EXE" << QStringList{"dosbox"}
                                               << "/usr/bin/dosbox" << QStringList{"/src/PROG.EXE"};
     QTest::newRow("com-without-dosbox-in-terminal")
         << "/src/prog.com" << QStringList{"xterm"} << "/usr/bin/xterm"
-        << QStringList{"-e", "/bin/sh", "-c", stay, "sh", "/src/prog.com"};
+        << QStringList{"-e", "/bin/sh", "-c", dosStay, "sh", "/src/prog.com"};
     QTest::newRow("linux-program-skips-dosbox")
         << "/my src/prog" << QStringList{"dosbox", "x-terminal-emulator", "xterm"}
         << "/usr/bin/x-terminal-emulator"

@@ -28,6 +28,7 @@ private slots:
     void aToolThatNeverEndsIsStopped_data();
     void aToolThatNeverEndsIsStopped();
     void quickToolLeavesNothingBehind();
+    void messagesComeOnceTheAnimationIsGone();
     void oneRunAtATime();
 
 private:
@@ -128,6 +129,45 @@ void tst_ToolRunSession::quickToolLeavesNothingBehind()
     QVERIFY(!animation.isRunning());
     QVERIFY(m_frame->findChildren<QToolButton *>("cancelTool").isEmpty());
     QVERIFY(prompts.asked().isEmpty());
+}
+
+namespace {
+
+// Notes what the status line shows while each message is up.
+class ObservingPrompts final : public Prompts
+{
+public:
+    std::function<void()> onMessage;
+    PromptAnswer message(const QString &, PromptButtons, PromptIcon, const QString &) override
+    {
+        onMessage();
+        return PromptAnswer::Ok;
+    }
+    QStringList openFiles(const FileDialogRequest &) override { return {}; }
+    QString saveFile(const FileDialogRequest &) override { return {}; }
+    QString folder(const QString &, const QString &) override { return {}; }
+    std::optional<QFont> font(const QFont &, const QString &) override { return {}; }
+    std::optional<QColor> colour(const QColor &, const QString &) override { return {}; }
+};
+
+} // namespace
+
+void tst_ToolRunSession::messagesComeOnceTheAnimationIsGone()
+{
+    FakeTool::script("exit 0"); // silent: the redirection failure is reported
+    ToolRunner runner;
+    BusyIndicator animation;
+    ToolRunSession session(m_frame.get(), &animation);
+    QStringList seen;
+    ObservingPrompts prompts;
+    prompts.onMessage = [&] {
+        seen << QStringLiteral("%1 %2").arg(animation.isRunning()).arg(bool(session.cancelButton()));
+    };
+    Prompts::setInstance(&prompts);
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+    Prompts::setInstance(nullptr);
+    QCOMPARE(result, int(ToolRunner::ReadFailed));
+    QCOMPARE(seen, QStringList{"0 0"});
 }
 
 void tst_ToolRunSession::oneRunAtATime()
