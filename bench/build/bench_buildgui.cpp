@@ -1,32 +1,30 @@
 // The build part as the user meets it, on the offscreen platform: from the tool's exit to the
 // output pane filled and painted, and to the Build Window listed and painted, for 10,000 and
 // 100,000 error lines (about 1 MB and 10 MB); and one Assemble of a 100-line file through the
-// IDE's command (save, run with the busy animation, pane) against starting qvasm directly.
+// IDE's command on a real source document (save, run with the busy animation, pane) against
+// starting qvasm directly.
 //   cmake --build build --target bench_buildgui && QT_QPA_PLATFORM=offscreen build/bench/bench_buildgui
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "build/BuildCommands.h"
-#include "build/BuildDocuments.h"
 #include "build/CBuildWindowDlg.h"
 #include "build/CMyView.h"
 #include "build/CaptureBuffer.h"
 #include "build/MakeSettings.h"
+#include "build/SourceBuildDocuments.h"
 #include "build/ToolRunSession.h"
 #include "build/ToolRunner.h"
-#include "frame/BusyIndicator.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "frame/CommandRouter.h"
-#include "frame/DocumentWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QListView>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -71,61 +69,6 @@ void paint(QWidget *w)
     w->repaint();
     QCoreApplication::processEvents();
 }
-
-class Window : public QMdiSubWindow, public DocumentWindow
-{
-public:
-    Window()
-    {
-        editor = new QPlainTextEdit;
-        setWidget(editor);
-    }
-    CommandMap *viewCommands() override { return &view; }
-    CommandMap *documentCommands() override { return &doc; }
-    CommandMap *frameCommands() override { return &child; }
-    QPlainTextEdit *editorView() override { return editor; }
-    CommandMap view, doc, child;
-    QPlainTextEdit *editor;
-    QString path;
-    BusyIndicator busy;
-};
-
-class Documents : public BuildDocuments
-{
-    class Source : public BuildSource
-    {
-    public:
-        explicit Source(Window *w)
-            : m_w(w)
-        {}
-        QString pathName() const override { return m_w->path; }
-        QString title() const override { return QFileInfo(m_w->path).fileName(); }
-        bool isModified() const override { return m_w->editor->document()->isModified(); }
-        bool isTextEmpty() const override { return m_w->editor->document()->isEmpty(); }
-        bool saveAs(const QString &path) override
-        {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly))
-                return false;
-            f.write(m_w->editor->toPlainText().toUtf8().replace("\n", "\r\n"));
-            m_w->path = path;
-            return true;
-        }
-        BusyIndicator *busyIndicator() override { return &m_w->busy; }
-
-    private:
-        Window *m_w;
-    };
-
-public:
-    std::unique_ptr<BuildSource> source(QMdiSubWindow *window) override
-    {
-        auto *w = dynamic_cast<Window *>(window);
-        return w ? std::make_unique<Source>(w) : nullptr;
-    }
-    void closeBeforeReopening(const QString &) override {}
-    QObject *open(const QString &) override { return nullptr; }
-};
 
 } // namespace
 
@@ -208,13 +151,19 @@ int main(int argc, char **argv)
         text += QStringLiteral("        mov ax, %1\n").arg(i);
     text += QStringLiteral("        ret\n.end\n");
     const QString source = dir.filePath("hundred.asm");
-    auto *window = new Window;
-    window->path = source;
-    window->editor->setPlainText(text);
-    frame.mdiArea()->addSubWindow(window);
-    window->show();
-    frame.mdiArea()->setActiveSubWindow(window);
-    auto *commands = new BuildCommands(&frame, std::make_unique<Documents>());
+    {
+        QFile f(source);
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toUtf8());
+    }
+    CQvasmDocTemplate documents;
+    documents.setMainFrame(&frame);
+    CQvasmDoc *doc = documents.openDocument(source);
+    if (!doc) {
+        std::fprintf(stderr, "could not open the source\n");
+        return 1;
+    }
+    auto *commands = new BuildCommands(&frame, std::make_unique<SourceBuildDocuments>());
     commands->setModifierQuery([] { return Qt::NoModifier; });
     MakeSettings::savePaths({qvasm, QString(), QString(), QString()});
     frame.router().refresh();
@@ -230,7 +179,7 @@ int main(int argc, char **argv)
         p.readAllStandardOutput();
         direct.push_back(t.nsecsElapsed() / 1e6);
 
-        window->editor->document()->setModified(true);
+        doc->SetModifiedFlag(true);
         t.restart();
         frame.router().dispatch(ID_MAKE_ASSEMBLE);
         paint(pane);

@@ -5,6 +5,7 @@
 #include "build/BuildOutput.h"
 #include "build/CBuildWindowDlg.h"
 #include "build/CMyView.h"
+#include "build/FrameToolCommands.h"
 #include "build/MakeSettings.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmDocTemplate.h"
@@ -41,6 +42,7 @@ private slots:
     void assembleGoesToTheFirstError();
     void untitledSourceIsSavedThenAssembled();
     void forcedListingOpensAfresh();
+    void disassemblyOpensAsAnUntitledSource();
 
 private:
     QPlainTextEdit *activeEditor() const;
@@ -208,6 +210,27 @@ void tst_AssembleErrors::forcedListingOpensAfresh()
     const QString text = active->textDocument()->toPlainText();
     QVERIFY2(!text.contains("old listing") && text.contains("ret"), qPrintable(text));
     QVERIFY(!active->IsModified());
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_AssembleErrors::disassemblyOpensAsAnUntitledSource()
+{
+    CMainFrame *frame = CQvasmApp::instance()->mainFrame();
+    const QString binary = m_dir.filePath("two bytes.bin");
+    QVERIFY(writeFileBytes(binary, QByteArray("\x90\xC3", 2)));
+    auto *tools = frame->findChild<FrameToolCommands *>();
+    QVERIFY(tools);
+    ScriptedPrompts prompts;
+    const int before = CQvasmDocTemplate::instance()->documents().size();
+    QVERIFY(tools->disassemble(binary, DisassemblerOptions())); // the bundled qvdisasm
+    QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), before + 1);
+    CQvasmDoc *doc = CQvasmDocTemplate::instance()->activeDocument();
+    QVERIFY(doc->GetPathName().isEmpty());
+    QVERIFY2(doc->GetTitle().endsWith(".asm"), qPrintable(doc->GetTitle()));
+    const QString text = doc->textDocument()->toPlainText();
+    QVERIFY2(text.contains("nop") && text.contains("ret") && !text.contains("QVDISASM"),
+             qPrintable(text));
+    QCOMPARE(activeEditor()->textCursor().position(), 0);
     QVERIFY(prompts.allAnswered());
 }
 
