@@ -4,6 +4,7 @@
 // IDE's command on a real source document (save, run with the busy animation, pane) against
 // starting qvasm directly.
 //   cmake --build build --target bench_buildgui && QT_QPA_PLATFORM=offscreen build/bench/bench_buildgui
+#include "BenchSupport.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "build/BuildCommands.h"
@@ -34,34 +35,6 @@
 #include <vector>
 
 namespace {
-
-class FailingPrompts : public Prompts
-{
-public:
-    PromptAnswer message(const QString &text, PromptButtons, PromptIcon, const QString &) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-    QString saveFile(const FileDialogRequest &) override { return {}; }
-    QString folder(const QString &, const QString &) override { return {}; }
-    std::optional<QFont> font(const QFont &, const QString &) override { return {}; }
-    std::optional<QColor> colour(const QColor &, const QString &) override { return {}; }
-};
-
-qint64 monotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Paints now, as the window system would on the next frame.
 void paint(QWidget *w)

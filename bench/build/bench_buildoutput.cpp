@@ -2,6 +2,7 @@
 // pane's text ready and the Build Window's list parsed, for 10,000 and 100,000 error lines
 // (about 1 MB and 10 MB); and the runner's overhead over starting the same tool directly.
 //   cmake --build build --target bench_buildoutput && build/bench/bench_buildoutput
+#include "BenchSupport.h"
 #include "app/Prompts.h"
 #include "build/BuildOutput.h"
 #include "build/CaptureBuffer.h"
@@ -21,35 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Nothing here should ask anything; a question means the run failed.
-class FailingPrompts : public Prompts
-{
-public:
-    PromptAnswer message(const QString &text, PromptButtons, PromptIcon, const QString &) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-    QString saveFile(const FileDialogRequest &) override { return {}; }
-    QString folder(const QString &, const QString &) override { return {}; }
-    std::optional<QFont> font(const QFont &, const QString &) override { return {}; }
-    std::optional<QColor> colour(const QColor &, const QString &) override { return {}; }
-};
-
-qint64 monotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double directRunMs(const QString &program, const QStringList &args, const QString &folder)
 {
@@ -146,7 +118,7 @@ int main(int argc, char **argv)
     QString program = QString::fromLocal8Bit(qgetenv("QVASMIDE_PROGRAM_DIR"));
     if (program.isEmpty())
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
-    program += QStringLiteral("/tools/qvasm");
+    program = QFileInfo(program + QStringLiteral("/tools/qvasm")).absoluteFilePath();
     QStringList args;
     QString label;
     if (QFileInfo(program).isExecutable()) {

@@ -188,18 +188,7 @@ void BuildCommands::checkSyntax(QMdiSubWindow *window)
                            QString(),
                            false,
                            s->source.get());
-    switch (BuildCommandRules::classify(result)) {
-    case BuildCommandRules::ResultRange::NoErrors:
-        showMessage(BuildCommandRules::NoErrorsFoundMessage);
-        CaptureBuffer::instance().setLength(0);
-        break;
-    case BuildCommandRules::ResultRange::Reported:
-        showBuildWindow(false, true);
-        break;
-    case BuildCommandRules::ResultRange::Failed:
-        showMessage(BuildCommandRules::returnCodeMessage(result));
-        break;
-    }
+    report(result, true);
     WorkspaceRecord::instance().setCanExecute(false);
     refreshCommands();
 }
@@ -226,23 +215,12 @@ void BuildCommands::assemble(QMdiSubWindow *window)
 
     WorkspaceRecord &record = WorkspaceRecord::instance();
     const bool workspaceOpen = record.isOpen();
-    std::optional<quint32> totalErrors;
-    switch (BuildCommandRules::classify(result)) {
-    case BuildCommandRules::ResultRange::NoErrors:
-        // File names keep their case here: the program is the source's name with "com".
-        if (!workspaceOpen) {
-            if (const std::optional<QString> target = BuildCommandRules::executableTarget(path))
-                record.setTargetFile(*target);
-        }
-        CaptureBuffer::instance().setLength(0);
-        break;
-    case BuildCommandRules::ResultRange::Reported:
-        totalErrors = showBuildWindow(false, true);
-        break;
-    case BuildCommandRules::ResultRange::Failed:
-        showMessage(BuildCommandRules::returnCodeMessage(result));
-        break;
+    // File names keep their case here: the program is the source's name with "com".
+    if (result == 0 && !workspaceOpen) {
+        if (const std::optional<QString> target = BuildCommandRules::executableTarget(path))
+            record.setTargetFile(*target);
     }
+    const std::optional<quint32> totalErrors = report(result, false);
     record.setCanExecute(
         BuildCommandRules::canExecuteAfterAssemble(result, workspaceOpen, path, totalErrors));
 
@@ -275,24 +253,30 @@ void BuildCommands::build(QMdiSubWindow *window)
     const int result = run(AssemblerRun::Build, path, target, ctrl, source.get());
     present(BuildCommandRules::buildingBanner(target));
 
-    std::optional<quint32> totalErrors;
-    switch (BuildCommandRules::classify(result)) {
-    case BuildCommandRules::ResultRange::NoErrors:
-        CaptureBuffer::instance().setLength(0);
-        break;
-    case BuildCommandRules::ResultRange::Reported:
-        totalErrors = showBuildWindow(false, true);
-        break;
-    case BuildCommandRules::ResultRange::Failed:
-        showMessage(BuildCommandRules::returnCodeMessage(result));
-        break;
-    }
+    const std::optional<quint32> totalErrors = report(result, false);
     record.setCanExecute(
         BuildCommandRules::canExecuteAfterBuild(result, record.canExecute(), totalErrors));
 
     if (BuildCommandRules::opensListingAfterBuild(ctrl, AssemblerOptions::fromRecord(record)))
         openListing(BuildCommandRules::listingPath(path));
     refreshCommands();
+}
+
+std::optional<quint32> BuildCommands::report(int result, bool sayNoErrors)
+{
+    switch (BuildCommandRules::classify(result)) {
+    case BuildCommandRules::ResultRange::NoErrors:
+        if (sayNoErrors)
+            showMessage(BuildCommandRules::NoErrorsFoundMessage);
+        CaptureBuffer::instance().setLength(0);
+        break;
+    case BuildCommandRules::ResultRange::Reported:
+        return showBuildWindow(false, true);
+    case BuildCommandRules::ResultRange::Failed:
+        showMessage(BuildCommandRules::returnCodeMessage(result));
+        break;
+    }
+    return std::nullopt;
 }
 
 void BuildCommands::execute()

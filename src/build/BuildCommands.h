@@ -68,6 +68,11 @@ private:
             bool forceListing,
             BuildSource *source);
     void present(const QString &banner);
+    // What every command does with its result: an error-free run sets the capture's length to 0
+    // (Check Syntax also says "No Errors Found"), reported errors open the Build Window with a
+    // fresh selection, a failure shows its return code. The Build Window's Total Errors, when
+    // it was shown.
+    std::optional<quint32> report(int result, bool sayNoErrors);
     void openListing(const QString &path);
     void refreshCommands();
     bool leftCtrlHeld() const;
