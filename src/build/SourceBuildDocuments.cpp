@@ -21,9 +21,11 @@ public:
 
     QString pathName() const override { return doc() ? doc()->GetPathName() : QString(); }
     QString title() const override { return doc() ? doc()->GetTitle() : QString(); }
-    bool isModified() const override { return doc() && doc()->IsModified(); }
-    bool isTextEmpty() const override { return !doc() || doc()->textDocument()->isEmpty(); }
-    bool saveAs(const QString &path) override { return doc() && doc()->DoSave(path); }
+    // A text still arriving in the background belongs to its loader: it is not read here, and
+    // counts as empty, so nothing builds from half a file.
+    bool isModified() const override { return ready() && doc()->IsModified(); }
+    bool isTextEmpty() const override { return !ready() || doc()->textDocument()->isEmpty(); }
+    bool saveAs(const QString &path) override { return ready() && doc()->DoSave(path); }
     BusyIndicator *busyIndicator() override
     {
         return m_frame && m_frame->view() ? &m_frame->view()->busyIndicator() : nullptr;
@@ -31,6 +33,7 @@ public:
 
 private:
     CQvasmDoc *doc() const { return m_frame ? m_frame->document() : nullptr; }
+    bool ready() const { return doc() && !doc()->isLoading(); }
 
     QPointer<CChildFrame> m_frame;
 };
