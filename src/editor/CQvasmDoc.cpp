@@ -26,6 +26,11 @@ namespace {
 // Texts above this many characters are put into the document by a worker while the program
 // starts, so the window is up and answering before a large file is in.
 constexpr qsizetype kBackgroundLoadChars = 1 << 20;
+// The editor holds about ten times a file's size; beyond this a file would take the machine's
+// memory with it rather than open.
+constexpr qint64 kMaxOpenBytes = qint64(256) << 20;
+// SYMBOL FOR CARRIAGE RETURN: how a carriage return inside a line is shown.
+constexpr QChar kLoneCrSymbol(0x240D);
 
 void fillDocument(QTextDocument &text, const QString &content)
 {
@@ -152,6 +157,16 @@ void CQvasmDoc::initNew(const QString &title, const QString &text)
 
 bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
 {
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() > kMaxOpenBytes) {
+        showMessage(openErrorMessage(path,
+                                     QStringLiteral("The file is too large to edit (%1 MiB; at "
+                                                    "most %2 MiB).")
+                                         .arg(info.size() >> 20)
+                                         .arg(kMaxOpenBytes >> 20)),
+                    PromptIcon::Exclamation);
+        return false;
+    }
     SourceFileCodec::ReadResult read = SourceFileCodec::readFile(path);
     if (!read.ok) {
         showMessage(openErrorMessage(path, read.errorString), PromptIcon::Exclamation);
@@ -159,7 +174,14 @@ bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
     }
     m_format = read.format;
     SetPathName(path);
-    loadText(read.text, inBackground);
+    // The text editor would turn a carriage return that ends no line into a line break. Such a
+    // file shows it as a visible symbol instead and gets it back on saving, unless the symbol is
+    // in the file already.
+    QString text = std::move(read.text);
+    m_loneCrShown = text.contains(QLatin1Char('\r')) && !text.contains(kLoneCrSymbol);
+    if (m_loneCrShown)
+        text.replace(QLatin1Char('\r'), kLoneCrSymbol);
+    loadText(text, inBackground);
     return true;
 }
 
@@ -210,6 +232,8 @@ void CQvasmDoc::onLoaded()
 QString CQvasmDoc::textForSaving() const
 {
     QString text = SourceFileCodec::documentText(*m_text);
+    if (m_loneCrShown)
+        text.replace(kLoneCrSymbol, QLatin1Char('\r'));
     if (SourceFileCodec::needsFinalLineBreak(text))
         text += QLatin1Char('\n');
     return text;

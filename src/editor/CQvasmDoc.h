@@ -115,4 +115,5 @@ private:
     QString m_title;
     FileKind m_kind = FileKind::Source;
     SourceFileFormat m_format;
+    bool m_loneCrShown = false; // carriage returns inside lines are shown as a symbol
 };

@@ -82,6 +82,10 @@ void tst_QvasmDoc::unchangedFilesSaveByteForByte_data()
                                                        "b\n")
                                          << QByteArray("a\xC2\xA0"
                                                        "b\n");
+    QTest::newRow("carriage return inside a line")
+        << QByteArray("a\rb\r\n\r\r\n") << QByteArray("a\rb\r\n\r\r\n");
+    QTest::newRow("LF file with one CR LF")
+        << QByteArray("x\ny\r\nz\n") << QByteArray("x\ny\r\nz\n");
     QTest::newRow("last line gets its break")
         << QByteArray("mov ax, 1\r\nret") << QByteArray("mov ax, 1\r\nret\r\n");
     QTest::newRow("empty file stays empty") << QByteArray() << QByteArray();
@@ -333,6 +337,14 @@ void tst_QvasmDoc::unreadableFileIsReportedAndOpensNothing()
     prompts.answerMessage(PromptAnswer::Ok);
     QVERIFY(!f.documents->openDocument(f.path(QStringLiteral("missing.asm"))));
     QVERIFY(!f.documents->openDocument(f.dir.path()));
+    // A file far too large to hold is refused before anything is read.
+    const QString huge = f.path(QStringLiteral("huge.asm"));
+    QFile sparse(huge);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(300) << 20));
+    sparse.close();
+    prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(!f.documents->openDocument(huge));
+    QVERIFY(prompts.messagesAsked().value(2).contains(QStringLiteral("too large")));
     QCOMPARE(f.windowCount(), 0);
     QVERIFY(prompts.messagesAsked().value(0).startsWith(QStringLiteral("Could not open ")
                                                         + f.path(QStringLiteral("missing.asm"))));
