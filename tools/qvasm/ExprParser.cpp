@@ -210,7 +210,10 @@ int32_t ExprParser::parseExpr()
         skip();
         if (directiveOf(peek()) == Dir::Ptr)
             skip();
+        if (++m_depth > kMaxNesting)
+            return fail(0x90);
         const int32_t child = parseExpr();
+        --m_depth;
         if (child < 0)
             return -1;
         const ExprOp op = d == Dir::Short ? ExprOp::Short
