@@ -32,4 +32,4 @@ cd "$work"
     -rss_limit_mb=2048 -dict=qvasm.dict -artifact_prefix=crashes/ -print_final_stats=1 \
     corpus 2>&1 | tee fuzz.log | grep -E 'Done|stat::|ERROR|SUMMARY' || true
 echo "corpus: $(ls corpus | wc -l) inputs; findings: $(ls crashes | wc -l) (in $work/crashes)"
-grep -o 'exec/s.*' fuzz.log | tail -1; grep -E '^#[0-9]+' fuzz.log | tail -1 | awk '{ print "executions:", substr($1, 2) }'
+grep -o 'exec/s.*' fuzz.log | tail -1; grep -E '^#[0-9]+' fuzz.log | tail -1 | awk '{ gsub(/[#:]/, "", $1); print "executions:", $1 }'
