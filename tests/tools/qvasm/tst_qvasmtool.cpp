@@ -194,6 +194,13 @@ void tst_QvasmTool::targetArgumentAndTargetEqualToSource()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(QFile::exists(m_dir->filePath("out/other.bin")));
 
+    // Without TARGET, an outfile line names the output, beside the source.
+    const QString named = write("n.asm",
+                                ".model tiny\r\noutfile named.bin\r\n.code\r\n nop\r\n.end\r\n");
+    QCOMPARE(qvasm({named}).exitCode, 0);
+    QVERIFY(QFile::exists(m_dir->filePath("named.bin")));
+    QVERIFY(!QFile::exists(m_dir->filePath("n.com")));
+
     r = qvasm({src, src});
     QVERIFY(r.out.contains("error 06h Target File can not be Source File"));
     QFile f(src);
