@@ -3,6 +3,7 @@
 #include "app/CQvasmApp.h"
 #include "build/InstallBuild.h"
 #include "editor/DocumentSubsystem.h"
+#include "editor/EditorAids.h"
 
 // Each part adds one line here, calling its own install function, for example
 //     installDocuments(app);   // src/editor: app.setDocumentTemplate(...), frame handlers
@@ -10,5 +11,6 @@
 void installSubsystems(CQvasmApp &app)
 {
     installDocuments(app);
+    installEditorAids(app);
     installBuild(app);
 }

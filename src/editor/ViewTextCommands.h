@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class CQvasmView;
+
+// The text commands of one editor view, on its command table: upper and lower case, tabs to
+// blanks and back over the selection, Clean Trailing Spaces, Insert file as text or as a `db` hex
+// dump, Comment Block, Insert Signature and View Whitespaces. The ones that rewrite text recolour
+// the whole text afterwards while formatting is on.
+class ViewTextCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Largest file Insert Binary turns into `db` lines (each byte becomes about eight characters).
+    static constexpr qint64 MaxBinaryInsert = 4 * 1024 * 1024;
+
+    // Registers on view's command table (becomes its child).
+    explicit ViewTextCommands(CQvasmView *view);
+
+    // Tests: the keyboard state Insert Signature looks at (Shift skips the dialog).
+    static void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
+
+    void changeCase(bool upper);
+    void untabify();
+    void tabify();
+    void cleanTrailingSpaces();
+    void insertFileAsText();
+    void insertFileAsBinary();
+    void commentBlock();
+    void insertSignature();
+
+private:
+    void registerCommands();
+    void replaceSelection(const QString &text, bool keepSelected);
+    void recolourAll();
+    QString askForFile(const QString &classicFilter) const;
+
+    CQvasmView *m_view;
+};

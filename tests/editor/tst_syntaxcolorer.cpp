@@ -1,0 +1,297 @@
+#include "DocumentFixture.h"
+#include "app/StartupDecision.h"
+#include "editor/CSyntaxColorer.h"
+#include "editor/EditorAids.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextLayout>
+
+// Colours on real editor views: what each block's layout carries, after opening, typing,
+// scrolling and the whole-text commands, and that colouring leaves the text's state alone.
+class tst_SyntaxColorer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void blocksShowTheScansColours_data();
+    void blocksShowTheScansColours();
+    void editsCarryOpenedBlocksToTheFollowingLines();
+    void colouringLeavesUndoModifiedSelectionAndScrollAlone();
+    void largeTextIsColouredWhereItShows();
+    void otherFilesStayBlackAndFormattingOffClearsEverything();
+    void startupAppliesColoursAndUserKeywords();
+
+private:
+    CQvasmView *open(const QString &name, const QByteArray &text);
+    QString marks(const QTextBlock &block) const;
+    QString marks(const CQvasmView *view) const;
+
+    std::unique_ptr<DocumentFixture> m_fixture;
+};
+
+void tst_SyntaxColorer::init()
+{
+    m_fixture = std::make_unique<DocumentFixture>();
+    m_fixture->frame->resize(900, 700);
+    new EditorAids(m_fixture->frame.get());
+    ProgramValues::instance().formatting = true;
+}
+
+CQvasmView *tst_SyntaxColorer::open(const QString &name, const QByteArray &text)
+{
+    CQvasmDoc *doc = m_fixture->documents->openDocument(m_fixture->write(name, text));
+    if (!doc)
+        return nullptr;
+    QCoreApplication::processEvents();
+    return doc->view();
+}
+
+// One letter per character, as the scanner's tests write them: . black, D directive,
+// I instruction, R register, Y symbol, c comment, s string.
+QString tst_SyntaxColorer::marks(const QTextBlock &block) const
+{
+    const SyntaxColours &colours = CSyntaxColorer::instance()->colours();
+    const QList<std::pair<SyntaxColours::Colour, QChar>> letters = {
+        {SyntaxColours::Directives, u'D'},
+        {SyntaxColours::Instructions, u'I'},
+        {SyntaxColours::Registers, u'R'},
+        {SyntaxColours::Symbols, u'Y'},
+        {SyntaxColours::Comments, u'c'},
+        {SyntaxColours::Strings, u's'},
+    };
+    QString out(block.length() - 1, u'.');
+    for (const QTextLayout::FormatRange &r : block.layout()->formats()) {
+        QChar letter = u'?';
+        for (const auto &[colour, mark] : letters) {
+            if (r.format.foreground().color() == colours.colour(colour))
+                letter = mark;
+        }
+        for (int i = r.start; i < r.start + r.length && i < out.size(); ++i)
+            out[i] = letter;
+    }
+    return out;
+}
+
+QString tst_SyntaxColorer::marks(const CQvasmView *view) const
+{
+    QStringList lines;
+    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
+        lines << marks(b);
+    return lines.join(u'\n');
+}
+
+void tst_SyntaxColorer::blocksShowTheScansColours_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("comment after an operand")
+        << QByteArray("mov ax, 5 ; set ax") << "III.RR....cccccccc";
+    QTest::newRow("upper case") << QByteArray("MOV AX,BX") << "III.RR.RR";
+    QTest::newRow("semicolon right after a register")
+        << QByteArray("push ax;save") << "IIII.RRccccc";
+    QTest::newRow("keyword inside a longer word") << QByteArray("xmov mov2") << ".........";
+    QTest::newRow("apostrophe inside a double-quoted string")
+        << QByteArray("db \"it's\"") << "DD.ssssss";
+    QTest::newRow("comment block over two lines")
+        << QByteArray("comment ~ first\r\nlast ~ rest\r\nmov")
+        << "DDDDDDD.ccccccc\n"
+           "ccccccccccc\n"
+           "III";
+    QTest::newRow("comment followed by a tab") << QByteArray("comment\tx") << "DDDDDDD..";
+    QTest::newRow("st(0) is the directive st") << QByteArray("st(0)") << "DD...";
+    QTest::newRow("unterminated string runs on")
+        << QByteArray("db \"abc\r\nmov ax") << "DD.ssss\nssssss";
+}
+
+void tst_SyntaxColorer::blocksShowTheScansColours()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    CQvasmView *view = open("a.asm", text);
+    QVERIFY(view);
+    QCOMPARE(marks(view), expected);
+    // The printout uses the colours of the screen.
+    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
+        QCOMPARE(CSyntaxColorer::instance()->printFormats(*view, b), b.layout()->formats());
+}
+
+void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
+{
+    CQvasmView *view = open("a.asm", "nop\r\nmov ax,1\r\npush bx\r\nret");
+    QVERIFY(view);
+    QCOMPARE(marks(view), "III\nIII.RR..\nIIII.RR\nIII");
+
+    // Opening a comment block on the first line turns the following lines into comment.
+    view->moveCursor(QTextCursor::Start);
+    view->moveCursor(QTextCursor::EndOfBlock);
+    QTest::keyClicks(view, " comment ~");
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view), "III.DDDDDDD.c\ncccccccc\nccccccc\nccc");
+
+    // Its closer on the third line ends it there.
+    view->setSelection(view->document()->findBlockByNumber(2).position() + 4,
+                       view->document()->findBlockByNumber(2).position() + 4);
+    QTest::keyClicks(view, "~");
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view), "III.DDDDDDD.c\ncccccccc\ncccccccc\nIII");
+
+    // An opening quote runs on to the next one, as in a scan of the whole text.
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view, " \"x");
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view).section(u'\n', 3), "III.ss");
+
+    // Undoing brings the earlier colours back.
+    while (view->document()->isUndoAvailable())
+        view->undo();
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view), "III\nIII.RR..\nIIII.RR\nIII");
+}
+
+void tst_SyntaxColorer::colouringLeavesUndoModifiedSelectionAndScrollAlone()
+{
+    QByteArray text;
+    for (int i = 0; i < 400; ++i)
+        text += "mov ax, " + QByteArray::number(i) + " ; \"line\"\r\n";
+    CQvasmView *view = open("a.asm", text);
+    QVERIFY(view);
+    CQvasmDoc *doc = view->GetDocument();
+    QTest::keyClicks(view, "x");
+    const int undoSteps = view->document()->availableUndoSteps();
+    doc->SetModifiedFlag(false);
+    view->setSelection(1200, 1300);
+    view->setScrollPosition(QPoint(0, 3000));
+    QCoreApplication::processEvents();
+    const QPoint scroll = view->scrollPosition();
+    QVERIFY(scroll.y() > 0);
+    QSignalSpy changes(view->document(), &QTextDocument::contentsChanged);
+
+    const auto unchanged = [&](const char *after) {
+        QCoreApplication::processEvents();
+        QVERIFY2(changes.isEmpty(), after);
+        QVERIFY2(!doc->IsModified(), after);
+        QVERIFY2(view->document()->availableUndoSteps() == undoSteps, after);
+        QVERIFY2(view->textCursor().anchor() == 1200 && view->textCursor().position() == 1300,
+                 after);
+        QVERIFY2(view->scrollPosition() == scroll, after);
+    };
+    view->Refresh();
+    unchanged("Refresh");
+    m_fixture->documents->OnFormatting();
+    unchanged("formatting off");
+    QVERIFY(marks(view->firstVisibleTextBlock()).count(u'.')
+            == view->firstVisibleTextBlock().length() - 1);
+    m_fixture->documents->OnFormatting();
+    unchanged("formatting on");
+    QCOMPARE(marks(view->firstVisibleTextBlock()).left(3), "III");
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    view->setScrollPosition(scroll);
+    unchanged("scrolling");
+    view->undo();
+    QCOMPARE(view->document()->availableUndoSteps(), undoSteps - 1);
+}
+
+void tst_SyntaxColorer::largeTextIsColouredWhereItShows()
+{
+    QByteArray text = "comment ~\r\n";
+    for (int i = 1; i < 30000; ++i)
+        text += i == 20000 ? "~ closed\r\n" : "mov ax, bx\r\n";
+    CQvasmView *view = open("big.asm", text);
+    QVERIFY(view);
+    QTextDocument *doc = view->document();
+    QCOMPARE(marks(doc->findBlockByNumber(1)), "cccccccccc");
+    // Nothing far below was scanned or given colours.
+    QCOMPARE(doc->findBlockByNumber(25000).userState(), -1);
+
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    const QTextBlock shown = view->lastVisibleTextBlock().previous();
+    QVERIFY(shown.blockNumber() > 29000);
+    QCOMPARE(marks(shown), "III.RR..RR");
+    QCOMPARE(doc->findBlockByNumber(10000).layout()->formats().size(), 0);
+
+    // A closer typed near the top ends the block early: the lines in view follow at once.
+    view->verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    view->setSelection(doc->findBlockByNumber(2).position(), doc->findBlockByNumber(2).position());
+    QTest::keyClicks(view, "~");
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(doc->findBlockByNumber(2)), "ccccccccccc");
+    QCOMPARE(marks(doc->findBlockByNumber(3)), "III.RR..RR");
+    // ... and the lines further down once they come into view.
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view->lastVisibleTextBlock().previous()), "III.RR..RR");
+    view->verticalScrollBar()->setValue(19990);
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(doc->findBlockByNumber(20000)), "........"); // "~ closed" now opens nothing
+}
+
+void tst_SyntaxColorer::otherFilesStayBlackAndFormattingOffClearsEverything()
+{
+    CQvasmView *text = open("notes.txt", "mov ax, 5 ; comment");
+    QVERIFY(text);
+    QCOMPARE(marks(text), "...................");
+    text->Refresh();
+    QCOMPARE(marks(text), "...................");
+
+    QByteArray source;
+    for (int i = 0; i < 300; ++i)
+        source += "mov ax, bx\r\n";
+    CQvasmView *view = open("a.asm", source);
+    QVERIFY(view);
+    QTextDocument *doc = view->document();
+    view->verticalScrollBar()->setValue(150);
+    QCoreApplication::processEvents();
+    view->verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(doc->findBlockByNumber(152)), "III.RR..RR");
+
+    m_fixture->documents->OnFormatting();
+    QVERIFY(!ProgramValues::instance().formatting);
+    for (int n : {0, 152})
+        QCOMPARE(marks(doc->findBlockByNumber(n)), "..........");
+    // Typing and scrolling while off bring no colours.
+    QTest::keyClicks(view, "x");
+    view->verticalScrollBar()->setValue(100);
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view->firstVisibleTextBlock()), "..........");
+
+    m_fixture->documents->OnFormatting();
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view->firstVisibleTextBlock()), "III.RR..RR");
+    QCOMPARE(marks(text), "...................");
+}
+
+void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
+{
+    QTemporaryDir program;
+    writeFileBytes(program.filePath("userdat.dat"), "mykey,Upper");
+    SettingsStore &store = m_fixture->settings.store();
+    store.writeInt("Settings", "CRInstructions_indx", 15);
+    store.writeInt("Settings", "CRInstructions_rgb", 0x123456);
+    store.writeInt("Settings", "CRDirectives_indx", 10); // no RGB key: the table's green
+
+    ProgramValues::instance().formatting = false; // start-up reads it after opening
+    CQvasmView *view = open("a.asm", "mov mykey upper");
+    QVERIFY(view);
+    QCOMPARE(marks(view), "...............");
+    ProgramValues::instance().formatting = true;
+    StartupDecision decision;
+    decision.emptyOn = true;
+    EditorAids::applyStartupSettings(m_fixture->frame.get(), program.path(), decision);
+
+    const SyntaxColours &colours = CSyntaxColorer::instance()->colours();
+    QCOMPARE(colours.colour(SyntaxColours::Instructions), QColor(0x56, 0x34, 0x12));
+    QCOMPARE(colours.colour(SyntaxColours::Directives), QColor(0, 136, 0));
+    // An entry with an upper-case letter never matches: only the text is lowered.
+    QCOMPARE(marks(view), "III.DDDDD......");
+    QVERIFY(!view->GetDocument()->IsModified());
+}
+
+QTEST_MAIN(tst_SyntaxColorer)
+#include "tst_syntaxcolorer.moc"
