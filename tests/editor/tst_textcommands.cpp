@@ -1,0 +1,291 @@
+#include "DocumentFixture.h"
+#include "ModalDriver.h"
+#include "ScriptedPrompts.h"
+#include "editor/CSignatureDlg.h"
+#include "editor/EditorAids.h"
+#include "editor/ViewTextCommands.h"
+#include "frame/CommandRouter.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+
+// The text commands through the command route of a real editor view, as menu picks send them.
+class tst_TextCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void selectionCommands_data();
+    void selectionCommands();
+    void cleanTrailingSpacesStaysOutOfTheUndoHistory();
+    void insertFileAsText();
+    void insertFileAsBinary_data();
+    void insertFileAsBinary();
+    void commentBlock_data();
+    void commentBlock();
+    void insertSignature();
+
+private:
+    CQvasmView *open(const QByteArray &text, const QString &name = "a.asm");
+    void run(int id) { m_fixture->frame->router().dispatch(id); }
+    bool enabled(int id) { return m_fixture->frame->router().isEnabled(id); }
+    QString text(const CQvasmView *view) const
+    {
+        return SourceFileCodec::documentText(*view->document());
+    }
+
+    std::unique_ptr<DocumentFixture> m_fixture;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+};
+
+void tst_TextCommands::init()
+{
+    m_fixture = std::make_unique<DocumentFixture>();
+    new EditorAids(m_fixture->frame.get());
+    ProgramValues::instance().formatting = true;
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(); });
+}
+
+void tst_TextCommands::cleanup()
+{
+    QVERIFY2(m_prompts->allAnswered(), qPrintable(m_prompts->unexpected().join("; ")));
+    m_fixture.reset();
+    m_prompts.reset();
+    ViewTextCommands::setModifierQuery({});
+}
+
+CQvasmView *tst_TextCommands::open(const QByteArray &bytes, const QString &name)
+{
+    CQvasmDoc *doc = m_fixture->documents->openDocument(m_fixture->write(name, bytes));
+    return doc ? doc->view() : nullptr;
+}
+
+void tst_TextCommands::selectionCommands_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("tabstops");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("staysSelected");
+
+    QTest::newRow("lower case") << int(ID_EDIT_LOWERCASE) << 2 << QByteArray("MOV AX,BX\r\nRET")
+                                << "mov ax,bx\nret" << true;
+    QTest::newRow("upper case") << int(ID_EDIT_UPPERCASE) << 2 << QByteArray("mov ax,bx")
+                                << "MOV AX,BX" << true;
+    QTest::newRow("untabify with tabstops 20 uses 16")
+        << int(ID_EDIT_UNTABIFY) << 20 << QByteArray("\tmov") << QString(16, u' ') + "mov" << false;
+    QTest::newRow("tabify with 4: eight blanks, three stay")
+        << int(ID_EDIT_TABIFY) << 4 << QByteArray("        mov   ax") << "\t\tmov   ax" << false;
+    QTest::newRow("tabify with 2: five blanks")
+        << int(ID_EDIT_TABIFY) << 2 << QByteArray("     x") << "\t\t x" << false;
+}
+
+void tst_TextCommands::selectionCommands()
+{
+    QFETCH(int, id);
+    QFETCH(int, tabstops);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, after);
+    QFETCH(bool, staysSelected);
+
+    m_fixture->settings.store().writeInt("Settings", "tabstops", tabstops);
+    CQvasmView *view = open(before);
+    QVERIFY(view);
+    QVERIFY(!enabled(id)); // nothing selected
+    view->selectAll();
+    QVERIFY(enabled(id));
+    run(id);
+    QCOMPARE(text(view), after);
+    QVERIFY(view->GetDocument()->IsModified());
+    if (staysSelected)
+        QCOMPARE(view->textCursor().selectedText().size(), after.size());
+    else
+        QCOMPARE(view->textCursor().position(), after.size());
+    view->undo();
+    QCOMPARE(text(view), QString::fromLatin1(before).replace("\r\n", "\n"));
+}
+
+void tst_TextCommands::cleanTrailingSpacesStaysOutOfTheUndoHistory()
+{
+    CQvasmView *view = open("abc   \r\n      \r\ndef");
+    QVERIFY(view);
+    CQvasmDoc *doc = view->GetDocument();
+    QVERIFY(!doc->IsModified());
+    view->setSelection(1, 12);
+    run(ID_EDIT_CLEAN_TRAILING_SPACES);
+    QCOMPARE(text(view), "abc\n      \ndef");
+    QVERIFY(doc->IsModified());
+    QVERIFY(!view->document()->isUndoAvailable());
+    // The selection stays on the same text.
+    QCOMPARE(view->textCursor().anchor(), 1);
+    QCOMPARE(view->textCursor().position(), 9);
+    // Nothing to clean: nothing marked.
+    doc->SetModifiedFlag(false);
+    run(ID_EDIT_CLEAN_TRAILING_SPACES);
+    QVERIFY(!doc->IsModified());
+    // The editing goes on with a history of its own.
+    QTest::keyClicks(view, "x");
+    view->undo();
+    QCOMPARE(text(view), "abc\n      \ndef");
+}
+
+void tst_TextCommands::insertFileAsText()
+{
+    const QString included = m_fixture->write("part.inc", "push ax\r\npop ax\r\n");
+    CQvasmView *view = open("nop\r\nret");
+    QVERIFY(view);
+    view->setSelection(0, 3);
+    m_prompts->answerOpenFiles({included});
+    run(ID_INSERT_FILE_TEXT);
+    QCOMPARE(text(view), "push ax\npop ax\n\nret");
+    QCOMPARE(m_prompts->asked().last().file.filter,
+             "Assembly (.asm) (*.asm);;Include  (.inc) (*.inc);;All Files (*.*) (*)");
+    view->undo();
+    QCOMPARE(text(view), "nop\nret");
+
+    m_prompts->answerOpenFiles({m_fixture->path("missing.inc")});
+    m_prompts->answerMessage(PromptAnswer::Ok);
+    run(ID_INSERT_FILE_TEXT);
+    QVERIFY(m_prompts->asked().last().text.contains("missing.inc"));
+    QCOMPARE(text(view), "nop\nret");
+
+    m_prompts->answerOpenFiles({});
+    run(ID_INSERT_FILE_TEXT);
+    QCOMPARE(text(view), "nop\nret");
+}
+
+void tst_TextCommands::insertFileAsBinary_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("three bytes") << QByteArray("\x48\x69\x0A")
+                                 << QStringList{"  db    48h,  69h,  0Ah " + QString(78, u' ')
+                                                + " ;  Hi\u00B7"};
+    QByteArray sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen.append(char(0xF0 + i));
+    QString full = "  db  ";
+    for (int i = 0; i < 16; ++i)
+        full += " 0" + QString::number(0xF0 + i, 16).toUpper() + (i < 15 ? "h," : "h ");
+    full += " ;  " + QString(16, QChar(0xB7));
+    QTest::newRow("sixteen bytes: one line") << sixteen << QStringList{full};
+    QTest::newRow("seventeen bytes: a second line of one field")
+        << sixteen + "A" << QStringList{full, "  db    41h " + QString(15 * 6, u' ') + " ;  A"};
+}
+
+void tst_TextCommands::insertFileAsBinary()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    const QString file = m_fixture->write("data.bin", bytes);
+    CQvasmView *view = open("ret");
+    QVERIFY(view);
+    m_prompts->answerOpenFiles({file});
+    run(ID_INSERT_FILE_BINARY);
+    const QString expected = lines.isEmpty() ? QString("ret") : lines.join(u'\n') + "\nret";
+    QCOMPARE(text(view), expected);
+    QCOMPARE(m_prompts->asked().last().file.filter, "All Files (*.*) (*)");
+    if (!lines.isEmpty()) {
+        // The comment column lines up whatever the number of fields; the lines are coloured.
+        for (const QString &line : lines)
+            QCOMPARE(line.indexOf(" ;  "), 6 + 16 * 6);
+        QVERIFY(!view->document()->firstBlock().layout()->formats().isEmpty());
+        view->undo();
+        QCOMPARE(text(view), "ret");
+    }
+}
+
+void tst_TextCommands::commentBlock_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("caret only: the template")
+        << QByteArray("ret") << 0 << 0
+        << "\ncomment %  ---- The following is a comment block\n\n  Place your comment here\n\n"
+           "        %  ---- This is the end of the comment block\nret"
+        << false;
+    QTest::newRow("a tilde in it: the grave accent closes")
+        << QByteArray("a\r\nx ~ y\r\nb") << 2 << 7 << "a\ncomment ` \nx ~ y\n`\n\nb" << false;
+    QTest::newRow("every closer taken: nothing changes")
+        << QByteArray("~`_!@#$%^&{}=*/<>-+") << 0 << 19 << "~`_!@#$%^&{}=*/<>-+" << true;
+}
+
+void tst_TextCommands::commentBlock()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, after);
+    QFETCH(bool, refused);
+    CQvasmView *view = open(before);
+    QVERIFY(view);
+    view->setSelection(from, to);
+    if (refused)
+        m_prompts->answerMessage(PromptAnswer::Ok);
+    run(ID_INSERT_COMMENT_BLOCK);
+    QCOMPARE(text(view), after);
+    if (refused) {
+        QCOMPARE(m_prompts->asked().last().text,
+                 "Tried all of the following characters:\n      ~`_!@#$%^&{}=*/<>-+\n"
+                 "The desired block contained at least one of each.\n"
+                 "Please insert the comment block manually.");
+        QVERIFY(!view->GetDocument()->IsModified());
+        return;
+    }
+    view->undo();
+    QCOMPARE(text(view), QString::fromLatin1(before).replace("\r\n", "\n"));
+}
+
+void tst_TextCommands::insertSignature()
+{
+    CQvasmView *view = open("ret");
+    QVERIFY(view);
+    SettingsStore &store = m_fixture->settings.store();
+
+    // Shift held: the stored signature (or its default) goes in without a dialog.
+    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
+    run(ID_INSERT_SIGNATURE);
+    QCOMPARE(text(view), "Your sig goes hereret");
+    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(); });
+
+    // OK replaces the selection with the dialog's text and stores it.
+    view->selectAll();
+    ModalDriver<CSignatureDlg> ok([](CSignatureDlg *dialog) {
+        auto *edit = dialog->findChild<QPlainTextEdit *>("ctl_1075");
+        QCOMPARE(edit->toPlainText(), "Your sig goes here");
+        edit->setPlainText(QString(2100, u'x'));
+        QCOMPARE(edit->toPlainText().size(), CSignatureDlg::MaxLength);
+        edit->setPlainText("; by me\n; 2024");
+        dialog->findChild<QPushButton *>("ctl_1")->click();
+    });
+    run(ID_INSERT_SIGNATURE);
+    QVERIFY(!ok.failed());
+    QCOMPARE(text(view), "; by me\n; 2024");
+    QCOMPARE(store.readString("Settings", "sig"), "; by me\n; 2024");
+
+    ModalDriver<CSignatureDlg> cancel([](CSignatureDlg *dialog) {
+        dialog->findChild<QPlainTextEdit *>("ctl_1075")->setPlainText("other");
+        dialog->findChild<QPushButton *>("ctl_2")->click();
+    });
+    run(ID_INSERT_SIGNATURE);
+    QVERIFY(!cancel.failed());
+    QCOMPARE(text(view), "; by me\n; 2024");
+    QCOMPARE(store.readString("Settings", "sig"), "; by me\n; 2024");
+
+    m_prompts->answerMessage(PromptAnswer::Ok);
+    run(ID_EDIT_VIEW_WHITESPACE);
+    QCOMPARE(m_prompts->asked().last().text, "Not implemented yet");
+}
+
+QTEST_MAIN(tst_TextCommands)
+#include "tst_textcommands.moc"
