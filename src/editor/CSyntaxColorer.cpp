@@ -39,6 +39,14 @@ void storeState(QTextBlock block, const SyntaxLineState &state, bool formats)
     block.setUserState(state.toUserState() | (formats ? kHasFormats : 0));
 }
 
+// How much of a block to mark for a new layout. The plain-text layout takes a marked range as
+// removed and added again, so its whole length would reach into the next block and repaint the
+// whole view at every keystroke; one character keeps it to this block.
+int dirtyLength(const QTextBlock &block)
+{
+    return qMin(1, block.length());
+}
+
 bool isColoured(const CQvasmView &view)
 {
     return DocumentNaming::isColoured(view.fileKind());
@@ -165,7 +173,7 @@ void CSyntaxColorer::applyFormats(QTextDocument *document,
         return;
     ++m_applying;
     layout->setFormats(wanted);
-    document->markContentsDirty(block.position(), block.length());
+    document->markContentsDirty(block.position(), dirtyLength(block));
     --m_applying;
 }
 
@@ -245,7 +253,7 @@ void CSyntaxColorer::clearAll(QTextDocument *document)
             continue;
         ++m_applying;
         block.layout()->clearFormats();
-        document->markContentsDirty(block.position(), block.length());
+        document->markContentsDirty(block.position(), dirtyLength(block));
         --m_applying;
         block.setUserState(block.userState() & ~kHasFormats);
     }

@@ -84,3 +84,22 @@ QRectF SourceDocumentLayout::blockBoundingRect(const QTextBlock &block) const
     }
     return rect;
 }
+
+void SourceDocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
+{
+    // The base class takes a change to reach from + removed + added, so a block given new colours
+    // (reported as the whole block removed and added again) or a letter typed into a coloured line
+    // would lay out the following lines again and repaint the whole view. A change inside one
+    // block that adds or removes no block changes that block alone.
+    QTextDocument *doc = document();
+    if (doc->blockCount() == m_blockCount && (charsRemoved > 0 || charsAdded > 0)) {
+        const QTextBlock first = doc->findBlock(from);
+        const QTextBlock last = doc->findBlock(from + qMax(charsRemoved, charsAdded) - 1);
+        if (first.isValid() && first == last) {
+            QPlainTextDocumentLayout::documentChanged(first.position(), 0, 1);
+            return;
+        }
+    }
+    QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+    m_blockCount = doc->blockCount();
+}

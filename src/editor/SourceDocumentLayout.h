@@ -39,10 +39,14 @@ public:
     QSizeF documentSize() const override;
     QRectF blockBoundingRect(const QTextBlock &block) const override;
 
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override;
+
 private:
     void installStandIn();
     void releaseStandIn();
 
     std::unique_ptr<QPlainTextEdit> m_standIn;
     mutable qreal m_widest = 0;
+    int m_blockCount = 1;
 };
