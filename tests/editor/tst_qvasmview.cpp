@@ -198,9 +198,7 @@ void tst_QvasmView::newFromClipboardPastesIntoTheNewDocument()
 void tst_QvasmView::ctrlUpDownScrollWithoutMovingTheCaret()
 {
     DocumentFixture f;
-    QByteArray text;
-    for (int i = 0; i < 500; ++i)
-        text += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray text = numberedLines(500);
     CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("a.asm"), text));
     CQvasmView *view = doc->view();
     view->setFocus();
@@ -283,9 +281,7 @@ void tst_QvasmView::colouringHooks()
     DocumentFixture f;
     RecordingColourer colourer;
     CQvasmView::setColourer(&colourer);
-    QByteArray text;
-    for (int i = 0; i < 300; ++i)
-        text += "nop\r\n";
+    const QByteArray text = numberedLines(300, "nop ");
     CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("a.asm"), text));
     CQvasmView *view = doc->view();
     // Formatting off: the engine hears nothing.
@@ -348,9 +344,7 @@ void tst_QvasmView::undoRedoCommands()
 void tst_QvasmView::largeTextKeepsItsLayoutCheap()
 {
     DocumentFixture f;
-    QByteArray text;
-    for (int i = 0; i < 50000; ++i)
-        text += "\tmov ax, " + QByteArray::number(i) + "\r\n";
+    const QByteArray text = numberedLines(50000, "\tmov ax, ");
     CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("big.asm"), text));
     CQvasmView *view = doc->view();
     auto *layout = qobject_cast<SourceDocumentLayout *>(doc->textDocument()->documentLayout());
@@ -378,9 +372,7 @@ void tst_QvasmView::printsPagesWithHalfInchMargins()
     DocumentFixture f;
     RecordingColourer colourer;
     CQvasmView::setColourer(&colourer);
-    QByteArray text;
-    for (int i = 0; i < 200; ++i)
-        text += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray text = numberedLines(200);
     CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("a.asm"), text));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -16,3 +16,12 @@ inline bool writeFileBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// count lines of CR LF source, "<prefix><n>" each: big documents for editor and workspace tests.
+inline QByteArray numberedLines(int count, const QByteArray &prefix = "line ")
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += prefix + QByteArray::number(i) + "\r\n";
+    return text;
+}

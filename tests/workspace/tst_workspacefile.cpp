@@ -45,22 +45,14 @@ Member memberOnDisk(const QByteArray &file, int index)
             qFromLittleEndian<qint32>(e + 274)};
 }
 
-QByteArray manyLines(int n)
-{
-    QByteArray text;
-    for (int i = 0; i < n; ++i)
-        text += "\tmov ax, " + QByteArray::number(i) + "\r\n";
-    return text;
-}
-
 } // namespace
 
 void tst_WorkspaceFile::saveWalkStoresEachOpenMember()
 {
     DocumentFixture f;
     WorkspaceRecord &record = WorkspaceRecord::instance();
-    const QString a = f.write(QStringLiteral("a.asm"), manyLines(400));
-    const QString b = f.write(QStringLiteral("b.inc"), manyLines(10));
+    const QString a = f.write(QStringLiteral("a.asm"), numberedLines(400, "\tmov ax, "));
+    const QString b = f.write(QStringLiteral("b.inc"), numberedLines(10));
     const QString closed = f.path(QStringLiteral("closed.asm"));
     record.setOpen(true);
     QCOMPARE(record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw"))),
@@ -110,7 +102,7 @@ void tst_WorkspaceFile::saveWalkWithTwoWindowsOnOneMemberKeepsTheLast()
     DocumentFixture f;
     ScriptedPrompts prompts;
     WorkspaceRecord &record = WorkspaceRecord::instance();
-    const QString a = f.write(QStringLiteral("a.asm"), manyLines(50));
+    const QString a = f.write(QStringLiteral("a.asm"), numberedLines(50));
     record.setOpen(true);
     record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw")));
     record.appendEntry(WorkspaceEntry(a));
