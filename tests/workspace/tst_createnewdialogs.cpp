@@ -1,4 +1,3 @@
-#include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "workspace/CCreateNewDlg.h"
 #include "workspace/CCreateNewLocationDlg.h"
@@ -27,7 +26,6 @@ private slots:
     void declinedFolderKeepsTheDialogOpen();
     void browsePutsTheChosenFolderIn();
     void listModeReturnsTheChosenMember();
-    void dialogRunsModallyAndReturnsItsResult();
 };
 
 namespace {
@@ -183,10 +181,6 @@ void tst_CreateNewDialogs::illegalNamesKeepTheDialogOpen_data()
                                          << ""
                                          << "Filename contains illegal characters1."
                                          << "ctl_1009";
-    QTest::newRow("hyphen in the source") << "my-prog.asm"
-                                          << ""
-                                          << "Filename contains illegal characters1."
-                                          << "ctl_1009";
     QTest::newRow("hyphen in the target") << "prog"
                                           << "out-1.com"
                                           << "Filename contains illegal characters0."
@@ -267,22 +261,6 @@ void tst_CreateNewDialogs::listModeReturnsTheChosenMember()
     QCOMPARE(dialog.chosenIndex(), 1);
     // Member paths are never checked as names.
     QCOMPARE(dialog.sourceName(), dir.path() + "/b inc-file.inc");
-    QVERIFY(prompts.allAnswered());
-}
-
-void tst_CreateNewDialogs::dialogRunsModallyAndReturnsItsResult()
-{
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    CCreateNewLocationDlg dialog(setupFor(Mode::File, dir.path()));
-    ModalDriver<CCreateNewLocationDlg> driver([](CCreateNewLocationDlg *d) {
-        QTest::keyClicks(d->findChild<QLineEdit *>(QStringLiteral("ctl_1009")),
-                         QStringLiteral("util"));
-        d->findChild<QPushButton *>(QStringLiteral("ctl_1"))->click();
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QVERIFY(!driver.failed());
-    QCOMPARE(dialog.sourceName(), QStringLiteral("util.asm"));
     QVERIFY(prompts.allAnswered());
 }
 

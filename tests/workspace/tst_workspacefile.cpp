@@ -18,7 +18,6 @@ private slots:
     void saveWalkWithTwoWindowsOnOneMemberKeepsTheLast();
     void saveWithoutWindowsClearsTheFlags();
     void failedWriteKeepsTheOldFileAndTellsTheUser();
-    void loadReadsWhatSaveWrote();
 };
 
 namespace {
@@ -170,25 +169,6 @@ void tst_WorkspaceFile::failedWriteKeepsTheOldFileAndTellsTheUser()
     QCOMPARE(readFileBytes(path), old);
     QVERIFY(record.isOpen());
     QVERIFY(prompts.allAnswered());
-}
-
-void tst_WorkspaceFile::loadReadsWhatSaveWrote()
-{
-    DocumentFixture f;
-    WorkspaceRecord &record = WorkspaceRecord::instance();
-    record.setOpen(true);
-    const QString path = f.path(QStringLiteral("w.qvw"));
-    record.setWorkspaceFilePath(path);
-    record.setMainFile(f.path(QStringLiteral("main.asm")));
-    record.appendEntry(WorkspaceEntry(f.path(QStringLiteral("main.asm"))));
-    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
-    const QByteArray saved = record.toByteArray();
-    record.clear();
-    QCOMPARE(WorkspaceFile::LoadWorkspace(path), WorkspaceRecord::LoadResult::Opened);
-    QCOMPARE(record.toByteArray(), saved);
-    QCOMPARE(WorkspaceFile::LoadWorkspace(f.path(QStringLiteral("none.qvw"))),
-             WorkspaceRecord::LoadResult::NotOpenable);
-    QVERIFY(!record.isOpen());
 }
 
 QTEST_MAIN(tst_WorkspaceFile)
