@@ -14,6 +14,7 @@
 #include "frame/CommandRouter.h"
 #include "options/CAboutDlg.h"
 #include "options/CFirstTimeInstallDlg.h"
+#include "workspace/WorkspaceRules.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +139,11 @@ void CQvasmApp::setDocumentTemplate(std::unique_ptr<DocumentTemplate> documents)
 void CQvasmApp::setRecentFileSink(std::function<void(const QString &)> sink)
 {
     m_recentFileSink = std::move(sink);
+}
+
+void CQvasmApp::setWorkspaceFileOpener(std::function<void(const QString &)> opener)
+{
+    m_workspaceFileOpener = std::move(opener);
 }
 
 void CQvasmApp::setFirstRunNotice(std::function<bool()> notice)
@@ -299,8 +305,13 @@ bool CQvasmApp::InitInstance()
 void CQvasmApp::activateFromOtherInstance(const QStringList &arguments)
 {
     bringToFront();
-    if (!arguments.isEmpty() && !arguments.constFirst().isEmpty() && m_documents && m_mainFrame)
-        OpenDocumentFile(arguments.constFirst());
+    const QString file = arguments.value(0);
+    if (!file.isEmpty() && m_mainFrame) {
+        if (m_workspaceFileOpener && WorkspaceRules::isWorkspaceFileName(file))
+            m_workspaceFileOpener(file);
+        else if (m_documents)
+            OpenDocumentFile(file);
+    }
     emit activatedByOtherInstance(arguments);
 }
 

@@ -93,6 +93,9 @@ public:
     void setDocumentTemplate(std::unique_ptr<DocumentTemplate> documents);
     DocumentTemplate *documentTemplate() const { return m_documents.get(); }
     void setRecentFileSink(std::function<void(const QString &)> sink);
+    // Opens a workspace file handed over by another copy of the program (a .qvw in any letter
+    // case); without one it would open as a document.
+    void setWorkspaceFileOpener(std::function<void(const QString &)> opener);
     // Replaces the first-run notice (tests); returns true when accepted.
     void setFirstRunNotice(std::function<bool()> notice);
     // Replaces what Abort in the error report does (tests); the default ends the program.
@@ -119,6 +122,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QList<QPair<StartupStage, StartupStep>> m_steps;
     std::function<void(const QString &)> m_recentFileSink;
+    std::function<void(const QString &)> m_workspaceFileOpener;
     std::function<bool()> m_firstRunNotice;
     std::function<void()> m_abort;
     StartupDecision m_decision;

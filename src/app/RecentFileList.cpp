@@ -97,12 +97,18 @@ void RecentFileList::write(SettingsStore &settings) const
 QStringList RecentFileList::menuTexts(const QString &currentFolder) const
 {
     QStringList texts;
-    for (int i = 0; i < m_paths.size(); ++i) {
-        QString name = displayName(m_paths.at(i), currentFolder, m_displayLength);
-        name.replace(QLatin1Char('&'), QLatin1String("&&"));
-        texts << QStringLiteral("&%1 ").arg((i + 1) % 10) + name;
-    }
+    for (int i = 0; i < m_paths.size(); ++i)
+        texts << menuText(i, currentFolder);
     return texts;
+}
+
+QString RecentFileList::menuText(int index, const QString &currentFolder) const
+{
+    if (index < 0 || index >= m_paths.size())
+        return QString();
+    QString name = displayName(m_paths.at(index), currentFolder, m_displayLength);
+    name.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return QStringLiteral("&%1 ").arg((index + 1) % 10) + name;
 }
 
 QString RecentFileList::displayName(const QString &path, const QString &currentFolder, int maxLength)

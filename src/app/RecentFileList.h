@@ -57,6 +57,8 @@ public:
 
     // Item texts for the submenu; empty when the list is empty (show emptyText(), disabled).
     QStringList menuTexts(const QString &currentFolder) const;
+    // The text of item index alone; empty past the end.
+    QString menuText(int index, const QString &currentFolder) const;
     // A path as the menu shows it: the bare name when it lies in currentFolder, else the path
     // shortened to maxLength characters as "/.../folder/name".
     static QString displayName(const QString &path, const QString &currentFolder, int maxLength);

@@ -17,9 +17,13 @@ struct StartupDecision
     // empty as it counts for the rest of start-up (off whenever the workspace is reloaded).
     bool emptyOn = false;
     bool restoreWorkspace = false;
+    // A workspace file named on the command line (a .qvw in any letter case): it opens as a
+    // workspace in place of the last one, whatever empty and loadws say, and no document opens.
+    QString workspaceFile;
 
     // loadws on: nothing is opened (the last workspace comes back instead) and empty counts as
     // off; loadws off and empty off: nothing is opened; loadws off and empty on: the command line
-    // stands, a new document without a file argument.
+    // stands, a new document without a file argument. A workspace file on the command line is
+    // the exception: restoreWorkspace is set and workspaceFile names it.
     static StartupDecision decide(int empty, int loadws, const QString &fileArgument);
 };

@@ -4,6 +4,7 @@
 #include "build/InstallBuild.h"
 #include "editor/DocumentSubsystem.h"
 #include "editor/EditorAids.h"
+#include "workspace/WorkspaceSubsystem.h"
 
 // Each part adds one line here, calling its own install function, for example
 //     installDocuments(app);   // src/editor: app.setDocumentTemplate(...), frame handlers
@@ -13,4 +14,5 @@ void installSubsystems(CQvasmApp &app)
     installDocuments(app);
     installEditorAids(app);
     installBuild(app);
+    installWorkspace(app);
 }

@@ -42,6 +42,11 @@ void tst_Startup::documentsAtStartup_data()
     QTest::newRow("empty-new-document") << 1 << 0 << "" << Cmd::NewDocument << true << false;
     QTest::newRow("empty-opens-the-file") << 1 << 0 << "a.asm" << Cmd::OpenFile << true << false;
     QTest::newRow("any-nonzero-counts") << 7 << 0 << "" << Cmd::NewDocument << true << false;
+    // A named workspace opens as one, instead of the last one and instead of any document.
+    QTest::newRow("workspace-file-without-empty")
+        << 0 << 0 << "p/W.QVW" << Cmd::Nothing << false << true;
+    QTest::newRow("workspace-file-over-loadws")
+        << 1 << 1 << "p/w.qvw" << Cmd::Nothing << false << true;
 }
 
 void tst_Startup::documentsAtStartup()
@@ -57,6 +62,7 @@ void tst_Startup::documentsAtStartup()
     QCOMPARE(d.emptyOn, emptyOn);
     QCOMPARE(d.restoreWorkspace, restore);
     QCOMPARE(d.file, command == Cmd::OpenFile ? file : QString());
+    QCOMPARE(d.workspaceFile, file.endsWith(".qvw", Qt::CaseInsensitive) ? file : QString());
 }
 
 void tst_Startup::commandLine_data()

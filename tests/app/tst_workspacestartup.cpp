@@ -1,0 +1,261 @@
+#include "ScriptedPrompts.h"
+#include "TestFiles.h"
+#include "TestSettings.h"
+#include "app/CQvasmApp.h"
+#include "app/ProgramValues.h"
+#include "app/RecentListCommands.h"
+#include "app/Subsystems.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "frame/CommandRouter.h"
+#include "workspace/WorkspaceRecord.h"
+#include "workspace/WorkspaceRules.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The whole program's start-up, recent lists and close, with every part installed: the last
+// workspace coming back (and its three ways of failing), a workspace named on the command line or
+// handed over by another copy, the two recent sub-menus, and what closing the frame writes.
+class tst_WorkspaceStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void restoreFailures_data();
+    void restoreFailures();
+    void restoreBringsBackTheActiveMember();
+    void workspaceNamedOnTheCommandLineOrHandedOver();
+    void recentMenusAndClose();
+
+private:
+    static CQvasmApp &app() { return *CQvasmApp::instance(); }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        writeFileBytes(path(name), bytes);
+        return path(name);
+    }
+    QString writeWorkspace(const QString &name,
+                           const QString &mainFile,
+                           const QList<WorkspaceEntry> &members) const;
+    bool start(int loadws, const QString &lastws = QString());
+    QString actionText(int id) const { return app().mainFrame()->commandAction(id)->text(); }
+
+    std::unique_ptr<TestSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+WorkspaceEntry member(const QString &path, bool opened, bool active = false)
+{
+    WorkspaceEntry e(path);
+    e.wasOpened = opened;
+    e.active = active;
+    return e;
+}
+
+} // namespace
+
+QString tst_WorkspaceStartup::writeWorkspace(const QString &name,
+                                             const QString &mainFile,
+                                             const QList<WorkspaceEntry> &members) const
+{
+    WorkspaceRecord r;
+    r.setOpen(true);
+    r.setWorkspaceFilePath(path(name));
+    r.setMainFile(mainFile);
+    for (const WorkspaceEntry &e : members)
+        r.appendEntry(e);
+    r.save();
+    return path(name);
+}
+
+void tst_WorkspaceStartup::init()
+{
+    m_settings = std::make_unique<TestSettings>();
+    m_dir = std::make_unique<QTemporaryDir>();
+    ProgramValues::instance() = ProgramValues();
+    WorkspaceRecord::instance().clear();
+    m_settings->store().writeInt("Settings", "Installed", 1);
+    if (RecentListCommands *lists = RecentListCommands::instance()) {
+        lists->workspaces().clear();
+        lists->files().clear();
+    }
+}
+
+void tst_WorkspaceStartup::cleanup()
+{
+    if (CQvasmDocTemplate *documents = CQvasmDocTemplate::instance())
+        documents->closeAllDocuments();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete app().mainFrame();
+    app().setCommandLineFile(QString());
+    m_settings.reset();
+}
+
+bool tst_WorkspaceStartup::start(int loadws, const QString &lastws)
+{
+    m_settings->store().writeInt("Settings", "loadws", loadws);
+    m_settings->store().writeString("Settings", "lastws", lastws);
+    return app().InitInstance();
+}
+
+void tst_WorkspaceStartup::restoreFailures_data()
+{
+    QTest::addColumn<QString>("file"); // "" missing, "zeros" not a workspace, "dead" no file opens
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("loadwsAfter");
+    QTest::addColumn<bool>("lastwsKept");
+
+    QTest::newRow("missing-file-stops-asking") << ""
+                                               << "Could not open workspace file." << 0 << true;
+    QTest::newRow("not-a-workspace") << "zeros"
+                                     << "Invalid WorkSpace File" << 1 << true;
+    QTest::newRow("no-member-and-no-main-file")
+        << "dead" << WorkspaceRules::mainFileFailedMessage() << 1 << false;
+}
+
+void tst_WorkspaceStartup::restoreFailures()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QFETCH(int, loadwsAfter);
+    QFETCH(bool, lastwsKept);
+    QString lastws = path("missing.qvw");
+    if (file == "zeros")
+        lastws = write("zeros.qvw", QByteArray(WorkspaceRecord::Size, '\0'));
+    if (file == "dead")
+        lastws = writeWorkspace("dead.qvw", path("main.asm"), {member(path("gone.asm"), true)});
+
+    ScriptedPrompts prompts;
+    for (int i = 0; i < (file == "dead" ? 4 : 1); ++i)
+        prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(start(1, lastws));
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(prompts.messagesAsked().last(), message);
+    if (file == "dead")
+        QVERIFY(prompts.messagesAsked().contains(WorkspaceRules::noMembersOpenedMessage()));
+    QVERIFY(!WorkspaceRecord::instance().isOpen());
+    QCOMPARE(m_settings->store().readInt("Settings", "loadws", -1), loadwsAfter);
+    QCOMPARE(m_settings->store().readString("Settings", "lastws"), lastwsKept ? lastws : QString());
+    QCOMPARE(app().mainFrame()->mdiArea()->subWindowList().size(), 0);
+}
+
+void tst_WorkspaceStartup::restoreBringsBackTheActiveMember()
+{
+    const QString a = write("a.asm", "a\r\n");
+    const QString b = write("b.asm", "b\r\n");
+    const QString c = write("c.asm", "c\r\n");
+    const QString w = writeWorkspace("w.qvw",
+                                     a,
+                                     {member(a, true), member(b, true, true), member(c, true)});
+    // With loadws on, the file on the command line is not opened.
+    app().setCommandLineFile(write("x.asm", "x\r\n"));
+    ScriptedPrompts prompts;
+    QVERIFY(start(1, w));
+    QVERIFY(prompts.allAnswered());
+    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    QCOMPARE(documents->documents().size(), 3);
+    QCOMPARE(documents->activeDocument()->GetPathName(), b);
+    // Members stay out of the recent files; restoring adds nothing to the recent workspaces.
+    QVERIFY(RecentListCommands::instance()->files().isEmpty());
+    QVERIFY(RecentListCommands::instance()->workspaces().isEmpty());
+    QVERIFY(ProgramValues::instance().recentFileSwitch);
+}
+
+void tst_WorkspaceStartup::workspaceNamedOnTheCommandLineOrHandedOver()
+{
+    const QString a = write("a.asm", "a\r\n");
+    const QString upper = writeWorkspace("UP.QVW", a, {member(a, true)});
+    // Neither empty nor loadws: a named workspace opens all the same, as the workspace it is.
+    app().setCommandLineFile(upper);
+    ScriptedPrompts prompts;
+    QVERIFY(start(0, path("last.qvw")));
+    QVERIFY(prompts.allAnswered());
+    QVERIFY(WorkspaceRecord::instance().isOpen());
+    QCOMPARE(CQvasmDocTemplate::instance()->activeDocument()->GetPathName(), a);
+    QCOMPARE(m_settings->store().readString("Settings", "lastws"), upper);
+    QCOMPARE(RecentListCommands::instance()->workspaces().paths(), QStringList{upper});
+
+    // Another copy hands one over: the open workspace closes (No keeps its windows) and the new
+    // one opens.
+    const QString b = write("b.asm", "b\r\n");
+    const QString other = writeWorkspace("other.qvw", b, {member(b, true)});
+    prompts.answerMessage(PromptAnswer::No);
+    app().activateFromOtherInstance({other});
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(WorkspaceRecord::instance().workspaceFilePath(), other);
+    QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), 2);
+    QCOMPARE(RecentListCommands::instance()->workspaces().paths(), QStringList({other, upper}));
+}
+
+void tst_WorkspaceStartup::recentMenusAndClose()
+{
+    QDir::setCurrent(m_dir->path());
+    ScriptedPrompts prompts;
+    QVERIFY(start(0));
+    CMainFrame *frame = app().mainFrame();
+    frame->router().refresh();
+    QCOMPARE(actionText(ID_FILE_MRU_FIRST), QString("No Files"));
+    QCOMPARE(actionText(ID_RECENT_WORKSPACE_FIRST), QString("No Workspaces"));
+    QVERIFY(!frame->commandAction(ID_FILE_MRU_FIRST)->isEnabled());
+    QVERIFY(!frame->commandAction(ID_RECENT_WORKSPACE_FIRST)->isEnabled());
+
+    const QString a = write("a.asm", "a\r\n");
+    const QString w = writeWorkspace("w.qvw", a, {member(a, true)});
+    const QString gone = path("gone.qvw");
+    RecentFileList &workspaces = RecentListCommands::instance()->workspaces();
+    workspaces.add(gone);
+    workspaces.add(w);
+    const QString loose = write("loose.asm", "l\r\n");
+    QVERIFY(app().OpenDocumentFile(loose));
+    frame->router().refresh();
+    QCOMPARE(actionText(ID_FILE_MRU_FIRST), QString("&1 loose.asm"));
+    QVERIFY(!frame->commandAction(ID_FILE_MRU_FIRST + 1)->isVisible());
+    QCOMPARE(actionText(ID_RECENT_WORKSPACE_FIRST), QString("&1 w.qvw"));
+    QCOMPARE(actionText(ID_RECENT_WORKSPACE_FIRST + 1), QString("&2 gone.qvw"));
+
+    // A workspace that has gone away is reported and leaves the list.
+    prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(frame->router().dispatch(ID_RECENT_WORKSPACE_FIRST + 1));
+    QCOMPARE(prompts.messagesAsked(), QStringList{WorkspaceRules::couldNotOpenMessage(gone)});
+    QCOMPARE(workspaces.paths(), QStringList{w});
+
+    QVERIFY(frame->router().dispatch(ID_RECENT_WORKSPACE_FIRST));
+    QVERIFY(WorkspaceRecord::instance().isOpen());
+    frame->router().refresh();
+    QCOMPARE(RecentListCommands::instance()->files().paths(), QStringList{loose});
+    QVERIFY(prompts.allAnswered());
+
+    // Closing the frame saves the workspace and writes both lists.
+    CQvasmDocTemplate::instance()->activate(CQvasmDocTemplate::instance()->findDocument(loose));
+    QVERIFY(frame->close());
+    WorkspaceRecord saved;
+    QCOMPARE(saved.load(w), WorkspaceRecord::LoadResult::Opened);
+    QVERIFY(saved.entry(0).wasOpened && !saved.entry(0).active);
+    SettingsStore &store = m_settings->store();
+    QCOMPARE(store.readString("Recent Workspace List", "WorkSpace1"), w);
+    QCOMPARE(store.readString("Recent Workspace List", "WorkSpace2"), QString());
+    QCOMPARE(store.readString("Recent File List", "File1"), loose);
+}
+
+int main(int argc, char *argv[])
+{
+    CQvasmApp app(argc, argv);
+    app.setSingleInstanceCheck(false);
+    installSubsystems(app);
+    tst_WorkspaceStartup test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_workspacestartup.moc"
