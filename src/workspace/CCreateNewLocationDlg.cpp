@@ -56,7 +56,10 @@ CCreateNewLocationDlg::CCreateNewLocationDlg(const Setup &setup, QWidget *parent
     auto *locationRow = new QHBoxLayout;
     locationRow->addWidget(m_locationEdit, 1);
     locationRow->addWidget(m_browse);
-    form->addRow(QStringLiteral("Lo&cation:"), locationRow);
+    // A row around a layout gets a label without a buddy, which would show the "&" itself.
+    auto *locationLabel = new QLabel(QStringLiteral("Lo&cation:"));
+    locationLabel->setBuddy(m_locationEdit);
+    form->addRow(locationLabel, locationRow);
     form->addRow(QStringLiteral("&Target FileName"), m_target);
     layout->addLayout(form);
     layout->addWidget(buttons);

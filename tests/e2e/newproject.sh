@@ -35,11 +35,29 @@ mkdir -p "$ini_dir"
 # Installed already, no tip of the day: the program comes straight up.
 printf '[Settings]\nInstalled=1\ntips=0\nuseformatting=1\n' >"$ini"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && for w in $(xdotool search --onlyvisible --pid "$pid" --name "" 2>/dev/null); do
+        echo "  window: $(xdotool getwindowname "$w")"
+    done
+    exit 1
+}
 
-# The visible window of our process whose title is exactly $1.
+# The visible window of our process whose title matches the pattern $1 (an extended regular
+# expression, case-sensitive: xdotool's own search ignores case, and a message box is titled
+# "qvasmide" beside the main window's "QVASMIDE"); empty after 30 s.
 find_window() {
-    timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -1
+    local i w
+    for ((i = 0; i < 300; i++)); do
+        for w in $(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null); do
+            if xdotool getwindowname "$w" 2>/dev/null | grep -Eqx -- "$1"; then
+                echo "$w"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
 }
 
 press() { # window key...
@@ -57,6 +75,19 @@ await_file() {
         sleep 0.1
     done
     fail "$1 was not written"
+}
+
+# Opens the main window's File menu and waits until its pop-up is mapped.
+open_file_menu() {
+    local before i
+    before=$(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null | wc -l)
+    press "$main" alt+f
+    for ((i = 0; i < 300; i++)); do
+        [ "$(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null | wc -l)" -gt "$before" ] \
+            && return 0
+        sleep 0.1
+    done
+    fail "the File menu did not open"
 }
 
 await_exit() {
@@ -78,11 +109,11 @@ echo "1. New Workspace through the dialogs"
 pid=$!
 main=$(find_window "QVASMIDE") || true
 [ -n "$main" ] || fail "main window not mapped"
-press "$main" alt+f
-sleep 0.5
+open_file_menu
 xdotool key w
 create=$(find_window "Create New \.\.\.") || true
 [ -n "$create" ] || fail "no Create New dialog"
+xdotool windowfocus --sync "$create"
 xdotool type --delay 20 "hello"
 press "$create" Return
 question=$(find_window "qvasmide") || true
@@ -93,7 +124,8 @@ options=$(find_window "New \.COM project") || true
 press "$options" Return
 await_file "$project/hello.qvw"
 [ -f "$project/hello.asm" ] || fail "no main file"
-main=$(find_window "QVASMIDE - .*hello\.asm") || true
+# The document area adds the maximised window's own title after the frame's.
+main=$(find_window "QVASMIDE - .*/hello\.asm( .*)?") || true
 [ -n "$main" ] || fail "main file not the active window"
 
 echo "2. Build (F9) with the bundled assembler"
@@ -127,8 +159,7 @@ expected=$(printf '%s\r\n' "; This source file was created using QVASMIDE's Wiza
 [ "$(od -An -tx1 "$project/hello.asm")" = "$expected" ] || fail "skeleton differs"
 
 echo "4. File > Exit saves the workspace and the recent list"
-press "$main" alt+f
-sleep 0.5
+open_file_menu
 xdotool key x
 status=0
 await_exit || status=$?
