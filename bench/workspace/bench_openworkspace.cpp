@@ -3,8 +3,8 @@
 // window is open, the active one painted, and the event loop has nothing left to do:
 //   - start-up with Settings/loadws restoring it (InitInstance from the first step to idle);
 //   - Open Workspace from the menu on a running program (after closing it again).
-//   cmake --build build --target bench_openworkspace && QT_QPA_PLATFORM=offscreen \
-//       build/bench/bench_openworkspace [RUNS]
+//   cmake --build build --target bench_openworkspace
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_openworkspace [RUNS]
 #include "app/CQvasmApp.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
@@ -92,8 +92,9 @@ QString makeWorkspace(const QString &folder)
 void untilIdle()
 {
     QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
-    while (dispatcher->processEvents(QEventLoop::AllEvents))
-        QCoreApplication::sendPostedEvents();
+    do
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    while (dispatcher->processEvents(QEventLoop::AllEvents));
 }
 
 double median(std::vector<double> v)

@@ -25,6 +25,8 @@ public:
 
     // Closes the window without asking: the document has been asked already, or must go.
     void closeWithoutAsking();
+    // Closed, its deletion still pending: the document is no longer open.
+    bool isClosed() const { return m_closed; }
 
     CommandMap *viewCommands() override;
     CommandMap *documentCommands() override;

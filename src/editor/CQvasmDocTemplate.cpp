@@ -93,7 +93,9 @@ QList<CQvasmDoc *> CQvasmDocTemplate::documents() const
 {
     QList<CQvasmDoc *> list;
     for (const QPointer<CQvasmDoc> &doc : m_documents) {
-        if (doc)
+        // A window closed inside the same command (Close Workspace before Open Workspace) is
+        // deleted only later; its document must not be found and "activated" meanwhile.
+        if (doc && !(doc->frame() && doc->frame()->isClosed()))
             list << doc;
     }
     return list;
