@@ -19,4 +19,14 @@ struct ProgramValues
     bool deleteSettingsAtExit = false;
 
     static ProgramValues &instance();
+
+    // Keeps the files opened while it lives out of the recent-file list (workspace members).
+    class RecentFilesOff
+    {
+    public:
+        RecentFilesOff() { instance().recentFileSwitch = false; }
+        ~RecentFilesOff() { instance().recentFileSwitch = true; }
+        RecentFilesOff(const RecentFilesOff &) = delete;
+        RecentFilesOff &operator=(const RecentFilesOff &) = delete;
+    };
 };

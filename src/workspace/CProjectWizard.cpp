@@ -16,18 +16,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-// Workspace members opened by the wizard stay out of the recent-file list.
-class RecentFilesOff
-{
-public:
-    RecentFilesOff() { ProgramValues::instance().recentFileSwitch = false; }
-    ~RecentFilesOff() { ProgramValues::instance().recentFileSwitch = true; }
-};
-
-} // namespace
-
 CProjectWizard::CProjectWizard(CMainFrame *frame)
     : m_frame(frame)
 {}
@@ -117,7 +105,7 @@ void CProjectWizard::CopyIntoProject(const QString &name,
     const QString destination = location + name;
     // Its answer does not matter: a file kept in place is still taken into the project.
     CopyFileConfirm(ProjectWizard::copySource(includeFolder, name), destination);
-    RecentFilesOff off;
+    ProgramValues::RecentFilesOff off;
     if (!QFileInfo::exists(destination)) {
         showMessage(ProjectWizard::copyFailedMessage(destination));
         return;

@@ -32,16 +32,6 @@ CWorkspaceCommands *g_commands = nullptr;
 // Codes the error report shows when a command finds the workspace in a state it can't be in.
 enum WorkspaceFailure : quint32 { UnknownKind = 0x20, NoWorkspaceOpen = 0x21, NoSuchMember = 0x22 };
 
-// Workspace members that open stay out of the recent-file list.
-class RecentFilesOff
-{
-public:
-    RecentFilesOff() { ProgramValues::instance().recentFileSwitch = false; }
-    ~RecentFilesOff() { ProgramValues::instance().recentFileSwitch = true; }
-    RecentFilesOff(const RecentFilesOff &) = delete;
-    RecentFilesOff &operator=(const RecentFilesOff &) = delete;
-};
-
 CQvasmDoc *openDocument(const QString &path)
 {
     CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
@@ -259,7 +249,7 @@ CWorkspaceCommands::Reopened CWorkspaceCommands::reopenMembers()
 {
     WorkspaceRecord &record = WorkspaceRecord::instance();
     Reopened result;
-    RecentFilesOff off;
+    ProgramValues::RecentFilesOff off;
     const int count = record.entryCount();
     for (int i = 0; i < count; ++i) {
         const WorkspaceEntry entry = record.entry(i);
@@ -420,7 +410,7 @@ void CWorkspaceCommands::InsertFiles()
         }
         CQvasmDoc *doc = nullptr;
         {
-            RecentFilesOff off;
+            ProgramValues::RecentFilesOff off;
             doc = openDocument(path);
         }
         addTreeFile(path, doc);
