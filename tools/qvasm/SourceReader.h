@@ -16,7 +16,7 @@ class SourceReader
 {
 public:
     static constexpr size_t MaxFiles = 4096;
-    static constexpr size_t MaxPath = 4096;
+    static constexpr size_t MaxPath = 1024; // far beyond any real path; keeps lookups cheap
     static constexpr size_t MaxDepth = 1024;
     static constexpr uint64_t MaxLoadedBytes = 64u * 1024 * 1024;
 
