@@ -15,6 +15,7 @@ namespace {
 constexpr int kMaxPasses = 24;
 constexpr int kForceLongAfter = 16;
 constexpr int kMaxPassesLarge = 8; // for sources of more than a million lines
+constexpr uint64_t kMaxLinesAllPasses = 10000000;
 constexpr uint32_t kMaxIncludesPerPass = 8192;
 constexpr uint64_t kMaxLinesPerPass = 1u << 24;
 constexpr uint64_t kMaxBytesPerPass = 256u * 1024 * 1024;
@@ -143,13 +144,19 @@ void Assembler::run(uint32_t mainFile)
 {
     m_mainFile = mainFile;
     int limit = kMaxPasses;
+    uint64_t totalLines = 0;
     for (m_pass = 1;; ++m_pass) {
         runPass();
         m_passesNeeded = m_pass;
+        totalLines += m_reader.linesRead();
         if (m_reader.linesRead() > 1000000)
             limit = std::min(limit, kMaxPassesLarge);
         if (!m_changed)
             break;
+        // Passes cost the lines they read: however many lines includes expand to, the passes
+        // together read a bounded number.
+        if (totalLines > kMaxLinesAllPasses)
+            limit = std::min(limit, m_pass + 2);
         if (m_pass >= limit) {
             error(0x20, "labels still move after " + std::to_string(m_pass) + " passes");
             return;
