@@ -52,6 +52,8 @@ int CMemberPopupDlg::exec()
     m_names.clear();
     m_list->setGeometry(2, 2, p.list.width(), p.list.height());
     setGeometry(p.dialog);
+    // The highlighted name is the one Enter takes, and Down goes on to the next.
+    m_list->setCurrentRow(0);
     m_list->setFocus();
     return QDialog::exec();
 }
