@@ -19,7 +19,7 @@ RUNS=${RUNS:-5}
 PEER_RUNS=${PEER_RUNS:-3}
 SIZE=${SIZE:-10MiB}
 OUT=${RESULTS_DIR:-/tmp/qvasmide_open}
-export BENCH_DISPLAY=${BENCH_DISPLAY:-:97}
+export BENCH_DISPLAY=${BENCH_DISPLAY:-:95}
 export DISPLAY=$BENCH_DISPLAY
 mkdir -p "$OUT"
 rm -f "$OUT"/*.jsonl
