@@ -74,14 +74,8 @@ void tst_TextCommands::selectionCommands_data()
 
     QTest::newRow("lower case") << int(ID_EDIT_LOWERCASE) << 2 << QByteArray("MOV AX,BX\r\nRET")
                                 << "mov ax,bx\nret" << true;
-    QTest::newRow("upper case") << int(ID_EDIT_UPPERCASE) << 2 << QByteArray("mov ax,bx")
-                                << "MOV AX,BX" << true;
-    QTest::newRow("untabify with tabstops 20 uses 16")
-        << int(ID_EDIT_UNTABIFY) << 20 << QByteArray("\tmov") << QString(16, u' ') + "mov" << false;
     QTest::newRow("tabify with 4: eight blanks, three stay")
         << int(ID_EDIT_TABIFY) << 4 << QByteArray("        mov   ax") << "\t\tmov   ax" << false;
-    QTest::newRow("tabify with 2: five blanks")
-        << int(ID_EDIT_TABIFY) << 2 << QByteArray("     x") << "\t\t x" << false;
 }
 
 void tst_TextCommands::selectionCommands()
@@ -163,7 +157,6 @@ void tst_TextCommands::insertFileAsBinary_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("empty file") << QByteArray() << QStringList();
     QTest::newRow("three bytes") << QByteArray("\x48\x69\x0A")
                                  << QStringList{"  db    48h,  69h,  0Ah " + QString(78, u' ')
                                                 + " ;  Hi\u00B7"};
@@ -174,7 +167,6 @@ void tst_TextCommands::insertFileAsBinary_data()
     for (int i = 0; i < 16; ++i)
         full += " 0" + QString::number(0xF0 + i, 16).toUpper() + (i < 15 ? "h," : "h ");
     full += " ;  " + QString(16, QChar(0xB7));
-    QTest::newRow("sixteen bytes: one line") << sixteen << QStringList{full};
     QTest::newRow("seventeen bytes: a second line of one field")
         << sixteen + "A" << QStringList{full, "  db    41h " + QString(15 * 6, u' ') + " ;  A"};
 }

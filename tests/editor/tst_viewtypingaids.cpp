@@ -20,8 +20,6 @@ private slots:
     void enterKeepsIndentationAndBackspaceTakesItBack();
     void memberPopupOffersTheStructuresMembers_data();
     void memberPopupOffersTheStructuresMembers();
-    void memberPopupPlacement_data();
-    void memberPopupPlacement();
 
 private:
     CQvasmView *open(const QString &name, const QByteArray &text);
@@ -68,10 +66,6 @@ void tst_ViewTypingAids::tabKeys_data()
 
     QTest::newRow("one line: tabstops blanks")
         << QByteArray("mov") << 0 << 0 << false << 4 << 1 << "    mov" << 4 << 4;
-    QTest::newRow("one line: a tab")
-        << QByteArray("mov") << 0 << 0 << false << 4 << 0 << "\tmov" << 1 << 1;
-    QTest::newRow("one line: selection replaced")
-        << QByteArray("mov ax") << 1 << 3 << false << 2 << 1 << "m   ax" << 3 << 3;
     QTest::newRow("block ending at a line start leaves that line out")
         << QByteArray("a\nb\nc\nd\ne\nf\n") << 4 << 10 << false << 4 << 1
         << "a\nb\n    c\n    d\n    e\nf\n"
@@ -80,8 +74,6 @@ void tst_ViewTypingAids::tabKeys_data()
         << QByteArray("  \tmov\nxyz") << 0 << 10 << true << 4 << 1 << "mov\nxyz" << 0 << 7;
     QTest::newRow("one line outdent never indents")
         << QByteArray("    mov") << 7 << 7 << true << 2 << 1 << "  mov" << 5 << 5;
-    QTest::newRow("negative tabstops change nothing")
-        << QByteArray("mov") << 0 << 0 << false << -3 << 1 << "mov" << 0 << 0;
 }
 
 void tst_ViewTypingAids::tabKeys()
@@ -130,8 +122,6 @@ void tst_ViewTypingAids::enterKeepsIndentationAndBackspaceTakesItBack_data()
                                             << "    mov\n ";
     QTest::newRow("a typed character ends it") << QByteArray("    mov") << "xb"
                                                << "    mov\n    ";
-    QTest::newRow("no indentation, plain backspace") << QByteArray("mov") << "b"
-                                                     << "mov";
 }
 
 void tst_ViewTypingAids::enterKeepsIndentationAndBackspaceTakesItBack()
@@ -228,33 +218,6 @@ void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
         QTest::keyClicks(view, QString::fromLatin1(prefix) + typed);
         QVERIFY2(aids->membersAtCaret().isEmpty(), prefix);
     }
-}
-
-void tst_ViewTypingAids::memberPopupPlacement_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QPoint>("anchor");
-    QTest::addColumn<QRect>("expected");
-
-    const QStringList two{"x", "y"};
-    QTest::newRow("short names: 50 wide, 16 a name")
-        << two << QPoint(100, 100) << QRect(104, 100, 54, 36);
-    QTest::newRow("long names: 200 wide")
-        << QStringList{QString(40, u'a')} << QPoint(100, 100) << QRect(104, 100, 204, 20);
-    QTest::newRow("past 192 high: 200")
-        << QStringList(13, "ab") << QPoint(100, 100) << QRect(104, 100, 54, 204);
-    QTest::newRow("near the bottom: moved up")
-        << two << QPoint(100, 590) << QRect(104, 600 - 32 - 8, 54, 36);
-    QTest::newRow("near the right: moved left")
-        << two << QPoint(780, 100) << QRect(800 - 50 - 12 + 4, 100, 54, 36);
-}
-
-void tst_ViewTypingAids::memberPopupPlacement()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QPoint, anchor);
-    QFETCH(QRect, expected);
-    QCOMPARE(CMemberPopupDlg::place(names, anchor, QRect(0, 0, 800, 600)).dialog, expected);
 }
 
 QTEST_MAIN(tst_ViewTypingAids)
