@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
 #include "editor/CQvasmView.h"
 #include "editor/DocumentNaming.h"
 #include "frame/CMainFrame.h"
@@ -93,6 +94,18 @@ void CSyntaxColorer::setColours(const SyntaxColours &colours)
 {
     m_colours = colours;
     rebuildFormats();
+}
+
+void CSyntaxColorer::applyColours(const SyntaxColours &colours)
+{
+    setColours(colours);
+    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    if (!documents)
+        return;
+    for (CQvasmDoc *doc : documents->documents()) {
+        if (CQvasmView *view = doc->view())
+            view->Refresh();
+    }
 }
 
 void CSyntaxColorer::loadColours(const SettingsStore &store)

@@ -49,9 +49,10 @@ public:
     // none (no error).
     int addUserKeywordFile(const QString &programFolder);
     const SyntaxColours &colours() const { return m_colours; }
-    // Start-up and the colours page: the six colours. Open views keep their colours until they
-    // are refreshed (the formatting toggle does that for all of them).
+    // The six colours. Open views keep their colours until they are refreshed.
     void setColours(const SyntaxColours &colours);
+    // The colours page's OK: the six colours, then every open view refreshed.
+    void applyColours(const SyntaxColours &colours);
     // The six colours as start-up reads them from the settings.
     void loadColours(const SettingsStore &store);
 

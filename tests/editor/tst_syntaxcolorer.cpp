@@ -283,6 +283,12 @@ void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
     // An entry with an upper-case letter never matches: only the text is lowered.
     QCOMPARE(marks(view), "III.DDDDD......");
     QVERIFY(!view->GetDocument()->IsModified());
+
+    // The colours page's OK: the open views take the new colours at once.
+    SyntaxColours changed = colours;
+    changed.set(SyntaxColours::Instructions, 13, QColor(136, 0, 136));
+    CSyntaxColorer::instance()->applyColours(changed);
+    QCOMPARE(marks(view), "III.DDDDD......");
 }
 
 QTEST_MAIN(tst_SyntaxColorer)
