@@ -208,6 +208,13 @@ void tst_TextCommands::commentBlock_data()
         << false;
     QTest::newRow("a tilde in it: the grave accent closes")
         << QByteArray("a\r\nx ~ y\r\nb") << 2 << 7 << "a\ncomment ` \nx ~ y\n`\n\nb" << false;
+    // The whole selection counts, however long: a closer beyond 64,000 characters would end the
+    // block early.
+    const QByteArray longText = QByteArray(64000, 'a') + "~";
+    QTest::newRow("a long selection, closer near its end")
+        << longText << 0 << int(longText.size())
+        << "comment ` \n" + QString::fromLatin1(longText) + "\n`\n"
+        << false;
     QTest::newRow("every closer taken: nothing changes")
         << QByteArray("~`_!@#$%^&{}=*/<>-+") << 0 << 19 << "~`_!@#$%^&{}=*/<>-+" << true;
 }
