@@ -16,7 +16,6 @@ constexpr int kMaxPasses = 24;
 constexpr int kForceLongAfter = 16;
 constexpr int kMaxPassesLarge = 8; // for sources of more than a million lines
 constexpr uint64_t kMaxLinesAllPasses = 10000000;
-constexpr uint32_t kMaxIncludesPerPass = 8192;
 constexpr uint64_t kMaxLinesPerPass = 1u << 24;
 constexpr uint64_t kMaxBytesPerPass = 256u * 1024 * 1024;
 constexpr uint64_t kSymbolSpace = 64u * 1024 * 1024;
@@ -50,27 +49,13 @@ int elementSize(Dir d)
     }
 }
 
-bool isConditional(Dir d)
-{
-    return d == Dir::If || d == Dir::Ife || d == Dir::Ifne || d == Dir::Ifdef || d == Dir::Ifndef
-           || d == Dir::Else || d == Dir::Endif;
-}
-
-std::string_view unquote(std::string_view s)
-{
-    if (s.size() >= 2
-        && ((s.front() == '"' && s.back() == '"') || (s.front() == '\'' && s.back() == '\'')
-            || (s.front() == '<' && s.back() == '>')))
-        return s.substr(1, s.size() - 2);
-    return s;
-}
-
 } // namespace
 
 Assembler::Assembler(AssemblerOptions options, SourceLoader *loader)
     : m_options(std::move(options))
     , m_reader(loader ? loader : &m_diskLoader)
     , m_parser(m_names)
+    , m_directives(*this, m_reader, m_options)
     , m_struct(m_symbols)
 {
     m_reporter = [this](uint8_t code, const std::string &detail) { error(code, detail); };
@@ -176,31 +161,18 @@ void Assembler::run(uint32_t mainFile)
 void Assembler::runPass()
 {
     m_changed = false;
-    m_ended = false;
     m_messages.clear();
     m_messages.setDiagnosticsCounted(m_options.diagnostics);
     m_reader.begin(m_mainFile);
     m_inComment = false;
-    m_includesThisPass = 0;
     m_code.reset(m_options.origin);
-    m_originSet = false;
     m_dataBase = m_pass == 1 ? m_options.origin : m_prevCodeEnd;
     m_data.reset(m_dataBase);
     m_inData = false;
     m_limitReported = false;
-    m_model = m_options.snippet ? Model::Tiny : Model::None;
     m_modelReported = false;
-    m_segmentSeen = m_options.snippet;
     m_segmentReported = false;
-    m_startUsed = false;
-    m_popadBug = false;
-    m_jumps = m_options.jumps;
-    m_optimize = m_options.optimize;
-    m_pendingNoret = false;
-    m_cpu = CpuState{};
-    if (m_options.snippet)
-        m_cpu = CpuState{5, true, 4, true};
-    m_conds.clear();
+    m_directives.beginPass();
     m_proc = ProcState{};
     m_struct.clear();
     m_anonPrev.swap(m_anonCur);
@@ -209,19 +181,17 @@ void Assembler::runPass()
     m_siteIndex = 0;
     m_uninitDupCode = m_uninitDupData = false;
     m_dataInitialized = false;
-    m_outfile.clear();
-    m_title.clear();
     m_listing.clear();
 
     std::string_view line;
-    while (!m_ended && nextLine(line)) {
+    while (!m_directives.ended() && nextLine(line)) {
         processLine(line);
         if (m_reader.linesRead() > kMaxLinesPerPass || m_reader.bytesRead() > kMaxBytesPerPass) {
             // Only repeated inclusion gets here: no single source is that large.
             error(0x0F,
                   "included text beyond " + std::to_string(kMaxLinesPerPass) + " lines or "
                       + std::to_string(kMaxBytesPerPass >> 20) + " MiB");
-            m_ended = true;
+            m_directives.endSource();
         }
     }
     endOfPass();
@@ -261,9 +231,9 @@ void Assembler::endOfPass()
         error(0x59, std::string(m_names.spelling(m_struct.name())));
     if (m_proc.open)
         error(0x6A, std::string(m_names.spelling(m_proc.name)));
-    if (m_conds.open())
+    if (m_directives.conditionals().open())
         error(0x1B);
-    if (!m_options.snippet && !m_ended)
+    if (!m_options.snippet && !m_directives.ended())
         error(0x18);
     if (m_uninitDupCode && m_dataInitialized)
         messageAt(MsgKind::Error, 0x5C, {}, m_firstDataFile, m_firstDataLine);
@@ -371,10 +341,9 @@ void Assembler::processLine(std::string_view line)
         return;
     }
     m_parser.parse(line, m_st);
-    const bool active = m_conds.active();
-    if (!active) {
-        if (m_st.kind == StmtKind::Directive && isConditional(m_st.dir) && !m_st.error)
-            executeConditional();
+    if (!m_directives.conditionals().active()) {
+        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir) && !m_st.error)
+            m_directives.executeConditional(m_st);
         return;
     }
     Section *before = &section();
@@ -408,7 +377,7 @@ void Assembler::execute()
         const bool emits = m_st.dir == Dir::Exit || m_st.dir == Dir::Even || m_st.dir == Dir::Para
                            || m_st.dir == Dir::Adsize || m_st.dir == Dir::Opsize;
         if (m_st.kind == StmtKind::Directive && !emits)
-            executeDirective();
+            m_directives.execute(m_st);
         else
             executeStructMember();
         return;
@@ -443,7 +412,7 @@ void Assembler::execute()
         executeInstruction();
         return;
     case StmtKind::Directive:
-        executeDirective();
+        m_directives.execute(m_st);
         return;
     case StmtKind::Data:
         executeData();
@@ -479,11 +448,11 @@ bool Assembler::requireCode()
 {
     if (m_options.snippet)
         return true;
-    if (m_model == Model::None && !m_modelReported) {
+    if (m_directives.model() == Directives::Model::None && !m_modelReported) {
         m_modelReported = true;
         error(0x7C);
     }
-    if (!m_segmentSeen && !m_segmentReported) {
+    if (!m_directives.segmentSeen() && !m_segmentReported) {
         m_segmentReported = true;
         error(0x52);
     }
@@ -619,7 +588,7 @@ void Assembler::executeInstruction()
         UsesCode::pops(m_proc.uses, pops);
     emitBytes(pops);
     if (isReturn) {
-        if (!m_proc.open && m_startUsed)
+        if (!m_proc.open && m_directives.startUsed())
             error(0x8B);
         if (m_proc.open) {
             if (base == Mn_ret && m_proc.far) {
@@ -639,9 +608,9 @@ void Assembler::executeInstruction()
             return;
     }
     req.prefixes = &m_st.prefixes;
-    req.cpu = m_cpu;
-    req.optimize = m_optimize;
-    req.jumps = m_jumps;
+    req.cpu = m_directives.cpu();
+    req.optimize = m_directives.optimize();
+    req.jumps = m_directives.jumps();
     req.address = here();
     if (m_siteIndex >= m_sites.size())
         m_sites.resize(m_siteIndex + 1, 0);
@@ -652,7 +621,7 @@ void Assembler::executeInstruction()
         m_sites[m_siteIndex] = req.site;
     ++m_siteIndex;
     emitBytes(m_scratch);
-    if (base == Mn_popad && m_popadBug)
+    if (base == Mn_popad && m_directives.popadBug())
         emit({0x90}); // the 386's popad erratum: the next instruction must not use eax
     if (m_proc.open) {
         m_proc.lastWasReturn = isReturn || isIret || (base == Mn_jmp && req.nops == 1);
@@ -681,7 +650,6 @@ void Assembler::executeOrg(bool fill)
     if (m_code.length() == 0) {
         // Nothing emitted yet: this is where the image starts.
         m_code.setStart(v);
-        m_originSet = true;
         return;
     }
     if (!fill) {
@@ -808,10 +776,9 @@ void Assembler::executeProc()
     m_proc.open = true;
     m_proc.name = m_st.label;
     m_proc.far = far;
-    m_proc.noret = m_pendingNoret;
+    m_proc.noret = m_directives.takePendingNoret();
     m_proc.uses = m_st.uses;
     filterUses(m_proc.uses);
-    m_pendingNoret = false;
     std::vector<uint8_t> pushes;
     UsesCode::pushes(m_proc.uses, pushes);
     emitBytes(pushes);
@@ -823,7 +790,7 @@ void Assembler::filterUses(std::vector<Reg> &uses)
     // here, once, and left out of the pushes and the pops.
     std::vector<Reg> kept;
     for (Reg r : uses) {
-        if (const uint8_t e = UsesCode::check(r, m_cpu))
+        if (const uint8_t e = UsesCode::check(r, m_directives.cpu()))
             error(e, e == 0x23 ? "cs" : std::string());
         else
             kept.push_back(r);
@@ -842,6 +809,20 @@ void Assembler::executeEndp()
     if (!m_proc.lastWasReturn && !m_proc.noret)
         error(0x72, std::string(m_names.spelling(m_proc.name)));
     m_proc = ProcState{};
+}
+
+bool Assembler::markProcNoret()
+{
+    if (!m_proc.open)
+        return false;
+    m_proc.noret = true;
+    return true;
+}
+
+void Assembler::markProcReturned()
+{
+    if (m_proc.open)
+        m_proc.lastWasReturn = true;
 }
 
 void Assembler::executeStructStart()
@@ -928,247 +909,7 @@ void Assembler::executeInstance()
     emitBytes(bytes);
 }
 
-// ---- directives ----------------------------------------------------------------------------
-
-void Assembler::executeConditional()
-{
-    bool ok = true;
-    if (m_st.dir == Dir::Else) {
-        ok = m_conds.otherwise();
-    } else if (m_st.dir == Dir::Endif) {
-        ok = m_conds.end();
-    } else {
-        // Only an assembling branch evaluates its conditions.
-        bool cond = false;
-        if (m_conds.active()) {
-            if (m_st.dir == Dir::Ifdef || m_st.dir == Dir::Ifndef) {
-                const Symbol *s = m_symbols.find(m_st.typeName);
-                const bool defined = s && s->kind != SymKind::None && s->definedPass == m_pass;
-                cond = (m_st.dir == Dir::Ifdef) == defined;
-            } else {
-                const EvalEnv e = env();
-                Evaluator ev(m_st, e, m_reporter);
-                int64_t v = 0;
-                if (m_st.operands.size() == 1 && ev.constantNoForward(m_st.operands[0], v))
-                    cond = m_st.dir == Dir::Ife ? v == 0 : v != 0;
-            }
-        }
-        ok = m_conds.begin(cond);
-    }
-    if (!ok)
-        error(0x1B);
-}
-
-void Assembler::executeDirective()
-{
-    const Dir d = m_st.dir;
-    auto optionalValue = [&](int64_t &v) {
-        if (m_st.operands.empty())
-            return false;
-        const EvalEnv e = env();
-        Evaluator ev(m_st, e, m_reporter);
-        return ev.constant(m_st.operands[0], v);
-    };
-    switch (d) {
-    case Dir::If:
-    case Dir::Ife:
-    case Dir::Ifne:
-    case Dir::Ifdef:
-    case Dir::Ifndef:
-    case Dir::Else:
-    case Dir::Endif:
-        executeConditional();
-        return;
-    case Dir::Code:
-        m_inData = false;
-        m_segmentSeen = true;
-        return;
-    case Dir::Data:
-        m_inData = true;
-        m_segmentSeen = true;
-        return;
-    case Dir::Model: {
-        const Token t{TokKind::Ident, 0, 0, 0, m_st.rest, 0};
-        if (ExprParser::wordIs(t, "tiny")) {
-            m_model = Model::Tiny;
-        } else if (ExprParser::wordIs(t, "small")) {
-            // .EXE programs need an object-file writer this release does not have.
-            m_model = Model::Small;
-            error(0x8E, "small (.obj output is not supported by this release)");
-        } else {
-            m_model = Model::Tiny;
-            error(0x8E, std::string(m_st.rest));
-        }
-        return;
-    }
-    case Dir::End:
-        m_ended = true;
-        return;
-    case Dir::Start:
-        if (m_model != Model::Small && !m_options.snippet && here() != 0x100)
-            error(0x5A);
-        m_startUsed = true;
-        return;
-    case Dir::Exit: {
-        requireCode();
-        int64_t code = 0;
-        if (!m_st.operands.empty() && optionalValue(code) && (code < 0 || code > 255)) {
-            error(0x78, std::to_string(code));
-            code = 0;
-        }
-        emit({0xB8, uint8_t(code), 0x4C, 0xCD, 0x21});
-        if (m_proc.open)
-            m_proc.lastWasReturn = true;
-        return;
-    }
-    case Dir::Stack: {
-        int64_t size = 0;
-        const bool given = optionalValue(size);
-        if (m_model != Model::Small)
-            error(0x7A, ".stack");
-        else if (given && (size < 64 || size > 0xFFFE))
-            error(0x79, std::to_string(size));
-        return;
-    }
-    case Dir::Even:
-    case Dir::Para: {
-        requireCode();
-        const int64_t align = d == Dir::Even ? 2 : 16;
-        const int64_t pad = (align - (here() % align + align) % align) % align;
-        std::vector<uint8_t> fill(size_t(pad), m_inData ? 0x00 : 0x90);
-        emitBytes(fill);
-        return;
-    }
-    case Dir::Jumps:
-        m_jumps = true;
-        return;
-    case Dir::Noret:
-        if (m_proc.open)
-            m_proc.noret = true;
-        else
-            m_pendingNoret = true;
-        return;
-    case Dir::Optoff:
-        m_optimize = false;
-        return;
-    case Dir::Opton:
-        m_optimize = true;
-        return;
-    case Dir::Popadbug: {
-        int64_t v = 1;
-        if (m_st.operands.empty())
-            diag(0x88);
-        else
-            optionalValue(v);
-        m_popadBug = v != 0;
-        return;
-    }
-    case Dir::Adsize:
-    case Dir::Opsize:
-        requireCode();
-        if (const uint8_t e = Encoder::cpuError(Q386, m_cpu)) {
-            error(e);
-            return;
-        }
-        emit({d == Dir::Adsize ? uint8_t(0x67) : uint8_t(0x66)});
-        return;
-    case Dir::Pmode:
-        m_cpu.priv = true;
-        return;
-    case Dir::Rmode:
-        m_cpu.priv = false;
-        return;
-    case Dir::Cpu8086:
-    case Dir::Cpu186:
-    case Dir::Cpu286:
-    case Dir::Cpu286p:
-    case Dir::Cpu386:
-    case Dir::Cpu386p:
-    case Dir::Cpu486:
-    case Dir::Cpu586: {
-        static constexpr uint8_t kLevel[] = {0, 1, 2, 2, 3, 3, 4, 5};
-        const int i = int(d) - int(Dir::Cpu8086);
-        m_cpu.level = kLevel[i];
-        m_cpu.priv = d == Dir::Cpu286p || d == Dir::Cpu386p;
-        m_cpu.all = false;
-        if (m_cpu.level >= 4)
-            m_cpu.fpu = 4; // the 486 and the Pentium carry their coprocessor
-        return;
-    }
-    case Dir::CpuX86:
-        m_cpu = CpuState{5, true, 4, true};
-        return;
-    case Dir::Fpu87:
-        m_cpu.fpu = 1;
-        return;
-    case Dir::Fpu287:
-        m_cpu.fpu = 2;
-        return;
-    case Dir::Fpu187:
-        m_cpu.fpu = 3;
-        return;
-    case Dir::Fpu387:
-        m_cpu.fpu = 4;
-        return;
-    case Dir::Include:
-        executeInclude();
-        return;
-    case Dir::Out:
-    case Dir::Print:
-        print(std::string(m_st.rest));
-        return;
-    case Dir::Error:
-        error(0x94, std::string(m_st.rest));
-        return;
-    case Dir::Title:
-        m_title = std::string(m_st.rest);
-        return;
-    case Dir::Outfile:
-        m_outfile = std::string(unquote(m_st.rest));
-        return;
-    case Dir::External:
-        error(0x54, ".external");
-        return;
-    case Dir::Alpha:
-    case Dir::Dosseg:
-    case Dir::List:
-    case Dir::Page:
-        return;
-    default:
-        error(0x22, std::string(m_st.detail));
-        return;
-    }
-}
-
-void Assembler::executeInclude()
-{
-    const std::string_view name = unquote(m_st.rest);
-    if (name.empty()) {
-        error(0x0D);
-        return;
-    }
-    const std::string path = m_reader.resolveInclude(name, m_lineFile, m_options.includeDirs);
-    if (path.empty()) {
-        error(0x0C, std::string(name));
-        return;
-    }
-    if (++m_includesThisPass > kMaxIncludesPerPass || m_reader.depth() >= SourceReader::MaxDepth) {
-        error(0x0F, std::string(name) + " (too many nested or repeated includes)");
-        return;
-    }
-    uint32_t id = 0;
-    uint8_t failure = 0;
-    std::string detail;
-    if (!m_reader.load(path, id, failure, detail)) {
-        error(failure == 0x03 ? 0x0C : 0x05, path + (detail.empty() ? "" : ": " + detail));
-        return;
-    }
-    if (m_reader.reading(id)) {
-        error(0x0F, std::string(name));
-        return;
-    }
-    m_reader.push(id);
-}
+// ---- image ---------------------------------------------------------------------------------
 
 std::vector<uint8_t> Assembler::image() const
 {

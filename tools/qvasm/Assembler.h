@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qvasm/Conditionals.h"
 #include "qvasm/DataBuilder.h"
+#include "qvasm/Directives.h"
 #include "qvasm/Encoder.h"
 #include "qvasm/Evaluator.h"
 #include "qvasm/Messages.h"
@@ -48,7 +48,7 @@ struct ListingLine
 // Assembles one source (with its includes) into a .COM image. Passes repeat until no label
 // moves; every pass reads the source again, so memory stays proportional to the source and the
 // symbols, whatever the source does.
-class Assembler
+class Assembler final : private Directives::Host
 {
 public:
     explicit Assembler(AssemblerOptions options, SourceLoader *loader = nullptr);
@@ -65,9 +65,9 @@ public:
     const std::vector<std::string> &files() const { return m_reader.names(); }
     std::vector<uint8_t> image() const;
     int64_t origin() const { return m_code.start(); }
-    bool smallModel() const { return m_model == Model::Small; }
-    const std::string &outfile() const { return m_outfile; }
-    const std::string &title() const { return m_title; }
+    bool smallModel() const { return m_directives.model() == Directives::Model::Small; }
+    const std::string &outfile() const { return m_directives.outfile(); }
+    const std::string &title() const { return m_directives.title(); }
     const std::vector<ListingLine> &listing() const { return m_listing; }
     const SymbolTable &symbols() const { return m_symbols; }
     const NameTable &names() const { return m_names; }
@@ -76,8 +76,6 @@ public:
     uint64_t linesAssembled() const { return m_reader.linesRead(); }
 
 private:
-    enum class Model { None, Tiny, Small };
-
     struct ProcState
     {
         bool open = false;
@@ -96,7 +94,6 @@ private:
     void processLine(std::string_view line);
     void execute();
     void executeInstruction();
-    void executeDirective();
     void executeData();
     void executeDupBytes();
     void executeProc();
@@ -105,9 +102,7 @@ private:
     void executeStructEnd();
     void executeInstance();
     void executeEqu(bool assign);
-    void executeInclude();
     void executeOrg(bool fill);
-    void executeConditional();
     void executeStructMember();
 
     void emitBuilt(const BuiltData &b);
@@ -119,19 +114,25 @@ private:
                      uint32_t length = 0,
                      uint32_t structType = 0,
                      bool far = false);
-    bool requireCode();
     Section &section() { return m_inData ? m_data : m_code; }
-    int64_t here() { return section().address(); }
     void emit(std::initializer_list<uint8_t> bytes);
-    void emitBytes(const std::vector<uint8_t> &bytes);
     void noteEmission(uint64_t count, bool initialized);
     void checkLimit();
-    EvalEnv env();
-    Evaluator::Reporter reporter();
 
-    void error(uint8_t code, std::string detail = {});
-    void diag(uint8_t code, std::string detail = {});
-    void print(std::string text);
+    // Directives::Host
+    void error(uint8_t code, std::string detail = {}) override;
+    void diag(uint8_t code, std::string detail = {}) override;
+    void print(std::string text) override;
+    bool requireCode() override;
+    int64_t here() override { return section().address(); }
+    void emitBytes(const std::vector<uint8_t> &bytes) override;
+    bool inData() const override { return m_inData; }
+    void selectData(bool data) override { m_inData = data; }
+    EvalEnv env() override;
+    const Evaluator::Reporter &reporter() const override { return m_reporter; }
+    uint32_t lineFile() const override { return m_lineFile; }
+    bool markProcNoret() override;
+    void markProcReturned() override;
     void messageAt(MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line);
 
     AssemblerOptions m_options;
@@ -152,34 +153,23 @@ private:
     uint16_t m_pass = 0;
     int m_passesNeeded = 0;
     bool m_changed = false;
-    bool m_ended = false;
     bool m_forceLong = false;
     bool m_recordListing = false;
     std::string_view m_lineText;
     uint32_t m_lineFile = 0;
     uint32_t m_lineNo = 0;
-    uint32_t m_includesThisPass = 0;
     bool m_inComment = false;
     char m_commentDelim = 0;
     uint32_t m_commentFile = 0, m_commentLine = 0;
     Section m_code;
     Section m_data;
     bool m_inData = false;
-    bool m_originSet = false;
     int64_t m_dataBase = 0; // address .data starts at (code end of the previous pass)
     int64_t m_prevCodeEnd = 0;
     bool m_limitReported = false;
-    Model m_model = Model::None;
     bool m_modelReported = false;
-    bool m_segmentSeen = false;
     bool m_segmentReported = false;
-    bool m_startUsed = false;
-    bool m_popadBug = false;
-    bool m_jumps = false;
-    bool m_optimize = false;
-    bool m_pendingNoret = false;
-    CpuState m_cpu;
-    Conditionals m_conds;
+    Directives m_directives;
     ProcState m_proc;
     StructureBuilder m_struct;
     std::vector<int64_t> m_anonPrev, m_anonCur;
@@ -192,8 +182,6 @@ private:
     bool m_dataInitialized = false;
     uint32_t m_firstDataFile = 0, m_firstDataLine = 0;
 
-    std::string m_outfile;
-    std::string m_title;
     std::vector<ListingLine> m_listing;
     int64_t m_year = 0, m_month = 0, m_day = 0;
 };
