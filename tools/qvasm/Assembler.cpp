@@ -173,6 +173,7 @@ void Assembler::runPass()
     m_modelReported = false;
     m_segmentReported = false;
     m_directives.beginPass();
+    m_statementSeen = false;
     m_proc = ProcState{};
     m_struct.clear();
     m_anonPrev.swap(m_anonCur);
@@ -233,7 +234,7 @@ void Assembler::endOfPass()
         error(0x6A, std::string(m_names.spelling(m_proc.name)));
     if (m_directives.conditionals().open())
         error(0x1B);
-    if (!m_options.snippet && !m_directives.ended())
+    if (!m_options.snippet && !m_directives.flat() && !m_directives.ended())
         error(0x18);
     if (m_uninitDupCode && m_dataInitialized)
         messageAt(MsgKind::Error, 0x5C, {}, m_firstDataFile, m_firstDataLine);
@@ -366,6 +367,12 @@ void Assembler::processLine(std::string_view line)
 
 void Assembler::execute()
 {
+    if (!m_statementSeen && (m_st.kind != StmtKind::Empty || m_st.label || m_st.anonLabel)) {
+        m_statementSeen = true;
+        if (!m_options.snippet && m_st.kind == StmtKind::Instruction && !m_st.label
+            && !m_st.anonLabel && mnemonicInfo(m_st.mnemonic).base == Mn_org)
+            m_directives.beginFlatSource();
+    }
     if (m_st.error) {
         if (m_st.labelColon && m_st.label && !m_struct.open())
             defineLabel(m_st.label, SymKind::Label, here());

@@ -167,6 +167,7 @@ private:
     int64_t m_dataBase = 0; // address .data starts at (code end of the previous pass)
     int64_t m_prevCodeEnd = 0;
     bool m_limitReported = false;
+    bool m_statementSeen = false; // the first one decides whether the source is flat
     bool m_modelReported = false;
     bool m_segmentReported = false;
     Directives m_directives;

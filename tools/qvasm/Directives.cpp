@@ -37,6 +37,7 @@ bool Directives::isConditional(Dir d)
 void Directives::beginPass()
 {
     m_model = m_options.snippet ? Model::Tiny : Model::None;
+    m_flat = false;
     m_segmentSeen = m_options.snippet;
     m_ended = false;
     m_startUsed = false;
@@ -51,6 +52,13 @@ void Directives::beginPass()
     m_includesThisPass = 0;
     m_outfile.clear();
     m_title.clear();
+}
+
+void Directives::beginFlatSource()
+{
+    m_flat = true;
+    m_model = Model::Tiny;
+    m_segmentSeen = true;
 }
 
 bool Directives::takePendingNoret()

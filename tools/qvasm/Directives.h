@@ -50,6 +50,10 @@ public:
     Directives(Host &host, SourceReader &reader, const AssemblerOptions &options);
 
     void beginPass();
+    // A source whose first statement is org is a flat binary: a .COM-style image in the code
+    // segment without .model, .code or .end, as a disassembly or a boot sector is written.
+    void beginFlatSource();
+    bool flat() const { return m_flat; }
     // Runs a statement of kind Directive.
     void execute(const Statement &st);
     // .if and its kin: they also run on lines that do not assemble, to keep the nesting.
@@ -80,6 +84,7 @@ private:
     const AssemblerOptions &m_options;
 
     Model m_model = Model::None;
+    bool m_flat = false;
     bool m_segmentSeen = false;
     bool m_ended = false;
     bool m_startUsed = false;

@@ -50,25 +50,24 @@ void Disassembler::writeHeader()
 {
     if (!m_options.sourceMode())
         return;
-    // What qvasm needs before the first instruction of a .COM source, every CPU allowed.
-    m_out.put(".model tiny");
-    m_out.lineEnd();
-    m_out.put(".code");
+    // A flat source: org first needs no .model, .code or .end; .x86 lets every instruction in.
+    // The IP is 16 bits: a load address past 64 KB is its low 16 bits to the code (the jump
+    // targets printed are those too), and org takes no more.
+    const uint32_t ip = m_options.origin & 0xFFFF;
+    m_scratch = "org ";
+    appendNumber(m_scratch, ip);
+    if (ip != m_options.origin) {
+        m_scratch += " ; loaded at ";
+        appendNumber(m_scratch, m_options.origin);
+    }
+    m_out.put(m_scratch);
     m_out.lineEnd();
     m_out.put(".x86");
-    m_out.lineEnd();
-    m_scratch = "org ";
-    appendNumber(m_scratch, m_options.origin);
-    m_out.put(m_scratch);
     m_out.lineEnd();
 }
 
 void Disassembler::writeFooter()
 {
-    if (m_options.sourceMode()) {
-        m_out.put(".end");
-        m_out.lineEnd();
-    }
     m_out.put(bannerLine());
     m_out.lineEnd();
 }

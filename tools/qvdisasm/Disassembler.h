@@ -36,7 +36,7 @@ public:
     // Decodes from the start of `data` and returns how many bytes it used. Unless `last`, stops
     // short of the final 15 bytes, so an instruction is never cut at the end of a chunk.
     size_t feed(const uint8_t *data, size_t size, bool last);
-    // The source form's last line, then the banner.
+    // The banner.
     void writeFooter();
 
     const RoundTrip *roundTrip() const { return m_roundTrip.get(); }

@@ -32,6 +32,8 @@ class tst_QvasmDirectives : public QObject
 private slots:
     void assemblesTo_data();
     void assemblesTo();
+    void flatSourcesAssemble_data();
+    void flatSourcesAssemble();
     void reports_data();
     void reports();
     void jumpDistances_data();
@@ -101,6 +103,38 @@ void tst_QvasmDirectives::assemblesTo()
     QCOMPARE(r.bytes, bytes);
 }
 
+void tst_QvasmDirectives::flatSourcesAssemble_data()
+{
+    QTest::addColumn<QByteArray>("source"); // whole sources whose first statement is org
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("org-first-needs-no-model-code-or-end")
+        << QByteArray("org 100h\nmov ax, 1") << QByteArray("B8 01 00");
+    QTest::newRow("comments-before-org")
+        << QByteArray("; a header\n\ncomment |\nnop\n|\n  org 100h ; here\nnop")
+        << QByteArray("90");
+    QTest::newRow("boot-sector-origin")
+        << QByteArray("org 7C00h\nl: jmp short l\nmov al, v\nv db 1")
+        << QByteArray("EB FE A0 05 7C 01");
+    QTest::newRow("data-placed-after-code")
+        << QByteArray("org 100h\n.data\nv db 7\n.code\nmov al, v") << QByteArray("A0 03 01 07");
+    QTest::newRow("end-still-ends-the-source")
+        << QByteArray("org 100h\nnop\n.end\nnot assembled") << QByteArray("90");
+    QTest::newRow("model-and-code-after-org")
+        << QByteArray("org 100h\n.model tiny\n.code\nnop\n.end") << QByteArray("90");
+    QTest::newRow("start-at-100h")
+        << QByteArray("org 100h\n.start\n.exit") << QByteArray("B8 00 4C CD 21");
+}
+
+void tst_QvasmDirectives::flatSourcesAssemble()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(source);
+    QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
+    QCOMPARE(r.bytes, bytes);
+}
+
 void tst_QvasmDirectives::reports_data()
 {
     QTest::addColumn<QByteArray>("source"); // a whole program, unlike the other tables
@@ -111,6 +145,12 @@ void tst_QvasmDirectives::reports_data()
     QTest::newRow("no-segment") << QByteArray(".model tiny\nnop\n.end") << 2 << 0x52;
     QTest::newRow("unknown-model") << QByteArray(".model huge\n.code\n.end") << 1 << 0x8E;
     QTest::newRow("missing-end") << QByteArray(".model tiny\n.code\nnop\n") << 3 << 0x18;
+    QTest::newRow("org-after-code-directive") << QByteArray(".code\norg 100h\n.end") << 2 << 0x7C;
+    QTest::newRow("label-before-org") << QByteArray("go: org 100h\nnop") << 1 << 0x7C;
+    QTest::newRow("flat-source-cpu-default-8086")
+        << QByteArray("org 100h\nmov eax, 1") << 2 << 0x80;
+    QTest::newRow("flat-source-stack") << QByteArray("org 100h\n.stack 512") << 2 << 0x7A;
+    QTest::newRow("flat-source-start-not-at-100h") << QByteArray("org 7C00h\n.start") << 2 << 0x5A;
     QTest::newRow("start-not-first") << program("nop\n.start") << 5 << 0x5A;
     QTest::newRow("ret-after-start") << program(".start\nret") << 5 << 0x8B;
     QTest::newRow("exit-code-too-big") << program(".exit 256") << 4 << 0x78;

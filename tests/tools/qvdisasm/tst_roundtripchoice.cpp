@@ -184,10 +184,10 @@ void tst_RoundTripChoice::sourceFallsBackToDataWithTheTextAsComment()
     }
     out.flush();
     const QStringList lines = QString::fromStdString(out.text()).split("\r\n");
-    QCOMPARE(lines.mid(0, 4), QStringList({".model tiny", ".code", ".x86", "org 100h"}));
-    QCOMPARE(lines.value(4), "        add     ax, byte -2");
-    QCOMPARE(lines.value(5), "        db      0Fh, 0Bh                ; ud2");
-    QCOMPARE(lines.value(6), ".end");
+    QCOMPARE(lines.mid(0, 2), QStringList({"org 100h", ".x86"}));
+    QCOMPARE(lines.value(2), "        add     ax, byte -2");
+    QCOMPARE(lines.value(3), "        db      0Fh, 0Bh                ; ud2");
+    QVERIFY(lines.value(4).startsWith("QVDISASM "));
 }
 
 void tst_RoundTripChoice::thirtyTwoBitSourceIsDataThroughout()
