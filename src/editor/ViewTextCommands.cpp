@@ -163,6 +163,8 @@ void ViewTextCommands::cleanTrailingSpaces()
         // Outside the undo history: the earlier steps would no longer fit the text, so they go.
         text->setUndoRedoEnabled(false);
         QTextCursor edit(text);
+        // One change for the layout and the views, however many lines lose their blanks.
+        edit.beginEditBlock();
         for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
             const QString line = block.text();
             const int cut = TextTransforms::trailingBlanks(line);
@@ -173,6 +175,7 @@ void ViewTextCommands::cleanTrailingSpaces()
             edit.removeSelectedText();
             changed = true;
         }
+        edit.endEditBlock();
         text->setUndoRedoEnabled(true);
         m_view->setSelection(selection.anchor(), selection.position());
         m_view->setScrollPosition(scroll);
