@@ -156,6 +156,29 @@ CSyntaxColorer::DocumentState &CSyntaxColorer::stateOf(QTextDocument *document)
     return state;
 }
 
+void CSyntaxColorer::watch(CQvasmView &view)
+{
+    static const char watched[] = "qvasmide_colourerWatch";
+    if (view.property(watched).value<QObject *>() == this)
+        return;
+    view.setProperty(watched, QVariant::fromValue<QObject *>(this));
+    QPointer<CQvasmView> guarded(&view);
+    connect(&view, &QPlainTextEdit::updateRequest, this, [this, guarded](const QRect &rect, int dy) {
+        if (!guarded || !mayColour(*guarded))
+            return;
+        if (dy != 0)
+            colourVisible(*guarded);
+        else if (rect.contains(guarded->viewport()->rect()))
+            queueVisiblePass(*guarded);
+    });
+}
+
+bool CSyntaxColorer::mayColour(const CQvasmView &view) const
+{
+    return CQvasmView::colourer() == this && CQvasmView::formattingOn() && !view.isColouringBusy()
+           && !view.GetDocument()->isLoading();
+}
+
 void CSyntaxColorer::noteChange(QTextDocument *document, int position)
 {
     DocumentState &state = m_documents[document];
@@ -217,6 +240,7 @@ void CSyntaxColorer::colourVisible(CQvasmView &view)
     QTextDocument *document = view.document();
     DocumentState &state = stateOf(document);
     state.view = &view;
+    watch(view);
     const int first = view.firstVisibleTextBlock().blockNumber();
     const int last = view.lastVisibleTextBlock().blockNumber();
     if (first < 0 || last < first)
@@ -251,10 +275,8 @@ void CSyntaxColorer::queueVisiblePass(CQvasmView &view)
             const auto it = m_documents.find(document.data());
             if (it != m_documents.end())
                 it->visiblePassQueued = false;
-            if (guarded && guarded->document() == document && CQvasmView::formattingOn()
-                && !guarded->isColouringBusy() && !guarded->GetDocument()->isLoading()) {
+            if (guarded && guarded->document() == document && mayColour(*guarded))
                 colourVisible(*guarded);
-            }
         },
         Qt::QueuedConnection);
 }
@@ -279,6 +301,7 @@ void CSyntaxColorer::textChanged(CQvasmView &view, int position, int, int charsA
     QTextDocument *document = view.document();
     DocumentState &state = stateOf(document);
     state.view = &view;
+    watch(view);
     const int count = document->blockCount();
     const int delta = count - state.blockCount;
     state.blockCount = count;
@@ -340,6 +363,7 @@ void CSyntaxColorer::colourAll(CQvasmView &view)
     QTextDocument *document = view.document();
     DocumentState &state = stateOf(document);
     state.view = &view;
+    watch(view);
     state.trusted = 0;
     state.blockCount = document->blockCount();
     if (!isColoured(view)) {
@@ -354,6 +378,7 @@ void CSyntaxColorer::clearColours(CQvasmView &view)
     QTextDocument *document = view.document();
     DocumentState &state = stateOf(document);
     state.view = &view;
+    watch(view);
     clearAll(document);
 }
 

@@ -77,6 +77,9 @@ private:
     };
 
     DocumentState &stateOf(QTextDocument *document);
+    // Also follows the view's own scrolling (a jump to a line scrolls without the view telling).
+    void watch(CQvasmView &view);
+    bool mayColour(const CQvasmView &view) const;
     void noteChange(QTextDocument *document, int position);
     // Scans blocks [trusted, upTo] for their states; blocks with formats, and those in
     // [showFrom, showTo], get their formats.

@@ -206,6 +206,13 @@ void tst_SyntaxColorer::largeTextIsColouredWhereItShows()
     QCOMPARE(marks(shown), "III.RR..RR");
     QCOMPARE(doc->findBlockByNumber(10000).layout()->formats().size(), 0);
 
+    // A jump that scrolls the caret into view (Go To, Find, an error line) colours what shows.
+    QTextCursor jump(doc->findBlockByNumber(25000));
+    view->setTextCursor(jump);
+    view->centerCursor();
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(doc->findBlockByNumber(25000)), "III.RR..RR");
+
     // A closer typed near the top ends the block early: the lines in view follow at once.
     view->verticalScrollBar()->setValue(0);
     QCoreApplication::processEvents();
