@@ -317,6 +317,7 @@ void CSyntaxColorer::textChanged(CQvasmView &view, int position, int, int charsA
     if (!lastChanged.isValid())
         lastChanged = document->lastBlock();
     int number = block.blockNumber();
+    const int firstChanged = number;
     const int changedTo = lastChanged.blockNumber();
     if (number >= state.trusted) {
         queueVisiblePass(view);
@@ -330,8 +331,9 @@ void CSyntaxColorer::textChanged(CQvasmView &view, int position, int, int charsA
         const int before = block.userState();
         m_spans.clear();
         carried = m_scanner.scanLine(block.text(), carried, block.next().isValid(), m_spans);
-        // The changed lines are where the caret is: always coloured.
-        const bool show = number <= changedTo || hasFormats(block);
+        // The first and last changed lines are where the caret is: always coloured. The lines of
+        // a long paste in between get theirs as they show.
+        const bool show = number == firstChanged || number == changedTo || hasFormats(block);
         storeState(block, carried, show);
         if (show)
             applyFormats(document, block, m_spans);

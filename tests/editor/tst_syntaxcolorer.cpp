@@ -142,6 +142,12 @@ void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
         view->undo();
     QCoreApplication::processEvents();
     QCOMPARE(marks(view), "III\nIII.RR..\nIIII.RR\nIII");
+
+    // A long paste: the lines in view are coloured, the rest when they show.
+    QTextCursor(view->document()).insertText(QString("mov ax, bx\n").repeated(3000));
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view->document()->findBlockByNumber(10)), "III.RR..RR");
+    QVERIFY(view->document()->findBlockByNumber(2500).layout()->formats().isEmpty());
 }
 
 void tst_SyntaxColorer::colouringLeavesUndoModifiedSelectionAndScrollAlone()
