@@ -40,9 +40,8 @@ void storeState(QTextBlock block, const SyntaxLineState &state, bool formats)
     block.setUserState(state.toUserState() | (formats ? kHasFormats : 0));
 }
 
-// How much of a block to mark for a new layout. The plain-text layout takes a marked range as
-// removed and added again, so its whole length would reach into the next block and repaint the
-// whole view at every keystroke; one character keeps it to this block.
+// How much of a block to mark for a new layout: any part of it has the whole block laid out again,
+// and a range that stays inside the block keeps the repaint to that block.
 int dirtyLength(const QTextBlock &block)
 {
     return qMin(1, block.length());
@@ -57,7 +56,6 @@ bool isColoured(const CQvasmView &view)
 
 CSyntaxColorer::CSyntaxColorer(CMainFrame *frame)
     : QObject(frame)
-    , m_frame(frame)
     , m_keywords(KeywordIndex::withBuiltIns())
     , m_scanner(m_keywords)
 {

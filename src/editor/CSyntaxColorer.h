@@ -96,7 +96,6 @@ private:
     QList<QTextLayout::FormatRange> ranges(const QList<SyntaxSpan> &spans) const;
     void rebuildFormats();
 
-    QPointer<CMainFrame> m_frame;
     KeywordIndex m_keywords;
     SyntaxScanner m_scanner;
     SyntaxColours m_colours;
