@@ -94,7 +94,8 @@ void Messages::clear()
 std::string Messages::hexText(int64_t value)
 {
     static const char digits[] = "0123456789ABCDEF";
-    uint64_t u = uint64_t(value);
+    // A negative value reads as the source wrote it, not as its 64-bit two's complement.
+    uint64_t u = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
     std::string s;
     do {
         s.insert(s.begin(), digits[u & 15]);
@@ -102,7 +103,7 @@ std::string Messages::hexText(int64_t value)
     } while (u);
     if (s[0] > '9')
         s.insert(s.begin(), '0');
-    return s + "h";
+    return (value < 0 ? "-" : "") + s + "h";
 }
 
 std::string Messages::text(uint8_t code, std::string_view detail)

@@ -98,7 +98,7 @@ void tst_QvasmTool::outputFollowsTheContractByteForByte()
 {
     const QString src = write("bad.asm",
                               ".model tiny\r\n.code\r\n org 100h\r\n mov ax, nothere\r\n"
-                              " mov bl, 300\r\n.end\r\n");
+                              " mov bl, 300\r\n mov ax, [bx-70000h]\r\n.end\r\n");
     const Run r = qvasm({src});
     const QByteArray expected = "\r\n"
                                 "\t"
@@ -109,15 +109,19 @@ void tst_QvasmTool::outputFollowsTheContractByteForByte()
                                 + src.toUtf8()
                                 + " (5):  error 17h Illegal size for operand:  12Ch\r\n"
                                   "        mov bl, 300\r\n"
+                                  "\t"
+                                + src.toUtf8()
+                                + " (6):  error 17h Illegal size for operand:  -70000h\r\n"
+                                  "        mov ax, [bx-70000h]\r\n"
                                   "\r\n";
     QVERIFY2(r.out.startsWith(expected), r.out.constData());
     const QList<QByteArray> trailer = r.out.mid(expected.size()).split('\n');
     QVERIFY(QRegularExpression("^Symbol space free: +\\d+\r$").match(trailer[0]).hasMatch());
-    QCOMPARE(trailer[1], QByteArray("Total errors:        2\r"));
+    QCOMPARE(trailer[1], QByteArray("Total errors:        3\r"));
     QCOMPARE(trailer[2], QByteArray("Total diags:         0\r"));
     // Every line ends in CR LF; no bare LF anywhere.
     QCOMPARE(r.out.count('\n'), r.out.count("\r\n"));
-    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.exitCode, 3);
 }
 
 void tst_QvasmTool::diagnosticsCountAndSwitchD()
