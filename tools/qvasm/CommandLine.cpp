@@ -13,8 +13,10 @@ bool looksLikeSwitch(const std::string &a)
 {
     if (a.size() < 2 || a[0] != '/')
         return false;
-    if (startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L"))
-        return a.size() == 2 || a[2] == '{';
+    // A folder in braces may hold '/' and '.' of its own.
+    if ((startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L")) && a.size() > 2
+        && a[2] == '{')
+        return true;
     return a.find('/', 1) == std::string::npos && a.find('.') == std::string::npos;
 }
 
@@ -54,6 +56,9 @@ CommandLine CommandLine::parse(const std::vector<std::string> &rawArgs,
             cl.alphabetize = true;
         else if (a == "/wa" || a == "/wb")
             cl.bootSector = true;
+        else if ((startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L")) && a.size() > 2
+                 && a[2] != '{')
+            cl.errors.emplace_back(a[1] == 'L' ? 0x22 : 0x0E, a); // "/iinc": the folder needs braces
         else if (startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L")) {
             // A folder with blanks may arrive split over several arguments: rejoin up to '}'.
             std::string value = a.size() > 2 ? a.substr(3) : std::string();

@@ -172,6 +172,12 @@ void tst_QvasmTool::commandLineErrorsAreLineZero_data()
     QTest::newRow("include-without-folder")
         << QStringList{"/i"}
         << QByteArray("\t- (0):  error 0Eh Path expected after /I option:  /i\r\n");
+    // Not a target path at the root of the file system.
+    QTest::newRow("include-folder-without-braces")
+        << QStringList{"/iinc"}
+        << QByteArray("\t- (0):  error 0Eh Path expected after /I option:  /iinc\r\n");
+    QTest::newRow("library-folder-without-braces")
+        << QStringList{"/Llib"} << QByteArray("\t- (0):  error 22h Syntax error:  /Llib\r\n");
 }
 
 void tst_QvasmTool::commandLineErrorsAreLineZero()
