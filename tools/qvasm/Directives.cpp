@@ -11,15 +11,6 @@ namespace {
 
 constexpr uint32_t kMaxIncludesPerPass = 8192;
 
-std::string_view unquote(std::string_view s)
-{
-    if (s.size() >= 2
-        && ((s.front() == '"' && s.back() == '"') || (s.front() == '\'' && s.back() == '\'')
-            || (s.front() == '<' && s.back() == '>')))
-        return s.substr(1, s.size() - 2);
-    return s;
-}
-
 } // namespace
 
 Directives::Directives(Host &host, SourceReader &reader, const AssemblerOptions &options)
@@ -261,7 +252,7 @@ void Directives::execute(const Statement &st)
         m_title = std::string(st.rest);
         return;
     case Dir::Outfile:
-        m_outfile = std::string(unquote(st.rest));
+        m_outfile = std::string(SourceReader::unquote(st.rest));
         return;
     case Dir::External:
         m_host.error(0x54, ".external");
@@ -279,7 +270,7 @@ void Directives::execute(const Statement &st)
 
 void Directives::executeInclude(const Statement &st)
 {
-    const std::string_view name = unquote(st.rest);
+    const std::string_view name = SourceReader::unquote(st.rest);
     if (name.empty()) {
         m_host.error(0x0D);
         return;

@@ -4,9 +4,7 @@
 
 namespace qvasm {
 
-namespace {
-
-std::string_view unquote(std::string_view s)
+std::string_view SourceReader::unquote(std::string_view s)
 {
     if (s.size() >= 2
         && ((s.front() == '"' && s.back() == '"') || (s.front() == '\'' && s.back() == '\'')
@@ -14,8 +12,6 @@ std::string_view unquote(std::string_view s)
         return s.substr(1, s.size() - 2);
     return s;
 }
-
-} // namespace
 
 SourceReader::SourceReader(SourceLoader *loader)
     : m_loader(loader)

@@ -35,6 +35,8 @@ public:
                                uint32_t fromFile,
                                const std::vector<std::string> &dirs) const;
     const std::vector<std::string> &names() const { return m_names; }
+    // A file name as include and outfile take it: quotes or angle brackets around it dropped.
+    static std::string_view unquote(std::string_view s);
 
     // Reading.
     enum class Event { Line, FileEnd, Done };
