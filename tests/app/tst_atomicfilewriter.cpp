@@ -1,7 +1,7 @@
 #include "FileSizeLimit.h"
+#include "TestFiles.h"
 #include "app/AtomicFileWriter.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,20 +17,20 @@ private slots:
     void createNewNeverTouchesAnExistingFile();
 };
 
+using Result = AtomicFileWriter::CreateResult;
+
 void tst_AtomicFileWriter::createNewNeverTouchesAnExistingFile_data()
 {
     QTest::addColumn<bool>("exists");
     QTest::addColumn<bool>("diskFull");
     QTest::addColumn<int>("result");
-    QTest::addColumn<QByteArray>("afterwards"); // "<none>": no file
+    QTest::addColumn<QByteArray>("afterwards"); // empty: no file
 
-    const QByteArray text(3000, 'x');
-    QTest::newRow("new-file") << false << false << int(AtomicFileWriter::CreateResult::Created)
-                              << text;
+    QTest::newRow("new-file") << false << false << int(Result::Created) << QByteArray(3000, 'x');
     QTest::newRow("existing-file-kept")
-        << true << false << int(AtomicFileWriter::CreateResult::AlreadyExists) << QByteArray("old");
+        << true << false << int(Result::AlreadyExists) << QByteArray("old");
     QTest::newRow("failed-write-leaves-no-stub")
-        << false << true << int(AtomicFileWriter::CreateResult::Failed) << QByteArray("<none>");
+        << false << true << int(Result::Failed) << QByteArray();
 }
 
 void tst_AtomicFileWriter::createNewNeverTouchesAnExistingFile()
@@ -42,13 +42,10 @@ void tst_AtomicFileWriter::createNewNeverTouchesAnExistingFile()
 
     QTemporaryDir dir;
     const QString path = dir.filePath("main.asm");
-    if (exists) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("old");
-    }
+    if (exists)
+        QVERIFY(writeFileBytes(path, "old"));
     QString error;
-    AtomicFileWriter::CreateResult got;
+    Result got;
     {
         std::optional<FileSizeLimit> full;
         if (diskFull)
@@ -56,14 +53,9 @@ void tst_AtomicFileWriter::createNewNeverTouchesAnExistingFile()
         got = AtomicFileWriter::createNew(path, QByteArray(3000, 'x'), &error);
     }
     QCOMPARE(int(got), result);
-    QCOMPARE(error.isEmpty(), got != AtomicFileWriter::CreateResult::Failed);
-    if (afterwards == "<none>") {
-        QVERIFY(!QFile::exists(path));
-    } else {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), afterwards);
-    }
+    QCOMPARE(error.isEmpty(), got != Result::Failed);
+    QCOMPARE(QFile::exists(path), !afterwards.isEmpty());
+    QCOMPARE(readFileBytes(path), afterwards);
 }
 
 QTEST_GUILESS_MAIN(tst_AtomicFileWriter)

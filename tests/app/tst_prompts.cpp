@@ -1,4 +1,4 @@
-#include "ScriptedPrompts.h"
+#include "app/Prompts.h"
 
 #include <QTest>
 
@@ -9,7 +9,6 @@ class tst_Prompts : public QObject
 private slots:
     void classicFiltersBecomeQtFilters_data();
     void classicFiltersBecomeQtFilters();
-    void scriptedAnswersComeInOrderAndAreRecorded();
 };
 
 void tst_Prompts::classicFiltersBecomeQtFilters_data()
@@ -30,21 +29,6 @@ void tst_Prompts::classicFiltersBecomeQtFilters()
     QFETCH(QString, classic);
     QFETCH(QString, qt);
     QCOMPARE(Prompts::filterFromClassic(classic), qt);
-}
-
-void tst_Prompts::scriptedAnswersComeInOrderAndAreRecorded()
-{
-    ScriptedPrompts prompts;
-    prompts.answerMessage(PromptAnswer::No);
-    prompts.answerSaveFile("/tmp/x.asm");
-    QCOMPARE(Prompts::instance().message("Save changes to: a", PromptButtons::YesNoCancel),
-             PromptAnswer::No);
-    FileDialogRequest req;
-    req.caption = "Save As";
-    QCOMPARE(Prompts::instance().saveFile(req), QString("/tmp/x.asm"));
-    QVERIFY(prompts.allAnswered());
-    QCOMPARE(prompts.messagesAsked(), QStringList{"Save changes to: a"});
-    QCOMPARE(prompts.asked().at(0).buttons, PromptButtons::YesNoCancel);
 }
 
 QTEST_GUILESS_MAIN(tst_Prompts)

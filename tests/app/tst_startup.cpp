@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/ErrorReport.h"
 #include "app/InternalFailure.h"
-#include "app/ProgramValues.h"
 #include "app/StartupDecision.h"
 
 #include <QTest>
@@ -20,7 +19,6 @@ private slots:
     void commandLine();
     void errorReportText();
     void exceptionTypeNames();
-    void internalFailureSetsTheCode();
 };
 
 using Cmd = StartupDecision::ShellCommand;
@@ -36,7 +34,6 @@ void tst_Startup::documentsAtStartup_data()
     QTest::addColumn<bool>("restore");
 
     QTest::newRow("loadws-ignores-the-file") << 1 << 1 << "a.asm" << Cmd::Nothing << false << true;
-    QTest::newRow("loadws-without-empty") << 0 << 1 << "" << Cmd::Nothing << false << true;
     QTest::newRow("neither-opens-nothing-even-with-a-file")
         << 0 << 0 << "a.asm" << Cmd::Nothing << false << false;
     QTest::newRow("empty-new-document") << 1 << 0 << "" << Cmd::NewDocument << true << false;
@@ -71,7 +68,6 @@ void tst_Startup::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("file");
-    QTest::newRow("nothing") << QStringList{} << int(A::Run) << "";
     QTest::newRow("file") << QStringList{"src/a b.asm"} << int(A::Run) << "src/a b.asm";
     QTest::newRow("version") << QStringList{"--version"} << int(A::ShowVersion) << "";
     QTest::newRow("help-after-file")
@@ -128,18 +124,6 @@ void tst_Startup::exceptionTypeNames()
     QCOMPARE(ErrorReport::exceptionMessage(std::make_exception_ptr(std::runtime_error("disk"))),
              QStringLiteral("disk"));
     QCOMPARE(ErrorReport::exceptionMessage(std::make_exception_ptr(42)), QString());
-}
-
-void tst_Startup::internalFailureSetsTheCode()
-{
-    ProgramValues::instance().internalCode = 0;
-    try {
-        InternalFailure::raise(5);
-        QFAIL("did not throw");
-    } catch (const InternalFailure &f) {
-        QCOMPARE(f.code(), 5u);
-    }
-    QCOMPARE(ProgramValues::instance().internalCode, 5u);
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)
