@@ -1,9 +1,9 @@
 #include "frame/CopyFileConfirm.h"
 
 #include "ScriptedPrompts.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,28 +17,13 @@ private slots:
     void copies();
 };
 
-namespace {
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-} // namespace
-
 void tst_CopyFileConfirm::copies_data()
 {
     QTest::addColumn<bool>("sourceExists");
     QTest::addColumn<bool>("destinationExists");
     QTest::addColumn<int>("answer"); // 0: no question expected
     QTest::addColumn<int>("result");
-    QTest::addColumn<QByteArray>("destinationAfter");
+    QTest::addColumn<QByteArray>("destinationAfter"); // empty: no file
     QTest::addColumn<QStringList>("messages");
 
     const QString replace = QStringLiteral("The file: %1, already exists, replace?");
@@ -54,7 +39,7 @@ void tst_CopyFileConfirm::copies_data()
         << false << true << int(PromptAnswer::Yes) << 1 << QByteArray("old")
         << QStringList{replace, "Error on copy."};
     QTest::newRow("failed-copy-without-destination")
-        << false << false << 0 << 1 << QByteArray("<missing>") << QStringList{"Error on copy."};
+        << false << false << 0 << 1 << QByteArray() << QStringList{"Error on copy."};
 }
 
 void tst_CopyFileConfirm::copies()
@@ -71,9 +56,9 @@ void tst_CopyFileConfirm::copies()
     const QString destination = dir.filePath("project/std.inc");
     QVERIFY(QDir(dir.path()).mkdir("project"));
     if (sourceExists)
-        write(source, "new\r\n");
+        QVERIFY(writeFileBytes(source, "new\r\n"));
     if (destinationExists)
-        write(destination, "old");
+        QVERIFY(writeFileBytes(destination, "old"));
 
     ScriptedPrompts prompts;
     if (answer)
@@ -85,10 +70,10 @@ void tst_CopyFileConfirm::copies()
         m = m.arg(destination);
     QCOMPARE(prompts.messagesAsked(), messages);
     QVERIFY(prompts.allAnswered());
-    QCOMPARE(read(destination), destinationAfter);
+    QCOMPARE(readFileBytes(destination), destinationAfter);
     // Nothing half-written is left beside it.
     QCOMPARE(QDir(dir.filePath("project")).entryList(QDir::Files).size(),
-             destinationAfter == "<missing>" ? 0 : 1);
+             destinationAfter.isEmpty() ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(tst_CopyFileConfirm)
