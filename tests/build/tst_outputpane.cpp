@@ -15,7 +15,6 @@ class tst_OutputPane : public QObject
 
 private slots:
     void appendsGoToTheEndAndNeverIntoUndo();
-    void captureDropsItsFinalLineBreak();
     void wheelScrollsOneLineMore();
     void doubleClickFollowsFileLines_data();
     void doubleClickFollowsFileLines();
@@ -40,20 +39,6 @@ void tst_OutputPane::appendsGoToTheEndAndNeverIntoUndo()
     QCOMPARE(pane.toPlainText(), QStringLiteral("first\n") + QString(40000, 'y') + '\n');
     QVERIFY(!pane.document()->isUndoAvailable());
     QCOMPARE(pane.textCursor().position(), pane.document()->characterCount() - 1);
-
-    pane.Clear();
-    QVERIFY(pane.toPlainText().isEmpty());
-}
-
-void tst_OutputPane::captureDropsItsFinalLineBreak()
-{
-    CMyView pane;
-    const QByteArray capture("\r\n\t/a.asm (3):  error 22h Syntax error\r\n\r\nTotal: 1\r\n");
-    pane.AppendCapture(capture, capture.size());
-    QCOMPARE(pane.toPlainText(), QStringLiteral("/a.asm (3):  error 22h Syntax error\n\nTotal: 1"));
-    pane.Clear();
-    pane.AppendCapture(capture, 1);
-    QVERIFY(pane.toPlainText().isEmpty());
 }
 
 void tst_OutputPane::wheelScrollsOneLineMore()
@@ -96,7 +81,6 @@ void tst_OutputPane::doubleClickFollowsFileLines_data()
 
     const QString prog = m_dir.filePath("prog.asm");
     const QString paren = m_dir.filePath("my (old) prog.asm");
-    QTest::newRow("find in files line") << prog + "(12): mov ax,1" << 1 << prog << 12;
     QTest::newRow("assembler line") << "\t" + prog + " (9999):  error 22h x" << 1 << prog << 9999;
     QTest::newRow("parentheses in the path") << paren + " (4):  diag 76h" << 1 << paren << 4;
     QTest::newRow("first line is never followed") << prog + "(12)" << 0 << "" << 0;

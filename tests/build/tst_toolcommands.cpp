@@ -1,0 +1,266 @@
+#include "ScriptedPrompts.h"
+#include "TestSettings.h"
+#include "build/DisassemblerOptions.h"
+#include "build/DumpTool.h"
+#include "build/ExecuteCommand.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// What the Make and Tools commands run: Execute's choice of terminal or DOSBox, Disassemble File's
+// options and output, and where Dump is found.
+class tst_ToolCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void choosesWhatRunsTheProgram_data();
+    void choosesWhatRunsTheProgram();
+    void workingDirectoryIsTheTargetsFolder_data();
+    void workingDirectoryIsTheTargetsFolder();
+    void terminalRunsTheProgramInItsFolder();
+    void saysSoWhenNothingCanRunIt();
+    void fieldNumbersConvert_data();
+    void fieldNumbersConvert();
+    void optionStringInItsOrder_data();
+    void optionStringInItsOrder();
+    void optionsAreRemembered();
+    void bannerIsCutUnlessItComesFirst_data();
+    void bannerIsCutUnlessItComesFirst();
+    void dumpIsFoundInTheToolsFolder_data();
+    void dumpIsFoundInTheToolsFolder();
+};
+
+namespace {
+
+// A system where exactly these programs are installed, under /usr/bin.
+ExecuteCommand::Finder installed(const QStringList &names)
+{
+    return [names](const QString &name) {
+        return names.contains(name) ? "/usr/bin/" + name : QString();
+    };
+}
+
+} // namespace
+
+void tst_ToolCommands::choosesWhatRunsTheProgram_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    const QString stay = "\"$1\"; exec \"${SHELL:-/bin/sh}\"";
+    const QString dosStay = "\"$1\" || echo \"$1 is a DOS program: it runs from the IDE once "
+                            "DOSBox is installed (package dosbox).\"; exec \"${SHELL:-/bin/sh}\"";
+    QTest::newRow("com-in-dosbox") << "/src/prog.com" << QStringList{"xterm", "dosbox"}
+                                   << "/usr/bin/dosbox" << QStringList{"/src/prog.com"};
+    QTest::newRow("upper-case-exe-in-dosbox") << "/src/PROG.EXE" << QStringList{"dosbox"}
+                                              << "/usr/bin/dosbox" << QStringList{"/src/PROG.EXE"};
+    QTest::newRow("com-without-dosbox-in-terminal")
+        << "/src/prog.com" << QStringList{"xterm"} << "/usr/bin/xterm"
+        << QStringList{"-e", "/bin/sh", "-c", dosStay, "sh", "/src/prog.com"};
+    QTest::newRow("linux-program-skips-dosbox")
+        << "/my src/prog" << QStringList{"dosbox", "x-terminal-emulator", "xterm"}
+        << "/usr/bin/x-terminal-emulator"
+        << QStringList{"-e", "/bin/sh", "-c", stay, "sh", "/my src/prog"};
+    QTest::newRow("gnome-terminal-takes-double-dash")
+        << "/src/prog" << QStringList{"gnome-terminal"} << "/usr/bin/gnome-terminal"
+        << QStringList{"--", "/bin/sh", "-c", stay, "sh", "/src/prog"};
+    QTest::newRow("nothing-installed")
+        << "/src/prog.com" << QStringList{} << QString() << QStringList{};
+}
+
+void tst_ToolCommands::choosesWhatRunsTheProgram()
+{
+    QFETCH(QString, target);
+    QFETCH(QStringList, installed);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const ExecuteCommand::Plan plan = ExecuteCommand::plan(target, ::installed(installed));
+    if (program.isEmpty()) {
+        QVERIFY(!plan.launch);
+        QCOMPARE(plan.message, ExecuteCommand::NothingToRunWithMessage);
+        return;
+    }
+    QVERIFY(plan.launch);
+    QCOMPARE(plan.launch->program, program);
+    QCOMPARE(plan.launch->arguments, arguments);
+}
+
+void tst_ToolCommands::workingDirectoryIsTheTargetsFolder_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("blank-in-path") << "/my src/prog"
+                                   << "/my src";
+    QTest::newRow("root") << "/prog"
+                          << "/";
+    QTest::newRow("bare-name-used-whole") << "prog.com"
+                                          << "prog.com";
+}
+
+void tst_ToolCommands::workingDirectoryIsTheTargetsFolder()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, folder);
+    QCOMPARE(ExecuteCommand::workingDirectory(target), folder);
+    const auto plan = ExecuteCommand::plan(target, installed({"xterm"}));
+    QCOMPARE(plan.launch->workingDirectory, folder);
+}
+
+void tst_ToolCommands::terminalRunsTheProgramInItsFolder()
+{
+    // A stand-in terminal that runs its command; the stand-in program records where it ran.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("my prog");
+    QVERIFY(QDir().mkpath(folder));
+    const QString terminal = dir.filePath("xterm");
+    const auto writeScript = [](const QString &path, const QByteArray &text) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    };
+    // Its stdin is closed, so the shell that keeps the window open ends at once.
+    writeScript(terminal, "#!/bin/sh\n[ \"$1\" = -e ] && shift\nexec \"$@\" </dev/null\n");
+    writeScript(folder + "/prog", "#!/bin/sh\npwd > ran.txt\n");
+
+    ScriptedPrompts prompts;
+    QVERIFY(ExecuteCommand::execute(folder + "/prog", [&](const QString &name) {
+        return name == "xterm" ? terminal : QString();
+    }));
+    const auto ranIn = [&] {
+        QFile ran(folder + "/ran.txt");
+        return ran.open(QIODevice::ReadOnly) ? ran.readAll().trimmed() : QByteArray();
+    };
+    QTRY_COMPARE(ranIn(), QDir(folder).canonicalPath().toUtf8());
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_ToolCommands::saysSoWhenNothingCanRunIt()
+{
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(!ExecuteCommand::execute("/src/prog.com", installed({})));
+    QCOMPARE(prompts.messagesAsked(), QStringList{ExecuteCommand::NothingToRunWithMessage});
+
+    // A target without a folder makes the start fail, and that is said too.
+    prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(!ExecuteCommand::execute("no-such-prog", installed({"xterm"})));
+    QCOMPARE(prompts.messagesAsked().value(1), QString("Create process failed"));
+}
+
+void tst_ToolCommands::fieldNumbersConvert_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<quint32>("value");
+    QTest::newRow("7C00-is-decimal-7") << "7C00" << 7u;
+    QTest::newRow("0x7C00") << "0x7C00" << 31744u;
+    QTest::newRow("0X7C00-is-decimal-0") << "0X7C00" << 0u;
+    QTest::newRow("lower-case-hex-digits") << "0x7c00" << 31744u;
+    QTest::newRow("empty") << "" << 0u;
+    QTest::newRow("bare-prefix") << "0x" << 0u;
+    QTest::newRow("past-32-bits-stops") << "0x123456789" << 0xFFFFFFFFu;
+}
+
+void tst_ToolCommands::fieldNumbersConvert()
+{
+    QFETCH(QString, text);
+    QFETCH(quint32, value);
+    QCOMPARE(DisassemblerOptions::parseNumber(text), value);
+}
+
+void tst_ToolCommands::optionStringInItsOrder_data()
+{
+    QTest::addColumn<DisassemblerOptions>("options");
+    QTest::addColumn<QString>("switches");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("defaults") << DisassemblerOptions() << " /o0x00000100 /e0x00000000 /n /N /b"
+                              << 0;
+    DisassemblerOptions boot;
+    boot.origin = 0x7C00;
+    boot.skip = 0;
+    QTest::newRow("boot-sector") << boot << " /o0x00007C00 /e0x00000000 /n /N /b" << 0;
+    DisassemblerOptions both;
+    both.showBinary = both.showOffset = both.bits32 = true;
+    both.skip = 0x200;
+    QTest::newRow("both-columns-32-bit") << both << " /o0x00000100 /e0x00000200 /B" << 2;
+    DisassemblerOptions binary;
+    binary.showBinary = true;
+    QTest::newRow("bytes-column-only") << binary << " /o0x00000100 /e0x00000000 /N /b" << 2;
+}
+
+void tst_ToolCommands::optionStringInItsOrder()
+{
+    QFETCH(DisassemblerOptions, options);
+    QFETCH(QString, switches);
+    QFETCH(int, kind);
+    QCOMPARE(options.optionString(), switches);
+    QCOMPARE(options.requestedKind(), kind);
+    const QStringList args = options.arguments("/bin dir/boot.bin");
+    QCOMPARE(args.first(), QString("/bin dir/boot.bin"));
+    QCOMPARE(' ' + args.mid(1).join(' '), switches);
+}
+
+void tst_ToolCommands::optionsAreRemembered()
+{
+    TestSettings settings;
+    QCOMPARE(DisassemblerOptions::load(), DisassemblerOptions());
+    DisassemblerOptions o;
+    o.bits32 = true;
+    o.skip = 0x200;
+    o.origin = 0xFFFFFFF0; // beyond a signed integer
+    o.showOffset = true;
+    o.save();
+    const DisassemblerOptions back = DisassemblerOptions::load();
+    QCOMPARE(back, o);
+    QCOMPARE(settings.store().readInt("Make", "dis_skip", -1), 0x200);
+}
+
+void tst_ToolCommands::bannerIsCutUnlessItComesFirst_data()
+{
+    const QByteArray banner = "QVDISASM   The Quillvane Disassembler   Version  01.00\r\n";
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("ends-with-banner")
+        << "org 100h\r\nnop\r\n" + banner << QByteArray("org 100h\r\nnop\r\n");
+    QTest::newRow("begins-with-banner") << banner + "nop\r\n" << banner + "nop\r\n";
+    QTest::newRow("no-banner") << QByteArray("nop\r\n") << QByteArray("nop\r\n");
+    QTest::newRow("near-banner-kept")
+        << QByteArray("nop\r\nQVDISASM  The Quillvane Disassembler   Version  1")
+        << QByteArray("nop\r\nQVDISASM  The Quillvane Disassembler   Version  1");
+}
+
+void tst_ToolCommands::bannerIsCutUnlessItComesFirst()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, kept);
+    QCOMPARE(DisassemblerOptions::cutBanner(output), kept);
+}
+
+void tst_ToolCommands::dumpIsFoundInTheToolsFolder_data()
+{
+    QTest::addColumn<QString>("toolsDir");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("folder-with-separator") << "/opt/q/tools/"
+                                           << "/opt/q/tools/dump";
+    QTest::newRow("no-final-separator-appends-directly") << "/opt/q/tools"
+                                                         << "/opt/q/toolsdump";
+    QTest::newRow("default-is-the-program-folder") << "./"
+                                                   << "/prog/dump";
+    QTest::newRow("relative-to-the-program-folder") << "tools/"
+                                                    << "/prog/tools/dump";
+}
+
+void tst_ToolCommands::dumpIsFoundInTheToolsFolder()
+{
+    QFETCH(QString, toolsDir);
+    QFETCH(QString, path);
+    QCOMPARE(DumpTool::path(toolsDir, "/prog"), path);
+}
+
+QTEST_GUILESS_MAIN(tst_ToolCommands)
+#include "tst_toolcommands.moc"
