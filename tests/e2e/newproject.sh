@@ -7,65 +7,13 @@
 #   usage: xvfb-run -a newproject.sh PATH/TO/qvasmide
 set -euo pipefail
 bin=$(readlink -f "$1")
-for tool in xdotool python3; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
-done
-[ -n "${DISPLAY:-}" ] || { echo "SKIP: no X display (run under xvfb-run)"; exit 77; }
+# shellcheck source=common.sh
+source "$(dirname "$0")/common.sh" python3
 [ -x "$(dirname "$bin")/tools/qvasm" ] || { echo "SKIP: no bundled qvasm beside $bin"; exit 77; }
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export XDG_CONFIG_HOME=$work/config
-export XDG_RUNTIME_DIR=$work/run
-export QT_QPA_PLATFORM=xcb
-export QT_XCB_GL_INTEGRATION=none
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-ini_dir="$XDG_CONFIG_HOME/Kestrelmoor Software"
-ini="$ini_dir/qvasmide.ini"
 mkdir -p "$ini_dir"
 # Installed already, no tip of the day: the program comes straight up.
 printf '[Settings]\nInstalled=1\ntips=0\nuseformatting=1\n' >"$ini"
-
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && for w in $(xdotool search --onlyvisible --pid "$pid" --name "" 2>/dev/null); do
-        echo "  window: $(xdotool getwindowname "$w")"
-    done
-    exit 1
-}
-
-# The visible window of our process whose title matches the pattern $1 (an extended regular
-# expression, case-sensitive: xdotool's own search ignores case, and a message box is titled
-# "qvasmide" beside the main window's "QVASMIDE"); empty after 30 s.
-find_window() {
-    local i w
-    for ((i = 0; i < 300; i++)); do
-        for w in $(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null); do
-            if xdotool getwindowname "$w" 2>/dev/null | grep -Eqx -- "$1"; then
-                echo "$w"
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    return 1
-}
-
-press() { # window key...
-    local w=$1
-    shift
-    xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w"
-    xdotool key --clearmodifiers "$@"
-}
 
 # Waits until a file exists; fails after 30 s.
 await_file() {
@@ -75,28 +23,6 @@ await_file() {
         sleep 0.1
     done
     fail "$1 was not written"
-}
-
-# Opens the main window's File menu and waits until its pop-up is mapped.
-open_file_menu() {
-    local before i
-    before=$(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null | wc -l)
-    press "$main" alt+f
-    for ((i = 0; i < 300; i++)); do
-        [ "$(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null | wc -l)" -gt "$before" ] \
-            && return 0
-        sleep 0.1
-    done
-    fail "the File menu did not open"
-}
-
-await_exit() {
-    local i
-    for ((i = 0; i < 300; i++)); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-        sleep 0.1
-    done
-    fail "program did not end"
 }
 
 # A Create New dialog in project mode starts at the current folder.

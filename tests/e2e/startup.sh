@@ -5,53 +5,9 @@
 # started are ever stopped, by their pid.
 #   usage: xvfb-run -a startup.sh PATH/TO/qvasmide
 set -euo pipefail
-bin=$1
-for tool in xdotool xprop; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
-done
-[ -n "${DISPLAY:-}" ] || { echo "SKIP: no X display (run under xvfb-run)"; exit 77; }
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export XDG_CONFIG_HOME=$work/config
-export XDG_RUNTIME_DIR=$work/run
-export QT_QPA_PLATFORM=xcb
-export QT_XCB_GL_INTEGRATION=none
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-ini="$XDG_CONFIG_HOME/Kestrelmoor Software/qvasmide.ini"
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-# The visible top-level window of our process whose title is exactly $1.
-find_window() {
-    timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -1
-}
-
-# Lets the program run until it ends by itself; fails when it does not within 30 s.
-await_exit() {
-    local i
-    for ((i = 0; i < 300; i++)); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-        sleep 0.1
-    done
-    fail "program did not end"
-}
-
-press() { # window key...
-    local w=$1
-    shift
-    xdotool windowfocus --sync "$w"
-    xdotool key --clearmodifiers "$@"
-}
+bin=$(readlink -f "$1")
+# shellcheck source=common.sh
+source "$(dirname "$0")/common.sh"
 
 echo "1. first start, notice declined"
 "$bin" &
@@ -88,12 +44,7 @@ count=$(xdotool search --onlyvisible --pid "$pid" --name '^QVASMIDE$' | wc -l)
 [ "$count" = 1 ] || fail "$count main windows"
 
 echo "4. File > Exit saves the bar layout"
-press "$main" alt+f
-# The File menu is a window of its own once it is open.
-for ((i = 0; i < 100; i++)); do
-    [ "$(xdotool search --onlyvisible --pid "$pid" --name '' 2>/dev/null | wc -l)" -gt 1 ] && break
-    sleep 0.1
-done
+open_file_menu
 xdotool key x
 status=0
 await_exit || status=$?
