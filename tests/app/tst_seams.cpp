@@ -1,0 +1,143 @@
+#include "FileSizeLimit.h"
+#include "TestFiles.h"
+#include "TestSettings.h"
+#include "app/AtomicFileWriter.h"
+#include "app/Prompts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+// The seams everything else stands on: the settings store with the reader's default, the file
+// dialogs' filters, and the atomic creation of a new file.
+class tst_Seams : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripsEachTypeWithTheReadersDefault();
+    void badFilesAndValuesYieldTheDefault_data();
+    void badFilesAndValuesYieldTheDefault();
+    void removeAllLeavesNothing();
+    void classicFiltersBecomeQtFilters_data();
+    void classicFiltersBecomeQtFilters();
+    void createNewNeverTouchesAnExistingFile_data();
+    void createNewNeverTouchesAnExistingFile();
+};
+
+void tst_Seams::roundTripsEachTypeWithTheReadersDefault()
+{
+    TestSettings settings;
+    SettingsStore &s = settings.store();
+    // Two readers of one absent key may pass different defaults; each gets its own.
+    QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
+    QCOMPARE(s.readInt("Settings", "tabstops", 7), 7);
+    QVERIFY(s.readBinary("Settings", "Font").isNull());
+    s.writeInt("Settings", "big", int(0xFFFFFFFFu));
+    s.writeString("Recent Workspace List", "WorkSpace1", "/home/u/a b, c.qvw");
+    s.writeBinary("Settings", "ToolbarState", QByteArray("\x00\x01\xff", 3));
+    s.sync();
+    // A second store on the same file sees what the first wrote.
+    SettingsStore again(settings.filePath());
+    QCOMPARE(quint32(again.readInt("Settings", "big", 0)), 0xFFFFFFFFu);
+    QCOMPARE(again.readString("Recent Workspace List", "WorkSpace1"), QString("/home/u/a b, c.qvw"));
+    QCOMPARE(again.readBinary("Settings", "ToolbarState"), QByteArray("\x00\x01\xff", 3));
+}
+
+void tst_Seams::badFilesAndValuesYieldTheDefault_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::newRow("text-for-integer") << QByteArray("[Settings]\ntabstops=lots\n");
+    QTest::newRow("binary-for-integer") << QByteArray("[Settings]\ntabstops=@ByteArray(ab)\n");
+    QTest::newRow("too-large") << QByteArray("[Settings]\ntabstops=99999999999\n");
+    QTest::newRow("empty") << QByteArray("[Settings]\ntabstops=\n");
+    QTest::newRow("unreadable-file") << QByteArray("\x00\xff[[[\n=\n[Settings\ntabstops", 26);
+}
+
+void tst_Seams::badFilesAndValuesYieldTheDefault()
+{
+    QFETCH(QByteArray, ini);
+    TestSettings settings;
+    QVERIFY(writeFileBytes(settings.filePath(), ini));
+    SettingsStore s(settings.filePath());
+    QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
+    QCOMPARE(s.readString("Settings", "lastws", "x"), QString("x"));
+}
+
+void tst_Seams::removeAllLeavesNothing()
+{
+    TestSettings settings;
+    SettingsStore &s = settings.store();
+    s.writeInt("Settings", "Installed", 1);
+    s.sync();
+    QVERIFY(QFile::exists(settings.filePath()));
+    QVERIFY(s.removeAll());
+    QVERIFY(!QFile::exists(settings.filePath()));
+    QCOMPARE(s.readInt("Settings", "Installed", 0), 0);
+}
+
+void tst_Seams::classicFiltersBecomeQtFilters_data()
+{
+    QTest::addColumn<QString>("classic");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("open-dialog")
+        << ".asm files (.asm)|*.asm|.asm files (.inc)|*.inc|All Files (*.*)|*.*||"
+        << ".asm files (.asm) (*.asm);;.asm files (.inc) (*.inc);;All Files (*.*) (*)";
+    QTest::newRow("several-patterns") << "Sources|*.asm;*.inc||"
+                                      << "Sources (*.asm *.inc)";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void tst_Seams::classicFiltersBecomeQtFilters()
+{
+    QFETCH(QString, classic);
+    QFETCH(QString, qt);
+    QCOMPARE(Prompts::filterFromClassic(classic), qt);
+}
+
+using Result = AtomicFileWriter::CreateResult;
+
+void tst_Seams::createNewNeverTouchesAnExistingFile_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("afterwards"); // empty: no file
+
+    QTest::newRow("new-file") << false << false << int(Result::Created) << QByteArray(3000, 'x');
+    QTest::newRow("existing-file-kept")
+        << true << false << int(Result::AlreadyExists) << QByteArray("old");
+    QTest::newRow("failed-write-leaves-no-stub")
+        << false << true << int(Result::Failed) << QByteArray();
+}
+
+void tst_Seams::createNewNeverTouchesAnExistingFile()
+{
+    QFETCH(bool, exists);
+    QFETCH(bool, diskFull);
+    QFETCH(int, result);
+    QFETCH(QByteArray, afterwards);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("main.asm");
+    if (exists)
+        QVERIFY(writeFileBytes(path, "old"));
+    QString error;
+    Result got;
+    {
+        std::optional<FileSizeLimit> full;
+        if (diskFull)
+            full.emplace(1000);
+        got = AtomicFileWriter::createNew(path, QByteArray(3000, 'x'), &error);
+    }
+    QCOMPARE(int(got), result);
+    QCOMPARE(error.isEmpty(), got != Result::Failed);
+    QCOMPARE(QFile::exists(path), !afterwards.isEmpty());
+    QCOMPARE(readFileBytes(path), afterwards);
+}
+
+QTEST_GUILESS_MAIN(tst_Seams)
+#include "tst_seams.moc"
