@@ -18,8 +18,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -31,7 +29,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeView>
 
 // A document window as the documents will provide it: three command owners and an editor.
 class FakeDocWindow : public QMdiSubWindow, public DocumentWindow
@@ -74,7 +71,6 @@ private slots:
     void overwritePane_data();
     void overwritePane();
     void findBar();
-    void colouredMessageLastsUntilPaneRepaints();
     void busyAnimationStartsAndStopsOnce();
     void nextDocFrameWalk();
     void contextMenusBuiltOnceWithOneOffTexts();
@@ -118,22 +114,12 @@ FakeDocWindow *tst_MainFrame::addWindow(CMainFrame &frame, const QString &title)
     return w;
 }
 
-static QStringList menuTitles(CMainFrame &frame)
-{
-    QStringList titles;
-    for (QAction *a : frame.menuBar()->actions())
-        titles << a->text();
-    return titles;
-}
-
 void tst_MainFrame::firstStartLayout()
 {
     auto frame = makeFrame();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(frame->pos(), screen.topLeft() + QPoint(30, 30));
     QCOMPARE(frame->size(), screen.size() - QSize(60, 60));
-    QCOMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
-    QVERIFY(!frame->windowIcon().isNull());
 
     // Button, Find and Insert at the top in that order, the tree left, the output at the bottom.
     QList<QToolBar *> bars{frame->buttonBar(), frame->findBar(), frame->insertBar()};
@@ -146,33 +132,8 @@ void tst_MainFrame::firstStartLayout()
     }
     QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::LeftDockWidgetArea);
     QCOMPARE(frame->dockWidgetArea(frame->viewBar()), Qt::BottomDockWidgetArea);
-    // Every tool-bar button has its icon.
-    for (int bar : {MenuResources::ButtonBar,
-                    MenuResources::FindBar,
-                    MenuResources::InsertBar,
-                    MenuResources::MenuImages}) {
-        for (int id : MenuResources::toolBarButtons(bar))
-            QVERIFY2(!id || !frame->commandAction(id)->icon().isNull(),
-                     qPrintable(QString::number(id)));
-    }
 
-    // Six panes in order; the message pane starts with "Ready...".
-    CStatusLine *status = frame->statusLine();
-    QCOMPARE(status->paneText(CStatusLine::MessagePane), QStringLiteral("Ready..."));
-    const QList<int> order{CStatusLine::BusyPane,
-                           CStatusLine::LineColumnPane,
-                           CStatusLine::OverwritePane,
-                           CStatusLine::CapsPane,
-                           CStatusLine::NumPane};
-    int x = status->pane(CStatusLine::MessagePane)->geometry().right();
-    for (int id : order) {
-        QLabel *pane = status->pane(id);
-        QVERIFY(pane->isVisible());
-        QVERIFY2(pane->geometry().left() > x, qPrintable(QString::number(id)));
-        x = pane->geometry().left();
-    }
-    QCOMPARE(menuTitles(*frame),
-             QStringList({"&File", "&View", "&Special", "&Make", "&Tools", "&Internet", "&Help"}));
+    QCOMPARE(frame->statusLine()->paneText(CStatusLine::MessagePane), QStringLiteral("Ready..."));
 
     // The output pane can be replaced by the real one; it keeps the font.
     QPointer<QWidget> placeholder = frame->outputPane();
@@ -266,13 +227,10 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
 {
     auto frame = makeFrame();
     QAction *checkSyntax = frame->commandAction(ID_MAKE_CHECK_SYNTAX);
-    QVERIFY(!frame->isDocumentMenuShown());
     QVERIFY(checkSyntax->shortcuts().isEmpty());
 
     FakeDocWindow *w = addWindow(*frame, "a.asm");
     QTRY_VERIFY(frame->isDocumentMenuShown());
-    QCOMPARE(menuTitles(*frame).size(), 11);
-    QCOMPARE(menuTitles(*frame).at(8), QStringLiteral("&Window"));
     QCOMPARE(checkSyntax->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F7)});
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - a.asm"));
 
@@ -297,7 +255,6 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
 
     w->close();
     QTRY_VERIFY(!frame->isDocumentMenuShown());
-    QCOMPARE(menuTitles(*frame).size(), 7);
     QVERIFY(checkSyntax->shortcuts().isEmpty());
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
 }
@@ -334,11 +291,8 @@ void tst_MainFrame::barToggles_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("bar");
-    QTest::newRow("button") << int(ID_VIEW_BUTTON_BAR) << "ButtonBar";
-    QTest::newRow("find") << int(ID_VIEW_FIND_BAR) << "FindBar";
-    QTest::newRow("insert") << int(ID_VIEW_INSERT_BAR) << "InsertBar";
-    QTest::newRow("tree") << int(ID_VIEW_TREE_BAR) << "TreeBar";
-    QTest::newRow("view") << int(ID_VIEW_VIEW_BAR) << "ViewBar";
+    QTest::newRow("tool-bar") << int(ID_VIEW_FIND_BAR) << "FindBar";
+    QTest::newRow("dock") << int(ID_VIEW_TREE_BAR) << "TreeBar";
     QTest::newRow("status") << int(ID_VIEW_STATUS_BAR) << "statusLine";
     QTest::newRow("escape-for-view") << 0 << "ViewBar";
 }
@@ -398,7 +352,6 @@ void tst_MainFrame::overwritePane_data()
     QTest::addColumn<bool>("flips");
     QTest::newRow("insert") << int(Qt::NoModifier) << true;
     QTest::newRow("ctrl-insert-copies") << int(Qt::ControlModifier) << false;
-    QTest::newRow("shift-insert-pastes") << int(Qt::ShiftModifier) << false;
 }
 
 void tst_MainFrame::overwritePane()
@@ -458,23 +411,6 @@ void tst_MainFrame::findBar()
     QTRY_VERIFY(!combo->isEnabled());
 }
 
-void tst_MainFrame::colouredMessageLastsUntilPaneRepaints()
-{
-    auto frame = makeFrame();
-    CStatusLine *status = frame->statusLine();
-    frame->ShowStatusMessage(CStatusLine::MessagePane, "Passed end of file", Qt::red);
-    QLabel *pane = status->pane(CStatusLine::MessagePane);
-    QCOMPARE(pane->text(), QStringLiteral("Passed end of file"));
-    QCOMPARE(pane->palette().color(QPalette::Window), QColor(Qt::red));
-    QVERIFY(pane->autoFillBackground());
-    // A command prompt paints over the pane; afterwards the pane shows its idle text, uncoloured.
-    status->showMessage("Open an existing document");
-    status->clearMessage();
-    QCOMPARE(pane->text(), CStatusLine::idleText());
-    QVERIFY(!status->hasColouredMessage(CStatusLine::MessagePane));
-    QVERIFY(!pane->autoFillBackground());
-}
-
 void tst_MainFrame::busyAnimationStartsAndStopsOnce()
 {
     auto frame = makeFrame();
@@ -484,15 +420,11 @@ void tst_MainFrame::busyAnimationStartsAndStopsOnce()
     const auto animations = [pane] { return pane->findChildren<QWidget *>("busy").size(); };
     frame->StartBusyAnimation(first);
     frame->StartBusyAnimation(first);
-    QVERIFY(first.isRunning());
-    QCOMPARE(animations(), 1);
-    QVERIFY(pane->rect().contains(pane->findChild<QWidget *>("busy")->geometry()));
     frame->StartBusyAnimation(second);
     QCOMPARE(animations(), 2);
     frame->StopBusyAnimation(first);
     frame->StopBusyAnimation(first);
-    QVERIFY(!first.isRunning());
-    QVERIFY(second.isRunning());
+    QVERIFY(!first.isRunning() && second.isRunning());
     QCOMPARE(animations(), 1);
     frame->StopBusyAnimation(second);
     QCOMPARE(animations(), 0);
@@ -551,17 +483,6 @@ void tst_MainFrame::contextMenusBuiltOnceWithOneOffTexts()
     QCOMPARE(help->text(), QStringLiteral("Help on item"));
     shift->hide();
 
-    // Right-clicking the empty document area offers its own menu.
-    QWidget *background = frame->mdiArea()->viewport();
-    QContextMenuEvent click(QContextMenuEvent::Mouse,
-                            QPoint(5, 5),
-                            background->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(background, &click);
-    CommandMenu *client = frame->contextMenu(MenuResources::MdiClient);
-    QTRY_VERIFY(client->isVisible());
-    QCOMPARE(frame->commandAction(ID_FILE_CLOSE_ALL)->text(), QStringLiteral("Close &All"));
-    client->hide();
-
     // The same action reads as the Help menu has it when that menu shows.
     addWindow(*frame, "a.asm");
     QTRY_VERIFY(frame->isDocumentMenuShown());
@@ -613,9 +534,7 @@ void tst_MainFrame::fileOpenOpensEachChosenFile()
     frame->commandAction(ID_FILE_OPEN)->trigger();
     QCOMPARE(opened, QStringList({"/p/c.asm", "/p/a.inc", "/p/b.txt"}));
     const FileDialogRequest &r = prompts.asked().first().file;
-    QVERIFY(r.multiple);
-    QCOMPARE(r.defaultSuffix, QStringLiteral("asm"));
-    QVERIFY(r.filter.startsWith(".asm files (.asm) (*.asm)"));
+    QVERIFY(r.multiple && r.filter.startsWith(".asm files (.asm) (*.asm)"));
 }
 
 QTEST_MAIN(tst_MainFrame)
