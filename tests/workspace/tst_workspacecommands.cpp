@@ -1,4 +1,5 @@
 #include "DocumentFixture.h"
+#include "FileSizeLimit.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
@@ -11,6 +12,7 @@
 #include "workspace/CWorkspaceCommands.h"
 #include "workspace/CWorkspaceSettingsDlg.h"
 #include "workspace/ProjectWizard.h"
+#include "workspace/WorkspaceFile.h"
 #include "workspace/WorkspaceRules.h"
 #include "workspace/WorkspaceTreeModel.h"
 
@@ -18,10 +20,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QtEndian>
 
 // The workspace commands on real document windows, answered through the prompts and by driving
 // the real dialogs: the wizard, opening at the stored positions, the fallback to the main file,
-// closing, removing, inserting and adding members, and the limits of the record.
+// closing, removing, inserting and adding members, the limits of the record, and the save walk
+// (its rules are the record's tests) with the file's atomic save.
 class tst_WorkspaceCommands : public QObject
 {
     Q_OBJECT
@@ -40,6 +44,8 @@ private slots:
     void removingTheLastMemberDisablesRemove();
     void membersAreAddedUpToEighty();
     void internalFailureLeavesTheRecordAlone();
+    void saveWalkStoresEachOpenMember();
+    void failedWriteKeepsTheOldFileAndTellsTheUser();
 };
 
 namespace {
@@ -61,6 +67,28 @@ WorkspaceEntry member(const QString &path, bool opened = false, bool active = fa
     e.wasOpened = opened;
     e.active = active;
     return e;
+}
+
+struct Member
+{
+    bool wasOpened;
+    bool active;
+    qint32 selectionStart;
+    qint32 selectionEnd;
+    qint32 scrollX;
+    qint32 scrollY;
+};
+
+// Straight from the bytes on disk, so the walk is checked against the file layout itself.
+Member memberOnDisk(const QByteArray &file, int index)
+{
+    const char *e = file.constData() + 6848 + index * 324;
+    return {e[260] != 0,
+            e[261] != 0,
+            qFromLittleEndian<qint32>(e + 262),
+            qFromLittleEndian<qint32>(e + 266),
+            qFromLittleEndian<qint32>(e + 270),
+            qFromLittleEndian<qint32>(e + 274)};
 }
 
 // The documents' set-up with scripted prompts and the workspace commands on its frame.
@@ -416,6 +444,68 @@ void tst_WorkspaceCommands::internalFailureLeavesTheRecordAlone()
     QCOMPARE(ProgramValues::instance().internalCode, 0x21u);
     QCOMPARE(record.toByteArray(), before);
     QVERIFY(!QFileInfo::exists(s.f.path("late.asm")));
+}
+
+void tst_WorkspaceCommands::saveWalkStoresEachOpenMember()
+{
+    DocumentFixture f;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString a = f.write(QStringLiteral("a.asm"), numberedLines(400, "\tmov ax, "));
+    const QString b = f.write(QStringLiteral("b.inc"), numberedLines(10));
+    const QString closed = f.path(QStringLiteral("closed.asm"));
+    record.setOpen(true);
+    QCOMPARE(record.setWorkspaceFilePath(f.path(QStringLiteral("w.qvw"))),
+             WorkspaceRecord::Change::Ok);
+    for (const QString &p : {a, b, closed})
+        QCOMPARE(record.appendEntry(WorkspaceEntry(p)), WorkspaceRecord::Change::Ok);
+    // A stale flag on a member that is not open must go.
+    record.setEntryWasOpened(2, true);
+
+    CQvasmDoc *docA = f.documents->openDocument(a);
+    docA->view()->setSelection(30, 25);
+    docA->view()->setScrollPosition(QPoint(0, 100 * 16));
+    const QPoint scrollA = docA->view()->scrollPosition();
+    QVERIFY(scrollA.y() > 0);
+    f.documents->openDocument(b)->view()->setSelection(3, 3);
+    f.modifiers = Qt::ShiftModifier;
+    f.documents->createNewDocument(); // untitled: matches no member
+    f.documents->activate(f.documents->findDocument(b));
+
+    QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    const QByteArray file = readFileBytes(record.workspaceFilePath());
+    QCOMPARE(file.size(), WorkspaceRecord::Size);
+    const Member ma = memberOnDisk(file, 0);
+    QVERIFY(ma.wasOpened && !ma.active);
+    QCOMPARE(ma.selectionStart, 25);
+    QCOMPARE(ma.selectionEnd, 30);
+    QCOMPARE(ma.scrollY, scrollA.y());
+    const Member mb = memberOnDisk(file, 1);
+    QVERIFY(mb.wasOpened && mb.active);
+    QCOMPARE(mb.selectionStart, 3);
+    QVERIFY(!memberOnDisk(file, 2).wasOpened);
+}
+
+void tst_WorkspaceCommands::failedWriteKeepsTheOldFileAndTellsTheUser()
+{
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    const QString path = f.path(QStringLiteral("w.qvw"));
+    const QByteArray old(WorkspaceRecord::Size, 'o');
+    writeFileBytes(path, old);
+    record.setOpen(true);
+    record.setWorkspaceFilePath(path);
+    prompts.answerMessage(PromptAnswer::Ok);
+    {
+        FileSizeLimit limit(1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!WorkspaceFile::SaveWorkspace(f.frame.get(), record));
+    }
+    QCOMPARE(prompts.messagesAsked(),
+             QStringList{QStringLiteral("Error writing to workspace file: ") + path});
+    QCOMPARE(readFileBytes(path), old);
+    QVERIFY(record.isOpen());
+    QVERIFY(prompts.allAnswered());
 }
 
 QTEST_MAIN(tst_WorkspaceCommands)
