@@ -322,6 +322,7 @@ void tst_BuildCommandRules::assembleIsForAsmTitles_data()
     QTest::addColumn<bool>("empty");
     QTest::addColumn<bool>("enabled");
     QTest::newRow("upper-case-asm") << "X.ASM" << false << true;
+    QTest::newRow("include-file") << "x.inc" << false << false;
     QTest::newRow("empty-text") << "x.asm" << true << false;
     QTest::newRow("untitled") << "untitled1" << false << false;
 }
