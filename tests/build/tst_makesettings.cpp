@@ -28,8 +28,8 @@ private slots:
     void init();
     void cleanup();
 
-    void withoutWorkspaceOnlyPathsChange();
-    void workspaceOptionsShowAndEnable();
+    void optionsFollowTheWorkspace_data();
+    void optionsFollowTheWorkspace();
     void controlsFollowTheirBoxes_data();
     void controlsFollowTheirBoxes();
     void okStoresPathsAndOptionsCut();
@@ -49,11 +49,6 @@ private:
 
     std::optional<TestSettings> m_settings;
 };
-
-namespace {
-const QList<int> kOptionControls
-    = {1009, 1008, 1007, 1016, 1063, 1012, 1062, 1013, 1010, 1011, 1019, 1022};
-} // namespace
 
 void tst_MakeSettings::init()
 {
@@ -75,51 +70,41 @@ void tst_MakeSettings::openWorkspace(const AssemblerOptions &options)
     options.storeInto(record);
 }
 
-void tst_MakeSettings::withoutWorkspaceOnlyPathsChange()
+void tst_MakeSettings::optionsFollowTheWorkspace_data()
 {
-    MakeSettings::savePaths({"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib"});
-    CMakeSettingsSheet sheet;
-    sheet.load();
-    QCOMPARE(sheet.windowTitle(), QStringLiteral("Make Settings..."));
-    auto *tabs = sheet.findChild<QTabWidget *>();
-    QCOMPARE(tabs->count(), 2);
-    QCOMPARE(tabs->tabText(0), QStringLiteral("Paths and Parameters"));
-    QCOMPARE(tabs->tabText(1), QStringLiteral("Post Build"));
-    const QStringList paths{"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib"};
-    const QList<int> edits{1005, 1020, 1014, 1017};
-    for (int i = 0; i < edits.size(); ++i) {
-        QCOMPARE(ctl<QLineEdit>(&sheet, edits[i])->text(), paths[i]);
-        QVERIFY(ctl<QLineEdit>(&sheet, edits[i])->isEnabled());
-    }
-    for (int id : kOptionControls)
-        QVERIFY2(!ctl<QWidget>(&sheet, id)->isEnabled(), qPrintable(QString::number(id)));
-    QVERIFY(!ctl<QPlainTextEdit>(&sheet, 1101)->isEnabled());
-    QCOMPARE(ctl<QComboBox>(&sheet, 1063)->currentIndex(), -1);
+    QTest::addColumn<bool>("workspace");
+    QTest::newRow("without-workspace-only-paths-change") << false;
+    QTest::newRow("workspace-options-show-and-enable") << true;
 }
 
-void tst_MakeSettings::workspaceOptionsShowAndEnable()
+void tst_MakeSettings::optionsFollowTheWorkspace()
 {
+    QFETCH(bool, workspace);
+    MakeSettings::savePaths({"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib"});
     AssemblerOptions o;
-    o.alphabetizeSegments = true;
-    o.useJumps = true;
-    o.bootDriveB = true;
-    o.validateBootSector = true;
-    o.includePath = "/usr/include/qv";
+    o.alphabetizeSegments = o.useJumps = o.bootDriveB = o.validateBootSector = true;
     o.postBuild = "cp a b\nls";
-    openWorkspace(o);
+    if (workspace)
+        openWorkspace(o);
     CMakeSettingsSheet sheet;
     sheet.load();
+    auto *tabs = sheet.findChild<QTabWidget *>();
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Paths and Parameters"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Post Build"));
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1005)->text(), QStringLiteral("/opt/qvasm"));
+    for (int id : {1005, 1020, 1014, 1017})
+        QVERIFY(ctl<QLineEdit>(&sheet, id)->isEnabled());
     // Shown, and never changeable here.
     for (int id : {1010, 1013}) {
-        QVERIFY(ctl<QCheckBox>(&sheet, id)->isChecked());
+        QCOMPARE(ctl<QCheckBox>(&sheet, id)->isChecked(), workspace);
         QVERIFY(!ctl<QCheckBox>(&sheet, id)->isEnabled());
     }
     for (int id : {1009, 1008, 1007, 1016, 1063, 1012, 1011})
-        QVERIFY2(ctl<QWidget>(&sheet, id)->isEnabled(), qPrintable(QString::number(id)));
-    QCOMPARE(ctl<QComboBox>(&sheet, 1063)->currentIndex(), 1);
-    QCOMPARE(ctl<QLineEdit>(&sheet, 1062)->text(), QStringLiteral("/usr/include/qv"));
-    QCOMPARE(ctl<QPlainTextEdit>(&sheet, 1101)->toPlainText(), QStringLiteral("cp a b\nls"));
-    QVERIFY(ctl<QPlainTextEdit>(&sheet, 1101)->isEnabled());
+        QVERIFY2(ctl<QWidget>(&sheet, id)->isEnabled() == workspace,
+                 qPrintable(QString::number(id)));
+    QCOMPARE(ctl<QComboBox>(&sheet, 1063)->currentIndex(), workspace ? 1 : -1);
+    QCOMPARE(ctl<QPlainTextEdit>(&sheet, 1101)->isEnabled(), workspace);
+    QCOMPARE(ctl<QPlainTextEdit>(&sheet, 1101)->toPlainText(), workspace ? o.postBuild : QString());
 }
 
 void tst_MakeSettings::controlsFollowTheirBoxes_data()
