@@ -119,8 +119,16 @@ QString BuildOutput::entry(int row) const
 
 int BuildOutput::rowToSelect(int keptSelection) const
 {
-    const int row = keptSelection == -1 ? count() - 1 : keptSelection;
-    return row >= 0 && row < count() ? row : -1;
+    if (keptSelection != -1)
+        return keptSelection >= 0 && keptSelection < count() ? keptSelection : -1;
+    // The assembler follows each error with its indented source line, so the last row is mostly
+    // a continuation: the error it belongs to is what Go To and Enter should start on.
+    const int last = count() - 1;
+    for (int row = last; row >= 0; --row) {
+        if (!isContinuation(row))
+            return row;
+    }
+    return last;
 }
 
 bool BuildOutput::canGoTo(int row) const

@@ -49,8 +49,9 @@ public:
     quint32 totalErrors() const { return m_totalErrors; }
     quint32 totalDiagnostics() const { return m_totalDiagnostics; }
 
-    // The row to select when the window opens: the kept selection, or the last row for -1;
-    // -1 (nothing selected) when that row does not exist.
+    // The row to select when the window opens: the kept selection, or for -1 the last row (the
+    // main line above it when it is a continuation line); -1 (nothing selected) when that row
+    // does not exist.
     int rowToSelect(int keptSelection) const;
 
     // Per-row rules; a row out of range gives the "nothing" answer.

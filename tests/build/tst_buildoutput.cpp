@@ -218,22 +218,27 @@ void tst_BuildOutput::errorInfoExplainsTheCode()
 void tst_BuildOutput::rowToSelectFollowsKeptSelection_data()
 {
     QTest::addColumn<int>("lines");
+    QTest::addColumn<QByteArray>("after"); // rows after each main line
     QTest::addColumn<int>("kept");
     QTest::addColumn<int>("row");
-    QTest::newRow("fresh-selects-last") << 5 << -1 << 4;
-    QTest::newRow("kept-row-three") << 5 << 3 << 3;
-    QTest::newRow("kept-row-gone") << 2 << 3 << -1;
-    QTest::newRow("empty-list") << 0 << -1 << -1;
+    QTest::newRow("fresh-selects-last") << 5 << QByteArray() << -1 << 4;
+    QTest::newRow("kept-row-three") << 5 << QByteArray() << 3 << 3;
+    QTest::newRow("kept-row-gone") << 2 << QByteArray() << 3 << -1;
+    QTest::newRow("empty-list") << 0 << QByteArray() << -1 << -1;
+    QTest::newRow("fresh-after-source-lines-selects-last-main-line")
+        << 3 << QByteArray("   mov ax,,\r\n   ^\r\n") << -1 << 6;
+    QTest::newRow("kept-continuation-row-stays") << 3 << QByteArray("   mov ax,,\r\n") << 1 << 1;
 }
 
 void tst_BuildOutput::rowToSelectFollowsKeptSelection()
 {
     QFETCH(int, lines);
+    QFETCH(QByteArray, after);
     QFETCH(int, kept);
     QFETCH(int, row);
     QByteArray capture = "\r\n";
     for (int i = 0; i < lines; ++i)
-        capture += "\tx.asm (" + QByteArray::number(i + 1) + "):  error 22h\r\n";
+        capture += "\tx.asm (" + QByteArray::number(i + 1) + "):  error 22h\r\n" + after;
     QCOMPARE(BuildOutput::parse(capture).rowToSelect(kept), row);
 }
 
