@@ -6,7 +6,6 @@
 #include "editor/CQvasmDocTemplate.h"
 #include "editor/CQvasmView.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QTextDocument>
 
@@ -53,11 +52,8 @@ void SourceBuildDocuments::closeBeforeReopening(const QString &path)
     // Closed first so that the listing just written is read afresh; a modified copy asks.
     CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
     CQvasmDoc *open = documents ? documents->findDocument(path) : nullptr;
-    if (!open || open->GetPathName() != path || !open->CloseWithPrompt())
-        return;
-    // A closed window goes with the next turn of the event loop; until then the template still
-    // lists its document and would bring the old text back instead of reading the new file.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (open && open->GetPathName() == path)
+        open->CloseWithPrompt();
 }
 
 QObject *SourceBuildDocuments::open(const QString &path)

@@ -60,4 +60,5 @@ void CChildFrame::closeEvent(QCloseEvent *event)
     m_closed = true;
     m_doc->OnCloseDocument();
     QMdiSubWindow::closeEvent(event);
+    emit documentClosed(m_doc);
 }

@@ -25,13 +25,16 @@ public:
 
     // Closes the window without asking: the document has been asked already, or must go.
     void closeWithoutAsking();
-    // Closed, its deletion still pending: the document is no longer open.
-    bool isClosed() const { return m_closed; }
 
     CommandMap *viewCommands() override;
     CommandMap *documentCommands() override;
     CommandMap *frameCommands() override { return &m_commands; }
     QPlainTextEdit *editorView() override;
+
+signals:
+    // The window has closed for good (its deletion follows later): the document is no longer
+    // open from this moment on.
+    void documentClosed(CQvasmDoc *document);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -93,9 +93,7 @@ QList<CQvasmDoc *> CQvasmDocTemplate::documents() const
 {
     QList<CQvasmDoc *> list;
     for (const QPointer<CQvasmDoc> &doc : m_documents) {
-        // A window closed inside the same command (Close Workspace before Open Workspace) is
-        // deleted only later; its document must not be found and "activated" meanwhile.
-        if (doc && !(doc->frame() && doc->frame()->isClosed()))
+        if (doc)
             list << doc;
     }
     return list;
@@ -148,6 +146,12 @@ CChildFrame *CQvasmDocTemplate::createFrame(CQvasmDoc *document)
     m_documents.removeAll(nullptr);
     m_documents.append(document);
     auto *child = new CChildFrame(document);
+    // The window is deleted only with a later turn of the event loop; a command that closes and
+    // reopens a file (Close Workspace then Open Workspace, a listing written again) must not
+    // find the closed document meanwhile.
+    connect(child, &CChildFrame::documentClosed, this, [this](CQvasmDoc *closed) {
+        m_documents.removeAll(closed);
+    });
     if (CMainFrame *frame = mainFrame()) {
         watchNewShortcut();
         frame->mdiArea()->addSubWindow(child);
