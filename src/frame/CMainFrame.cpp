@@ -16,6 +16,7 @@
 #include "frame/CopyFileConfirm.h"
 #include "frame/DocumentWindow.h"
 #include "frame/LineColumnText.h"
+#include "frame/MainWindowTitle.h"
 #include "frame/MenuResources.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ CMainFrame::CMainFrame(QWidget *parent)
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("mdiClient"));
     setCentralWidget(m_mdiArea);
+    m_title = new MainWindowTitle(this, [this] { return composeTitle(); });
     m_mdiArea->viewport()->installEventFilter(this);
 
     m_router->setOwnerChain([this] { return commandOwners(); });
@@ -104,6 +106,8 @@ CMainFrame::~CMainFrame()
     // signals; none of them may reach this half-destroyed frame.
     m_destroying = true;
     qApp->removeEventFilter(this);
+    delete m_title; // the closing document windows write the title last
+    m_title = nullptr;
     for (const auto &c : std::as_const(m_followConnections))
         disconnect(c);
     const QList<QObject *> senders{m_mdiArea,
@@ -673,20 +677,16 @@ void CMainFrame::updateStatusPanes()
     }
     m_statusLine->setLineColumn(lineColumn);
     m_findBar->combo()->setEnabled(activeDocumentFrame() != nullptr);
-    updateTitle();
+    if (m_title)
+        m_title->update();
 }
 
-void CMainFrame::updateTitle()
+QString CMainFrame::composeTitle() const
 {
-    QString title = QLatin1String(AppInfo::DisplayName);
-    if (QMdiSubWindow *w = activeDocumentFrame()) {
-        QString doc = w->windowTitle();
-        doc.replace(QLatin1String("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
-        if (!doc.isEmpty())
-            title += QLatin1String(" - ") + doc;
-    }
-    if (windowTitle() != title)
-        setWindowTitle(title);
+    QMdiSubWindow *w = activeDocumentFrame();
+    return MainWindowTitle::compose(QLatin1String(AppInfo::DisplayName),
+                                    w ? w->windowTitle() : QString(),
+                                    w && w->isWindowModified());
 }
 
 // Services ---------------------------------------------------------------------------------

@@ -14,6 +14,7 @@ class CFindCombo;
 class FindHistory;
 struct FindState;
 class CStatusLine;
+class MainWindowTitle;
 class CommandMenu;
 class CommandRouter;
 class DocumentWindow;
@@ -149,7 +150,7 @@ private:
     void onSubWindowActivated();
     void updateMenuBar(bool documentActive);
     void updateStatusPanes();
-    void updateTitle();
+    QString composeTitle() const;
     void fillWindowMenu(QMenu *menu);
     void toggle(QWidget *bar);
     void newFromClipboard();
@@ -178,6 +179,7 @@ private:
     QDockWidget *m_viewBar = nullptr;
     QTreeView *m_tree = nullptr;
     CStatusLine *m_statusLine = nullptr;
+    MainWindowTitle *m_title = nullptr;
 
     bool m_destroying = false;
     std::optional<bool> m_clipboardHasText;

@@ -64,6 +64,7 @@ private slots:
     void unusableBarLayoutIsIgnored();
     void closeSavesInOrderAndCanBeCancelled();
     void menuAndKeysFollowActiveDocument();
+    void titleNamesTheDocumentOnce();
     void commandsRouteThroughActiveWindow();
     void barToggles_data();
     void barToggles();
@@ -256,6 +257,27 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     w->close();
     QTRY_VERIFY(!frame->isDocumentMenuShown());
     QVERIFY(checkSyntax->shortcuts().isEmpty());
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
+}
+
+void tst_MainFrame::titleNamesTheDocumentOnce()
+{
+    // A maximised window's buttons go into the menu bar, and with them its caption would go into
+    // the title a second time.
+    auto frame = makeFrame();
+    FakeDocWindow *a = addWindow(*frame, "/p/a.asm");
+    a->showMaximized();
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm"));
+    a->setWindowTitle("/p/a.asm*");
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm*"));
+    FakeDocWindow *b = addWindow(*frame, "/p/b.inc");
+    b->showMaximized();
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/b.inc"));
+    b->showNormal();
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/b.inc"));
+    b->close();
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm*"));
+    a->close();
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
 }
 
