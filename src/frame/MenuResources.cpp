@@ -5,6 +5,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <initializer_list>
+#include <span>
 
 namespace {
 
@@ -19,7 +21,36 @@ struct Line
 };
 
 // clang-format off
-const Line kDocumentMenu[] = {
+// What the two menu bars share: the head of View (the bar toggles) and the whole of Tools and
+// Special.
+const Line kViewMenuHead[] = {
+    {0, Pop, "&View"},
+    {1, ID_VIEW_BUTTON_BAR, "&Button Toolbar"},
+    {1, ID_VIEW_FIND_BAR, "&Find Toolbar"},
+    {1, ID_VIEW_INSERT_BAR, "&Insert Toolbar"},
+    {1, ID_VIEW_TREE_BAR, "&Tree Toolbar"},
+    {1, ID_VIEW_VIEW_BAR, "&View Toolbar"},
+    {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {1, Sep, ""},
+};
+
+const Line kToolsMenu[] = {
+    {0, Pop, "&Tools"},
+    {1, ID_TOOLS_DUMP, "&Dump"},
+    {1, ID_TOOLS_DISASSEMBLE, "Dis&assemble File..."},
+};
+
+const Line kSpecialMenu[] = {
+    {0, Pop, "&Special"},
+    {1, ID_SPECIAL_CLEAR_CLIPBOARD, "Clear &Clipboard"},
+    {1, ID_SPECIAL_SAVE_TOOLBARS, "Save &Toolbar Settings"},
+    {1, ID_SPECIAL_DELETE_SETTINGS, "Delete QVASMIDE from &registry"},
+    {1, Sep, ""},
+    {1, ID_SPECIAL_CONFIGURATION, "Configuration &Options"},
+};
+
+// Menu 129, with a document window active.
+const Line kDocumentFileAndEdit[] = {
     {0, Pop, "&File"},
     {1, ID_FILE_NEW, "&New\tCtrl+N"},
     {1, ID_FILE_NEW_FROM_CLIPBOARD, "New from Clip&board"},
@@ -64,14 +95,9 @@ const Line kDocumentMenu[] = {
     {1, ID_EDIT_TABIFY, "Tabify Selecti&on"},
     {1, ID_EDIT_CLEAN_TRAILING_SPACES, "Clean Trailing &Spaces"},
     {1, ID_EDIT_VIEW_WHITESPACE, "View &Whitespaces"},
-    {0, Pop, "&View"},
-    {1, ID_VIEW_BUTTON_BAR, "&Button Toolbar"},
-    {1, ID_VIEW_FIND_BAR, "&Find Toolbar"},
-    {1, ID_VIEW_INSERT_BAR, "&Insert Toolbar"},
-    {1, ID_VIEW_TREE_BAR, "&Tree Toolbar"},
-    {1, ID_VIEW_VIEW_BAR, "&View Toolbar"},
-    {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
-    {1, Sep, ""},
+};
+
+const Line kDocumentViewToMake[] = {
     {1, Pop, "Output"},
     {2, ID_OUTPUT_BUILD, "&Build"},
     {2, ID_OUTPUT_DEBUG, "&Debug"},
@@ -109,15 +135,9 @@ const Line kDocumentMenu[] = {
     {1, ID_MAKE_BUILD, "&Build\tF9"},
     {1, Sep, ""},
     {1, ID_MAKE_EXECUTE, "&Execute...\tF10"},
-    {0, Pop, "&Tools"},
-    {1, ID_TOOLS_DUMP, "&Dump"},
-    {1, ID_TOOLS_DISASSEMBLE, "Dis&assemble File..."},
-    {0, Pop, "&Special"},
-    {1, ID_SPECIAL_CLEAR_CLIPBOARD, "Clear &Clipboard"},
-    {1, ID_SPECIAL_SAVE_TOOLBARS, "Save &Toolbar Settings"},
-    {1, ID_SPECIAL_DELETE_SETTINGS, "Delete QVASMIDE from &registry"},
-    {1, Sep, ""},
-    {1, ID_SPECIAL_CONFIGURATION, "Configuration &Options"},
+};
+
+const Line kDocumentWindowToHelp[] = {
     {0, Pop, "&Window"},
     {1, ID_FILE_CLOSE, "Cl&ose"},
     {1, ID_FILE_CLOSE_ALL, "Close Al&l"},
@@ -141,7 +161,8 @@ const Line kDocumentMenu[] = {
     {1, ID_APP_ABOUT, "&About qvasm..."},
 };
 
-const Line kFrameMenu[] = {
+// Menu 128, with no document window.
+const Line kFrameFile[] = {
     {0, Pop, "&File"},
     {1, ID_FILE_NEW, "&New\tCtrl+N"},
     {1, ID_FILE_NEW_FROM_CLIPBOARD, "New from Clip&board"},
@@ -156,26 +177,18 @@ const Line kFrameMenu[] = {
     {1, Pop, "Recent Wo&rkspac&es"},
     {1, Sep, ""},
     {1, ID_APP_EXIT, "E&xit"},
-    {0, Pop, "&View"},
-    {1, ID_VIEW_BUTTON_BAR, "&Button Toolbar"},
-    {1, ID_VIEW_FIND_BAR, "&Find Toolbar"},
-    {1, ID_VIEW_INSERT_BAR, "&Insert Toolbar"},
-    {1, ID_VIEW_TREE_BAR, "&Tree Toolbar"},
-    {1, ID_VIEW_VIEW_BAR, "&View Toolbar"},
-    {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
-    {1, Sep, ""},
+};
+
+const Line kFrameViewTail[] = {
     {1, ID_EDITOR_PROPERTIES, "&Editor Properties"},
-    {0, Pop, "&Special"},
-    {1, ID_SPECIAL_CLEAR_CLIPBOARD, "Clear &Clipboard"},
-    {1, ID_SPECIAL_SAVE_TOOLBARS, "Save &Toolbar Settings"},
-    {1, ID_SPECIAL_DELETE_SETTINGS, "Delete QVASMIDE from &registry"},
-    {1, Sep, ""},
-    {1, ID_SPECIAL_CONFIGURATION, "Configuration &Options"},
+};
+
+const Line kFrameMake[] = {
     {0, Pop, "&Make"},
     {1, ID_MAKE_SETTINGS, "&Settings"},
-    {0, Pop, "&Tools"},
-    {1, ID_TOOLS_DUMP, "&Dump"},
-    {1, ID_TOOLS_DISASSEMBLE, "Dis&assemble File..."},
+};
+
+const Line kFrameInternetAndHelp[] = {
     {0, Pop, "&Internet"},
     {1, ID_INTERNET_NEWS, "QVASM &News"},
     {1, ID_INTERNET_DOWNLOAD, "&Download QVASM"},
@@ -249,24 +262,26 @@ const Line kContextMenus[] = {
 };
 // clang-format on
 
-template<size_t N>
-QList<MenuNode> parse(const Line (&lines)[N])
+// The parts are read as one table, in order.
+QList<MenuNode> parse(std::initializer_list<std::span<const Line>> parts)
 {
     // A stack of the pop-ups being filled; the bottom is the menu bar itself.
     QList<MenuNode> root;
     QList<QList<MenuNode> *> stack{&root};
-    for (const Line &line : lines) {
-        while (stack.size() > line.depth + 1)
-            stack.removeLast();
-        MenuNode node;
-        node.text = QString::fromUtf8(line.text);
-        node.id = line.id > 0 ? line.id : 0;
-        node.kind = line.id == Pop ? MenuNode::Popup
-                                   : (line.id == Sep ? MenuNode::Separator : MenuNode::Command);
-        QList<MenuNode> *into = stack.constLast();
-        into->append(node);
-        if (node.kind == MenuNode::Popup)
-            stack.append(&into->last().items);
+    for (const std::span<const Line> part : parts) {
+        for (const Line &line : part) {
+            while (stack.size() > line.depth + 1)
+                stack.removeLast();
+            MenuNode node;
+            node.text = QString::fromUtf8(line.text);
+            node.id = line.id > 0 ? line.id : 0;
+            node.kind = line.id == Pop ? MenuNode::Popup
+                                       : (line.id == Sep ? MenuNode::Separator : MenuNode::Command);
+            QList<MenuNode> *into = stack.constLast();
+            into->append(node);
+            if (node.kind == MenuNode::Popup)
+                stack.append(&into->last().items);
+        }
     }
     return root;
 }
@@ -309,12 +324,23 @@ void collectIds(const QList<MenuNode> &nodes, QSet<int> &ids)
 const QList<MenuNode> &MenuResources::menuBar(int menuId)
 {
     static const QList<MenuNode> frame = [] {
-        QList<MenuNode> bar = parse(kFrameMenu);
+        QList<MenuNode> bar = parse({kFrameFile,
+                                     kViewMenuHead,
+                                     kFrameViewTail,
+                                     kSpecialMenu,
+                                     kFrameMake,
+                                     kToolsMenu,
+                                     kFrameInternetAndHelp});
         addRecentItems(bar);
         return bar;
     }();
     static const QList<MenuNode> document = [] {
-        QList<MenuNode> bar = parse(kDocumentMenu);
+        QList<MenuNode> bar = parse({kDocumentFileAndEdit,
+                                     kViewMenuHead,
+                                     kDocumentViewToMake,
+                                     kToolsMenu,
+                                     kSpecialMenu,
+                                     kDocumentWindowToHelp});
         addRecentItems(bar);
         return bar;
     }();
@@ -323,7 +349,7 @@ const QList<MenuNode> &MenuResources::menuBar(int menuId)
 
 const MenuNode &MenuResources::contextMenu(int position)
 {
-    static const QList<MenuNode> menus = parse(kContextMenus);
+    static const QList<MenuNode> menus = parse({kContextMenus});
     Q_ASSERT(menus.size() == ContextMenuCount);
     return menus.at(qBound(0, position, int(menus.size()) - 1));
 }
