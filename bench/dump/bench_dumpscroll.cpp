@@ -3,11 +3,11 @@
 //   bench_dumpscroll FILE          (under Xvfb, or QT_QPA_PLATFORM=offscreen)
 #include "DumpView.h"
 #include "DumpWindow.h"
+#include "ProcessMemory.h"
 #include "app/QtPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QRandomGenerator>
 
@@ -16,19 +16,6 @@
 #include <vector>
 
 namespace {
-
-// A field of /proc/self/status in KB ("VmRSS", "RssAnon"), -1 when missing.
-qint64 statusKilobytes(const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 void report(const char *what, std::vector<double> ms)
 {
@@ -66,8 +53,8 @@ int main(int argc, char *argv[])
     view->viewport()->repaint();
     std::printf("open and first paint          %.2f ms, rss %lld KB (anon %lld KB), %lld rows\n",
                 clock.nsecsElapsed() / 1e6,
-                statusKilobytes("VmRSS"),
-                statusKilobytes("RssAnon"),
+                ProcessMemory::statusKilobytes("VmRSS"),
+                ProcessMemory::statusKilobytes("RssAnon"),
                 view->rowCount());
 
     QRandomGenerator random(1);
@@ -93,7 +80,7 @@ int main(int argc, char *argv[])
     report("page down + paint", pages);
     // Mapped pages read so far count as resident; they are the page cache's, not ours.
     std::printf("rss after scrolling           %lld KB (anon %lld KB)\n",
-                statusKilobytes("VmRSS"),
-                statusKilobytes("RssAnon"));
+                ProcessMemory::statusKilobytes("VmRSS"),
+                ProcessMemory::statusKilobytes("RssAnon"));
     return 0;
 }

@@ -1,28 +1,15 @@
 #include "DumpView.h"
 #include "DumpWindow.h"
+#include "ProcessMemory.h"
 #include "app/QtPrompts.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
 #include <ctime>
 
 namespace {
-
-// A field of /proc/self/status in KB ("VmRSS", "RssAnon"), -1 when missing.
-qint64 statusKilobytes(const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // bench/dump starts us with QVASMIDE_DUMP_TRACE set to its launch time (ns since the epoch); we
 // report how long the first rows took to appear and the memory then, and quit.
@@ -34,8 +21,8 @@ void traceFirstRows(DumpWindow &window, qint64 launchNs)
         const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
         std::printf("first-rows-ms %.1f rss-kb %lld anon-kb %lld\n",
                     (nowNs - launchNs) / 1e6,
-                    statusKilobytes("VmRSS"),
-                    statusKilobytes("RssAnon"));
+                    ProcessMemory::statusKilobytes("VmRSS"),
+                    ProcessMemory::statusKilobytes("RssAnon"));
         std::fflush(stdout);
         QTimer::singleShot(0, qApp, &QApplication::quit);
     });
