@@ -26,7 +26,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListView>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -53,7 +52,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
     QApplication app(argc, argv);
-    FailingPrompts prompts;
+    BenchPrompts prompts;
     Prompts::setInstance(&prompts);
     QTemporaryDir dir;
     SettingsStore::setFilePath(dir.filePath("qvasmide.ini"));
@@ -111,10 +110,7 @@ int main(int argc, char **argv)
     }
 
     // One Assemble through the IDE against the same qvasm started directly.
-    QString qvasm = QString::fromLocal8Bit(qgetenv("QVASMIDE_PROGRAM_DIR"));
-    if (qvasm.isEmpty())
-        qvasm = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
-    qvasm = QFileInfo(qvasm + QStringLiteral("/tools/qvasm")).absoluteFilePath();
+    const QString qvasm = bundledTool(QStringLiteral("qvasm"));
     if (!QFileInfo(qvasm).isExecutable()) {
         std::printf("\nqvasm is not built: no assemble overhead\n");
         return 0;
@@ -143,17 +139,11 @@ int main(int argc, char **argv)
 
     std::vector<double> direct, ide;
     for (int r = 0; r < 21; ++r) {
-        QElapsedTimer t;
-        t.start();
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.start(qvasm, {source});
-        p.waitForFinished(-1);
-        p.readAllStandardOutput();
-        direct.push_back(t.nsecsElapsed() / 1e6);
+        direct.push_back(directRunMs(qvasm, {source}, dir.path()));
 
         doc->SetModifiedFlag(true);
-        t.restart();
+        QElapsedTimer t;
+        t.start();
         frame.router().dispatch(ID_MAKE_ASSEMBLE);
         paint(pane);
         ide.push_back(t.nsecsElapsed() / 1e6);

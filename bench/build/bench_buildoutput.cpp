@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -22,19 +21,6 @@
 #include <vector>
 
 namespace {
-
-double directRunMs(const QString &program, const QStringList &args, const QString &folder)
-{
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    p.start(program, args);
-    p.waitForFinished(-1);
-    const QByteArray out = p.readAllStandardOutput();
-    Q_UNUSED(out);
-    return t.nsecsElapsed() / 1e6;
-}
 
 double runnerRunMs(const ToolRequest &request)
 {
@@ -50,7 +36,7 @@ double runnerRunMs(const ToolRequest &request)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    FailingPrompts prompts;
+    BenchPrompts prompts;
     Prompts::setInstance(&prompts);
     const QString writer = QStringLiteral(BENCH_WRITER_PATH);
     QTemporaryDir dir;
@@ -115,10 +101,7 @@ int main(int argc, char **argv)
     }
 
     // One Assemble through the runner against the same tool started directly.
-    QString program = QString::fromLocal8Bit(qgetenv("QVASMIDE_PROGRAM_DIR"));
-    if (program.isEmpty())
-        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
-    program = QFileInfo(program + QStringLiteral("/tools/qvasm")).absoluteFilePath();
+    QString program = bundledTool(QStringLiteral("qvasm"));
     QStringList args;
     QString label;
     if (QFileInfo(program).isExecutable()) {

@@ -5,6 +5,7 @@
 //   - Open Workspace from the menu on a running program (after closing it again).
 //   cmake --build build --target bench_openworkspace
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_openworkspace [RUNS]
+#include "BenchSupport.h"
 #include "app/CQvasmApp.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
@@ -30,27 +31,6 @@ namespace {
 
 constexpr int kMembers = 80;
 constexpr int kLines = 2000;
-
-// Close Workspace's question is answered Yes; anything else would be a failure of the run.
-class BenchPrompts : public Prompts
-{
-public:
-    PromptAnswer message(const QString &text,
-                         PromptButtons buttons,
-                         PromptIcon,
-                         const QString &) override
-    {
-        if (buttons == PromptButtons::YesNo)
-            return PromptAnswer::Yes;
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        std::exit(1);
-    }
-    QStringList openFiles(const FileDialogRequest &) override { return {}; }
-    QString saveFile(const FileDialogRequest &) override { return {}; }
-    QString folder(const QString &, const QString &) override { return {}; }
-    std::optional<QFont> font(const QFont &, const QString &) override { return {}; }
-    std::optional<QColor> colour(const QColor &, const QString &) override { return {}; }
-};
 
 QByteArray source(int member)
 {
@@ -97,12 +77,6 @@ void untilIdle()
     while (dispatcher->processEvents(QEventLoop::AllEvents));
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -112,7 +86,7 @@ int main(int argc, char *argv[])
     CQvasmApp app(argc, argv);
     app.setSingleInstanceCheck(false);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    BenchPrompts prompts;
+    BenchPrompts prompts(true); // Close Workspace's question: Yes
     Prompts::setInstance(&prompts);
     SettingsStore::setFilePath(dir.filePath("qvasmide.ini"));
     installSubsystems(app);
