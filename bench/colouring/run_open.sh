@@ -14,6 +14,8 @@
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 HARNESS=$HERE/../startup
+# shellcheck source=bench/startup/sitting.sh
+. "$HARNESS/sitting.sh"
 PROGRAM_DIR=$(cd "${1:-$HERE/../../build/bin}" && pwd)
 RUNS=${RUNS:-5}
 PEER_RUNS=${PEER_RUNS:-3}
@@ -21,19 +23,12 @@ SIZE=${SIZE:-10MiB}
 OUT=${RESULTS_DIR:-/tmp/qvasmide_open}
 export BENCH_DISPLAY=${BENCH_DISPLAY:-:95}
 export DISPLAY=$BENCH_DISPLAY
-mkdir -p "$OUT"
-rm -f "$OUT"/*.jsonl
-
-/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "python3-xlib missing: run setup.sh" >&2; exit 2; }
+sitting_begin "$OUT"
 SOURCE=$OUT/asm_$SIZE.asm
 [ -f "$SOURCE" ] || python3 "$HERE/gen_data.py" file --size "$SIZE" --seed 1 --out "$SOURCE"
-"$HARNESS/xvfb.sh" start
 
 # Ours opens the file named on the command line when `empty` is on and `loadws` off.
-seed() {
-    printf 'mkdir -p "$HOME/.config/Kestrelmoor Software" && printf "[Settings]\\nInstalled=1\\nempty=1\\nloadws=0\\ntips=0\\nuseformatting=%s\\n" > "$HOME/.config/Kestrelmoor Software/qvasmide.ini"' "$1"
-}
-SASM_SEED='mkdir -p "$HOME/.config/SASM Project" && printf "[General]\nlanguage=1\n" > "$HOME/.config/SASM Project/SASM.conf"'
+seed() { ours_seed empty=1 loadws=0 tips=0 "useformatting=$1"; }
 
 NETNS=(unshare --net --)
 REQ=(--require-netns)
@@ -52,13 +47,7 @@ run() { # run LABEL RUNS SEED ENV... -- PROGRAM...
         tee -a "$OUT/$label.txt"
 }
 
-{
-    echo "# machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-)," \
-         "$(nproc) cpus, $(free -m | awk '/Mem:/{print $2}') MiB; file $SOURCE" \
-         "($(stat -c %s "$SOURCE") bytes)"
-    echo "# qvasmide: $("$PROGRAM_DIR/qvasmide" --version)"
-    dpkg-query -W sasm geany 2>/dev/null || true
-} | tee "$OUT/machine.txt"
+machine_info "$PROGRAM_DIR" "; file $SOURCE ($(stat -c %s "$SOURCE") bytes)" | tee "$OUT/machine.txt"
 
 run qvasmide-formatting-on "$RUNS" "$(seed 1)" QT_XCB_GL_INTEGRATION=none -- "$PROGRAM_DIR/qvasmide"
 run qvasmide-formatting-off "$RUNS" "$(seed 0)" QT_XCB_GL_INTEGRATION=none -- "$PROGRAM_DIR/qvasmide"
@@ -68,5 +57,4 @@ fi
 if command -v sasm >/dev/null; then
     run sasm-nogl "$PEER_RUNS" "$SASM_SEED" QT_XCB_GL_INTEGRATION=none -- sasm
 fi
-/usr/bin/python3 "$HARNESS/summarize.py" "$OUT"/*.jsonl | tee "$OUT/summary.md"
-"$HARNESS/xvfb.sh" stop
+sitting_end "$OUT"

@@ -14,6 +14,8 @@
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 HARNESS=$HERE/../startup
+# shellcheck source=bench/startup/sitting.sh
+. "$HARNESS/sitting.sh"
 PROGRAM_DIR=$(cd "${1:-$HERE/../../build/bin}" && pwd)
 RUNS=${RUNS:-5}
 RUNS_BIG=${RUNS_BIG:-5}
@@ -23,23 +25,12 @@ export BENCH_DISPLAY=${BENCH_DISPLAY:-:97}
 export DISPLAY=$BENCH_DISPLAY
 export ASM_1M=${ASM_1M:-/tmp/asm_1M.asm}
 export ASM_10M=${ASM_10M:-/tmp/asm_10M.asm}
-mkdir -p "$RESULTS_DIR"
-rm -f "$RESULTS_DIR"/*.jsonl
-
-/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "python3-xlib missing: run setup.sh" >&2; exit 2; }
+sitting_begin "$RESULTS_DIR"
 [ -f "$ASM_1M" ] || python3 "$HERE/../colouring/gen_data.py" file --size 1MiB --seed 1 --out "$ASM_1M"
 [ -f "$ASM_10M" ] || python3 "$HERE/../colouring/gen_data.py" file --size 10MiB --seed 1 --out "$ASM_10M"
-"$HARNESS/xvfb.sh" start
 
-OURS_SEED='mkdir -p "$HOME/.config/Kestrelmoor Software" && printf "[Settings]\nInstalled=1\nempty=1\nloadws=0\ntips=0\nuseformatting=1\n" > "$HOME/.config/Kestrelmoor Software/qvasmide.ini"'
-SASM_SEED='mkdir -p "$HOME/.config/SASM Project" && printf "[General]\nlanguage=1\n" > "$HOME/.config/SASM Project/SASM.conf"'
-
-{
-    echo "# machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-)," \
-         "$(nproc) cpus, $(free -m | awk '/Mem:/{print $2}') MiB, load $(cut -d' ' -f1-3 /proc/loadavg)"
-    echo "# qvasmide: $("$PROGRAM_DIR/qvasmide" --version)"
-    dpkg-query -W sasm geany 2>/dev/null || true
-} | tee "$RESULTS_DIR/machine.txt"
+OURS_SEED=$(ours_seed empty=1 loadws=0 tips=0 useformatting=1)
+machine_info "$PROGRAM_DIR" ", load $(cut -d' ' -f1-3 /proc/loadavg)" | tee "$RESULTS_DIR/machine.txt"
 
 "$HARNESS/bench_gui.sh" qvasmide --runs "$RUNS" --runs-big "$RUNS_BIG" --seed-cmd "$OURS_SEED" \
     --env QT_XCB_GL_INTEGRATION=none -- "$PROGRAM_DIR/qvasmide"
@@ -50,5 +41,4 @@ if [ "$PEERS" = 1 ]; then
         "$HARNESS/bench_gui.sh" sasm-nogl --runs "$RUNS" --runs-big "${SASM_RUNS_BIG:-2}" \
             --seed-cmd "$SASM_SEED" --env QT_XCB_GL_INTEGRATION=none -- sasm
 fi
-/usr/bin/python3 "$HARNESS/summarize.py" "$RESULTS_DIR"/*.jsonl | tee "$RESULTS_DIR/summary.md"
-"$HARNESS/xvfb.sh" stop
+sitting_end "$RESULTS_DIR"

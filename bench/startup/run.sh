@@ -11,26 +11,18 @@
 # Results: $RESULTS_DIR (default /tmp/qvasmide_startup): *.jsonl, *.txt and summary.md.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
+HARNESS=$HERE
+# shellcheck source=bench/startup/sitting.sh
+. "$HARNESS/sitting.sh"
 PROGRAM_DIR=$(cd "${1:-$HERE/../../build/bin}" && pwd)
 RUNS=${RUNS:-7}
 export RESULTS_DIR=${RESULTS_DIR:-/tmp/qvasmide_startup}
 export BENCH_DISPLAY=${BENCH_DISPLAY:-:98}
 export DISPLAY=$BENCH_DISPLAY
-mkdir -p "$RESULTS_DIR"
-rm -f "$RESULTS_DIR"/*.jsonl
+sitting_begin "$RESULTS_DIR"
 
-/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "python3-xlib missing: run setup.sh" >&2; exit 2; }
-"$HERE/xvfb.sh" start
-
-OURS_SEED='mkdir -p "$HOME/.config/Kestrelmoor Software" && printf "[Settings]\nInstalled=1\n" > "$HOME/.config/Kestrelmoor Software/qvasmide.ini"'
-SASM_SEED='mkdir -p "$HOME/.config/SASM Project" && printf "[General]\nlanguage=1\n" > "$HOME/.config/SASM Project/SASM.conf"'
-
-{
-    echo "# machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-)," \
-         "$(nproc) cpus, $(free -m | awk '/Mem:/{print $2}') MiB"
-    echo "# qvasmide: $("$PROGRAM_DIR/qvasmide" --version)"
-    dpkg-query -W sasm geany 2>/dev/null || true
-} | tee "$RESULTS_DIR/machine.txt"
+OURS_SEED=$(ours_seed)
+machine_info "$PROGRAM_DIR" | tee "$RESULTS_DIR/machine.txt"
 
 # Alternating rounds, so that drift on a shared machine hits every program alike.
 for round in 1 2; do
@@ -44,5 +36,4 @@ for round in 1 2; do
         "$HERE/bench_gui.sh" "geany-r$round" --only-startup --runs "$RUNS" -- geany
     fi
 done
-/usr/bin/python3 "$HERE/summarize.py" "$RESULTS_DIR"/*.jsonl | tee "$RESULTS_DIR/summary.md"
-"$HERE/xvfb.sh" stop
+sitting_end "$RESULTS_DIR"
