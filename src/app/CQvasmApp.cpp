@@ -37,6 +37,8 @@ CQvasmApp::CQvasmApp(int &argc, char **argv)
     setOrganizationName(QLatin1String(AppInfo::OrganizationName));
     setApplicationName(QLatin1String(AppInfo::ApplicationName));
     setApplicationVersion(QLatin1String(AppInfo::Version));
+    // The desktop entry's name: docks and task switchers show its icon for our windows.
+    setDesktopFileName(QLatin1String(AppInfo::ApplicationName));
     g_prompts.install();
     registerCommands();
 }

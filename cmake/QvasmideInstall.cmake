@@ -1,0 +1,49 @@
+# cmake --install: the program folder as the build tree has it (the IDE, qvasmide.hlt beside it,
+# the console tools in tools/), a command on the PATH, and the desktop entry, file types and
+# icon. The program finds its data through the folder of its executable (symbolic links
+# resolved), so the command in bin/ is a link into the program folder.
+#   cmake --install build [--prefix /usr/local]      (DESTDIR=... for a staged install)
+include(GNUInstallDirs)
+set(QVASMIDE_INSTALL_PROGRAM_DIR "lib/qvasmide" CACHE STRING
+    "Program folder below the install prefix: the IDE, qvasmide.hlt and tools/")
+
+install(TARGETS qvasmide RUNTIME DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/src/resources/help/qvasmide.hlt DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR})
+foreach(tool qvasm qvdisasm dump)
+    if(TARGET ${tool})
+        install(TARGETS ${tool} RUNTIME DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR}/tools)
+    endif()
+endforeach()
+
+if(NOT QVASMIDE_INSTALL_PROGRAM_DIR STREQUAL CMAKE_INSTALL_BINDIR)
+    file(RELATIVE_PATH _qvasmide_link_target
+        /${CMAKE_INSTALL_BINDIR} /${QVASMIDE_INSTALL_PROGRAM_DIR}/qvasmide)
+    install(CODE "
+        set(_bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+        file(MAKE_DIRECTORY \"\${_bin}\")
+        file(CREATE_LINK \"${_qvasmide_link_target}\" \"\${_bin}/qvasmide\" SYMBOLIC)
+        message(STATUS \"Installing: \${_bin}/qvasmide -> ${_qvasmide_link_target}\")
+    ")
+endif()
+
+set(_desktop ${PROJECT_SOURCE_DIR}/src/resources/desktop)
+install(FILES ${_desktop}/qvasmide.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${_desktop}/qvasmide-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+    RENAME qvasmide.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/src/resources/icons/qvasmide.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# A direct install tells the desktop about the new file types at once; a staged one (DESTDIR,
+# a package) leaves that to the package manager's triggers.
+install(CODE "
+    if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+        find_program(_update_mime update-mime-database)
+        find_program(_update_desktop update-desktop-database)
+        if(_update_mime)
+            execute_process(COMMAND \${_update_mime} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\")
+        endif()
+        if(_update_desktop)
+            execute_process(COMMAND \${_update_desktop} -q \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+        endif()
+    endif()
+")

@@ -1,0 +1,57 @@
+#!/bin/bash
+# A staged install (DESTDIR, so nothing reaches the machine): the program folder with the IDE,
+# qvasmide.hlt and the console tools, the command in bin/ that runs it, and the desktop entry
+# and file types, read by the real mime database tool into the staging folder only.
+#   usage: install.sh CMAKE BUILD_DIR SOURCE_DIR
+set -euo pipefail
+cmake=$1 build=$2 source=$3
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR=$stage "$cmake" --install "$build" --prefix /usr/local >/dev/null
+root=$stage/usr/local
+program=$root/lib/qvasmide
+for f in qvasmide qvasmide.hlt tools/qvasm tools/qvdisasm tools/dump; do
+    [ -f "$program/$f" ] || fail "program folder lacks $f"
+done
+for f in qvasmide tools/qvasm tools/qvdisasm tools/dump; do
+    [ -x "$program/$f" ] || fail "$f is not executable"
+done
+cmp -s "$program/qvasmide.hlt" "$source/src/resources/help/qvasmide.hlt" || fail "help file differs"
+
+# The command on the PATH is the program of the program folder.
+[ -L "$root/bin/qvasmide" ] || fail "bin/qvasmide is not a link"
+[ "$(readlink -f "$root/bin/qvasmide")" = "$(readlink -f "$program/qvasmide")" ] ||
+    fail "bin/qvasmide points to $(readlink "$root/bin/qvasmide")"
+version=$(QT_QPA_PLATFORM=offscreen "$root/bin/qvasmide" --version)
+[ "$version" = "qvasmide 00.24.35" ] || fail "installed program says: $version"
+
+desktop=$root/share/applications/qvasmide.desktop
+mime=$root/share/mime/packages/qvasmide.xml
+[ -f "$desktop" ] || fail "no desktop entry"
+[ -f "$mime" ] || fail "no file types"
+[ -f "$root/share/icons/hicolor/scalable/apps/qvasmide.svg" ] || fail "no icon"
+grep -qx 'Exec=qvasmide %f' "$desktop" || fail "desktop entry does not start qvasmide with a file"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+fi
+
+# Every type the entry claims is declared, and each of our extensions maps to one of them.
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$root/share/mime" || fail "the mime database tool refuses the file types"
+    globs=$root/share/mime/globs2
+    for ext in qvw asm inc; do
+        grep -q ":\*\.$ext$" "$globs" || fail "*.$ext has no type"
+    done
+    types=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | sed '/^$/d')
+    for t in $types; do
+        grep -q ":$t:" "$globs" || fail "the desktop entry claims $t, which nothing declares"
+    done
+else
+    echo "update-mime-database missing: file types read by grep only"
+    for ext in qvw asm inc; do
+        grep -q "pattern=\"\*\.$ext\"" "$mime" || fail "*.$ext has no type"
+    done
+fi
+echo "PASS"
