@@ -23,7 +23,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QListView>
 #include <QTemporaryDir>
@@ -75,9 +74,7 @@ int main(int argc, char **argv)
             ToolRunSession session(&frame, nullptr);
             session.run(runner,
                         ToolRequest::assembler(writer, {QString::number(lines), stamp}, dir.path()));
-            QFile f(stamp);
-            f.open(QIODevice::ReadOnly);
-            const qint64 exitNs = f.readAll().trimmed().toLongLong();
+            const qint64 exitNs = writerExitNs(stamp);
             const CaptureBuffer &capture = CaptureBuffer::instance();
             bytes = capture.bytes().size();
 
@@ -115,15 +112,10 @@ int main(int argc, char **argv)
         std::printf("\nqvasm is not built: no assemble overhead\n");
         return 0;
     }
-    QString text = QStringLiteral(".model tiny\n.code\n        org 100h\nstart:\n");
-    for (int i = 0; i < 95; ++i)
-        text += QStringLiteral("        mov ax, %1\n").arg(i);
-    text += QStringLiteral("        ret\n.end\n");
     const QString source = dir.filePath("hundred.asm");
-    {
-        QFile f(source);
-        f.open(QIODevice::WriteOnly);
-        f.write(text.toUtf8());
+    if (!writeHundredLineSource(source)) {
+        std::fprintf(stderr, "could not write the source\n");
+        return 1;
     }
     CQvasmDocTemplate documents;
     documents.setMainFrame(&frame);

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -61,9 +60,7 @@ int main(int argc, char **argv)
             QObject::connect(&runner, &ToolRunner::finished, [&] { finishedNs = monotonicNs(); });
             runner.runAndWait(
                 ToolRequest::assembler(writer, {QString::number(lines), stamp}, dir.path()));
-            QFile f(stamp);
-            f.open(QIODevice::ReadOnly);
-            const qint64 exitNs = f.readAll().trimmed().toLongLong();
+            const qint64 exitNs = writerExitNs(stamp);
 
             const CaptureBuffer &capture = CaptureBuffer::instance();
             bytes = capture.bytes().size();
@@ -106,13 +103,7 @@ int main(int argc, char **argv)
     QString label;
     if (QFileInfo(program).isExecutable()) {
         const QString source = dir.filePath("hundred.asm");
-        QFile f(source);
-        f.open(QIODevice::WriteOnly);
-        f.write(".model tiny\r\n.code\r\n        org 100h\r\nstart:\r\n");
-        for (int i = 0; i < 95; ++i)
-            f.write("        mov ax, " + QByteArray::number(i) + "\r\n");
-        f.write("        ret\r\n.end\r\n");
-        f.close();
+        writeHundredLineSource(source);
         args = {source};
         label = QStringLiteral("qvasm, 100-line file");
     } else {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -76,4 +77,22 @@ inline double directRunMs(const QString &program, const QStringList &args, const
     p.waitForFinished(-1);
     p.readAllStandardOutput();
     return t.nsecsElapsed() / 1e6;
+}
+
+// When bench_build_writer exited: the monotonic nanoseconds it wrote into its stamp file.
+inline qint64 writerExitNs(const QString &stampPath)
+{
+    QFile f(stampPath);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+}
+
+// A .COM source of 100 lines that assembles cleanly, written to path; false when it can't be.
+inline bool writeHundredLineSource(const QString &path)
+{
+    QByteArray text = ".model tiny\r\n.code\r\n        org 100h\r\nstart:\r\n";
+    for (int i = 0; i < 95; ++i)
+        text += "        mov ax, " + QByteArray::number(i) + "\r\n";
+    text += "        ret\r\n.end\r\n";
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
 }
