@@ -84,14 +84,11 @@ void tst_QvasmDirectives::assemblesTo_data()
         << QByteArray("mov al, es:[bx]\nmov ax, cs:var\nvar dw 0")
         << QByteArray("26 8A 07 2E A1 07 01 00 00");
     QTest::newRow("opsize-adsize") << QByteArray(".386\n.opsize\n.adsize") << QByteArray("66 67");
-    QTest::newRow("text-after-end-ignored")
-        << QByteArray("nop\n.end\nthis is not assembled") << QByteArray("90");
     QTest::newRow("if-nests") << QByteArray("a = 1\n.if a\n.if 0\ndb 1\n.else\ndb 2\n.endif\n"
                                             ".else\ndb 3\n.endif")
                               << QByteArray("02");
     QTest::newRow("comment-ends-on-the-delimiter-line")
         << QByteArray("comment |\n.if junk\n| db 9\nnop") << QByteArray("90");
-    QTest::newRow("start-at-100h") << QByteArray(".start\nnop") << QByteArray("90");
 }
 
 void tst_QvasmDirectives::assemblesTo()

@@ -52,13 +52,11 @@ void tst_QvasmExpressions::assemblesTo_data()
     QTest::newRow("radixes") << "db 10, 0Ah, 0x0A, 1010b, 0ffh" << QByteArray("0A 0A 0A 0A FF");
     QTest::newRow("char-constant-first-char-high") << "mov ax, 'AB'" << QByteArray("B8 42 41");
     QTest::newRow("doubled-quote-in-string") << "db 'it''s'" << QByteArray("69 74 27 73");
-    QTest::newRow("double-quoted-with-apostrophe") << "db \"a'b\"" << QByteArray("61 27 62");
     // Operators and precedence: * before +, not below +, shifts with *.
     QTest::newRow("precedence") << "dw 2+3*4, (2+3)*4, 7 mod 4, 1 shl 4 + 1"
                                 << QByteArray("0E 00 14 00 03 00 11 00");
     QTest::newRow("logic") << "dw 0F0h and 3Ch, 1 or 2 xor 7, not 0 and 0FFh"
                            << QByteArray("30 00 04 00 FF 00");
-    QTest::newRow("negative-data") << "db -1\ndw -2" << QByteArray("FF FE FF");
     // Labels, $ and offsets; a data label makes a memory operand, offset makes the address.
     QTest::newRow("dollar") << "dw $, $+2" << QByteArray("00 01 02 01");
     QTest::newRow("typed-variable-loads")
@@ -82,10 +80,8 @@ void tst_QvasmExpressions::assemblesTo_data()
     QTest::newRow("dd-dq-df") << "dd 12345678h\ndf 1234h:5678h\ndq 1"
                               << QByteArray(
                                      "78 56 34 12 78 56 00 00 34 12 01 00 00 00 00 00 00 00");
-    QTest::newRow("dword-far-pointer") << "dd 1234h:5678h" << QByteArray("78 56 34 12");
     QTest::newRow("floats") << "dd 1.5\ndq -2.0"
                             << QByteArray("00 00 C0 3F 00 00 00 00 00 00 00 C0");
-    QTest::newRow("word-string") << "dw 'A', 'AB'" << QByteArray("41 00 42 41");
     // Structures: members, instances, member access and sizeof.
     QTest::newRow("struct-instance-and-member")
         << "pt struct\nx dw 1\ny dw 2\npt ends\np st pt\nmov ax, p.y\nmov bx, sizeof pt"
@@ -126,7 +122,6 @@ void tst_QvasmExpressions::reportsError_data()
     QTest::newRow("undefined-symbol") << "nop\nmov ax, nowhere" << 0x21 << 2;
     QTest::newRow("hex-without-leading-zero") << "mov ax, FFh" << 0x33 << 1;
     QTest::newRow("division-by-zero") << "x equ 0\ndw 5/x" << 0x2F << 2;
-    QTest::newRow("mod-by-zero") << "dw 5 mod 0" << 0x2F << 1;
     QTest::newRow("bad-digit") << "db 19b" << 0x32 << 1;
     QTest::newRow("immediate-over-64-bits") << "dq 123456789012345678901234567890" << 0x30 << 1;
     QTest::newRow("unterminated-string") << "db 'abc" << 0x12 << 1;
@@ -134,7 +129,6 @@ void tst_QvasmExpressions::reportsError_data()
     QTest::newRow("byte-too-large") << "db 256" << 0x78 << 1;
     QTest::newRow("dup-count-too-large") << "dup 2097153,0" << 0x55 << 1;
     QTest::newRow("dup-value-too-large") << "dup 4,256" << 0x55 << 1;
-    QTest::newRow("dup-count-negative") << "db -1 dup (0)" << 0x55 << 1;
     QTest::newRow("dup-forward-count") << "db n dup (0)\nn equ 3" << 0x28 << 1;
     QTest::newRow("data-after-open-reserve") << "dup 10,?\ndb 1" << 0x5C << 2;
     QTest::newRow("redefined-label") << "a: nop\na: nop" << 0x1F << 2;

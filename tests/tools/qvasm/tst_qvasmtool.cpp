@@ -1,8 +1,9 @@
 // The qvasm program as the IDE runs it: command line, switches, the bytes of its standard
 // output, its exit code and the files it leaves behind.
 
+#include "TestFiles.h"
+
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -29,25 +30,21 @@ class tst_QvasmTool : public QObject
 
 private slots:
     void init();
-    void cleanRunWritesTheComFile();
     void outputFollowsTheContractByteForByte();
-    void diagnosticsCountAndSwitchD();
-    void exitCodeStopsAt255();
-    void errorsLeaveNoTarget();
+    void exitCodeAndTarget_data();
+    void exitCodeAndTarget();
     void commandLineErrorsAreLineZero_data();
     void commandLineErrorsAreLineZero();
-    void targetArgumentAndTargetEqualToSource();
-    void syntaxCheckWritesNothing();
+    void targetArgumentAndOutfile();
     void listingsNextToTheSource();
     void includeFolderSwitch();
     void jumpsAndOptimiserSwitches();
-    void bootSectorValidation();
     void beepOnError();
-    void pathWithBlanksInPieces();
 
 private:
     Run qvasm(const QStringList &args);
     QString write(const QString &name, const QByteArray &text);
+    QByteArray read(const QString &name) const { return readFileBytes(m_dir->filePath(name)); }
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -60,10 +57,9 @@ void tst_QvasmTool::init()
 
 Run tst_QvasmTool::qvasm(const QStringList &args)
 {
-    const QString program = qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/qvasm";
     QProcess p;
     p.setWorkingDirectory(m_dir->path());
-    p.start(program, args);
+    p.start(qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/qvasm", args);
     Run r;
     if (!p.waitForFinished(30000))
         return r;
@@ -77,21 +73,8 @@ QString tst_QvasmTool::write(const QString &name, const QByteArray &text)
 {
     const QString path = m_dir->filePath(name);
     QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(text);
+    writeFileBytes(path, text);
     return path;
-}
-
-void tst_QvasmTool::cleanRunWritesTheComFile()
-{
-    const QString src = write("hello.asm", kHello);
-    const Run r = qvasm({src});
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.startsWith("\r\n\r\nSymbol space free:"));
-    QFile com(m_dir->filePath("hello.com"));
-    QVERIFY(com.open(QIODevice::ReadOnly));
-    QCOMPARE(com.readAll().toHex(' '), QByteArray("b4 09 ba 0c 01 cd 21 b8 00 4c cd 21 48 69 24"));
 }
 
 void tst_QvasmTool::outputFollowsTheContractByteForByte()
@@ -100,20 +83,16 @@ void tst_QvasmTool::outputFollowsTheContractByteForByte()
                               ".model tiny\r\n.code\r\n org 100h\r\n mov ax, nothere\r\n"
                               " mov bl, 300\r\n mov ax, [bx-70000h]\r\n.end\r\n");
     const Run r = qvasm({src});
-    const QByteArray expected = "\r\n"
-                                "\t"
-                                + src.toUtf8()
+    const QByteArray path = src.toUtf8();
+    const QByteArray expected = "\r\n\t" + path
                                 + " (4):  error 21h Symbol not defined:  nothere\r\n"
-                                  "        mov ax, nothere\r\n"
-                                  "\t"
-                                + src.toUtf8()
+                                  "        mov ax, nothere\r\n\t"
+                                + path
                                 + " (5):  error 17h Illegal size for operand:  12Ch\r\n"
-                                  "        mov bl, 300\r\n"
-                                  "\t"
-                                + src.toUtf8()
+                                  "        mov bl, 300\r\n\t"
+                                + path
                                 + " (6):  error 17h Illegal size for operand:  -70000h\r\n"
-                                  "        mov ax, [bx-70000h]\r\n"
-                                  "\r\n";
+                                  "        mov ax, [bx-70000h]\r\n\r\n";
     QVERIFY2(r.out.startsWith(expected), r.out.constData());
     const QList<QByteArray> trailer = r.out.mid(expected.size()).split('\n');
     QVERIFY(QRegularExpression("^Symbol space free: +\\d+\r$").match(trailer[0]).hasMatch());
@@ -124,41 +103,68 @@ void tst_QvasmTool::outputFollowsTheContractByteForByte()
     QCOMPARE(r.exitCode, 3);
 }
 
-void tst_QvasmTool::diagnosticsCountAndSwitchD()
+void tst_QvasmTool::exitCodeAndTarget_data()
 {
-    const QString src = write("d.asm",
-                              ".model tiny\r\n.code\r\n org 100h\r\n jmp next\r\nnext: nop\r\n"
-                              ".end\r\n");
-    Run r = qvasm({src});
-    QVERIFY(r.out.contains("(4):   diag 76h Diagnostic: Could use SHORT jump\r\n"));
-    QVERIFY(r.out.contains("Total diags:         1\r\n"));
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(QFile::exists(m_dir->filePath("d.com"))); // diagnostics alone still build
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output"); // a piece of the output
+    QTest::addColumn<QByteArray>("com");    // the target's bytes; null: none left behind
 
-    r = qvasm({src, "/d"});
-    QVERIFY(!r.out.contains("   diag "));
-    QVERIFY(r.out.contains("Total diags:         0\r\n"));
-    QCOMPARE(r.exitCode, 0);
-}
-
-void tst_QvasmTool::exitCodeStopsAt255()
-{
-    QByteArray text = ".model tiny\r\n.code\r\n";
+    QByteArray many = ".model tiny\r\n.code\r\n";
     for (int i = 0; i < 300; ++i)
-        text += " mov ax, undefined" + QByteArray::number(i) + "\r\n";
-    text += ".end\r\n";
-    const Run r = qvasm({write("many.asm", text)});
-    QVERIFY(r.out.contains("Total errors:        300\r\n"));
-    QCOMPARE(r.exitCode, 255);
+        many += " mov ax, undefined" + QByteArray::number(i) + "\r\n";
+    const QByteArray diag
+        = ".model tiny\r\n.code\r\n org 100h\r\n jmp next\r\nnext: nop\r\n.end\r\n";
+    const QByteArray boot = ".model tiny\r\n.code\r\n org 7C00h\r\n hlt\r\n db 509 dup (0)\r\n"
+                            " dw 0AA55h\r\n.end\r\n";
+    const QByteArray none;
+
+    QTest::newRow("clean") << QByteArray(kHello) << QStringList() << 0
+                           << QByteArray("\r\n\r\nSymbol space free:")
+                           << QByteArray::fromHex("b409ba0c01cd21b8004ccd21486924");
+    // An older build of the same name goes too.
+    QTest::newRow("errors-leave-no-target")
+        << QByteArray(".model tiny\r\n.code\r\n mov ax, nope\r\n.end\r\n") << QStringList() << 1
+        << QByteArray("Total errors:        1\r\n") << none;
+    QTest::newRow("exit-code-stops-at-255")
+        << many + ".end\r\n"
+        << QStringList() << 255 << QByteArray("Total errors:        300\r\n") << none;
+    QTest::newRow("diagnostics-alone-still-build")
+        << diag << QStringList() << 1
+        << QByteArray("(4):   diag 76h Diagnostic: Could use SHORT jump\r\n")
+        << QByteArray::fromHex("e90000"
+                               "90");
+    QTest::newRow("d-drops-diagnostics")
+        << diag << QStringList{"/d"} << 0 << QByteArray("Total diags:         0\r\n")
+        << QByteArray::fromHex("e90000"
+                               "90");
+    QTest::newRow("syntax-check-writes-nothing")
+        << QByteArray(kHello) << QStringList{"/s", "/x"} << 0 << QByteArray() << none;
+    QTest::newRow("boot-sector") << boot << QStringList{"/wa"} << 0 << QByteArray()
+                                 << QByteArray::fromHex("f4") + QByteArray(509, 0) + "\x55\xAA";
+    QTest::newRow("not-a-boot-sector")
+        << QByteArray(kHello) << QStringList{"/wb"} << 1
+        << QByteArray("(0):  error 01h Error reading/writing to drive.") << none;
 }
 
-void tst_QvasmTool::errorsLeaveNoTarget()
+void tst_QvasmTool::exitCodeAndTarget()
 {
-    const QString src = write("e.asm", ".model tiny\r\n.code\r\n mov ax, nope\r\n.end\r\n");
-    write("e.com", "an older build");
-    const Run r = qvasm({src});
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(!QFile::exists(m_dir->filePath("e.com")));
+    QFETCH(QByteArray, source);
+    QFETCH(QStringList, switches);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, com);
+    if (com.isNull() && exitCode)
+        write("t.com", "an older build"); // errors remove it
+    const Run r = qvasm(QStringList{write("t.asm", source)} + switches);
+    QVERIFY2(r.out.contains(output), r.out.constData());
+    QCOMPARE(r.exitCode, exitCode);
+    if (com.isNull())
+        QVERIFY(!QFile::exists(m_dir->filePath("t.com")));
+    else
+        QCOMPARE(read("t.com"), com);
+    QVERIFY(!QFile::exists(m_dir->filePath("t.lst")));
 }
 
 void tst_QvasmTool::commandLineErrorsAreLineZero_data()
@@ -169,9 +175,6 @@ void tst_QvasmTool::commandLineErrorsAreLineZero_data()
         << QStringList{"/q"} << QByteArray("\t- (0):  error 22h Syntax error:  /q\r\n");
     QTest::newRow("switch-case-matters")
         << QStringList{"/S"} << QByteArray("\t- (0):  error 22h Syntax error:  /S\r\n");
-    QTest::newRow("include-without-folder")
-        << QStringList{"/i"}
-        << QByteArray("\t- (0):  error 0Eh Path expected after /I option:  /i\r\n");
     // Not a target path at the root of the file system.
     QTest::newRow("include-folder-without-braces")
         << QStringList{"/iinc"}
@@ -193,14 +196,15 @@ void tst_QvasmTool::commandLineErrorsAreLineZero()
     QCOMPARE(missing.exitCode, 1);
 }
 
-void tst_QvasmTool::targetArgumentAndTargetEqualToSource()
+void tst_QvasmTool::targetArgumentAndOutfile()
 {
-    const QString src = write("t.asm", kHello);
-    Run r = qvasm({src, m_dir->filePath("out/other.bin"), "/o"});
+    // The path arrives split at its blanks, as a shell-less caller might pass it.
+    const QString src = write("my dir/t.asm", kHello);
+    Run r = qvasm(src.split(' ') + QStringList{m_dir->filePath("out/other.bin"), "/o"});
     QCOMPARE(r.exitCode, 1); // the folder does not exist: error 07h
     QVERIFY(r.out.contains("error 07h Error creating Target File"));
     QDir(m_dir->path()).mkdir("out");
-    r = qvasm({src, m_dir->filePath("out/other.bin")});
+    r = qvasm(src.split(' ') + QStringList{m_dir->filePath("out/other.bin")});
     QCOMPARE(r.exitCode, 0);
     QVERIFY(QFile::exists(m_dir->filePath("out/other.bin")));
 
@@ -213,18 +217,7 @@ void tst_QvasmTool::targetArgumentAndTargetEqualToSource()
 
     r = qvasm({src, src});
     QVERIFY(r.out.contains("error 06h Target File can not be Source File"));
-    QFile f(src);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray(kHello));
-}
-
-void tst_QvasmTool::syntaxCheckWritesNothing()
-{
-    const QString src = write("s.asm", kHello);
-    const Run r = qvasm({src, "/s", "/x"});
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(!QFile::exists(m_dir->filePath("s.com")));
-    QVERIFY(!QFile::exists(m_dir->filePath("s.lst")));
+    QCOMPARE(read("my dir/t.asm"), QByteArray(kHello));
 }
 
 void tst_QvasmTool::listingsNextToTheSource()
@@ -235,18 +228,14 @@ void tst_QvasmTool::listingsNextToTheSource()
     text += "var dw 1234h\r\n .exit\r\n.end\r\n";
     const QString src = write("prog.asm", text);
     QCOMPARE(qvasm({src, "/x"}).exitCode, 0);
-    QFile lst(m_dir->filePath("prog.lst"));
-    QVERIFY(lst.open(QIODevice::ReadOnly));
-    const QByteArray listing = lst.readAll();
+    const QByteArray listing = read("prog.lst");
     QVERIFY(listing.contains("     4  0100  90 "));
     QVERIFY(listing.contains("    74  0146  34 12"));
     QVERIFY(QRegularExpression("var +data +0146 +2").match(QString(listing)).hasMatch());
     QVERIFY(!listing.contains('\f'));
-    lst.close();
 
     QCOMPARE(qvasm({src, "/X"}).exitCode, 0);
-    QVERIFY(lst.open(QIODevice::ReadOnly));
-    const QByteArray paged = lst.readAll();
+    const QByteArray paged = read("prog.lst");
     QCOMPARE(paged.count('\f'), (paged.count('\n') - 1) / 60);
 }
 
@@ -262,9 +251,7 @@ void tst_QvasmTool::includeFolderSwitch()
     const QString dir = m_dir->filePath("inc dir");
     r = qvasm({src, "/i{" + dir.section(' ', 0, 0), dir.section(' ', 1) + "}"});
     QVERIFY2(r.exitCode == 0, r.out.constData());
-    QFile com(m_dir->filePath("i.com"));
-    QVERIFY(com.open(QIODevice::ReadOnly));
-    QCOMPARE(com.readAll(), QByteArray("\xB0\x2A", 2));
+    QCOMPARE(read("i.com"), QByteArray("\xB0\x2A", 2));
 }
 
 void tst_QvasmTool::jumpsAndOptimiserSwitches()
@@ -276,39 +263,16 @@ void tst_QvasmTool::jumpsAndOptimiserSwitches()
     QVERIFY(r.out.contains("(4):  error 43h jump out of range by "));
     r = qvasm({src, "/j", "/o"});
     QVERIFY2(r.exitCode == 0, r.out.constData());
-    QFile com(m_dir->filePath("j.com"));
-    QVERIFY(com.open(QIODevice::ReadOnly));
-    const QByteArray bytes = com.readAll();
+    const QByteArray bytes = read("j.com");
     // jne over a near jmp; then the optimiser's short jmp and sign-extended immediate.
     QCOMPARE(bytes.left(5).toHex(' '), QByteArray("75 03 e9 c8 00"));
     QCOMPARE(bytes.mid(205).toHex(' '), QByteArray("eb 00 83 c3 01"));
 }
 
-void tst_QvasmTool::bootSectorValidation()
-{
-    const QString good = write("boot.asm",
-                               ".model tiny\r\n.code\r\n org 7C00h\r\n cli\r\n hlt\r\n"
-                               " db 508 dup (0)\r\n dw 0AA55h\r\n.end\r\n");
-    QCOMPARE(qvasm({good, "/wa"}).exitCode, 0);
-    const QString bad = write("notboot.asm", QByteArray(kHello));
-    const Run r = qvasm({bad, "/wb"});
-    QVERIFY(r.out.contains("(0):  error 01h Error reading/writing to drive."));
-    QVERIFY(!QFile::exists(m_dir->filePath("notboot.com")));
-}
-
 void tst_QvasmTool::beepOnError()
 {
-    const QString bad = write("b.asm", "mov\r\n");
-    QCOMPARE(qvasm({bad, "/b"}).err, QByteArray("\a"));
+    QCOMPARE(qvasm({write("b.asm", "mov\r\n"), "/b"}).err, QByteArray("\a"));
     QCOMPARE(qvasm({write("g.asm", kHello), "/b"}).err, QByteArray());
-}
-
-void tst_QvasmTool::pathWithBlanksInPieces()
-{
-    const QString src = write("my dir/my prog.asm", kHello);
-    const Run r = qvasm(src.split(' '));
-    QVERIFY2(r.exitCode == 0, r.out.constData());
-    QVERIFY(QFile::exists(m_dir->filePath("my dir/my prog.com")));
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmTool)
