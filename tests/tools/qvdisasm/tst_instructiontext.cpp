@@ -11,8 +11,6 @@ class tst_InstructionText : public QObject
 private slots:
     void capstoneTextBecomesDialect_data();
     void capstoneTextBecomesDialect();
-    void otherSpellingsAreOffered_data();
-    void otherSpellingsAreOffered();
     void numbersHaveTheirLeadingDigit_data();
     void numbersHaveTheirLeadingDigit();
 };
@@ -57,8 +55,6 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
 
     QTest::newRow("based-indexed-memory")
         << QByteArray("8b4002") << false << 0x100u << "mov     ax, word ptr [bx + si + 2]";
-    QTest::newRow("negative-displacement")
-        << QByteArray("8b46fe") << false << 0x100u << "mov     ax, word ptr [bp - 2]";
     QTest::newRow("hex-needs-leading-zero")
         << QByteArray("05ffff") << false << 0x100u << "add     ax, 0FFFFh";
     QTest::newRow("segment-override-in-operand")
@@ -69,8 +65,6 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
     QTest::newRow("short-jcc-plain") << QByteArray("7402") << false << 0x100u << "je      0104h";
     QTest::newRow("near-jcc-386") << QByteArray("0f84feff") << false << 0x100u
                                   << "je      near 0102h";
-    QTest::newRow("call-near") << QByteArray("e81000") << false << 0x100u << "call    0113h";
-    QTest::newRow("loop") << QByteArray("e2fe") << false << 0x100u << "loop    0100h";
     // The instruction pointer wraps within its 64 KB segment.
     QTest::newRow("short-jmp-wraps-below-zero")
         << QByteArray("eb80") << false << 0x10u << "jmp     short 0FF92h";
@@ -78,39 +72,22 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
         << QByteArray("e92000") << false << 0xFFF0u << "jmp     near 0013h";
     QTest::newRow("32bit-near-jmp")
         << QByteArray("e9fbffffff") << true << 0x401000u << "jmp     near 00401000h";
-    QTest::newRow("32bit-register") << QByteArray("b801000000") << true << 0u << "mov     eax, 1";
     // Capstone leaves sizes out or prints them signed where the dialect needs them.
     QTest::newRow("far-call-through-memory")
         << QByteArray("ff1f") << false << 0u << "call    dword ptr [bx]";
     QTest::newRow("far-jmp-through-memory-32bit-operand")
         << QByteArray("66ff2f") << false << 0u << "jmp     fword ptr [bx]";
-    QTest::newRow("far-call-direct")
-        << QByteArray("9a78563412") << false << 0u << "call    1234h:5678h";
-    QTest::newRow("far-pointer-load")
-        << QByteArray("c4060000") << false << 0u << "les     ax, dword ptr [0]";
     QTest::newRow("enter-sizes-unsigned")
         << QByteArray("c863f5f6") << false << 0u << "enter   0F563h, 0F6h";
-    QTest::newRow("int3-is-not-int-3") << QByteArray("cc") << false << 0u << "int3";
-    QTest::newRow("int-3-is-not-int3") << QByteArray("cd03") << false << 0u << "int     3";
-    // Capstone names these by the wrong operand size in 16-bit code.
-    QTest::newRow("cbw-16bit") << QByteArray("98") << false << 0u << "cbw";
-    QTest::newRow("cwd-16bit") << QByteArray("99") << false << 0u << "cwd";
+    // Capstone names these by the wrong operand size (plain 16-bit code: see the round trip).
     QTest::newRow("cwde-16bit-with-66") << QByteArray("6698") << false << 0u << "cwde";
     QTest::newRow("cdq-32bit") << QByteArray("99") << true << 0u << "cdq";
     QTest::newRow("cbw-32bit-with-66") << QByteArray("6698") << true << 0u << "cbw";
-    QTest::newRow("icebp") << QByteArray("f1") << false << 0u << "icebp";
-    QTest::newRow("pusha-16bit") << QByteArray("60") << false << 0u << "pusha";
     QTest::newRow("fpu-stack-register") << QByteArray("d9c1") << false << 0u << "fld     st(1)";
-    QTest::newRow("fpu-8087-only") << QByteArray("dbe1") << false << 0u << "fndisi";
     // String instructions say no more than they must.
     QTest::newRow("rep-movsb") << QByteArray("f3a4") << false << 0u << "rep movsb";
-    QTest::newRow("stos-ignores-segment-prefix") << QByteArray("2eaa") << false << 0u << "stosb";
     QTest::newRow("movs-from-other-segment")
         << QByteArray("2ea4") << false << 0u << "movsb   byte ptr es:[di], byte ptr cs:[si]";
-    QTest::newRow("lods-32bit-addresses")
-        << QByteArray("67ad") << false << 0u << "lodsw   ax, word ptr [esi]";
-    QTest::newRow("xlat-other-segment")
-        << QByteArray("2ed7") << false << 0u << "xlat    byte ptr cs:[bx]";
 }
 
 void tst_InstructionText::capstoneTextBecomesDialect()
@@ -123,34 +100,6 @@ void tst_InstructionText::capstoneTextBecomesDialect()
     QCOMPARE(texts.value(0), text);
 }
 
-void tst_InstructionText::otherSpellingsAreOffered_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("alternative");
-
-    QTest::newRow("sign-extended-imm8-as-full-word")
-        << QByteArray("83c0ff") << "add     ax, 0FFFFh";
-    QTest::newRow("push-imm8-as-full-word") << QByteArray("6aff") << "push    0FFFFh";
-    QTest::newRow("xchg-other-order") << QByteArray("87d9") << "xchg    bx, cx";
-    QTest::newRow("absolute-address-with-segment")
-        << QByteArray("8b0e3412") << "mov     cx, word ptr ds:[1234h]";
-    QTest::newRow("short-jcc-qualified") << QByteArray("7402") << "je      short 0104h";
-    QTest::newRow("far-call-shortcut") << QByteArray("9a78563412") << "callf   1234h:5678h";
-    QTest::newRow("movs-segment-as-prefix") << QByteArray("2ea4") << "cs: movsb";
-    QTest::newRow("lods-segment-as-prefix") << QByteArray("2eac") << "cs: lodsb";
-    QTest::newRow("redundant-ds-as-prefix")
-        << QByteArray("3e8b07") << "ds: mov     ax, word ptr [bx]";
-    QTest::newRow("icebp-for-int1") << QByteArray("f1") << "int1";
-}
-
-void tst_InstructionText::otherSpellingsAreOffered()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, alternative);
-    const QStringList texts = render(bytes, false, 0x100);
-    QVERIFY2(texts.mid(1).contains(alternative), qPrintable(texts.join(" | ")));
-}
-
 void tst_InstructionText::numbersHaveTheirLeadingDigit_data()
 {
     QTest::addColumn<quint64>("value");
@@ -158,11 +107,8 @@ void tst_InstructionText::numbersHaveTheirLeadingDigit_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("small-decimal") << quint64(9) << 1 << "9";
     QTest::newRow("ten-is-hex") << quint64(10) << 1 << "0Ah";
-    QTest::newRow("digit-first") << quint64(0x7F) << 1 << "7Fh";
     QTest::newRow("letter-first") << quint64(0xFF) << 1 << "0FFh";
-    QTest::newRow("padded-byte") << quint64(1) << 2 << "01h";
     QTest::newRow("padded-address") << quint64(0xF0) << 4 << "00F0h";
-    QTest::newRow("zero-padded") << quint64(0) << 4 << "0000h";
 }
 
 void tst_InstructionText::numbersHaveTheirLeadingDigit()

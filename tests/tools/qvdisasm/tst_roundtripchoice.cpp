@@ -14,9 +14,6 @@ class tst_RoundTripChoice : public QObject
 
 private slots:
     void firstTextGivingTheBytesBackWins();
-    void oneShapeIsAskedOnce_data();
-    void oneShapeIsAskedOnce();
-    void segmentWrapIsItsOwnShape();
     void sourceFallsBackToDataWithTheTextAsComment();
     void thirtyTwoBitSourceIsDataThroughout();
 };
@@ -103,66 +100,6 @@ void tst_RoundTripChoice::firstTextGivingTheBytesBackWins()
     QVERIFY(minusOne.ok());
     QCOMPARE(roundTrip.choose(minusOne.insn(), minusOne.text()), 1);
     QCOMPARE(assembler.lines, QStringList({"add     ax, -1", "add     ax, byte -1"}));
-}
-
-void tst_RoundTripChoice::oneShapeIsAskedOnce_data()
-{
-    QTest::addColumn<QByteArray>("first");
-    QTest::addColumn<QByteArray>("second");
-    QTest::addColumn<bool>("askedAgain");
-
-    QTest::newRow("same-negative-imm8") << QByteArray("83c0ff") << QByteArray("83c080") << false;
-    QTest::newRow("negative-then-positive-imm8")
-        << QByteArray("83c0ff") << QByteArray("83c005") << true;
-    QTest::newRow("zero-is-its-own-class") << QByteArray("83c005") << QByteArray("83c000") << true;
-    QTest::newRow("disp8-values") << QByteArray("8b4602") << QByteArray("8b467f") << false;
-    QTest::newRow("disp16-small-vs-large")
-        << QByteArray("8b860200") << QByteArray("8b860010") << true;
-    QTest::newRow("other-register") << QByteArray("8b4602") << QByteArray("8b5602") << true;
-    // A near jump whose target a short one could reach is another case for the assembler.
-    QTest::newRow("near-jmp-reachable-vs-not")
-        << QByteArray("e90500") << QByteArray("e90010") << true;
-    QTest::newRow("near-jmp-two-far-targets")
-        << QByteArray("e90020") << QByteArray("e90010") << false;
-    // Capstone gives no field offsets for these; they are masked all the same.
-    QTest::newRow("far-call-two-pointers")
-        << QByteArray("9a78563412") << QByteArray("9a00010020") << false;
-    QTest::newRow("far-call-null-pointer")
-        << QByteArray("9a78563412") << QByteArray("9a00000000") << true;
-    QTest::newRow("enter-two-frames") << QByteArray("c8001000") << QByteArray("c8002000") << false;
-    QTest::newRow("enter-other-level") << QByteArray("c8001000") << QByteArray("c8001001") << true;
-}
-
-void tst_RoundTripChoice::oneShapeIsAskedOnce()
-{
-    QFETCH(QByteArray, first);
-    QFETCH(QByteArray, second);
-    QFETCH(bool, askedAgain);
-    FakeAssembler assembler;
-    assembler.rule = [](const QString &, quint32) { return std::nullopt; };
-    RoundTrip roundTrip(assembler);
-    Decoded a(first, 0x100);
-    Decoded b(second, 0x200);
-    QVERIFY(a.ok() && b.ok());
-    roundTrip.choose(a.insn(), a.text());
-    const qsizetype asked = assembler.lines.size();
-    QVERIFY(asked > 0);
-    QCOMPARE(roundTrip.choose(b.insn(), b.text()), -1);
-    QCOMPARE(assembler.lines.size() > asked, askedAgain);
-}
-
-void tst_RoundTripChoice::segmentWrapIsItsOwnShape()
-{
-    FakeAssembler assembler;
-    assembler.rule = [](const QString &, quint32) { return std::nullopt; };
-    RoundTrip roundTrip(assembler);
-    // Same bytes, but the second jump's target wraps below zero.
-    Decoded inside("eb80", 0x1000);
-    Decoded wrapping("eb80", 0x10);
-    roundTrip.choose(inside.insn(), inside.text());
-    const qsizetype asked = assembler.lines.size();
-    roundTrip.choose(wrapping.insn(), wrapping.text());
-    QVERIFY(assembler.lines.size() > asked);
 }
 
 void tst_RoundTripChoice::sourceFallsBackToDataWithTheTextAsComment()
