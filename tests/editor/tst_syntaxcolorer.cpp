@@ -16,8 +16,6 @@ class tst_SyntaxColorer : public QObject
 
 private slots:
     void init();
-    void blocksShowTheScansColours_data();
-    void blocksShowTheScansColours();
     void editsCarryOpenedBlocksToTheFollowingLines();
     void colouringLeavesUndoModifiedSelectionAndScrollAlone();
     void largeTextIsColouredWhereItShows();
@@ -83,34 +81,6 @@ QString tst_SyntaxColorer::marks(const CQvasmView *view) const
     return lines.join(u'\n');
 }
 
-void tst_SyntaxColorer::blocksShowTheScansColours_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("comment after an operand")
-        << QByteArray("mov ax, 5 ; set ax") << "III.RR....cccccccc";
-    QTest::newRow("comment block over two lines")
-        << QByteArray("comment ~ first\r\nlast ~ rest\r\nmov")
-        << "DDDDDDD.ccccccc\n"
-           "ccccccccccc\n"
-           "III";
-    QTest::newRow("unterminated string runs on")
-        << QByteArray("db \"abc\r\nmov ax") << "DD.ssss\nssssss";
-}
-
-void tst_SyntaxColorer::blocksShowTheScansColours()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QString, expected);
-    CQvasmView *view = open("a.asm", text);
-    QVERIFY(view);
-    QCOMPARE(marks(view), expected);
-    // The printout uses the colours of the screen.
-    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
-        QCOMPARE(CSyntaxColorer::instance()->printFormats(*view, b), b.layout()->formats());
-}
-
 void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
 {
     CQvasmView *view = open("a.asm", "nop\r\nmov ax,1\r\npush bx\r\nret");
@@ -136,6 +106,9 @@ void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
     QTest::keyClicks(view, " \"x");
     QCoreApplication::processEvents();
     QCOMPARE(marks(view).section(u'\n', 3), "III.ss");
+    // The printout uses the colours of the screen.
+    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
+        QCOMPARE(CSyntaxColorer::instance()->printFormats(*view, b), b.layout()->formats());
 
     // Undoing brings the earlier colours back.
     while (view->document()->isUndoAvailable())

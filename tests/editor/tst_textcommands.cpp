@@ -22,7 +22,6 @@ private slots:
     void selectionCommands();
     void cleanTrailingSpacesStaysOutOfTheUndoHistory();
     void insertFileAsText();
-    void insertFileAsBinary_data();
     void insertFileAsBinary();
     void commentBlock_data();
     void commentBlock();
@@ -152,45 +151,19 @@ void tst_TextCommands::insertFileAsText()
     QCOMPARE(text(view), "nop\nret");
 }
 
-void tst_TextCommands::insertFileAsBinary_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("lines");
-
-    QTest::newRow("three bytes") << QByteArray("\x48\x69\x0A")
-                                 << QStringList{"  db    48h,  69h,  0Ah " + QString(78, u' ')
-                                                + " ;  Hi\u00B7"};
-    QByteArray sixteen;
-    for (int i = 0; i < 16; ++i)
-        sixteen.append(char(0xF0 + i));
-    QString full = "  db  ";
-    for (int i = 0; i < 16; ++i)
-        full += " 0" + QString::number(0xF0 + i, 16).toUpper() + (i < 15 ? "h," : "h ");
-    full += " ;  " + QString(16, QChar(0xB7));
-    QTest::newRow("seventeen bytes: a second line of one field")
-        << sixteen + "A" << QStringList{full, "  db    41h " + QString(15 * 6, u' ') + " ;  A"};
-}
-
 void tst_TextCommands::insertFileAsBinary()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, lines);
-    const QString file = m_fixture->write("data.bin", bytes);
+    // The dump's layout is the transform's business; here: asked, inserted, coloured, undone.
+    const QString file = m_fixture->write("data.bin", "\x48\x69\x0A");
     CQvasmView *view = open("ret");
     QVERIFY(view);
     m_prompts->answerOpenFiles({file});
     run(ID_INSERT_FILE_BINARY);
-    const QString expected = lines.isEmpty() ? QString("ret") : lines.join(u'\n') + "\nret";
-    QCOMPARE(text(view), expected);
+    QCOMPARE(text(view), "  db    48h,  69h,  0Ah " + QString(78, u' ') + " ;  Hi\u00B7\nret");
     QCOMPARE(m_prompts->asked().last().file.filter, "All Files (*.*) (*)");
-    if (!lines.isEmpty()) {
-        // The comment column lines up whatever the number of fields; the lines are coloured.
-        for (const QString &line : lines)
-            QCOMPARE(line.indexOf(" ;  "), 6 + 16 * 6);
-        QVERIFY(!view->document()->firstBlock().layout()->formats().isEmpty());
-        view->undo();
-        QCOMPARE(text(view), "ret");
-    }
+    QVERIFY(!view->document()->firstBlock().layout()->formats().isEmpty());
+    view->undo();
+    QCOMPARE(text(view), "ret");
 }
 
 void tst_TextCommands::commentBlock_data()
@@ -206,8 +179,6 @@ void tst_TextCommands::commentBlock_data()
         << "\ncomment %  ---- The following is a comment block\n\n  Place your comment here\n\n"
            "        %  ---- This is the end of the comment block\nret"
         << false;
-    QTest::newRow("a tilde in it: the grave accent closes")
-        << QByteArray("a\r\nx ~ y\r\nb") << 2 << 7 << "a\ncomment ` \nx ~ y\n`\n\nb" << false;
     // The whole selection counts, however long: a closer beyond 64,000 characters would end the
     // block early.
     const QByteArray longText = QByteArray(64000, 'a') + "~";
@@ -280,10 +251,6 @@ void tst_TextCommands::insertSignature()
     QVERIFY(!cancel.failed());
     QCOMPARE(text(view), "; by me\n; 2024");
     QCOMPARE(store.readString("Settings", "sig"), "; by me\n; 2024");
-
-    m_prompts->answerMessage(PromptAnswer::Ok);
-    run(ID_EDIT_VIEW_WHITESPACE);
-    QCOMPARE(m_prompts->asked().last().text, "Not implemented yet");
 }
 
 QTEST_MAIN(tst_TextCommands)
