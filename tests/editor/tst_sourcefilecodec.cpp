@@ -40,8 +40,6 @@ private slots:
     void mixedLineEndsTakeTheFirstStyle();
     void typedCharactersAreNeverLost_data();
     void typedCharactersAreNeverLost();
-    void editorDocumentKeepsTheBytes_data();
-    void editorDocumentKeepsTheBytes();
     void finalLineBreak_data();
     void finalLineBreak();
     void fileRoundTripKeepsBytesAndPermissions();
@@ -69,6 +67,11 @@ void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes_data()
     QTest::newRow("cp1252-80h-ffh") << allHighBytes() << cp << LineEnding::CrLf;
     QTest::newRow("cp1252-lf") << QByteArray("caf\xe9\n\x80\x81\x8d\x8f\x90\x9d\n") << cp
                                << LineEnding::Lf;
+    QTest::newRow("cp1252-no-break-space") << QByteArray("db 'a\xa0"
+                                                         "b'\r\n\xa0\r\n")
+                                           << cp << LineEnding::CrLf;
+    QTest::newRow("utf8-no-break-space") << QByteArray("x\xc2\xa0y\n") << utf8 << LineEnding::Lf;
+    QTest::newRow("empty-last-lines") << QByteArray("ret\r\n\r\n\r\n") << utf8 << LineEnding::CrLf;
     QTest::newRow("cp1252-with-nul") << QByteArray("\xe9\0\xff\r\n", 5) << cp << LineEnding::CrLf;
     QTest::newRow("overlong-nul") << QByteArray("\xc0\x80\r\n") << cp << LineEnding::CrLf;
     QTest::newRow("overlong-slash") << QByteArray("\xe0\x80\xaf") << cp << LineEnding::CrLf;
@@ -91,6 +94,13 @@ void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes()
     QVERIFY(SourceFileCodec::canEncode(d.text, encoding));
     QCOMPARE(SourceFileCodec::formatForSaving(d.text, d.format), d.format);
     QCOMPARE(SourceFileCodec::encode(d.text, d.format), bytes);
+    // The same through a text document, which has its own idea of blanks (a lone CR is the
+    // editor's loader's business: see the document test).
+    if (d.text.contains(u'\r'))
+        return;
+    QTextDocument document;
+    document.setPlainText(d.text);
+    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document), d.format), bytes);
 }
 
 void tst_SourceFileCodec::decodesToTheRightCharacters_data()
@@ -148,27 +158,6 @@ void tst_SourceFileCodec::typedCharactersAreNeverLost()
     QCOMPARE(format.lineEnding, LineEnding::CrLf);
     const QByteArray bytes = SourceFileCodec::encode(edited, format);
     QCOMPARE(SourceFileCodec::decode(bytes).text, edited);
-}
-
-void tst_SourceFileCodec::editorDocumentKeepsTheBytes_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("cp1252-no-break-space") << QByteArray("db 'a\xa0"
-                                                         "b'\r\n\xa0\r\n");
-    QTest::newRow("utf8-no-break-space") << QByteArray("x\xc2\xa0y\n");
-    QTest::newRow("nul") << QByteArray("a\0b\r\n", 5);
-    QTest::newRow("cp1252-80h-ffh") << allHighBytes();
-    QTest::newRow("empty-last-lines") << QByteArray("ret\r\n\r\n\r\n");
-}
-
-void tst_SourceFileCodec::editorDocumentKeepsTheBytes()
-{
-    QFETCH(QByteArray, bytes);
-    const auto d = SourceFileCodec::decode(bytes);
-    QTextDocument document;
-    document.setPlainText(d.text);
-    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document), d.format), bytes);
 }
 
 void tst_SourceFileCodec::finalLineBreak_data()

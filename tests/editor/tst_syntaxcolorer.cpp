@@ -52,20 +52,12 @@ CQvasmView *tst_SyntaxColorer::open(const QString &name, const QByteArray &text)
 QString tst_SyntaxColorer::marks(const QTextBlock &block) const
 {
     const SyntaxColours &colours = CSyntaxColorer::instance()->colours();
-    const QList<std::pair<SyntaxColours::Colour, QChar>> letters = {
-        {SyntaxColours::Directives, u'D'},
-        {SyntaxColours::Instructions, u'I'},
-        {SyntaxColours::Registers, u'R'},
-        {SyntaxColours::Symbols, u'Y'},
-        {SyntaxColours::Comments, u'c'},
-        {SyntaxColours::Strings, u's'},
-    };
     QString out(block.length() - 1, u'.');
     for (const QTextLayout::FormatRange &r : block.layout()->formats()) {
         QChar letter = u'?';
-        for (const auto &[colour, mark] : letters) {
-            if (r.format.foreground().color() == colours.colour(colour))
-                letter = mark;
+        for (int k = 0; k < 6; ++k) {
+            if (r.format.foreground().color() == colours.colour(SyntaxFormat(k)))
+                letter = QLatin1Char("DIRYcs"[k]);
         }
         for (int i = r.start; i < r.start + r.length && i < out.size(); ++i)
             out[i] = letter;

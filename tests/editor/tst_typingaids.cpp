@@ -74,8 +74,6 @@ void tst_TypingAids::tab_data()
     QTest::newRow("block-outdent")
         << "[  \tmov ax\nx\n    y\n\tz\n]" << 4 << true << true << "[mov ax\nx\ny\nz\n]";
     QTest::newRow("block-outdent-stops-at-text") << "[ a\n  b]" << 1 << true << true << "[a\n b]";
-    QTest::newRow("block-outdent-negative-removes-nothing")
-        << "[ a\n b]" << -1 << true << true << "[ a\n b]";
 }
 
 void tst_TypingAids::tab()

@@ -15,8 +15,6 @@ private slots:
     void offsetWidthGrowsPast4GB();
     void columnsHitTheirByte_data();
     void columnsHitTheirByte();
-    void selectionCopiesAsHex_data();
-    void selectionCopiesAsHex();
     void typedOffsetsAreHex_data();
     void typedOffsetsAreHex();
 };
@@ -100,25 +98,6 @@ void tst_DumpFormat::columnsHitTheirByte()
         const int painted = inCharacters ? format.charColumn(byte) : format.hexColumn(byte);
         QCOMPARE(format.byteAtColumn(painted)->byteInRow, byte);
     }
-}
-
-void tst_DumpFormat::selectionCopiesAsHex_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("hex");
-    QTest::newRow("nothing") << QByteArray() << "";
-    QTest::newRow("sixteen-bytes-one-line")
-        << QByteArray(16, '\xb8') << QString("B8 ").repeated(15) + "B8";
-    QTest::newRow("seventeen-bytes-break-line")
-        << QByteArray(17, '\0') << QString("00 ").repeated(15) + "00\n00";
-}
-
-void tst_DumpFormat::selectionCopiesAsHex()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, hex);
-    QCOMPARE(DumpFormat::hexText(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()),
-             hex);
 }
 
 void tst_DumpFormat::typedOffsetsAreHex_data()

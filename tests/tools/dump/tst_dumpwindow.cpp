@@ -28,8 +28,7 @@ private slots:
     void bigFilesScrollToTheirLastRow();
     void typedOffsets_data();
     void typedOffsets();
-    void clickSelectsTheByteUnderTheMouse_data();
-    void clickSelectsTheByteUnderTheMouse();
+    void clickAndShiftClickSelect();
     void keysMoveAndExtendTheSelection();
     void selectionIsCopiedAsHex();
     void hugeSelectionIsNotCopied();
@@ -186,31 +185,28 @@ void tst_DumpWindow::typedOffsets()
     }
 }
 
-void tst_DumpWindow::clickSelectsTheByteUnderTheMouse_data()
+void tst_DumpWindow::clickAndShiftClickSelect()
 {
-    QTest::addColumn<qint64>("offset");
-    QTest::addColumn<bool>("character");
-    QTest::newRow("ninth-hex-after-the-gap") << qint64(0x28) << false;
-    QTest::newRow("character") << qint64(0x35) << true;
-}
-
-void tst_DumpWindow::clickSelectsTheByteUnderTheMouse()
-{
-    QFETCH(qint64, offset);
-    QFETCH(bool, character);
+    // Which column hits which byte is the format's test; here the mouse reaches it, in the
+    // hex block after its gap and in the characters.
     QVERIFY(m_window->openFile(m_small));
     DumpView *view = m_window->view();
-    const QRect cell = view->cellRect(offset, character);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(view->cursorOffset(), offset);
-    QCOMPARE(view->selectionLength(), 1);
-    // Shift-click on the row below extends from here.
-    QTest::mouseClick(view->viewport(),
-                      Qt::LeftButton,
-                      Qt::ShiftModifier,
-                      view->cellRect(offset + 16, character).center());
-    QCOMPARE(view->selectionStart(), offset);
-    QCOMPARE(view->selectionLength(), 17);
+    for (bool character : {false, true}) {
+        const qint64 offset = character ? 0x35 : 0x28;
+        QTest::mouseClick(view->viewport(),
+                          Qt::LeftButton,
+                          {},
+                          view->cellRect(offset, character).center());
+        QCOMPARE(view->cursorOffset(), offset);
+        QCOMPARE(view->selectionLength(), 1);
+        // Shift-click on the row below extends from here.
+        QTest::mouseClick(view->viewport(),
+                          Qt::LeftButton,
+                          Qt::ShiftModifier,
+                          view->cellRect(offset + 16, character).center());
+        QCOMPARE(view->selectionStart(), offset);
+        QCOMPARE(view->selectionLength(), 17);
+    }
 }
 
 void tst_DumpWindow::keysMoveAndExtendTheSelection()
