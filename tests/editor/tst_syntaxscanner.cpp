@@ -1,7 +1,6 @@
 #include "editor/KeywordIndex.h"
 #include "editor/SyntaxScanner.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -101,8 +100,6 @@ private slots:
     void colours();
     void lineByLineEqualsWholeText_data();
     void lineByLineEqualsWholeText();
-    void goldenFiles_data();
-    void goldenFiles();
     void anyInputIsSafe();
     void caretLineStartsPlain();
 };
@@ -176,41 +173,6 @@ void tst_SyntaxScanner::lineByLineEqualsWholeText()
     const QString whole = marksOfRange(scanner, text, &error);
     QCOMPARE(marksByLines(scanner, text, &error), whole);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-}
-
-void tst_SyntaxScanner::goldenFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("program") << "program";
-    QTest::newRow("tricky") << "tricky";
-}
-
-void tst_SyntaxScanner::goldenFiles()
-{
-    // NAME.marks holds the marks of NAME.asm line for line; QVASMIDE_UPDATE_GOLDEN=1 rewrites
-    // it after a deliberate change.
-    QFETCH(QString, name);
-    const QString base = qEnvironmentVariable("QVASMIDE_SOURCE_DIR") + "/tests/data/colouring/"
-                         + name;
-    QFile source(base + ".asm");
-    QVERIFY2(source.open(QIODevice::ReadOnly), qPrintable(source.fileName()));
-    const QString text = QString::fromUtf8(source.readAll()).replace("\r\n", "\r");
-    const KeywordIndex keywords = KeywordIndex::withBuiltIns();
-    const SyntaxScanner scanner(keywords);
-    QString error;
-    const QString whole = marksOfRange(scanner, text, &error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-
-    QFile golden(base + ".marks");
-    if (qEnvironmentVariableIntValue("QVASMIDE_UPDATE_GOLDEN")) {
-        QVERIFY(golden.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        golden.write(whole.toUtf8());
-        golden.close();
-    }
-    QVERIFY2(golden.open(QIODevice::ReadOnly), qPrintable(golden.fileName()));
-    QCOMPARE(whole, QString::fromUtf8(golden.readAll()));
-    // The editor's block-by-block colouring sees the same.
-    QCOMPARE(marksByLines(scanner, text, &error), whole);
 }
 
 void tst_SyntaxScanner::anyInputIsSafe()

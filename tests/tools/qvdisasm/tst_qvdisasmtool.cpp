@@ -146,6 +146,24 @@ void tst_QvdisasmTool::listingHasTheContractsColumns_data()
                                 << "F0                db      0F0h\r\n"
                                    "0F0B              ud2\r\n"
                                        + banner;
+    // Both columns off: a source for qvasm; bytes it can't give back become db lines.
+    QTest::newRow("source") << QStringList{"/o0x00000100", "/e0x00000000", "/n", "/N", "/b"}
+                            << "org 100h\r\n.x86\r\n"
+                               "        mov     ax, 1\r\n"
+                               "        int     21h\r\n"
+                               "        jmp     short 0105h\r\n"
+                               "        db      0F0h\r\n"
+                               "        ud2\r\n"
+                                   + banner;
+    // qvasm assembles 16-bit code only: a 32-bit source is data with the text as comment.
+    QTest::newRow("32bit-source-is-data")
+        << QStringList{"/o0x00401000", "/e0x00000000", "/n", "/N", "/B"}
+        << "org 1000h ; loaded at 401000h\r\n.x86\r\n"
+           "        db      0B8h, 01h, 00h, 0CDh, 21h ; mov     eax, 21CD0001h\r\n"
+           "        db      0EBh, 0FEh              ; jmp     short 00401005h\r\n"
+           "        db      0F0h\r\n"
+           "        db      0Fh, 0Bh                ; ud2\r\n"
+               + banner;
     QTest::newRow("32bit") << QStringList{"/o0x00401000", "/e0x00000000", "/B"}
                            << "00401000  B80100CD21        mov     eax, 21CD0001h\r\n"
                               "00401005  EBFE              jmp     short 00401005h\r\n"
