@@ -298,6 +298,9 @@ bool CQvasmApp::InitInstance()
     runStage(StartupStage::WindowShown);
     if (m_decision.restoreWorkspace)
         runStage(StartupStage::RestoreWorkspace);
+    // The workspace is up already, so a file that will not open costs only its own message.
+    if (m_documents && !m_decision.fileAfterRestore.isEmpty())
+        OpenDocumentFile(m_decision.fileAfterRestore);
     runStage(StartupStage::Ready);
     // Handlers registered by the stages show enabled without waiting for the first focus change.
     m_mainFrame->requestCommandUpdate();

@@ -12,18 +12,19 @@ StartupDecision StartupDecision::decide(int empty, int loadws, const QString &fi
         d.restoreWorkspace = true;
         return d;
     }
+    // A named source file opens whatever empty and loadws say: the same command given to a
+    // running copy opens it, and the file manager's "Open with" must not come up empty-handed.
     if (loadws != 0) {
         d.restoreWorkspace = true;
+        d.fileAfterRestore = fileArgument;
         return d;
     }
-    if (empty == 0)
-        return d;
-    d.emptyOn = true;
-    if (fileArgument.isEmpty()) {
-        d.command = ShellCommand::NewDocument;
-    } else {
+    d.emptyOn = empty != 0;
+    if (!fileArgument.isEmpty()) {
         d.command = ShellCommand::OpenFile;
         d.file = fileArgument;
+    } else if (d.emptyOn) {
+        d.command = ShellCommand::NewDocument;
     }
     return d;
 }

@@ -20,10 +20,12 @@ struct StartupDecision
     // A workspace file named on the command line (a .qvw in any letter case): it opens as a
     // workspace in place of the last one, whatever empty and loadws say, and no document opens.
     QString workspaceFile;
+    // A source file named together with loadws on: it opens once the last workspace is back.
+    QString fileAfterRestore;
 
-    // loadws on: nothing is opened (the last workspace comes back instead) and empty counts as
-    // off; loadws off and empty off: nothing is opened; loadws off and empty on: the command line
-    // stands, a new document without a file argument. A workspace file on the command line is
-    // the exception: restoreWorkspace is set and workspaceFile names it.
+    // loadws on: the last workspace comes back, then a named file opens, and empty counts as
+    // off; loadws off: a named file opens, else empty on makes a new document and empty off
+    // opens nothing. A workspace file on the command line opens in place of the last workspace:
+    // restoreWorkspace is set and workspaceFile names it.
     static StartupDecision decide(int empty, int loadws, const QString &fileArgument);
 };

@@ -165,10 +165,13 @@ void tst_QvasmApp::startupRunsStagesWithTheDecision_data()
 
     const QStringList plain{"settings", "frame", "shown", "ready"};
     const QStringList restoring{"settings", "frame", "shown", "restore", "ready"};
-    QTest::newRow("nothing") << 0 << 0 << "a.asm" << 0 << QStringList{} << plain;
+    QTest::newRow("nothing") << 0 << 0 << "" << 0 << QStringList{} << plain;
+    QTest::newRow("named-file-without-empty")
+        << 0 << 0 << "/src/a.asm" << 0 << QStringList{"/src/a.asm"} << plain;
     QTest::newRow("new-document") << 1 << 0 << "" << 1 << QStringList{} << plain;
     QTest::newRow("open-file") << 1 << 0 << "/src/a.asm" << 0 << QStringList{"/src/a.asm"} << plain;
-    QTest::newRow("workspace-instead") << 1 << 1 << "/src/a.asm" << 0 << QStringList{} << restoring;
+    QTest::newRow("workspace-then-file")
+        << 1 << 1 << "/src/a.asm" << 0 << QStringList{"/src/a.asm"} << restoring;
 }
 
 void tst_QvasmApp::startupRunsStagesWithTheDecision()

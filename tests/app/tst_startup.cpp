@@ -141,18 +141,23 @@ void tst_Startup::documentsAtStartup_data()
     QTest::addColumn<Cmd>("command");
     QTest::addColumn<bool>("emptyOn");
     QTest::addColumn<bool>("restore");
+    QTest::addColumn<QString>("afterRestore");
 
-    QTest::newRow("loadws-ignores-the-file") << 1 << 1 << "a.asm" << Cmd::Nothing << false << true;
-    QTest::newRow("neither-opens-nothing-even-with-a-file")
-        << 0 << 0 << "a.asm" << Cmd::Nothing << false << false;
-    QTest::newRow("empty-new-document") << 1 << 0 << "" << Cmd::NewDocument << true << false;
-    QTest::newRow("empty-opens-the-file") << 1 << 0 << "a.asm" << Cmd::OpenFile << true << false;
-    QTest::newRow("any-nonzero-counts") << 7 << 0 << "" << Cmd::NewDocument << true << false;
+    QTest::newRow("loadws-restores-then-opens-the-file")
+        << 1 << 1 << "a.asm" << Cmd::Nothing << false << true << "a.asm";
+    QTest::newRow("loadws-without-a-file") << 0 << 1 << "" << Cmd::Nothing << false << true << "";
+    QTest::newRow("neither-opens-nothing") << 0 << 0 << "" << Cmd::Nothing << false << false << "";
+    QTest::newRow("a-named-file-opens-without-empty")
+        << 0 << 0 << "a.asm" << Cmd::OpenFile << false << false << "";
+    QTest::newRow("empty-new-document") << 1 << 0 << "" << Cmd::NewDocument << true << false << "";
+    QTest::newRow("empty-opens-the-file")
+        << 1 << 0 << "a.asm" << Cmd::OpenFile << true << false << "";
+    QTest::newRow("any-nonzero-counts") << 7 << 0 << "" << Cmd::NewDocument << true << false << "";
     // A named workspace opens as one, instead of the last one and instead of any document.
     QTest::newRow("workspace-file-without-empty")
-        << 0 << 0 << "p/W.QVW" << Cmd::Nothing << false << true;
+        << 0 << 0 << "p/W.QVW" << Cmd::Nothing << false << true << "";
     QTest::newRow("workspace-file-over-loadws")
-        << 1 << 1 << "p/w.qvw" << Cmd::Nothing << false << true;
+        << 1 << 1 << "p/w.qvw" << Cmd::Nothing << false << true << "";
 }
 
 void tst_Startup::documentsAtStartup()
@@ -163,10 +168,12 @@ void tst_Startup::documentsAtStartup()
     QFETCH(Cmd, command);
     QFETCH(bool, emptyOn);
     QFETCH(bool, restore);
+    QFETCH(QString, afterRestore);
     const StartupDecision d = StartupDecision::decide(empty, loadws, file);
     QCOMPARE(d.command, command);
     QCOMPARE(d.emptyOn, emptyOn);
     QCOMPARE(d.restoreWorkspace, restore);
+    QCOMPARE(d.fileAfterRestore, afterRestore);
     QCOMPARE(d.file, command == Cmd::OpenFile ? file : QString());
     QCOMPARE(d.workspaceFile, file.endsWith(".qvw", Qt::CaseInsensitive) ? file : QString());
 }
