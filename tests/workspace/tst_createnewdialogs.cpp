@@ -8,9 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The two "Create New ..." dialogs as a user fills them in: the modes of dialog 137, the
-// location that follows the name, the messages that keep it open, the folder it may create. The
-// naming rules themselves are the core tests'.
 // The "Create New ..." dialog 137 as a user fills it in: what its modes offer, the messages that
 // keep it open, the folder it may create. The naming rules themselves are the core tests'.
 class tst_CreateNewDialogs : public QObject

@@ -52,8 +52,6 @@ private slots:
     void optionsKeepTheirSettings();
     void createsAProjectAndItsWorkspaceFile();
     void overlongPathsAreRefusedBeforeAnythingChanges();
-    void copySourceJoinsFolderAndName_data();
-    void copySourceJoinsFolderAndName();
 };
 
 void tst_ProjectWizard::skeletonLineByLine_data()
@@ -69,22 +67,13 @@ void tst_ProjectWizard::skeletonLineByLine_data()
         kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", "", kTail1, "", kExit, ".end"};
     QTest::newRow("exe-plain") << exe << options("") << QStringList{
         kHead1, kHead2, "; ", kSmall, "", "", ".code", kOrgExe, "", "", kTail1, "", kExit, ".end"};
-    QTest::newRow("stack-4096") << com << options("stack", 4096) << QStringList{
-        kHead1, kHead2, "; ", kTiny, ".stack 4096", "", "", ".code", kOrgCom, "", "", kTail1, "",
-        kExit, ".end"};
     QTest::newRow("stack-off-keeps-no-line") << com << options("", 4096) << QStringList{
         kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", "", kTail1, "", kExit, ".end"};
     QTest::newRow("cpu-typed-text") << exe << options("cpu", 64, ".386P") << QStringList{
         kHead1, kHead2, "; ", kSmall, ".386P", "", "", ".code", kOrgExe, "", "", kTail1, "", kExit,
         ".end"};
-    QTest::newRow("com-start") << com << options("start") << QStringList{
-        kHead1, kHead2, "; ", kTiny, "", "", ".code", kOrgCom, "", kStart, "", kTail1, "", kExit,
-        ".end"};
     QTest::newRow("exe-start-has-no-start") << exe << options("start") << QStringList{
         kHead1, kHead2, "; ", kSmall, "", "", ".code", kOrgExe, "", "", kTail1, "", kExit, ".end"};
-    QTest::newRow("both-includes-standard-first") << exe << options("std ext") << QStringList{
-        kHead1, kHead2, "; ", kSmall, "", kStd, kExt, "", ".code", kOrgExe, "", "", kTail1, "",
-        kExit, ".end"};
     QTest::newRow("everything-com") << com << options("stack cpu start std ext readme", 512)
         << QStringList{kHead1, kHead2, "; ", kTiny, ".stack 512", ".x86", "", kStd, kExt, "",
                        ".code", kOrgCom, "", kStart, "", kTail1, "", kExit, ".end"};
@@ -113,22 +102,13 @@ void tst_ProjectWizard::workspaceFileNameFromTheSourceName_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("workspace");
-
-    QTest::newRow("extension-replaced") << "/p/hello/"
-                                        << "hello.asm"
-                                        << "/p/hello/hello.qvw";
-    QTest::newRow("last-dot-only") << "/p/"
-                                   << "a.b.asm"
-                                   << "/p/a.b.qvw";
-    QTest::newRow("no-dot-gets-extension") << "/p/"
-                                           << "hello"
-                                           << "/p/hello.qvw";
-    QTest::newRow("dot-in-folder-and-name") << "/p/v1.2/"
-                                            << "hello.asm"
-                                            << "/p/v1.2/hello.qvw";
-    QTest::newRow("name-is-extension") << "/p/"
-                                       << ".asm"
-                                       << "/p/.qvw";
+    const auto row =
+        [](const char *name, const char *location, const char *source, const char *workspace) {
+            QTest::newRow(name) << QString(location) << QString(source) << QString(workspace);
+        };
+    row("last-dot-only", "/p/", "a.b.asm", "/p/a.b.qvw");
+    row("dot-only-in-the-folder", "/p/v1.2/", "hello", "/p/v1.2/hello.qvw");
+    row("name-is-extension", "/p/", ".asm", "/p/.qvw");
 }
 
 void tst_ProjectWizard::workspaceFileNameFromTheSourceName()
@@ -159,6 +139,10 @@ void tst_ProjectWizard::createsAProjectAndItsWorkspaceFile()
     const QString l = dir.path() + "/";
     QCOMPARE(ProjectWizard::copyList(options("readme ext std")),
              QStringList({"qvasme.inc", "qvasmc.inc", "readme.txt"}));
+    // A folder from the settings comes without its trailing slash.
+    QCOMPARE(ProjectWizard::copySource("/usr/qv", "a.inc"), QString("/usr/qv/a.inc"));
+    QCOMPARE(ProjectWizard::copySource("/usr/qv/", "a.inc"), QString("/usr/qv/a.inc"));
+    QCOMPARE(ProjectWizard::copySource("", "a.inc"), QString("a.inc"));
     WorkspaceRecord record;
     QVERIFY(record.setIncludePath("/left/over") == WorkspaceRecord::Change::Ok);
     QVERIFY(ProjectWizard::fillRecord(record, l, "hello.asm", "hello.com"));
@@ -189,26 +173,6 @@ void tst_ProjectWizard::overlongPathsAreRefusedBeforeAnythingChanges()
     QVERIFY(!ProjectWizard::fillRecord(record, l, QString(20, 's') + ".asm", "t.com"));
     QVERIFY(!record.isOpen());
     QCOMPARE(record.toByteArray(), QByteArray(WorkspaceRecord::Size, '\0'));
-}
-
-void tst_ProjectWizard::copySourceJoinsFolderAndName_data()
-{
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("source");
-
-    QTest::newRow("no-folder-relative-name") << ""
-                                             << "qvasmc.inc";
-    QTest::newRow("folder-with-slash") << "/usr/share/qv/"
-                                       << "/usr/share/qv/qvasmc.inc";
-    QTest::newRow("folder-without-slash") << "/usr/share/qv"
-                                          << "/usr/share/qv/qvasmc.inc";
-}
-
-void tst_ProjectWizard::copySourceJoinsFolderAndName()
-{
-    QFETCH(QString, folder);
-    QFETCH(QString, source);
-    QCOMPARE(ProjectWizard::copySource(folder, "qvasmc.inc"), source);
 }
 
 QTEST_GUILESS_MAIN(tst_ProjectWizard)

@@ -3,7 +3,7 @@
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
-#include "app/InternalFailure.h"
+#include "WorkspaceFiles.h"
 #include "editor/EditorSettings.h"
 #include "frame/CommandRouter.h"
 #include "workspace/CCreateNewLocationDlg.h"
@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QtEndian>
 
 // The workspace commands on real document windows, answered through the prompts and by driving
 // the real dialogs: the wizard, opening at the stored positions, the fallback to the main file,
@@ -43,7 +42,6 @@ private slots:
     void closeAsksAboutTheMembersWindows();
     void removingTheLastMemberDisablesRemove();
     void membersAreAddedUpToEighty();
-    void internalFailureLeavesTheRecordAlone();
     void saveWalkStoresEachOpenMember();
     void failedWriteKeepsTheOldFileAndTellsTheUser();
 };
@@ -61,36 +59,6 @@ T *child(QWidget *dialog, int id)
     return dialog->findChild<T *>(QStringLiteral("ctl_%1").arg(id));
 }
 
-WorkspaceEntry member(const QString &path, bool opened = false, bool active = false)
-{
-    WorkspaceEntry e(path);
-    e.wasOpened = opened;
-    e.active = active;
-    return e;
-}
-
-struct Member
-{
-    bool wasOpened;
-    bool active;
-    qint32 selectionStart;
-    qint32 selectionEnd;
-    qint32 scrollX;
-    qint32 scrollY;
-};
-
-// Straight from the bytes on disk, so the walk is checked against the file layout itself.
-Member memberOnDisk(const QByteArray &file, int index)
-{
-    const char *e = file.constData() + 6848 + index * 324;
-    return {e[260] != 0,
-            e[261] != 0,
-            qFromLittleEndian<qint32>(e + 262),
-            qFromLittleEndian<qint32>(e + 266),
-            qFromLittleEndian<qint32>(e + 270),
-            qFromLittleEndian<qint32>(e + 274)};
-}
-
 // The documents' set-up with scripted prompts and the workspace commands on its frame.
 struct Session
 {
@@ -101,18 +69,11 @@ struct Session
     // A workspace file with these members, stored at storedPath (default w.qvw here).
     QString writeWorkspace(const QString &mainFile,
                            const QList<WorkspaceEntry> &members,
-                           QString storedPath = QString())
+                           const QString &storedPath = QString())
     {
-        if (storedPath.isEmpty())
-            storedPath = f.path("w.qvw");
-        WorkspaceRecord r;
-        r.setOpen(true);
-        r.setWorkspaceFilePath(storedPath);
-        r.setMainFile(mainFile);
-        for (const WorkspaceEntry &e : members)
-            r.appendEntry(e);
-        r.save();
-        return storedPath;
+        return writeWorkspaceFile(storedPath.isEmpty() ? f.path("w.qvw") : storedPath,
+                                  mainFile,
+                                  members);
     }
     QStringList treePaths() const
     {
@@ -179,8 +140,6 @@ void tst_WorkspaceCommands::newWorkspaceThroughTheDialogs()
     QCOMPARE(WorkspaceRules::lastWorkspace(s.f.settings.store()), project + "hello.qvw");
     QCOMPARE(s.activePath(), project + "hello.asm");
     QCOMPARE(s.treePaths(), record.entryPaths());
-
-    QVERIFY(!s.enabled(ID_WORKSPACE_NEW) && s.enabled(ID_WORKSPACE_REMOVE_FILE));
 }
 
 void tst_WorkspaceCommands::wizardKeepsFilesThatAreThere()
@@ -428,24 +387,6 @@ void tst_WorkspaceCommands::membersAreAddedUpToEighty()
     QVERIFY(!QFileInfo::exists(s.f.path("extra.asm")));
 }
 
-void tst_WorkspaceCommands::internalFailureLeavesTheRecordAlone()
-{
-    Session s;
-    WorkspaceRecord &record = WorkspaceRecord::instance();
-    record.setMainFile(s.f.path("a.asm"));
-    record.appendEntry(WorkspaceEntry(s.f.path("a.asm")));
-    const QByteArray before = record.toByteArray();
-    // Add new file reached with no workspace open (nothing in the menus lets it).
-    ModalDriver<CCreateNewLocationDlg> add([](CCreateNewLocationDlg *d) {
-        QTest::keyClicks(child<QLineEdit>(d, 1009), "late");
-        d->accept();
-    });
-    QVERIFY_THROWS_EXCEPTION(InternalFailure, s.commands.AddNewFile());
-    QCOMPARE(ProgramValues::instance().internalCode, 0x21u);
-    QCOMPARE(record.toByteArray(), before);
-    QVERIFY(!QFileInfo::exists(s.f.path("late.asm")));
-}
-
 void tst_WorkspaceCommands::saveWalkStoresEachOpenMember()
 {
     DocumentFixture f;
@@ -472,17 +413,16 @@ void tst_WorkspaceCommands::saveWalkStoresEachOpenMember()
     f.documents->activate(f.documents->findDocument(b));
 
     QVERIFY(WorkspaceFile::SaveWorkspace(f.frame.get(), record));
-    const QByteArray file = readFileBytes(record.workspaceFilePath());
-    QCOMPARE(file.size(), WorkspaceRecord::Size);
-    const Member ma = memberOnDisk(file, 0);
+    WorkspaceRecord saved;
+    QCOMPARE(saved.load(record.workspaceFilePath()), WorkspaceRecord::LoadResult::Opened);
+    const WorkspaceEntry ma = saved.entry(0);
     QVERIFY(ma.wasOpened && !ma.active);
     QCOMPARE(ma.selectionStart, 25);
     QCOMPARE(ma.selectionEnd, 30);
     QCOMPARE(ma.scrollY, scrollA.y());
-    const Member mb = memberOnDisk(file, 1);
-    QVERIFY(mb.wasOpened && mb.active);
-    QCOMPARE(mb.selectionStart, 3);
-    QVERIFY(!memberOnDisk(file, 2).wasOpened);
+    QVERIFY(saved.entry(1).wasOpened && saved.entry(1).active);
+    QCOMPARE(saved.entry(1).selectionStart, 3);
+    QVERIFY(!saved.entry(2).wasOpened);
 }
 
 void tst_WorkspaceCommands::failedWriteKeepsTheOldFileAndTellsTheUser()
