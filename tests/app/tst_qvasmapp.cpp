@@ -68,9 +68,8 @@ private slots:
     void startupRunsStagesWithTheDecision_data();
     void startupRunsStagesWithTheDecision();
     void commandLineFileThatFailsEndsStartup();
-    void errorReportIgnoreGoesOn();
-    void errorReportRetryOrAbort_data();
-    void errorReportRetryOrAbort();
+    void errorReport_data();
+    void errorReport();
     void settingsRemovedAtExitWhenAsked();
     void anotherCopyBringsThisOneBack();
 
@@ -141,17 +140,11 @@ void tst_QvasmApp::declinedNoticeEndsStartupWithNothingWritten()
     QVERIFY(!app().mainFrame());
     QVERIFY(!QFile::exists(m_settings->filePath()));
 
-    // Accepted, it comes up, and the notice does not come back.
+    // Accepted, it comes up.
     QVERIFY(start(true));
     QVERIFY(app().mainFrame() && app().mainFrame()->isVisible());
     QCOMPARE(m_settings->store().readInt("Settings", "Installed", 0), 1);
     QCOMPARE(app().programFolder(), QCoreApplication::applicationDirPath());
-    delete app().mainFrame();
-    app().setFirstRunNotice([] {
-        qWarning("asked again");
-        return false;
-    });
-    QVERIFY(app().InitInstance());
 }
 
 void tst_QvasmApp::startupRunsStagesWithTheDecision_data()
@@ -218,59 +211,36 @@ void tst_QvasmApp::commandLineFileThatFailsEndsStartup()
     QCOMPARE(documents->opened, QStringList{"/nowhere/missing.asm"});
 }
 
-void tst_QvasmApp::errorReportIgnoreGoesOn()
-{
-    QVERIFY(start());
-    FakeDocuments *documents = installDocuments();
-    CMainFrame *frame = app().mainFrame();
-    int after = 0;
-    frame->commands().on(ID_TOOLS_DUMP, [] { InternalFailure::raise(7); });
-    frame->commands().on(ID_TOOLS_DISASSEMBLE, [&after] { ++after; });
-    frame->router().refresh();
-
-    ScriptedPrompts prompts;
-    prompts.answerMessage(PromptAnswer::Ignore);
-    frame->commandAction(ID_TOOLS_DUMP)->trigger();
-    QVERIFY(prompts.allAnswered());
-    const ScriptedPrompts::Question &q = prompts.asked().first();
-    QCOMPARE(q.caption, QStringLiteral("Error!"));
-    QCOMPARE(q.buttons, PromptButtons::AbortRetryIgnore);
-    QVERIFY(q.text.contains("msg\t0x0111\nwParam\t0x00008069\n"));
-    QVERIFY(q.text.contains("Internal\t0x00000007"));
-    QCOMPARE(documents->saveAllAsked, 1);
-    // The code stays at its ignore mark until the next handler sets one; the program goes on.
-    QCOMPARE(app().internalCode(), 0xFFFFFFFFu);
-    frame->commandAction(ID_TOOLS_DISASSEMBLE)->trigger();
-    QCOMPARE(after, 1);
-    QCOMPARE(app().internalCode(), 0xFFFFFFFFu);
-}
-
-void tst_QvasmApp::errorReportRetryOrAbort_data()
+void tst_QvasmApp::errorReport_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("after"); // messages after the report
     const int retry = int(PromptAnswer::Retry);
+    QTest::newRow("ignore-goes-on") << "internal" << int(PromptAnswer::Ignore) << QStringList{};
     QTest::newRow("failed-command") << "command" << retry << QStringList{"Command failed."};
     QTest::newRow("failed-event") << "event" << retry << QStringList{"Internal application error."};
     QTest::newRow("internal-failure-said-enough") << "internal" << retry << QStringList{};
     QTest::newRow("abort-ends") << "command" << int(PromptAnswer::Abort) << QStringList{};
 }
 
-void tst_QvasmApp::errorReportRetryOrAbort()
+void tst_QvasmApp::errorReport()
 {
     QFETCH(QString, how);
     QFETCH(int, answer);
     QFETCH(QStringList, after);
     QVERIFY(start());
+    FakeDocuments *documents = installDocuments();
     bool ended = false;
     app().setAbortHandler([&ended] { ended = true; });
     CMainFrame *frame = app().mainFrame();
     frame->commands().on(ID_TOOLS_DUMP, [how] {
         if (how == "internal")
-            InternalFailure::raise(2);
+            InternalFailure::raise(7);
         throw std::runtime_error("no");
     });
+    int later = 0;
+    frame->commands().on(ID_TOOLS_DISASSEMBLE, [&later] { ++later; });
     frame->router().refresh();
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer(answer));
@@ -280,16 +250,32 @@ void tst_QvasmApp::errorReportRetryOrAbort()
         Faulty faulty;
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&faulty, &event);
-        QVERIFY(prompts.asked().first().text.contains("type\tstd::runtime_error\n"));
-        QVERIFY(prompts.asked().first().text.contains("msg\t0x03E8\n")); // QEvent::User
     } else {
         frame->commandAction(ID_TOOLS_DUMP)->trigger();
     }
     app().setAbortHandler(nullptr);
     QVERIFY(prompts.allAnswered());
+    const ScriptedPrompts::Question &q = prompts.asked().first();
+    QCOMPARE(q.caption, QStringLiteral("Error!"));
+    QCOMPARE(q.buttons, PromptButtons::AbortRetryIgnore);
+    if (how == "event") {
+        QVERIFY(q.text.contains("type\tstd::runtime_error\n"));
+        QVERIFY(q.text.contains("msg\t0x03E8\n")); // QEvent::User
+    } else {
+        QVERIFY(q.text.contains("msg\t0x0111\nwParam\t0x00008069\n"));
+    }
+    if (how == "internal")
+        QVERIFY(q.text.contains("Internal\t0x00000007"));
     QCOMPARE(prompts.messagesAsked().mid(1), after);
+    QCOMPARE(documents->saveAllAsked, 1);
     QCOMPARE(ended, answer == int(PromptAnswer::Abort));
-    QVERIFY(app().internalCode() != 0xFFFFFFFFu);
+    // Ignored, the code stays at its mark until the next handler sets one; the program goes on.
+    const bool ignored = answer == int(PromptAnswer::Ignore);
+    QCOMPARE(app().internalCode() == 0xFFFFFFFFu, ignored);
+    if (ignored) {
+        frame->commandAction(ID_TOOLS_DISASSEMBLE)->trigger();
+        QCOMPARE(later, 1);
+    }
 }
 
 void tst_QvasmApp::settingsRemovedAtExitWhenAsked()
@@ -317,15 +303,6 @@ void tst_QvasmApp::settingsRemovedAtExitWhenAsked()
     QCOMPARE(prompts.messagesAsked().last(),
              QStringLiteral("Successfully removed QVASMIDE from the registry."));
     QVERIFY(!QFile::exists(m_settings->filePath()));
-    // The next start shows the notice again.
-    bool asked = false;
-    app().setFirstRunNotice([&asked] {
-        asked = true;
-        return false;
-    });
-    delete app().mainFrame();
-    QVERIFY(!app().InitInstance());
-    QVERIFY(asked);
     QVERIFY(prompts.allAnswered());
 }
 

@@ -1,6 +1,7 @@
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
+#include "WorkspaceFiles.h"
 #include "app/CQvasmApp.h"
 #include "app/ProgramValues.h"
 #include "app/RecentListCommands.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QDir>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,7 +33,7 @@ private slots:
     void cleanup();
     void restoreFailures_data();
     void restoreFailures();
-    void restoreBringsBackTheActiveMember();
+    void restoreBringsBackTheActiveMemberThenTheNamedFile();
     void workspaceNamedOnTheCommandLineOrHandedOver();
     void recentMenusAndClose();
 
@@ -45,39 +47,16 @@ private:
     }
     QString writeWorkspace(const QString &name,
                            const QString &mainFile,
-                           const QList<WorkspaceEntry> &members) const;
+                           const QList<WorkspaceEntry> &members) const
+    {
+        return writeWorkspaceFile(path(name), mainFile, members);
+    }
     bool start(int loadws, const QString &lastws = QString());
     QString actionText(int id) const { return app().mainFrame()->commandAction(id)->text(); }
 
     std::unique_ptr<TestSettings> m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-namespace {
-
-WorkspaceEntry member(const QString &path, bool opened, bool active = false)
-{
-    WorkspaceEntry e(path);
-    e.wasOpened = opened;
-    e.active = active;
-    return e;
-}
-
-} // namespace
-
-QString tst_WorkspaceStartup::writeWorkspace(const QString &name,
-                                             const QString &mainFile,
-                                             const QList<WorkspaceEntry> &members) const
-{
-    WorkspaceRecord r;
-    r.setOpen(true);
-    r.setWorkspaceFilePath(path(name));
-    r.setMainFile(mainFile);
-    for (const WorkspaceEntry &e : members)
-        r.appendEntry(e);
-    r.save();
-    return path(name);
-}
 
 void tst_WorkspaceStartup::init()
 {
@@ -150,7 +129,7 @@ void tst_WorkspaceStartup::restoreFailures()
     QCOMPARE(app().mainFrame()->mdiArea()->subWindowList().size(), 0);
 }
 
-void tst_WorkspaceStartup::restoreBringsBackTheActiveMember()
+void tst_WorkspaceStartup::restoreBringsBackTheActiveMemberThenTheNamedFile()
 {
     const QString a = write("a.asm", "a\r\n");
     const QString b = write("b.asm", "b\r\n");
@@ -158,16 +137,20 @@ void tst_WorkspaceStartup::restoreBringsBackTheActiveMember()
     const QString w = writeWorkspace("w.qvw",
                                      a,
                                      {member(a, true), member(b, true, true), member(c, true)});
-    // With loadws on, the file on the command line is not opened.
-    app().setCommandLineFile(write("x.asm", "x\r\n"));
+    // With loadws on, a file named on the command line opens once the workspace is back.
+    const QString x = write("x.asm", "x\r\n");
+    app().setCommandLineFile(x);
     ScriptedPrompts prompts;
     QVERIFY(start(1, w));
     QVERIFY(prompts.allAnswered());
     CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    QCOMPARE(documents->documents().size(), 3);
-    QCOMPARE(documents->activeDocument()->GetPathName(), b);
+    QCOMPARE(documents->documents().size(), 4);
+    QCOMPARE(documents->activeDocument()->GetPathName(), x);
+    const QList<QMdiSubWindow *> stack = app().mainFrame()->mdiArea()->subWindowList(
+        QMdiArea::StackingOrder);
+    QCOMPARE(stack.at(2), documents->findDocument(b)->frame());
     // Members stay out of the recent files; restoring adds nothing to the recent workspaces.
-    QVERIFY(RecentListCommands::instance()->files().isEmpty());
+    QCOMPARE(RecentListCommands::instance()->files().paths(), QStringList{x});
     QVERIFY(RecentListCommands::instance()->workspaces().isEmpty());
     QVERIFY(ProgramValues::instance().recentFileSwitch);
 }
