@@ -43,8 +43,6 @@ void tst_FindHistory::addRules_data()
         << QStringList{"a", "b"} << "c" << QStringList{"c", "a", "b"} << true;
     QTest::newRow("case-blind-duplicate-takes-new-spelling")
         << QStringList{"a", "MOV AX", "b"} << "mov ax" << QStringList{"mov ax", "a", "b"} << true;
-    QTest::newRow("top-entry-again")
-        << QStringList{"a", "b"} << "a" << QStringList{"a", "b"} << true;
 
     // Twenty entries grow to 21; at 21 the twentieth entry (not the last) makes way.
     QStringList twentyPlus = numbered(20);
