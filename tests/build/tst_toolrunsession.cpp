@@ -99,9 +99,7 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
     });
     const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
 
-    QCOMPARE(result, int(ToolRunner::WaitFailed));
-    QCOMPARE(prompts.messagesAsked(),
-             QStringList{"Waiting for QVASM to finish failed with code -1"});
+    QCOMPARE(result, int(ToolRunner::WaitFailed)); // its message is the runner test's
     QVERIFY(animating && busy);
     QVERIFY(!closed && m_frame->isVisible());
     QCOMPARE(typed, QString());
