@@ -1,5 +1,5 @@
+#include "TestFiles.h"
 #include "build/DisassemblerOptions.h"
-#include "workspace/SourceTemplates.h"
 
 #include <QFile>
 #include <QProcess>
@@ -128,9 +128,7 @@ std::optional<QByteArray> tst_QvdisasmRoundTrip::run(const QString &program,
 
 QString tst_QvdisasmRoundTrip::write(const QString &name, const QByteArray &bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    return writeFileBytes(m_dir.filePath(name), bytes) ? m_dir.filePath(name) : QString();
 }
 
 std::optional<QByteArray> tst_QvdisasmRoundTrip::assemble(const QString &name,
@@ -139,8 +137,7 @@ std::optional<QByteArray> tst_QvdisasmRoundTrip::assemble(const QString &name,
     const QString com = m_dir.filePath(name + ".com");
     if (!run(m_qvasm, {write(name + ".asm", source), com}))
         return std::nullopt;
-    QFile file(com);
-    return file.open(QIODevice::ReadOnly) ? std::optional(file.readAll()) : std::nullopt;
+    return readFileBytes(com);
 }
 
 QByteArray tst_QvdisasmRoundTrip::disassemble(const QString &name,
@@ -188,13 +185,6 @@ void tst_QvdisasmRoundTrip::assembledProgramsComeBack_data()
 
     QTest::newRow("everyday-code") << QByteArray(ProgramWithoutData) << true;
     QTest::newRow("flat-source") << QByteArray(FlatProgram) << false;
-    QTest::newRow("empty-template") << SourceTemplates::emptyTemplate().toLatin1() << false;
-    ProjectWizardOptions wizard;
-    wizard.cpu = true;
-    wizard.start = true;
-    QTest::newRow("com-skeleton") << SourceTemplates::projectSkeleton(ProjectKind::Com, wizard)
-                                         .toLatin1()
-                                  << true;
 }
 
 void tst_QvdisasmRoundTrip::assembledProgramsComeBack()

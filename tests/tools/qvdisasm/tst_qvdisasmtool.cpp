@@ -1,4 +1,9 @@
+// qvdisasm as the IDE runs it: its command line, its one-line refusals with exit code 1, the
+// columns of its listing.
+
 #include "Disassembler.h"
+#include "Options.h"
+#include "TestFiles.h"
 #include "Tool.h"
 
 #include <QFile>
@@ -19,9 +24,10 @@ class tst_QvdisasmTool : public QObject
 
 private slots:
     void initTestCase();
+    void switchesAreRead_data();
+    void switchesAreRead();
     void badInputIsOneLineAndExitCodeOne_data();
     void badInputIsOneLineAndExitCodeOne();
-    void unreadableFileIsRefused();
     void listingHasTheContractsColumns_data();
     void listingHasTheContractsColumns();
     void chunkBoundariesDoNotSplitInstructions();
@@ -40,8 +46,22 @@ private:
     QString m_program;
 };
 
+namespace {
+
+// The parser alone, on what a caller passes.
+CommandLine parse(const QStringList &arguments)
+{
+    std::vector<std::string> storage;
+    for (const QString &a : arguments)
+        storage.push_back(a.toStdString());
+    std::vector<std::string_view> views(storage.begin(), storage.end());
+    return parseCommandLine(views);
+}
+
 // mov ax,1 / int 21h / jmp short $ / a lone lock prefix / ud2
-static const QByteArray Sample = QByteArray::fromHex("b80100cd21ebfef00f0b");
+const QByteArray Sample = QByteArray::fromHex("b80100cd21ebfef00f0b");
+
+} // namespace
 
 void tst_QvdisasmTool::initTestCase()
 {
@@ -66,11 +86,59 @@ tst_QvdisasmTool::Run tst_QvdisasmTool::runTool(const QStringList &arguments)
 
 QString tst_QvdisasmTool::write(const QString &name, const QByteArray &bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return writeFileBytes(m_dir.filePath(name), bytes) ? m_dir.filePath(name) : QString();
+}
+
+void tst_QvdisasmTool::switchesAreRead_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<quint32>("origin");
+    QTest::addColumn<quint32>("skip");
+    QTest::addColumn<bool>("showBytes");
+    QTest::addColumn<bool>("showOffset");
+    QTest::addColumn<bool>("bits32");
+
+    // What the IDE sends with its defaults.
+    QTest::newRow("ide-defaults") << QStringList{"/a/b.com",
+                                                 "/o0x00000100",
+                                                 "/e0x00000000",
+                                                 "/n",
+                                                 "/N",
+                                                 "/b"}
+                                  << "/a/b.com" << 0x100u << 0u << false << false << false;
+    QTest::newRow("boot-sector-32bit")
+        << QStringList{"boot.bin", "/o0x00007C00", "/e0x00000200", "/B"} << "boot.bin" << 0x7C00u
+        << 0x200u << true << true << true;
+    // A path may begin like a switch; only exact switches count.
+    QTest::newRow("path-starting-like-switches")
+        << QStringList{"/opt/x.bin", "/N"} << "/opt/x.bin" << 0u << 0u << true << false << false;
+    QTest::newRow("decimal-and-suffix-numbers") << QStringList{"f", "/o31744", "/e200h"} << "f"
+                                                << 31744u << 0x200u << true << true << false;
+    QTest::newRow("largest-skip") << QStringList{"f", "/e0xFFFFFFFF"} << "f" << 0u << 0xFFFFFFFFu
+                                  << true << true << false;
+    QTest::newRow("last-mode-wins")
+        << QStringList{"f", "/B", "/b"} << "f" << 0u << 0u << true << true << false;
+}
+
+void tst_QvdisasmTool::switchesAreRead()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(quint32, origin);
+    QFETCH(quint32, skip);
+    QFETCH(bool, showBytes);
+    QFETCH(bool, showOffset);
+    QFETCH(bool, bits32);
+    const CommandLine result = parse(arguments);
+    QVERIFY2(result.options.has_value(), result.error.c_str());
+    const Options &o = *result.options;
+    QCOMPARE(QString::fromStdString(o.file), file);
+    QCOMPARE(o.origin, origin);
+    QCOMPARE(o.skip, skip);
+    QCOMPARE(o.showBytes, showBytes);
+    QCOMPARE(o.showOffset, showOffset);
+    QCOMPARE(o.bits32, bits32);
 }
 
 void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne_data()
@@ -83,27 +151,38 @@ void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne_data()
     const QString fifo = m_dir.filePath("fifo");
     ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
 
-    QTest::newRow("no-arguments") << QStringList{} << "usage: qvdisasm FILE";
+    const QString locked = write("locked.bin", Sample);
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+
+    QTest::newRow("only-switches") << QStringList{"/n", "/N"} << "usage: qvdisasm FILE";
     QTest::newRow("missing-file") << QStringList{m_dir.filePath("nope.bin"), "/b"}
                                   << "No such file or directory";
+    QTest::newRow("unreadable") << QStringList{locked, "/b"} << "Permission denied";
     QTest::newRow("a-folder") << QStringList{m_dir.path(), "/b"} << "is a folder, not a file";
-    QTest::newRow("path-through-a-file") << QStringList{sample + "/x", "/b"} << "Not a directory";
     QTest::newRow("empty-file") << QStringList{empty, "/o0x00000100", "/e0x00000000"} << "is empty";
     QTest::newRow("shorter-than-skip") << QStringList{sample, "/e0x00000200"}
                                        << "has 10 bytes, nothing is left after skipping 0x00000200";
     QTest::newRow("skip-equals-size")
         << QStringList{sample, "/e0x0000000A"} << "nothing is left after skipping 0x0000000A";
-    QTest::newRow("skip-beyond-4GB")
-        << QStringList{sample, "/e0x100000000"} << "skip is not a number below 4 GB";
     // Opening a FIFO for reading would wait for a writer forever.
     QTest::newRow("fifo-does-not-hang") << QStringList{fifo} << "is not a regular file";
-    QTest::newRow("unknown-switch") << QStringList{sample, "/q"} << "unknown switch: /q";
+    QTest::newRow("origin-beyond-4GB")
+        << QStringList{sample, "/o4294967296"} << "origin is not a number below 4 GB: /o4294967296";
+    QTest::newRow("hex-without-digits")
+        << QStringList{sample, "/o0x"} << "origin is not a number below 4 GB: /o0x";
+    QTest::newRow("hex-digit-in-decimal")
+        << QStringList{sample, "/e7C00"} << "skip is not a number below 4 GB: /e7C00";
+    // A second name after the file is refused as an unknown switch.
+    QTest::newRow("second-file") << QStringList{sample, "b"} << "unknown switch: b";
+    QTest::newRow("empty-argument") << QStringList{sample, ""} << "empty argument";
 }
 
 void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
+    if (QTest::currentDataTag() == QLatin1String("unreadable") && ::geteuid() == 0)
+        QSKIP("root reads files whatever their permissions");
     const Run run = runTool(arguments);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.out.isEmpty(), run.out.constData());
@@ -111,17 +190,6 @@ void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne()
     QVERIFY(run.err.endsWith("\r\n"));
     QCOMPARE(run.err.count('\n'), 1);
     QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
-}
-
-void tst_QvdisasmTool::unreadableFileIsRefused()
-{
-    if (::geteuid() == 0)
-        QSKIP("root reads files whatever their permissions");
-    const QString path = write("locked.bin", Sample);
-    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-    const Run run = runTool({path, "/b"});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains("Permission denied"), run.err.constData());
 }
 
 void tst_QvdisasmTool::listingHasTheContractsColumns_data()
@@ -164,12 +232,6 @@ void tst_QvdisasmTool::listingHasTheContractsColumns_data()
            "        db      0F0h\r\n"
            "        db      0Fh, 0Bh                ; ud2\r\n"
                + banner;
-    QTest::newRow("32bit") << QStringList{"/o0x00401000", "/e0x00000000", "/B"}
-                           << "00401000  B80100CD21        mov     eax, 21CD0001h\r\n"
-                              "00401005  EBFE              jmp     short 00401005h\r\n"
-                              "00401007  F0                db      0F0h\r\n"
-                              "00401008  0F0B              ud2\r\n"
-                                  + banner;
 }
 
 void tst_QvdisasmTool::listingHasTheContractsColumns()
@@ -209,9 +271,7 @@ void tst_QvdisasmTool::chunkBoundariesDoNotSplitInstructions()
         disassembler.writeFooter();
     }
     whole.flush();
-    QFile listing(listingPath);
-    QVERIFY(listing.open(QIODevice::ReadOnly));
-    const QByteArray chunked = listing.readAll();
+    const QByteArray chunked = readFileBytes(listingPath);
     QVERIFY(chunked.size() > 10 * bytes.size());
     QVERIFY(chunked == QByteArray::fromStdString(whole.text()));
 }
