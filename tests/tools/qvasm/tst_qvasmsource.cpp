@@ -1,10 +1,11 @@
-// Directives and whole-program rules: models and segments, procedures, jumps, CPU directives,
-// includes. Each row is a program body (after ".model tiny / .code / org 100h", so its first line
-// is line 4) and what it must give.
+// Sources through the assembler's own API: expressions, data, symbols, structures, directives
+// and whole-program rules. Most rows wrap their lines in ".model tiny / .code / org 100h ...
+// .end", so their first line is line 4; the snippet API the disassembler uses comes last.
 
 #include "QvasmTestSupport.h"
 
 #include "qvasm/Listing.h"
+#include "qvasm/Snippet.h"
 
 #include <QTest>
 
@@ -23,17 +24,22 @@ qvasm::AssemblerOptions withOptions(bool optimize, bool jumps)
     return o;
 }
 
+QByteArray hexOf(const std::vector<uint8_t> &bytes)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()))
+        .toHex(' ')
+        .toUpper();
+}
+
 } // namespace
 
-class tst_QvasmDirectives : public QObject
+class tst_QvasmSource : public QObject
 {
     Q_OBJECT
 
 private slots:
     void assemblesTo_data();
     void assemblesTo();
-    void flatSourcesAssemble_data();
-    void flatSourcesAssemble();
     void reports_data();
     void reports();
     void jumpDistances_data();
@@ -44,67 +50,115 @@ private slots:
     void messagesOfIncludedFilesNameThatFile();
     void printedTextKeepsItsPlace();
     void listingShowsEachMessageUnderItsLine();
+    void snippetsAnywhereInTheSegment_data();
+    void snippetsAnywhereInTheSegment();
+    void snippetsForgetEachOther();
 };
 
-void tst_QvasmDirectives::assemblesTo_data()
+void tst_QvasmSource::assemblesTo_data()
 {
-    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("source");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("exit-with-code") << QByteArray(".exit 3") << QByteArray("B8 03 4C CD 21");
+    // Numbers in every radix the dialect knows, and character constants.
+    QTest::newRow("radixes") << program("db 10, 0Ah, 0x0A, 1010b, 0ffh")
+                             << QByteArray("0A 0A 0A 0A FF");
+    QTest::newRow("char-constant-first-char-high")
+        << program("mov ax, 'AB'") << QByteArray("B8 42 41");
+    QTest::newRow("doubled-quote-in-string") << program("db 'it''s'") << QByteArray("69 74 27 73");
+    // Operators and precedence: * before +, not below +, shifts with *.
+    QTest::newRow("precedence") << program("dw 2+3*4, (2+3)*4, 7 mod 4, 1 shl 4 + 1")
+                                << QByteArray("0E 00 14 00 03 00 11 00");
+    QTest::newRow("logic") << program("dw 0F0h and 3Ch, 1 or 2 xor 7, not 0 and 0FFh")
+                           << QByteArray("30 00 04 00 FF 00");
+    // Labels, $ and offsets; a data label makes a memory operand, offset makes the address.
+    QTest::newRow("dollar") << program("dw $, $+2") << QByteArray("00 01 02 01");
+    QTest::newRow("typed-variable-loads")
+        << program("mov ax, var\nvar dw 5") << QByteArray("A1 03 01 05 00");
+    QTest::newRow("offset-takes-address")
+        << program("mov ax, offset var\nvar dw 5") << QByteArray("B8 03 01 05 00");
+    QTest::newRow("colon-label-is-address")
+        << program("mov ax, here\nhere: nop") << QByteArray("B8 03 01 90");
+    QTest::newRow("variable-plus-index")
+        << program("mov al, tab[bx]\ntab db 1,2") << QByteArray("8A 87 04 01 01 02");
+    QTest::newRow("sizeof-variable") << program("mov cx, sizeof msg\nmsg db 'hello',0")
+                                     << QByteArray("B9 06 00 68 65 6C 6C 6F 00");
+    QTest::newRow("equ-and-assign")
+        << program("n equ 4\nm = n*2\nm = m+1\ndb n, m") << QByteArray("04 09");
+    QTest::newRow("forward-equ") << program("mov ax, later\nlater equ 1234h")
+                                 << QByteArray("B8 34 12");
+    // Data forms: dup in both spellings; uninitialised data at the end is not written.
+    QTest::newRow("dup-nested") << program("db 2 dup (2 dup (7), 0)")
+                                << QByteArray("07 07 00 07 07 00");
+    QTest::newRow("dup-dialect-form") << program("dup 4,0E5h") << QByteArray("E5 E5 E5 E5");
+    QTest::newRow("trailing-reserve-not-written") << program("db 1\ndup 100,?") << QByteArray("01");
+    QTest::newRow("reserve-before-data-is-zero") << program("db ?\ndb 2") << QByteArray("00 02");
+    QTest::newRow("dd-dq-df") << program("dd 12345678h\ndf 1234h:5678h\ndq 1")
+                              << QByteArray(
+                                     "78 56 34 12 78 56 00 00 34 12 01 00 00 00 00 00 00 00");
+    QTest::newRow("floats") << program("dd 1.5\ndq -2.0")
+                            << QByteArray("00 00 C0 3F 00 00 00 00 00 00 00 C0");
+    // Structures: members, instances, member access and sizeof.
+    QTest::newRow("struct-instance-and-member")
+        << program("pt struct\nx dw 1\ny dw 2\npt ends\np st pt\nmov ax, p.y\nmov bx, sizeof pt")
+        << QByteArray("01 00 02 00 A1 02 01 BB 04 00");
+    QTest::newRow("struct-member-through-register")
+        << program("pt struct\nx dw ?\ny db ?\npt ends\nmov al, [bx].y\nmov ax, [si+pt.x]")
+        << QByteArray("8A 47 02 8B 04");
+    QTest::newRow("struct-typed-members")
+        << program("r struct\na byte ?\nb word 7\nc dup 2,9\nr ends\nv st r")
+        << QByteArray("00 07 00 09 09");
+    // @@ labels.
+    QTest::newRow("anonymous-labels")
+        << program("@@: jmp short @f\nnop\n@@: jmp short @b") << QByteArray("EB 01 90 EB FE");
+    // Conditional assembly.
+    QTest::newRow("if-else") << program(
+        "x = 1\n.if x\ndb 1\n.else\ndb 2\n.endif\n.ife x\ndb 3\n.endif")
+                             << QByteArray("01");
+    QTest::newRow("ifdef") << program("a equ 1\n.ifdef a\ndb 1\n.endif\n.ifndef b\ndb 2\n.endif")
+                           << QByteArray("01 02");
+    QTest::newRow("case-insensitive")
+        << program("Var DW 1\nMOV AX, VAR") << QByteArray("01 00 A1 00 01");
+    // Directives: procedures, alignment, origins, prefixes on lines of their own.
+    QTest::newRow("exit-with-code") << program(".exit 3") << QByteArray("B8 03 4C CD 21");
     QTest::newRow("data-placed-after-code")
-        << QByteArray(".data\nv db 7\n.code\nmov al, v\n.data\nw db 8\n.code\nmov al, w")
+        << program(".data\nv db 7\n.code\nmov al, v\n.data\nw db 8\n.code\nmov al, w")
         << QByteArray("A0 06 01 A0 07 01 07 08");
     QTest::newRow("uses-saves-and-restores")
-        << QByteArray("f proc near uses ax, es\nret\nf endp") << QByteArray("50 06 07 58 C3");
-    QTest::newRow("uses-register-sets") << QByteArray(".386\nf proc uses all alldf\nret\nf endp")
+        << program("f proc near uses ax, es\nret\nf endp") << QByteArray("50 06 07 58 C3");
+    QTest::newRow("uses-register-sets") << program(".386\nf proc uses all alldf\nret\nf endp")
                                         << QByteArray("60 66 60 66 9C 66 9D 66 61 61 C3");
     QTest::newRow("uses-restored-before-iret")
-        << QByteArray("isr proc far uses ds, ax\niret\nisr endp") << QByteArray("1E 50 58 1F CF");
+        << program("isr proc far uses ds, ax\niret\nisr endp") << QByteArray("1E 50 58 1F CF");
     QTest::newRow("far-proc-returns-far")
-        << QByteArray("f proc far\nret 4\nf endp") << QByteArray("CA 04 00");
+        << program("f proc far\nret 4\nf endp") << QByteArray("CA 04 00");
     QTest::newRow("noret-allows-a-jump-out")
-        << QByteArray(".noret\nf proc\ncall g\nf endp\ng:") << QByteArray("E8 00 00");
+        << program(".noret\nf proc\ncall g\nf endp\ng:") << QByteArray("E8 00 00");
     QTest::newRow("endp-after-jmp")
-        << QByteArray("f proc\njmp short f\nf endp") << QByteArray("EB FE");
-    QTest::newRow("even-and-para-in-code") << QByteArray("nop\n.even\nnop\n.para\nnop")
+        << program("f proc\njmp short f\nf endp") << QByteArray("EB FE");
+    QTest::newRow("even-and-para-in-code") << program("nop\n.even\nnop\n.para\nnop")
                                            << QByteArray("90 90 90 90 90 90 90 90 90 90 90 90 90 "
                                                          "90 90 90 90");
     QTest::newRow("even-in-data-pads-zero")
-        << QByteArray("nop\n.data\n.even\ndb 1") << QByteArray("90 00 01");
+        << program("nop\n.data\n.even\ndb 1") << QByteArray("90 00 01");
     QTest::newRow("org-fills-forward")
-        << QByteArray("nop\norg 104h\nnop") << QByteArray("90 00 00 00 90");
+        << program("nop\norg 104h\nnop") << QByteArray("90 00 00 00 90");
     QTest::newRow("orgnf-moves-without-filling")
-        << QByteArray("nop\norgnf 200h\nl: jmp short l") << QByteArray("90 EB FE");
-    QTest::newRow("popadbug") << QByteArray(".386\n.popadbug on\npopad\n.popadbug off\npopad")
+        << program("nop\norgnf 200h\nl: jmp short l") << QByteArray("90 EB FE");
+    QTest::newRow("popadbug") << program(".386\n.popadbug on\npopad\n.popadbug off\npopad")
                               << QByteArray("66 61 90 66 61");
-    QTest::newRow("prefix-lines") << QByteArray("rep\nmovsb\nes:\nlodsb\nlock\nnop")
+    QTest::newRow("prefix-lines") << program("rep\nmovsb\nes:\nlodsb\nlock\nnop")
                                   << QByteArray("F3 A4 26 AC F0 90");
     QTest::newRow("segment-override-operand")
-        << QByteArray("mov al, es:[bx]\nmov ax, cs:var\nvar dw 0")
+        << program("mov al, es:[bx]\nmov ax, cs:var\nvar dw 0")
         << QByteArray("26 8A 07 2E A1 07 01 00 00");
-    QTest::newRow("opsize-adsize") << QByteArray(".386\n.opsize\n.adsize") << QByteArray("66 67");
-    QTest::newRow("if-nests") << QByteArray("a = 1\n.if a\n.if 0\ndb 1\n.else\ndb 2\n.endif\n"
-                                            ".else\ndb 3\n.endif")
+    QTest::newRow("opsize-adsize") << program(".386\n.opsize\n.adsize") << QByteArray("66 67");
+    QTest::newRow("if-nests") << program("a = 1\n.if a\n.if 0\ndb 1\n.else\ndb 2\n.endif\n"
+                                         ".else\ndb 3\n.endif")
                               << QByteArray("02");
     QTest::newRow("comment-ends-on-the-delimiter-line")
-        << QByteArray("comment |\n.if junk\n| db 9\nnop") << QByteArray("90");
-}
-
-void tst_QvasmDirectives::assemblesTo()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QByteArray, bytes);
-    const Assembled r = assembleMemory(program(body));
-    QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
-    QCOMPARE(r.bytes, bytes);
-}
-
-void tst_QvasmDirectives::flatSourcesAssemble_data()
-{
-    QTest::addColumn<QByteArray>("source"); // whole sources whose first statement is org
-    QTest::addColumn<QByteArray>("bytes");
-
+        << program("comment |\n.if junk\n| db 9\nnop") << QByteArray("90");
+    // Flat sources: org first, no .model, .code or .end needed.
     QTest::newRow("org-first-needs-no-model-code-or-end")
         << QByteArray("org 100h\nmov ax, 1") << QByteArray("B8 01 00");
     QTest::newRow("comments-before-org")
@@ -113,7 +167,7 @@ void tst_QvasmDirectives::flatSourcesAssemble_data()
     QTest::newRow("boot-sector-origin")
         << QByteArray("org 7C00h\nl: jmp short l\nmov al, v\nv db 1")
         << QByteArray("EB FE A0 05 7C 01");
-    QTest::newRow("data-placed-after-code")
+    QTest::newRow("flat-data-placed-after-code")
         << QByteArray("org 100h\n.data\nv db 7\n.code\nmov al, v") << QByteArray("A0 03 01 07");
     QTest::newRow("end-still-ends-the-source")
         << QByteArray("org 100h\nnop\n.end\nnot assembled") << QByteArray("90");
@@ -123,7 +177,7 @@ void tst_QvasmDirectives::flatSourcesAssemble_data()
         << QByteArray("org 100h\n.start\n.exit") << QByteArray("B8 00 4C CD 21");
 }
 
-void tst_QvasmDirectives::flatSourcesAssemble()
+void tst_QvasmSource::assemblesTo()
 {
     QFETCH(QByteArray, source);
     QFETCH(QByteArray, bytes);
@@ -132,12 +186,42 @@ void tst_QvasmDirectives::flatSourcesAssemble()
     QCOMPARE(r.bytes, bytes);
 }
 
-void tst_QvasmDirectives::reports_data()
+void tst_QvasmSource::reports_data()
 {
-    QTest::addColumn<QByteArray>("source"); // a whole program, unlike the other tables
+    QTest::addColumn<QByteArray>("source");
     QTest::addColumn<int>("line");
     QTest::addColumn<int>("code");
 
+    QTest::newRow("undefined-symbol") << program("nop\nmov ax, nowhere") << 5 << 0x21;
+    QTest::newRow("hex-without-leading-zero") << program("mov ax, FFh") << 4 << 0x33;
+    QTest::newRow("division-by-zero") << program("x equ 0\ndw 5/x") << 5 << 0x2F;
+    QTest::newRow("bad-digit") << program("db 19b") << 4 << 0x32;
+    QTest::newRow("unterminated-string") << program("db 'abc") << 4 << 0x12;
+    QTest::newRow("byte-too-large") << program("db 256") << 4 << 0x78;
+    QTest::newRow("dup-count-too-large") << program("dup 2097153,0") << 4 << 0x55;
+    QTest::newRow("dup-value-too-large") << program("dup 4,256") << 4 << 0x55;
+    QTest::newRow("dup-forward-count") << program("db n dup (0)\nn equ 3") << 4 << 0x28;
+    QTest::newRow("data-after-open-reserve") << program("dup 10,?\ndb 1") << 5 << 0x5C;
+    QTest::newRow("redefined-label") << program("a: nop\na: nop") << 5 << 0x1F;
+    QTest::newRow("equ-redefined") << program("a equ 1\na equ 2") << 5 << 0x1E;
+    QTest::newRow("comparison-instead-of-shift") << program("dw 1 < 2") << 4 << 0x47;
+    QTest::newRow("too-many-periods") << program("dd 1.2.3") << 4 << 0x44;
+    QTest::newRow("float-overflow") << program("dd 1.0e300") << 4 << 0x46;
+    QTest::newRow("math-in-offset") << program("v dw 0\nmov ax, offset (v*2)") << 5 << 0x39;
+    QTest::newRow("sizeof-of-number") << program("mov ax, sizeof 5") << 4 << 0x2B;
+    QTest::newRow("backward-without-label") << program("jmp short @b") << 4 << 0x63;
+    QTest::newRow("forward-without-label") << program("nop\njmp short @f") << 5 << 0x64;
+    QTest::newRow("bare-anonymous") << program("@@: jmp @@") << 4 << 0x62;
+    QTest::newRow("else-without-if") << program(".else") << 4 << 0x1B;
+    QTest::newRow("unterminated-comment") << program("db 1\ncomment *\ndb 2") << 5 << 0x92;
+    QTest::newRow("extra-characters") << program(".code x") << 4 << 0x14;
+    QTest::newRow("unknown-mnemonic") << program("mvo ax, bx") << 4 << 0x22;
+    QTest::newRow("struct-unknown-member")
+        << program("pt struct\nx dw 0\npt ends\nmov ax, [bx].zz") << 7 << 0x21;
+    QTest::newRow("include-without-name") << program("include") << 4 << 0x0D;
+    QTest::newRow("include-not-found") << program("include missing.inc") << 4 << 0x0C;
+    QTest::newRow("include-itself") << program("include main.asm") << 4 << 0x0F;
+    QTest::newRow("user-error") << program("%error stop here") << 4 << 0x94;
     QTest::newRow("no-model") << QByteArray(".code\nnop\n.end") << 2 << 0x7C;
     QTest::newRow("no-segment") << QByteArray(".model tiny\nnop\n.end") << 2 << 0x52;
     QTest::newRow("unknown-model") << QByteArray(".model huge\n.code\n.end") << 1 << 0x8E;
@@ -146,9 +230,7 @@ void tst_QvasmDirectives::reports_data()
     QTest::newRow("label-before-org") << QByteArray("go: org 100h\nnop") << 1 << 0x7C;
     QTest::newRow("flat-source-cpu-default-8086")
         << QByteArray("org 100h\nmov eax, 1") << 2 << 0x80;
-    QTest::newRow("flat-source-stack") << QByteArray("org 100h\n.stack 512") << 2 << 0x7A;
     QTest::newRow("flat-source-start-not-at-100h") << QByteArray("org 7C00h\n.start") << 2 << 0x5A;
-    QTest::newRow("start-not-first") << program("nop\n.start") << 5 << 0x5A;
     QTest::newRow("ret-after-start") << program(".start\nret") << 5 << 0x8B;
     QTest::newRow("exit-code-too-big") << program(".exit 256") << 4 << 0x78;
     QTest::newRow("stack-in-com") << program(".stack 512") << 4 << 0x7A;
@@ -191,7 +273,7 @@ void tst_QvasmDirectives::reports_data()
     QTest::newRow("operand-type-symbol-redefined") << program("a: nop\na equ 1") << 5 << 0x26;
 }
 
-void tst_QvasmDirectives::reports()
+void tst_QvasmSource::reports()
 {
     QFETCH(QByteArray, source);
     QFETCH(int, line);
@@ -200,7 +282,7 @@ void tst_QvasmDirectives::reports()
     QVERIFY2(r.hasMessage(line, code), qPrintable(r.describe()));
 }
 
-void tst_QvasmDirectives::jumpDistances_data()
+void tst_QvasmSource::jumpDistances_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("optimize");
@@ -239,7 +321,7 @@ void tst_QvasmDirectives::jumpDistances_data()
         << false << QByteArray("EB 7B E9 83 00") << 0 << 0;
 }
 
-void tst_QvasmDirectives::jumpDistances()
+void tst_QvasmSource::jumpDistances()
 {
     QFETCH(QByteArray, body);
     QFETCH(bool, optimize);
@@ -255,7 +337,7 @@ void tst_QvasmDirectives::jumpDistances()
         QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
 }
 
-void tst_QvasmDirectives::cpuDirectivesGateInstructions_data()
+void tst_QvasmSource::cpuDirectivesGateInstructions_data()
 {
     QTest::addColumn<QByteArray>("cpu");
     QTest::addColumn<QByteArray>("instruction");
@@ -285,7 +367,7 @@ void tst_QvasmDirectives::cpuDirectivesGateInstructions_data()
         << QByteArray(".286") << QByteArray("f proc uses eax\nret\nf endp") << 0x80;
 }
 
-void tst_QvasmDirectives::cpuDirectivesGateInstructions()
+void tst_QvasmSource::cpuDirectivesGateInstructions()
 {
     QFETCH(QByteArray, cpu);
     QFETCH(QByteArray, instruction);
@@ -298,33 +380,17 @@ void tst_QvasmDirectives::cpuDirectivesGateInstructions()
         QVERIFY2(r.errors == 0, qPrintable(r.describe()));
 }
 
-void tst_QvasmDirectives::includes()
+void tst_QvasmSource::includes()
 {
     // Found beside the source, nested, by any case of its name.
-    Assembled r = assembleMemory(program("include a.inc\ndb 3"),
-                                 {{"a.inc", "db 1\ninclude sub/B.INC"}, {"sub/b.inc", "db 2"}});
+    const Assembled r = assembleMemory(program("include a.inc\ndb 3"),
+                                       {{"a.inc", "db 1\ninclude sub/B.INC"},
+                                        {"sub/b.inc", "db 2"}});
     QVERIFY2(r.errors == 0, qPrintable(r.describe()));
     QCOMPARE(r.bytes, QByteArray("01 02 03"));
-
-    r = assembleMemory(program("include"));
-    QVERIFY2(r.hasMessage(4, 0x0D), qPrintable(r.describe()));
-    r = assembleMemory(program("include missing.inc"));
-    QVERIFY2(r.hasMessage(4, 0x0C), qPrintable(r.describe()));
-    // Including itself, directly or through another file.
-    r = assembleMemory(program("include main.asm"));
-    QVERIFY2(r.hasMessage(4, 0x0F), qPrintable(r.describe()));
-    r = assembleMemory(program("include x.inc"),
-                       {{"x.inc", "include y.inc"}, {"y.inc", "include x.inc"}});
-    QVERIFY2(r.hasMessage(1, 0x0F, "y.inc"), qPrintable(r.describe()));
-    // The /i folder is searched after the source's own.
-    qvasm::AssemblerOptions o;
-    o.includeDirs = {"/lib"};
-    r = assembleMemory(program("include c.inc"), {{"/lib/c.inc", "db 4"}}, o);
-    QVERIFY2(r.errors == 0, qPrintable(r.describe()));
-    QCOMPARE(r.bytes, QByteArray("04"));
 }
 
-void tst_QvasmDirectives::messagesOfIncludedFilesNameThatFile()
+void tst_QvasmSource::messagesOfIncludedFilesNameThatFile()
 {
     const Assembled r = assembleMemory(program("include defs.inc\nmov ax, nothing"),
                                        {{"defs.inc", "db 1\nmov bx, alsonothing\ncomment #\n"}});
@@ -334,7 +400,7 @@ void tst_QvasmDirectives::messagesOfIncludedFilesNameThatFile()
     QCOMPARE(r.errors, 3);
 }
 
-void tst_QvasmDirectives::printedTextKeepsItsPlace()
+void tst_QvasmSource::printedTextKeepsItsPlace()
 {
     const Assembled r = assembleMemory(program("%out first\nmov ax, nowhere\n%print second"));
     QCOMPARE(r.messages.size(), 3);
@@ -343,7 +409,7 @@ void tst_QvasmDirectives::printedTextKeepsItsPlace()
     QCOMPARE(r.messages[2], QString("print second"));
 }
 
-void tst_QvasmDirectives::listingShowsEachMessageUnderItsLine()
+void tst_QvasmSource::listingShowsEachMessageUnderItsLine()
 {
     // The same included line is listed once per inclusion, each time with its own message
     // only; a message found at the end of the source is listed at the end.
@@ -364,5 +430,42 @@ void tst_QvasmDirectives::listingShowsEachMessageUnderItsLine()
     QVERIFY(listing.indexOf("error 18h") > listing.lastIndexOf("mov ax, missing"));
 }
 
-QTEST_GUILESS_MAIN(tst_QvasmDirectives)
-#include "tst_qvasmdirectives.moc"
+void tst_QvasmSource::snippetsAnywhereInTheSegment_data()
+{
+    // A disassembler checks instructions of files longer than 64 KiB: their addresses pass
+    // 0FFFFh and the jump distances wrap as IP does.
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<uint>("address");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("past-64K") << QByteArray("jmp short 0x105") << 0x10100u << QByteArray("EB 03");
+    QTest::newRow("forward-wraps")
+        << QByteArray("call 0x0010") << 0xFFF0u << QByteArray("E8 1D 00");
+    QTest::newRow("backward-wraps") << QByteArray("loop 0xFFF0") << 0x10u << QByteArray("E2 DE");
+}
+
+void tst_QvasmSource::snippetsAnywhereInTheSegment()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(uint, address);
+    QFETCH(QByteArray, bytes);
+    const qvasm::SnippetResult r = qvasm::assembleSnippet(source.toStdString(), address);
+    QVERIFY(r.ok());
+    QCOMPARE(hexOf(r.bytes), bytes);
+}
+
+void tst_QvasmSource::snippetsForgetEachOther()
+{
+    // Snippets reuse one assembler: nothing of one call may leak into the next.
+    qvasm::SnippetResult r
+        = qvasm::assembleSnippet("x equ 5\n.386\njz $+300h\ns struct\nm dw 0\ns ends", 0x100);
+    QVERIFY(r.ok());
+    r = qvasm::assembleSnippet("mov ax, x\nmov ax, [bx].m", 0x200);
+    QCOMPARE(r.errors.size(), size_t(2));
+    QCOMPARE(r.errors[0].code, 0x21);
+    QCOMPARE(r.errors[1].code, 0x21);
+    r = qvasm::assembleSnippet("jz $+300h", 0x100);
+    QCOMPARE(hexOf(r.bytes), QByteArray("0F 84 FC 02"));
+}
+
+QTEST_GUILESS_MAIN(tst_QvasmSource)
+#include "tst_qvasmsource.moc"
