@@ -13,12 +13,10 @@ class tst_QvasmPrograms : public QObject
     Q_OBJECT
 
 private slots:
-    void comSkeletons_data();
-    void comSkeletons();
+    void assembleCleanly_data();
+    void assembleCleanly();
     void skeletonsTheDialectRefuses_data();
     void skeletonsTheDialectRefuses();
-    void emptyTemplate_data();
-    void emptyTemplate();
 };
 
 namespace {
@@ -34,29 +32,40 @@ QByteArray skeleton(ProjectKind kind, const ProjectWizardOptions &options)
 
 } // namespace
 
-void tst_QvasmPrograms::comSkeletons_data()
+void tst_QvasmPrograms::assembleCleanly_data()
 {
-    QTest::addColumn<ProjectWizardOptions>("options");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray exit = "B8 00 4C CD 21";
     ProjectWizardOptions o;
-    QTest::newRow("plain") << o;
+    QTest::newRow("plain") << skeleton(ProjectKind::Com, o) << exit;
     o.start = true;
-    QTest::newRow("start") << o;
+    QTest::newRow("start") << skeleton(ProjectKind::Com, o) << exit;
     // Every CPU the wizard offers.
     o.cpu = true;
     for (const QString &cpu : ProjectWizardOptions::cpuDirectives()) {
         o.cpuDirective = cpu;
-        QTest::newRow(qPrintable(cpu)) << o;
+        QTest::newRow(qPrintable(cpu)) << skeleton(ProjectKind::Com, o) << exit;
     }
     o.standardIncludes = o.extendedIncludes = true;
-    QTest::newRow("both-includes") << o;
+    QTest::newRow("both-includes") << skeleton(ProjectKind::Com, o) << exit;
+
+    // The text a new untitled document starts with, mixed line ends and all; also as saved by
+    // an editor that starts UTF-8 files with a byte-order mark.
+    const QByteArray empty = SourceTemplates::emptyTemplate().toLatin1();
+    const QByteArray hello = "B4 09 BA 0C 01 CD 21 B8 00 4C CD 21 48 65 6C 6C 6F 2C 20 57 6F 72 "
+                             "6C 64 21 24";
+    QTest::newRow("empty-template") << empty << hello;
+    QTest::newRow("empty-template-utf-8-byte-order-mark") << "\xEF\xBB\xBF" + empty << hello;
 }
 
-void tst_QvasmPrograms::comSkeletons()
+void tst_QvasmPrograms::assembleCleanly()
 {
-    QFETCH(ProjectWizardOptions, options);
-    const Assembled r = assembleMemory(skeleton(ProjectKind::Com, options), includes);
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(source, includes);
     QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
-    QCOMPARE(r.bytes, QByteArray("B8 00 4C CD 21"));
+    QCOMPARE(r.bytes, bytes);
 }
 
 void tst_QvasmPrograms::skeletonsTheDialectRefuses_data()
@@ -92,25 +101,6 @@ void tst_QvasmPrograms::skeletonsTheDialectRefuses()
     const Assembled r = assembleMemory(source);
     QVERIFY2(r.hasMessage(lineNumber, code), qPrintable(r.describe()));
     QCOMPARE(r.errors, 1);
-}
-
-void tst_QvasmPrograms::emptyTemplate_data()
-{
-    QTest::addColumn<QByteArray>("prefix");
-    QTest::newRow("as-written") << QByteArray();
-    // Saved by an editor that starts UTF-8 files with a byte-order mark.
-    QTest::newRow("utf-8-byte-order-mark") << QByteArray("\xEF\xBB\xBF");
-}
-
-void tst_QvasmPrograms::emptyTemplate()
-{
-    // The text a new untitled document starts with, mixed line ends and all.
-    QFETCH(QByteArray, prefix);
-    const Assembled r = assembleMemory(prefix + SourceTemplates::emptyTemplate().toLatin1());
-    QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
-    QCOMPARE(r.bytes,
-             QByteArray("B4 09 BA 0C 01 CD 21 B8 00 4C CD 21 48 65 6C 6C 6F 2C 20 57 6F 72 "
-                        "6C 64 21 24"));
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmPrograms)

@@ -38,7 +38,6 @@ private slots:
     void targetArgumentAndOutfile();
     void listingsNextToTheSource();
     void includeFolderSwitch();
-    void jumpsAndOptimiserSwitches();
     void beepOnError();
 
 private:
@@ -118,6 +117,8 @@ void tst_QvasmTool::exitCodeAndTarget_data()
         = ".model tiny\r\n.code\r\n org 100h\r\n jmp next\r\nnext: nop\r\n.end\r\n";
     const QByteArray boot = ".model tiny\r\n.code\r\n org 7C00h\r\n hlt\r\n db 509 dup (0)\r\n"
                             " dw 0AA55h\r\n.end\r\n";
+    const QByteArray jumps = ".model tiny\r\n.code\r\n org 100h\r\n je there\r\n"
+                             " db 200 dup (0)\r\nthere: jmp back\r\nback: add bx, 1\r\n.end\r\n";
     const QByteArray none;
 
     QTest::newRow("clean") << QByteArray(kHello) << QStringList() << 0
@@ -139,6 +140,14 @@ void tst_QvasmTool::exitCodeAndTarget_data()
         << diag << QStringList{"/d"} << 0 << QByteArray("Total diags:         0\r\n")
         << QByteArray::fromHex("e90000"
                                "90");
+    // The error and a diagnostic (jmp back could be short): two.
+    QTest::newRow("jump-out-of-range")
+        << jumps << QStringList() << 2 << QByteArray("(4):  error 43h jump out of range by ")
+        << none;
+    // jne over a near jmp; then the optimiser's short jmp and sign-extended immediate.
+    QTest::newRow("j-and-o") << jumps << QStringList{"/j", "/o"} << 0 << QByteArray()
+                             << QByteArray::fromHex("7503e9c800") + QByteArray(200, 0)
+                                    + QByteArray::fromHex("eb0083c301");
     QTest::newRow("syntax-check-writes-nothing")
         << QByteArray(kHello) << QStringList{"/s", "/x"} << 0 << QByteArray() << none;
     QTest::newRow("boot-sector") << boot << QStringList{"/wa"} << 0 << QByteArray()
@@ -169,31 +178,33 @@ void tst_QvasmTool::exitCodeAndTarget()
 
 void tst_QvasmTool::commandLineErrorsAreLineZero_data()
 {
-    QTest::addColumn<QStringList>("extra");
+    // Relative to the folder qvasm runs in, where ok.asm is.
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("unknown-switch")
-        << QStringList{"/q"} << QByteArray("\t- (0):  error 22h Syntax error:  /q\r\n");
+        << QStringList{"ok.asm", "/q"} << QByteArray("\t- (0):  error 22h Syntax error:  /q\r\n");
     QTest::newRow("switch-case-matters")
-        << QStringList{"/S"} << QByteArray("\t- (0):  error 22h Syntax error:  /S\r\n");
+        << QStringList{"ok.asm", "/S"} << QByteArray("\t- (0):  error 22h Syntax error:  /S\r\n");
     // Not a target path at the root of the file system.
     QTest::newRow("include-folder-without-braces")
-        << QStringList{"/iinc"}
+        << QStringList{"ok.asm", "/iinc"}
         << QByteArray("\t- (0):  error 0Eh Path expected after /I option:  /iinc\r\n");
     QTest::newRow("library-folder-without-braces")
-        << QStringList{"/Llib"} << QByteArray("\t- (0):  error 22h Syntax error:  /Llib\r\n");
+        << QStringList{"ok.asm", "/Llib"}
+        << QByteArray("\t- (0):  error 22h Syntax error:  /Llib\r\n");
+    QTest::newRow("missing-source")
+        << QStringList{"absent.asm"}
+        << QByteArray("absent.asm (0):  error 03h Source File Not Found\r\n");
 }
 
 void tst_QvasmTool::commandLineErrorsAreLineZero()
 {
-    QFETCH(QStringList, extra);
+    QFETCH(QStringList, arguments);
     QFETCH(QByteArray, line);
-    const Run r = qvasm(QStringList{write("ok.asm", kHello)} + extra);
-    QVERIFY2(r.out.startsWith("\r\n" + line), r.out.constData());
+    write("ok.asm", kHello);
+    const Run r = qvasm(arguments);
+    QVERIFY2(r.out.startsWith("\r\n\t") && r.out.contains(line), r.out.constData());
     QCOMPARE(r.exitCode, 1);
-
-    const Run missing = qvasm({m_dir->filePath("absent.asm")});
-    QVERIFY(missing.out.contains("absent.asm (0):  error 03h Source File Not Found\r\n"));
-    QCOMPARE(missing.exitCode, 1);
 }
 
 void tst_QvasmTool::targetArgumentAndOutfile()
@@ -252,21 +263,6 @@ void tst_QvasmTool::includeFolderSwitch()
     r = qvasm({src, "/i{" + dir.section(' ', 0, 0), dir.section(' ', 1) + "}"});
     QVERIFY2(r.exitCode == 0, r.out.constData());
     QCOMPARE(read("i.com"), QByteArray("\xB0\x2A", 2));
-}
-
-void tst_QvasmTool::jumpsAndOptimiserSwitches()
-{
-    const QString src = write("j.asm",
-                              ".model tiny\r\n.code\r\n org 100h\r\n je there\r\n"
-                              " db 200 dup (0)\r\nthere: jmp back\r\nback: add bx, 1\r\n.end\r\n");
-    Run r = qvasm({src});
-    QVERIFY(r.out.contains("(4):  error 43h jump out of range by "));
-    r = qvasm({src, "/j", "/o"});
-    QVERIFY2(r.exitCode == 0, r.out.constData());
-    const QByteArray bytes = read("j.com");
-    // jne over a near jmp; then the optimiser's short jmp and sign-extended immediate.
-    QCOMPARE(bytes.left(5).toHex(' '), QByteArray("75 03 e9 c8 00"));
-    QCOMPARE(bytes.mid(205).toHex(' '), QByteArray("eb 00 83 c3 01"));
 }
 
 void tst_QvasmTool::beepOnError()
