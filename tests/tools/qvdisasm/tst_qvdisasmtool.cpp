@@ -150,7 +150,6 @@ void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne_data()
     const QString empty = write("empty.bin", {});
     const QString fifo = m_dir.filePath("fifo");
     ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
-
     const QString locked = write("locked.bin", Sample);
     QFile::setPermissions(locked, QFileDevice::WriteOwner);
 
