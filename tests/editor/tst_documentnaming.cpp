@@ -22,7 +22,6 @@ void tst_DocumentNaming::kindComesFromTheLastFourCharacters_data()
 
     QTest::newRow("source") << "/home/u/main.asm" << FileKind::Source;
     QTest::newRow("include") << "data.inc" << FileKind::Include;
-    QTest::newRow("text-is-other") << "readme.txt" << FileKind::Other;
     QTest::newRow("capitals-are-other") << "/home/u/MAIN.ASM" << FileKind::Other;
     QTest::newRow("backup-is-other") << "main.asm.bak" << FileKind::Other;
     QTest::newRow("bare-extension") << ".asm" << FileKind::Source;

@@ -45,6 +45,7 @@ void tst_MemberCollector::query_data()
     QTest::newRow("blank-before-dot") << "mov pt ." << int(Kind::None) << "";
     QTest::newRow("in-comment") << "mov ax, 1 ; pt." << int(Kind::None) << "";
     QTest::newRow("in-single-quotes") << "db 'pt." << int(Kind::None) << "";
+    QTest::newRow("in-double-quotes") << "db \"a pt." << int(Kind::None) << "";
     QTest::newRow("after-closed-string") << "db 'a', pt." << int(Kind::Variable) << "pt";
     QTest::newRow("greater-alone") << "cmp a>" << int(Kind::None) << "";
     QTest::newRow("name-capped") << QString(2000, u'a') + "." << int(Kind::Variable)

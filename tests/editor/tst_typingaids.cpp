@@ -98,20 +98,14 @@ void tst_TypingAids::enterKeepsIndentation_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("indented");
 
-    QTest::newRow("two-tabs") << "\t\tmov ax,bx|"
-                              << "\t\tmov ax,bx\n\t\t|" << true;
-    QTest::newRow("blanks") << "    mov|"
-                            << "    mov\n    |" << true;
-    QTest::newRow("mid-line") << "  mov| ax"
-                              << "  mov\n  | ax" << true;
-    QTest::newRow("caret-inside-indentation") << "    |  mov"
-                                              << "    \n    |  mov" << true;
-    QTest::newRow("no-indentation") << "mov|"
-                                    << "mov\n|" << false;
-    QTest::newRow("replaces-selection") << "  a[bc]d"
-                                        << "  a\n  |d" << true;
-    QTest::newRow("selection-over-lines") << "  a[b\nc]d"
-                                          << "  a\n  |d" << true;
+    // clang-format off
+    QTest::newRow("tabs") << "\t\tmov ax,bx|" << "\t\tmov ax,bx\n\t\t|" << true;
+    QTest::newRow("mid-line") << "  mov| ax" << "  mov\n  | ax" << true;
+    QTest::newRow("caret-inside-indentation") << "    |  mov" << "    \n    |  mov" << true;
+    QTest::newRow("no-indentation") << "mov|" << "mov\n|" << false;
+    QTest::newRow("replaces-selection") << "  a[bc]d" << "  a\n  |d" << true;
+    QTest::newRow("selection-over-lines") << "  a[b\nc]d" << "  a\n  |d" << true;
+    // clang-format on
 }
 
 void tst_TypingAids::enterKeepsIndentation()
