@@ -98,35 +98,21 @@ void tst_ContextHelp::helpOnTheWordAtTheCaret()
     QVERIFY(view);
     const QTextBlock line = view->document()->lastBlock();
 
-    // On the blank after mov: no word, nothing happens.
-    view->setSelection(line.position() + 3, line.position() + 3);
-    run(ID_HELP_AT_CARET);
-    QVERIFY(!popup());
-
-    // On its first character: the entry, found whatever the case, tabs as two blanks, below the
-    // caret.
+    // The entry, found whatever the case, tabs as two blanks, below the caret; where the word
+    // under the caret is and how the pop-up fits the frame are the core's tests.
     view->setSelection(line.position(), line.position());
     run(ID_HELP_AT_CARET);
     QVERIFY(popup());
     QCOMPARE(popup()->text(), "Moves data.\n  mov dest, src");
-    QCOMPARE(popup()->font().pointSize(), 9);
     QWidget *host = popup()->parentWidget();
     QVERIFY(qobject_cast<QMdiSubWindow *>(host));
     QCOMPARE(popup()->pos(),
              view->viewport()->mapTo(host, view->cursorRect().topLeft() + QPoint(0, 20)));
-    const QSize text = QFontMetrics(popup()->font())
-                           .boundingRect(QRect(), Qt::AlignLeft | Qt::AlignTop, popup()->text())
-                           .size();
-    QCOMPARE(popup()->size(), text + QSize(6, 6));
 
     // Help > Context Help puts it at the mouse pointer.
     QCursor::setPos(view->viewport()->mapToGlobal(QPoint(30, 40)));
     run(ID_HELP_CONTEXT);
     QCOMPARE(popup()->pos(), host->mapFromGlobal(QCursor::pos()));
-
-    m_prompts->answerMessage(PromptAnswer::Ok);
-    run(ID_GOTO_DEFINITION);
-    QCOMPARE(m_prompts->messagesAsked().last(), "Not implemented yet");
 }
 
 void tst_ContextHelp::nextKeyOrClickClosesThePopupAndStillArrives()
@@ -172,19 +158,18 @@ void tst_ContextHelp::rightClickMenus_data()
     QTest::addColumn<QString>("helpText");
     QTest::addColumn<QString>("definitionText");
 
-    QTest::newRow("no keys: standard") << 0 << 1 << int(MenuResources::EditorStandard) << ""
-                                       << "";
-    QTest::newRow("shift on a word: named items")
-        << int(Qt::ShiftModifier) << 1 << int(MenuResources::EditorShift) << "Help on \"mov\""
-        << "Go to definition of \"mov\"";
-    QTest::newRow("shift on no word: no selection")
-        << int(Qt::ShiftModifier) << -1 << int(MenuResources::EditorShift) << "no selection"
-        << "no selection";
-    QTest::newRow("ctrl") << int(Qt::ControlModifier) << 1 << int(MenuResources::EditorCtrl) << ""
-                          << "";
-    QTest::newRow("shift and ctrl") << int(Qt::ShiftModifier | Qt::ControlModifier) << 1
-                                    << int(MenuResources::EditorShiftCtrl) << ""
-                                    << "";
+    const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+    const int standard = MenuResources::EditorStandard, shiftMenu = MenuResources::EditorShift;
+    // clang-format off
+    QTest::newRow("no keys: standard") << 0 << 1 << standard << "" << "";
+    QTest::newRow("shift on a word: named items") << shift << 1 << shiftMenu
+        << "Help on \"mov\"" << "Go to definition of \"mov\"";
+    QTest::newRow("shift on no word: no selection") << shift << -1 << shiftMenu
+        << "no selection" << "no selection";
+    QTest::newRow("ctrl") << ctrl << 1 << int(MenuResources::EditorCtrl) << "" << "";
+    QTest::newRow("shift and ctrl") << (shift | ctrl) << 1 << int(MenuResources::EditorShiftCtrl)
+        << "" << "";
+    // clang-format on
 }
 
 void tst_ContextHelp::rightClickMenus()

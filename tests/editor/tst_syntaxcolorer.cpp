@@ -17,9 +17,8 @@ class tst_SyntaxColorer : public QObject
 private slots:
     void init();
     void editsCarryOpenedBlocksToTheFollowingLines();
-    void colouringLeavesUndoModifiedSelectionAndScrollAlone();
+    void formattingToggleRecoloursButLeavesTheTextAlone();
     void largeTextIsColouredWhereItShows();
-    void otherFilesStayBlackAndFormattingOffClearsEverything();
     void startupAppliesColoursAndUserKeywords();
 
 private:
@@ -115,14 +114,17 @@ void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
     QVERIFY(view->document()->findBlockByNumber(2500).layout()->formats().isEmpty());
 }
 
-void tst_SyntaxColorer::colouringLeavesUndoModifiedSelectionAndScrollAlone()
+void tst_SyntaxColorer::formattingToggleRecoloursButLeavesTheTextAlone()
 {
-    QByteArray text;
-    for (int i = 0; i < 400; ++i)
-        text += "mov ax, " + QByteArray::number(i) + " ; \"line\"\r\n";
-    CQvasmView *view = open("a.asm", text);
+    CQvasmView *notes = open("notes.txt", "mov ax, 5 ; comment");
+    QVERIFY(notes);
+    QCOMPARE(marks(notes), "...................");
+    CQvasmView *view = open("a.asm", QByteArray("mov ax, bx\r\n").repeated(400));
     QVERIFY(view);
     CQvasmDoc *doc = view->GetDocument();
+    // Block 152 is coloured while it shows, then scrolled away from.
+    view->verticalScrollBar()->setValue(150);
+    QCoreApplication::processEvents();
     QTest::keyClicks(view, "x");
     const int undoSteps = view->document()->availableUndoSteps();
     doc->SetModifiedFlag(false);
@@ -143,17 +145,26 @@ void tst_SyntaxColorer::colouringLeavesUndoModifiedSelectionAndScrollAlone()
         QVERIFY2(view->scrollPosition() == scroll, after);
     };
     view->Refresh();
+    notes->Refresh();
     unchanged("Refresh");
+    QCOMPARE(marks(notes), "...................");
+
+    // Off clears every block, shown or not, and scrolling brings no colours back.
     m_fixture->documents->OnFormatting();
     unchanged("formatting off");
-    QVERIFY(marks(view->firstVisibleTextBlock()).count(u'.')
-            == view->firstVisibleTextBlock().length() - 1);
-    m_fixture->documents->OnFormatting();
-    unchanged("formatting on");
-    QCOMPARE(marks(view->firstVisibleTextBlock()).left(3), "III");
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    for (const QTextBlock &b :
+         {view->firstVisibleTextBlock(), doc->textDocument()->findBlockByNumber(152)})
+        QCOMPARE(marks(b), "..........");
+    view->verticalScrollBar()->setValue(100);
+    QCoreApplication::processEvents();
+    QCOMPARE(marks(view->firstVisibleTextBlock()), "..........");
     view->setScrollPosition(scroll);
     unchanged("scrolling");
+
+    m_fixture->documents->OnFormatting();
+    unchanged("formatting on");
+    QCOMPARE(marks(view->firstVisibleTextBlock()), "III.RR..RR");
+    QCOMPARE(marks(notes), "...................");
     view->undo();
     QCOMPARE(view->document()->availableUndoSteps(), undoSteps - 1);
 }
@@ -201,42 +212,6 @@ void tst_SyntaxColorer::largeTextIsColouredWhereItShows()
     QCOMPARE(marks(doc->findBlockByNumber(20000)), "........"); // "~ closed" now opens nothing
 }
 
-void tst_SyntaxColorer::otherFilesStayBlackAndFormattingOffClearsEverything()
-{
-    CQvasmView *text = open("notes.txt", "mov ax, 5 ; comment");
-    QVERIFY(text);
-    QCOMPARE(marks(text), "...................");
-    text->Refresh();
-    QCOMPARE(marks(text), "...................");
-
-    QByteArray source;
-    for (int i = 0; i < 300; ++i)
-        source += "mov ax, bx\r\n";
-    CQvasmView *view = open("a.asm", source);
-    QVERIFY(view);
-    QTextDocument *doc = view->document();
-    view->verticalScrollBar()->setValue(150);
-    QCoreApplication::processEvents();
-    view->verticalScrollBar()->setValue(0);
-    QCoreApplication::processEvents();
-    QCOMPARE(marks(doc->findBlockByNumber(152)), "III.RR..RR");
-
-    m_fixture->documents->OnFormatting();
-    QVERIFY(!ProgramValues::instance().formatting);
-    for (int n : {0, 152})
-        QCOMPARE(marks(doc->findBlockByNumber(n)), "..........");
-    // Typing and scrolling while off bring no colours.
-    QTest::keyClicks(view, "x");
-    view->verticalScrollBar()->setValue(100);
-    QCoreApplication::processEvents();
-    QCOMPARE(marks(view->firstVisibleTextBlock()), "..........");
-
-    m_fixture->documents->OnFormatting();
-    QCoreApplication::processEvents();
-    QCOMPARE(marks(view->firstVisibleTextBlock()), "III.RR..RR");
-    QCOMPARE(marks(text), "...................");
-}
-
 void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
 {
     QTemporaryDir program;
@@ -244,7 +219,6 @@ void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
     SettingsStore &store = m_fixture->settings.store();
     store.writeInt("Settings", "CRInstructions_indx", 15);
     store.writeInt("Settings", "CRInstructions_rgb", 0x123456);
-    store.writeInt("Settings", "CRDirectives_indx", 10); // no RGB key: the table's green
 
     ProgramValues::instance().formatting = false; // start-up reads it after opening
     CQvasmView *view = open("a.asm", "mov mykey upper");
@@ -257,7 +231,6 @@ void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
 
     const SyntaxColours &colours = CSyntaxColorer::instance()->colours();
     QCOMPARE(colours.colour(SyntaxColours::Instructions), QColor(0x56, 0x34, 0x12));
-    QCOMPARE(colours.colour(SyntaxColours::Directives), QColor(0, 136, 0));
     // An entry with an upper-case letter never matches: only the text is lowered.
     QCOMPARE(marks(view), "III.DDDDD......");
     QVERIFY(!view->GetDocument()->IsModified());

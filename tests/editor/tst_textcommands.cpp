@@ -205,10 +205,8 @@ void tst_TextCommands::commentBlock()
     run(ID_INSERT_COMMENT_BLOCK);
     QCOMPARE(text(view), after);
     if (refused) {
-        QCOMPARE(m_prompts->asked().last().text,
-                 "Tried all of the following characters:\n      ~`_!@#$%^&{}=*/<>-+\n"
-                 "The desired block contained at least one of each.\n"
-                 "Please insert the comment block manually.");
+        QVERIFY(
+            m_prompts->asked().last().text.startsWith("Tried all of the following characters:"));
         QVERIFY(!view->GetDocument()->IsModified());
         return;
     }

