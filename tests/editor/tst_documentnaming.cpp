@@ -34,7 +34,6 @@ void tst_DocumentNaming::kindComesFromTheLastFourCharacters()
     QFETCH(QString, name);
     QFETCH(FileKind, kind);
     QCOMPARE(DocumentNaming::fileKind(name), kind);
-    QCOMPARE(DocumentNaming::isColoured(kind), kind != FileKind::Other);
 }
 
 void tst_DocumentNaming::newDocumentKindChoice_data()

@@ -69,7 +69,6 @@ void tst_MemberCollector::structure_data()
     QTest::addColumn<QStringList>("members");
 
     const int doc = int(Source::Document), file = int(Source::File);
-    QTest::newRow("simple") << pointStruct << doc << QStringList{"x", "y"};
     QTest::newRow("case-blind-keywords")
         << "point STRUCT\n  a BYTE 0\n  b Dup (2)\n  c QWORD ?\n  d fword ?\n  e WORD 1\nPOINT ENDS"
         << doc << QStringList{"a", "b", "c", "d", "e"};

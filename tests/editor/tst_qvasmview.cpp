@@ -1,7 +1,6 @@
 #include "DocumentFixture.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
-#include "editor/DocumentPrinter.h"
 #include "editor/EditorSettings.h"
 #include "editor/SourceDocumentLayout.h"
 #include "editor/ViewColourer.h"
@@ -316,10 +315,6 @@ void tst_QvasmView::printsPagesWithHalfInchMargins()
     ProgramValues::instance().formatting = true;
     QCOMPARE(view->print(pdf("coloured.pdf").get()), pages);
     QCOMPARE(m_colourer.printed, view->document()->blockCount());
-    // The editor's font is the printout's: a bigger one takes more pages.
-    QFont big = view->document()->defaultFont();
-    big.setPointSizeF(big.pointSizeF() * 3);
-    QVERIFY(DocumentPrinter::print(*view->document(), big, pdf("large.pdf").get()) > pages);
 }
 
 void tst_QvasmView::printPreviewShowsThePages()

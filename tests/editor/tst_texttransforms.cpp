@@ -112,14 +112,10 @@ void tst_TextTransforms::hexDump_data()
         << QByteArray("\xff\x41\x09\x9f\xa0\xb7", 6)
         << "  db   0FFh,  41h,  09h,  9Fh, 0A0h, 0B7h " + QString(60, u' ')
                + " ;  \u00b7A\u00b7\u00b7\u00b7\u00b7\n";
-    QByteArray sixteen;
-    for (int i = 0; i < 16; ++i)
-        sixteen += char(0x30 + i);
-    QString full = "  db  ";
-    for (int i = 0; i < 16; ++i)
-        full += QString("  %1h").arg(0x30 + i, 2, 16).toUpper().replace("H", "h")
-                + (i < 15 ? "," : " ");
-    full += " ;  0123456789:;<=>?\n";
+    const QByteArray sixteen = "0123456789:;<=>?";
+    const QString full
+        = "  db    30h,  31h,  32h,  33h,  34h,  35h,  36h,  37h,  38h,  39h,  3Ah,  3Bh,"
+          "  3Ch,  3Dh,  3Eh,  3Fh  ;  0123456789:;<=>?\n";
     QTest::newRow("sixteen-bytes-one-line") << sixteen << full;
     QTest::newRow("seventeen-bytes-two-lines")
         << sixteen + QByteArray("\x00", 1)
