@@ -121,7 +121,6 @@ void tst_QvasmView::tabStopsCountCharacters_data()
 {
     QTest::addColumn<int>("setting");
     QTest::addColumn<int>("characters");
-    QTest::newRow("default") << -1 << 2;
     QTest::newRow("thirty is sixteen") << 30 << 16;
     QTest::newRow("zero is one") << 0 << 1;
 }
@@ -130,8 +129,7 @@ void tst_QvasmView::tabStopsCountCharacters()
 {
     QFETCH(int, setting);
     QFETCH(int, characters);
-    if (setting >= 0)
-        m_f->settings.store().writeInt("Settings", "tabstops", setting);
+    m_f->settings.store().writeInt("Settings", "tabstops", setting);
     CQvasmView *view = open("\tx\r\n");
     const qreal cell = QFontMetricsF(view->document()->defaultFont()).horizontalAdvance(' ');
     QCOMPARE(view->tabStopDistance(), cell * characters);

@@ -8,14 +8,13 @@ class tst_SyntaxColours : public QObject
     Q_OBJECT
 
 private slots:
-    void colorRefIsBlueGreenRed();
+    void colorRefIsBlueGreenRedAndHighBitsAreNoColour();
     void readRule_data();
     void readRule();
 };
 
-void tst_SyntaxColours::colorRefIsBlueGreenRed()
+void tst_SyntaxColours::colorRefIsBlueGreenRedAndHighBitsAreNoColour()
 {
-    QCOMPARE(SyntaxColours::fromColorRef(0x1DC918), QColor(24, 201, 29));
     QCOMPARE(SyntaxColours::toColorRef(QColor(128, 0, 255)), 0xFF0080u);
     // Bits above the 24 colour bits are no colour.
     QCOMPARE(SyntaxColours::fromColorRef(0xFF000088), QColor(136, 0, 0));

@@ -105,7 +105,6 @@ void tst_SyntaxScanner::colours_data()
     QTest::newRow("semicolon-right-after-register") << "push ax;save" << "IIII.RRccccc";
     QTest::newRow("delimiters-on-both-sides") << "xmov mov2 .mov" << "..............";
     QTest::newRow("apostrophe-in-double-quotes") << "db \"it's\",0" << "DD.ssssss..";
-    QTest::newRow("quote-in-single-quotes") << "db 'say \"hi\"'" << "DD.ssssssssss";
     QTest::newRow("escaped-single-quote") << "'a\\''b'" << "sssss.s";
     QTest::newRow("comment-block-over-two-lines")
         << "comment ~ first\rlast ~ rest\rmov ax" << "DDDDDDD.ccccccccccccccccccccIII.RR";

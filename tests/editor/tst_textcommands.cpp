@@ -21,8 +21,8 @@ private slots:
     void selectionCommands_data();
     void selectionCommands();
     void cleanTrailingSpacesStaysOutOfTheUndoHistory();
-    void insertFileAsText();
-    void insertFileAsBinary();
+    void insertFile_data();
+    void insertFile();
     void commentBlock_data();
     void commentBlock();
     void insertSignature();
@@ -126,41 +126,43 @@ void tst_TextCommands::cleanTrailingSpacesStaysOutOfTheUndoHistory()
     QCOMPARE(text(view), "abc\n      \ndef");
 }
 
-void tst_TextCommands::insertFileAsText()
+void tst_TextCommands::insertFile_data()
 {
-    const QString included = m_fixture->write("part.inc", "push ax\r\npop ax\r\n");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("inserted");
+
+    QTest::newRow("as text") << int(ID_INSERT_FILE_TEXT) << QByteArray("push ax\r\npop ax\r\n")
+                             << "push ax\npop ax\n";
+    // The dump's layout is the transform's business.
+    QTest::newRow("as binary") << int(ID_INSERT_FILE_BINARY) << QByteArray("\x48\x69\x0A")
+                               << "  db    48h,  69h,  0Ah " + QString(78, u' ') + " ;  Hi\u00B7\n";
+}
+
+void tst_TextCommands::insertFile()
+{
+    QFETCH(int, id);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, inserted);
+    const QString file = m_fixture->write("part.inc", bytes);
     CQvasmView *view = open("nop\r\nret");
     QVERIFY(view);
     view->setSelection(0, 3);
-    m_prompts->answerOpenFiles({included});
-    run(ID_INSERT_FILE_TEXT);
-    QCOMPARE(text(view), "push ax\npop ax\n\nret");
-    view->undo();
-    QCOMPARE(text(view), "nop\nret");
-
-    m_prompts->answerOpenFiles({m_fixture->path("missing.inc")});
-    m_prompts->answerMessage(PromptAnswer::Ok);
-    run(ID_INSERT_FILE_TEXT);
-    QVERIFY(m_prompts->asked().last().text.contains("missing.inc"));
-    QCOMPARE(text(view), "nop\nret");
-
-    m_prompts->answerOpenFiles({});
-    run(ID_INSERT_FILE_TEXT);
-    QCOMPARE(text(view), "nop\nret");
-}
-
-void tst_TextCommands::insertFileAsBinary()
-{
-    // The dump's layout is the transform's business; here: asked, inserted, coloured, undone.
-    const QString file = m_fixture->write("data.bin", "\x48\x69\x0A");
-    CQvasmView *view = open("ret");
-    QVERIFY(view);
     m_prompts->answerOpenFiles({file});
-    run(ID_INSERT_FILE_BINARY);
-    QCOMPARE(text(view), "  db    48h,  69h,  0Ah " + QString(78, u' ') + " ;  Hi\u00B7\nret");
+    run(id);
+    QCOMPARE(text(view), inserted + "\nret");
     QVERIFY(!view->document()->firstBlock().layout()->formats().isEmpty());
     view->undo();
-    QCOMPARE(text(view), "ret");
+    QCOMPARE(text(view), "nop\nret");
+
+    // A file that cannot be read is reported; a cancelled dialog inserts nothing.
+    m_prompts->answerOpenFiles({m_fixture->path("missing.inc")});
+    m_prompts->answerMessage(PromptAnswer::Ok);
+    run(id);
+    QVERIFY(m_prompts->asked().last().text.contains("missing.inc"));
+    m_prompts->answerOpenFiles({});
+    run(id);
+    QCOMPARE(text(view), "nop\nret");
 }
 
 void tst_TextCommands::commentBlock_data()

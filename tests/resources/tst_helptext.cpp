@@ -2,10 +2,10 @@
 // accepts) must have an entry that the help pop-up's lookup finds, and the file must keep the
 // reader's format so no entry swallows or hides another.
 
+#include "TestFiles.h"
 #include "editor/HelpFile.h"
 #include "editor/KeywordIndex.h"
 
-#include <QFile>
 #include <QSet>
 #include <QTest>
 
@@ -20,14 +20,6 @@ namespace {
 
 // The pop-up shows the text in a fixed-pitch font without word wrap.
 constexpr int MaxColumns = 70;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 QString installedPath()
 {
@@ -111,7 +103,7 @@ private:
 
 void tst_HelpText::initTestCase()
 {
-    m_file = readFile(installedPath());
+    m_file = readFileBytes(installedPath());
     QVERIFY2(!m_file.isEmpty(), qPrintable("no help file at " + installedPath()));
     m_help = HelpFile::fromContent(m_file);
 }
@@ -119,7 +111,7 @@ void tst_HelpText::initTestCase()
 void tst_HelpText::installedCopyIsTheCommittedFile()
 {
     // the build copies the committed file; a stale or re-encoded copy would show old help
-    QCOMPARE(m_file, readFile(sourcePath()));
+    QCOMPARE(m_file, readFileBytes(sourcePath()));
 }
 
 void tst_HelpText::fileIsPlainAsciiWithCrLf()
