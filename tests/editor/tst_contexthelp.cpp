@@ -1,4 +1,4 @@
-#include "DocumentFixture.h"
+#include "EditorViews.h"
 #include "ScriptedPrompts.h"
 #include "editor/CHelpPopup.h"
 #include "editor/EditorAids.h"
@@ -27,7 +27,6 @@ private slots:
     void rightClickMenus();
 
 private:
-    CQvasmView *open(const QByteArray &text);
     QLabel *popup() const { return CHelpPopup::of(m_fixture->frame.get())->popup(); }
     void run(int id) { m_fixture->frame->router().dispatch(id); }
 
@@ -54,15 +53,6 @@ void tst_ContextHelp::cleanup()
     QVERIFY2(m_prompts->allAnswered(), qPrintable(m_prompts->unexpected().join("; ")));
     m_fixture.reset();
     m_prompts.reset();
-}
-
-CQvasmView *tst_ContextHelp::open(const QByteArray &text)
-{
-    CQvasmDoc *doc = m_fixture->documents->openDocument(m_fixture->write("a.asm", text));
-    if (!doc)
-        return nullptr;
-    doc->view()->setFocus();
-    return doc->view();
 }
 
 void tst_ContextHelp::popupFitsTheFrame_data()
@@ -94,7 +84,7 @@ void tst_ContextHelp::popupFitsTheFrame()
 
 void tst_ContextHelp::helpOnTheWordAtTheCaret()
 {
-    CQvasmView *view = open("nop\r\nmov ax,bx");
+    CQvasmView *view = openView(*m_fixture, "nop\r\nmov ax,bx");
     QVERIFY(view);
     const QTextBlock line = view->document()->lastBlock();
 
@@ -117,7 +107,7 @@ void tst_ContextHelp::helpOnTheWordAtTheCaret()
 
 void tst_ContextHelp::nextKeyOrClickClosesThePopupAndStillArrives()
 {
-    CQvasmView *view = open("mov ax,bx");
+    CQvasmView *view = openView(*m_fixture, "mov ax,bx");
     QVERIFY(view);
     run(ID_HELP_AT_CARET);
     QVERIFY(popup());
@@ -137,7 +127,7 @@ void tst_ContextHelp::nextKeyOrClickClosesThePopupAndStillArrives()
 void tst_ContextHelp::missingHelpFileIsReportedAtEveryRequest()
 {
     QFile::remove(m_program.filePath("qvasmide.hlt"));
-    CQvasmView *view = open("mov ax,bx");
+    CQvasmView *view = openView(*m_fixture, "mov ax,bx");
     QVERIFY(view);
     const QString message = "Could not find: [" + m_program.filePath("qvasmide.hlt") + "]";
     m_prompts->answerMessage(PromptAnswer::Ok);
@@ -180,7 +170,7 @@ void tst_ContextHelp::rightClickMenus()
     QFETCH(QString, helpText);
     QFETCH(QString, definitionText);
 
-    CQvasmView *view = open("nop\r\nmov ax,bx");
+    CQvasmView *view = openView(*m_fixture, "nop\r\nmov ax,bx");
     QVERIFY(view);
     const QTextBlock line = view->document()->lastBlock();
     QTextCursor at(line);

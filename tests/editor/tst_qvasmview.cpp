@@ -1,4 +1,4 @@
-#include "DocumentFixture.h"
+#include "EditorViews.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "editor/EditorSettings.h"
@@ -66,16 +66,7 @@ private slots:
     void droppedFilesOpenOrGoToTheWorkspace();
 
 private:
-    CQvasmView *open(const QByteArray &text, const QString &name = "a.asm")
-    {
-        CQvasmDoc *doc = m_f->documents->openDocument(m_f->write(name, text));
-        return doc ? doc->view() : nullptr;
-    }
     bool run(int id) { return m_f->frame->router().dispatch(id); }
-    static QString plain(const CQvasmView *view)
-    {
-        return SourceFileCodec::documentText(*view->document());
-    }
 
     std::unique_ptr<DocumentFixture> m_f;
     RecordingColourer m_colourer;
@@ -96,8 +87,8 @@ void tst_QvasmView::cleanup()
 void tst_QvasmView::fontAppliesEverywhereAndSurvivesARestart()
 {
     ScriptedPrompts prompts;
-    CQvasmView *a = open("a\r\n");
-    CQvasmView *b = open("b\r\n", "b.asm");
+    CQvasmView *a = openView(*m_f, "a\r\n");
+    CQvasmView *b = openView(*m_f, "b\r\n", "b.asm");
     QTest::keyClick(b, Qt::Key_X);
     prompts.answerFont(QFont("DejaVu Sans Mono", 17));
     QVERIFY(run(ID_VIEW_FONT));
@@ -111,7 +102,7 @@ void tst_QvasmView::fontAppliesEverywhereAndSurvivesARestart()
     // The next program run reads it back; an unreadable setting means the default font.
     SettingsStore &store = m_f->settings.store();
     QCOMPARE(EditorSettings::font(store).pointSize(), 17);
-    QCOMPARE(open("c\r\n", "c.asm")->font().pointSize(), 17);
+    QCOMPARE(openView(*m_f, "c\r\n", "c.asm")->font().pointSize(), 17);
     store.writeString("Settings", "Font", "?");
     QCOMPARE(EditorSettings::font(store), EditorSettings::defaultFont());
     QVERIFY(prompts.allAnswered());
@@ -130,7 +121,7 @@ void tst_QvasmView::tabStopsCountCharacters()
     QFETCH(int, setting);
     QFETCH(int, characters);
     m_f->settings.store().writeInt("Settings", "tabstops", setting);
-    CQvasmView *view = open("\tx\r\n");
+    CQvasmView *view = openView(*m_f, "\tx\r\n");
     const qreal cell = QFontMetricsF(view->document()->defaultFont()).horizontalAdvance(' ');
     QCOMPARE(view->tabStopDistance(), cell * characters);
     QCOMPARE(view->document()->defaultTextOption().tabStopDistance(), cell * characters);
@@ -138,14 +129,14 @@ void tst_QvasmView::tabStopsCountCharacters()
 
 void tst_QvasmView::clipboardGivesPlainText()
 {
-    CQvasmView *view = open("");
+    CQvasmView *view = openView(*m_f, "");
     view->setFocus();
     auto *rich = new QMimeData;
     rich->setHtml("<b>bold</b> <img src='x.png'>");
     rich->setText("bold");
     QGuiApplication::clipboard()->setMimeData(rich);
     QVERIFY(run(ID_EDIT_PASTE));
-    QCOMPARE(plain(view), "bold");
+    QCOMPARE(viewText(view), "bold");
     QTextCursor probe(view->document());
     probe.setPosition(2);
     QVERIFY(!probe.charFormat().font().bold());
@@ -156,14 +147,14 @@ void tst_QvasmView::clipboardGivesPlainText()
     QVERIFY(run(ID_FILE_NEW_FROM_CLIPBOARD));
     CQvasmDoc *made = m_f->documents->activeDocument();
     QCOMPARE(made->GetTitle(), "untitled0.asm");
-    QCOMPARE(plain(made->view()), "mov ax, bx\nret");
-    QCOMPARE(plain(view), "bold");
+    QCOMPARE(viewText(made->view()), "mov ax, bx\nret");
+    QCOMPARE(viewText(view), "bold");
     QGuiApplication::clipboard()->clear();
 }
 
 void tst_QvasmView::ctrlUpDownScrollWithoutMovingTheCaret()
 {
-    CQvasmView *view = open(numberedLines(500));
+    CQvasmView *view = openView(*m_f, numberedLines(500));
     view->setFocus();
     QScrollBar *bar = view->verticalScrollBar();
     bar->setValue(100);
@@ -178,7 +169,7 @@ void tst_QvasmView::ctrlUpDownScrollWithoutMovingTheCaret()
 
 void tst_QvasmView::wordWrapToggles()
 {
-    CQvasmView *view = open(QByteArray(4000, 'x') + "\r\nb\r\n");
+    CQvasmView *view = openView(*m_f, QByteArray(4000, 'x') + "\r\nb\r\n");
     QTextDocument *doc = view->document();
     CommandRouter &router = m_f->frame->router();
     auto *layout = qobject_cast<SourceDocumentLayout *>(doc->documentLayout());
@@ -203,8 +194,8 @@ void tst_QvasmView::formattingToggleDrivesTheColouringHooks()
 {
     // What the colours are is the colouring engine's test; here: who is told what, and when.
     CQvasmView::setColourer(&m_colourer);
-    CQvasmView *a = open("a\r\n");
-    CQvasmView *view = open(numberedLines(300, "nop "), "b.asm");
+    CQvasmView *a = openView(*m_f, "a\r\n");
+    CQvasmView *view = openView(*m_f, numberedLines(300, "nop "), "b.asm");
     CommandRouter &router = m_f->frame->router();
     QVERIFY(!router.isEnabled(ID_VIEW_REFRESH));
     // Formatting off: the engine hears nothing.
@@ -247,13 +238,13 @@ void tst_QvasmView::formattingToggleDrivesTheColouringHooks()
 
 void tst_QvasmView::undoRedoCommands()
 {
-    CQvasmView *view = open("a\r\n");
+    CQvasmView *view = openView(*m_f, "a\r\n");
     QTest::keyClicks(view, "xyz");
     QVERIFY(run(ID_EDIT_UNDO));
-    QCOMPARE(plain(view), "a\n");
+    QCOMPARE(viewText(view), "a\n");
     QVERIFY(!view->GetDocument()->IsModified());
     QVERIFY(run(ID_EDIT_REDO));
-    QCOMPARE(plain(view), "xyza\n");
+    QCOMPARE(viewText(view), "xyza\n");
     // Well over a hundred steps come back.
     for (int i = 0; i < 120; ++i) {
         QTest::keyClick(view, Qt::Key_Q);
@@ -263,13 +254,13 @@ void tst_QvasmView::undoRedoCommands()
     while (m_f->frame->router().isEnabled(ID_EDIT_UNDO) && run(ID_EDIT_UNDO))
         ++steps;
     QVERIFY(steps >= 100);
-    QCOMPARE(plain(view), "a\n");
+    QCOMPARE(viewText(view), "a\n");
 }
 
 void tst_QvasmView::largeTextKeepsItsLayoutCheap()
 {
     const QByteArray text = numberedLines(50000, "\tmov ax, ");
-    CQvasmView *view = open(text, "big.asm");
+    CQvasmView *view = openView(*m_f, text, "big.asm");
     QTextDocument *doc = view->document();
     auto *layout = qobject_cast<SourceDocumentLayout *>(doc->documentLayout());
     // Resizes and scrolls leave the main-view role with the stand-in, so they never lay out
@@ -293,7 +284,7 @@ void tst_QvasmView::largeTextKeepsItsLayoutCheap()
 void tst_QvasmView::printsPagesWithHalfInchMargins()
 {
     CQvasmView::setColourer(&m_colourer);
-    CQvasmView *view = open(numberedLines(200));
+    CQvasmView *view = openView(*m_f, numberedLines(200));
     const auto pdf = [this](const QString &name) {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
@@ -317,7 +308,7 @@ void tst_QvasmView::printsPagesWithHalfInchMargins()
 
 void tst_QvasmView::printPreviewShowsThePages()
 {
-    open("nop\r\nret\r\n")->setFocus();
+    openView(*m_f, "nop\r\nret\r\n");
     int shownPages = -1;
     ModalDriver<QPrintPreviewDialog> driver([&shownPages](QPrintPreviewDialog *dialog) {
         if (auto *preview = dialog->findChild<QPrintPreviewWidget *>())

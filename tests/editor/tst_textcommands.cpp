@@ -1,4 +1,4 @@
-#include "DocumentFixture.h"
+#include "EditorViews.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "editor/CSignatureDlg.h"
@@ -28,13 +28,8 @@ private slots:
     void insertSignature();
 
 private:
-    CQvasmView *open(const QByteArray &text, const QString &name = "a.asm");
     void run(int id) { m_fixture->frame->router().dispatch(id); }
     bool enabled(int id) { return m_fixture->frame->router().isEnabled(id); }
-    QString text(const CQvasmView *view) const
-    {
-        return SourceFileCodec::documentText(*view->document());
-    }
 
     std::unique_ptr<DocumentFixture> m_fixture;
     std::unique_ptr<ScriptedPrompts> m_prompts;
@@ -55,12 +50,6 @@ void tst_TextCommands::cleanup()
     m_fixture.reset();
     m_prompts.reset();
     ViewTextCommands::setModifierQuery({});
-}
-
-CQvasmView *tst_TextCommands::open(const QByteArray &bytes, const QString &name)
-{
-    CQvasmDoc *doc = m_fixture->documents->openDocument(m_fixture->write(name, bytes));
-    return doc ? doc->view() : nullptr;
 }
 
 void tst_TextCommands::selectionCommands_data()
@@ -86,31 +75,31 @@ void tst_TextCommands::selectionCommands()
     QFETCH(bool, staysSelected);
 
     m_fixture->settings.store().writeInt("Settings", "tabstops", tabstops);
-    CQvasmView *view = open(before);
+    CQvasmView *view = openView(*m_fixture, before);
     QVERIFY(view);
     QVERIFY(!enabled(id)); // nothing selected
     view->selectAll();
     QVERIFY(enabled(id));
     run(id);
-    QCOMPARE(text(view), after);
+    QCOMPARE(viewText(view), after);
     QVERIFY(view->GetDocument()->IsModified());
     if (staysSelected)
         QCOMPARE(view->textCursor().selectedText().size(), after.size());
     else
         QCOMPARE(view->textCursor().position(), after.size());
     view->undo();
-    QCOMPARE(text(view), QString::fromLatin1(before).replace("\r\n", "\n"));
+    QCOMPARE(viewText(view), QString::fromLatin1(before).replace("\r\n", "\n"));
 }
 
 void tst_TextCommands::cleanTrailingSpacesStaysOutOfTheUndoHistory()
 {
-    CQvasmView *view = open("abc   \r\n      \r\ndef");
+    CQvasmView *view = openView(*m_fixture, "abc   \r\n      \r\ndef");
     QVERIFY(view);
     CQvasmDoc *doc = view->GetDocument();
     QVERIFY(!doc->IsModified());
     view->setSelection(1, 12);
     run(ID_EDIT_CLEAN_TRAILING_SPACES);
-    QCOMPARE(text(view), "abc\n      \ndef");
+    QCOMPARE(viewText(view), "abc\n      \ndef");
     QVERIFY(doc->IsModified());
     QVERIFY(!view->document()->isUndoAvailable());
     // The selection stays on the same text.
@@ -123,7 +112,7 @@ void tst_TextCommands::cleanTrailingSpacesStaysOutOfTheUndoHistory()
     // The editing goes on with a history of its own.
     QTest::keyClicks(view, "x");
     view->undo();
-    QCOMPARE(text(view), "abc\n      \ndef");
+    QCOMPARE(viewText(view), "abc\n      \ndef");
 }
 
 void tst_TextCommands::insertFile_data()
@@ -145,15 +134,15 @@ void tst_TextCommands::insertFile()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, inserted);
     const QString file = m_fixture->write("part.inc", bytes);
-    CQvasmView *view = open("nop\r\nret");
+    CQvasmView *view = openView(*m_fixture, "nop\r\nret");
     QVERIFY(view);
     view->setSelection(0, 3);
     m_prompts->answerOpenFiles({file});
     run(id);
-    QCOMPARE(text(view), inserted + "\nret");
+    QCOMPARE(viewText(view), inserted + "\nret");
     QVERIFY(!view->document()->firstBlock().layout()->formats().isEmpty());
     view->undo();
-    QCOMPARE(text(view), "nop\nret");
+    QCOMPARE(viewText(view), "nop\nret");
 
     // A file that cannot be read is reported; a cancelled dialog inserts nothing.
     m_prompts->answerOpenFiles({m_fixture->path("missing.inc")});
@@ -162,7 +151,7 @@ void tst_TextCommands::insertFile()
     QVERIFY(m_prompts->asked().last().text.contains("missing.inc"));
     m_prompts->answerOpenFiles({});
     run(id);
-    QCOMPARE(text(view), "nop\nret");
+    QCOMPARE(viewText(view), "nop\nret");
 }
 
 void tst_TextCommands::commentBlock_data()
@@ -196,13 +185,13 @@ void tst_TextCommands::commentBlock()
     QFETCH(int, to);
     QFETCH(QString, after);
     QFETCH(bool, refused);
-    CQvasmView *view = open(before);
+    CQvasmView *view = openView(*m_fixture, before);
     QVERIFY(view);
     view->setSelection(from, to);
     if (refused)
         m_prompts->answerMessage(PromptAnswer::Ok);
     run(ID_INSERT_COMMENT_BLOCK);
-    QCOMPARE(text(view), after);
+    QCOMPARE(viewText(view), after);
     if (refused) {
         QVERIFY(
             m_prompts->asked().last().text.startsWith("Tried all of the following characters:"));
@@ -210,19 +199,19 @@ void tst_TextCommands::commentBlock()
         return;
     }
     view->undo();
-    QCOMPARE(text(view), QString::fromLatin1(before).replace("\r\n", "\n"));
+    QCOMPARE(viewText(view), QString::fromLatin1(before).replace("\r\n", "\n"));
 }
 
 void tst_TextCommands::insertSignature()
 {
-    CQvasmView *view = open("ret");
+    CQvasmView *view = openView(*m_fixture, "ret");
     QVERIFY(view);
     SettingsStore &store = m_fixture->settings.store();
 
     // Shift held: the stored signature (or its default) goes in without a dialog.
     ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
     run(ID_INSERT_SIGNATURE);
-    QCOMPARE(text(view), "Your sig goes hereret");
+    QCOMPARE(viewText(view), "Your sig goes hereret");
     ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(); });
 
     // OK replaces the selection with the dialog's text and stores it.
@@ -237,7 +226,7 @@ void tst_TextCommands::insertSignature()
     });
     run(ID_INSERT_SIGNATURE);
     QVERIFY(!ok.failed());
-    QCOMPARE(text(view), "; by me\n; 2024");
+    QCOMPARE(viewText(view), "; by me\n; 2024");
     QCOMPARE(store.readString("Settings", "sig"), "; by me\n; 2024");
 
     ModalDriver<CSignatureDlg> cancel([](CSignatureDlg *dialog) {
@@ -246,7 +235,7 @@ void tst_TextCommands::insertSignature()
     });
     run(ID_INSERT_SIGNATURE);
     QVERIFY(!cancel.failed());
-    QCOMPARE(text(view), "; by me\n; 2024");
+    QCOMPARE(viewText(view), "; by me\n; 2024");
     QCOMPARE(store.readString("Settings", "sig"), "; by me\n; 2024");
 }
 

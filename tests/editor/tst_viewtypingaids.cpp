@@ -1,4 +1,4 @@
-#include "DocumentFixture.h"
+#include "EditorViews.h"
 #include "ModalDriver.h"
 #include "editor/CMemberPopupDlg.h"
 #include "editor/EditorAids.h"
@@ -21,12 +21,6 @@ private slots:
     void memberPopupOffersTheStructuresMembers();
 
 private:
-    CQvasmView *open(const QString &name, const QByteArray &text);
-    QString text(const CQvasmView *view) const
-    {
-        return SourceFileCodec::documentText(*view->document());
-    }
-
     std::unique_ptr<DocumentFixture> m_fixture;
 };
 
@@ -42,31 +36,22 @@ void tst_ViewTypingAids::cleanup()
     m_fixture.reset();
 }
 
-CQvasmView *tst_ViewTypingAids::open(const QString &name, const QByteArray &bytes)
-{
-    CQvasmDoc *doc = m_fixture->documents->openDocument(m_fixture->write(name, bytes));
-    if (!doc)
-        return nullptr;
-    doc->view()->setFocus();
-    return doc->view();
-}
-
 void tst_ViewTypingAids::tabKeysFollowTheSettings()
 {
     // The rules are the core's; this proves the keys and the settings reach them.
     m_fixture->settings.store().writeInt("Settings", "tabstops", 4);
-    CQvasmView *view = open("a.asm", "mov");
+    CQvasmView *view = openView(*m_fixture, "mov");
     QTest::keyClick(view, Qt::Key_Tab);
-    QCOMPARE(text(view), "    mov");
+    QCOMPARE(viewText(view), "    mov");
     QCOMPARE(view->textCursor().position(), 4);
     view->undo();
-    QCOMPARE(text(view), "mov");
+    QCOMPARE(viewText(view), "mov");
 
     // Shift+Tab over a block: blanks then a tab go, a letter stays.
-    CQvasmView *block = open("b.asm", "  \tmov\nxyz");
+    CQvasmView *block = openView(*m_fixture, "  \tmov\nxyz", "b.asm");
     block->setSelection(0, 10);
     QTest::keyClick(block, Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(text(block), "mov\nxyz");
+    QCOMPARE(viewText(block), "mov\nxyz");
     QCOMPARE(block->textCursor().anchor(), 0);
     QCOMPARE(block->textCursor().position(), 7);
 }
@@ -90,7 +75,7 @@ void tst_ViewTypingAids::enterKeepsIndentationAndBackspaceTakesItBack()
     QFETCH(QByteArray, line);
     QFETCH(QString, keys);
     QFETCH(QString, after);
-    CQvasmView *view = open("a.asm", line);
+    CQvasmView *view = openView(*m_fixture, line);
     QVERIFY(view);
     view->moveCursor(QTextCursor::End);
     QTest::keyClick(view, Qt::Key_Return);
@@ -103,7 +88,7 @@ void tst_ViewTypingAids::enterKeepsIndentationAndBackspaceTakesItBack()
         else
             QTest::keyClicks(view, QString(k));
     }
-    QCOMPARE(text(view), after);
+    QCOMPARE(viewText(view), after);
 }
 
 void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
@@ -115,7 +100,7 @@ void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
         m_fixture->write("defs.inc", "POINT struct\r\nx dword ?\r\ny dword ?\r\nPOINT ends\r\n"));
     QVERIFY(inc);
     QTextCursor(inc->textDocument()->findBlockByNumber(1)).insertText("z dword ?\n");
-    CQvasmView *view = open("main.asm", "include 'defs.inc'\r\npt st POINT\r\n");
+    CQvasmView *view = openView(*m_fixture, "include 'defs.inc'\r\npt st POINT\r\n", "main.asm");
     QVERIFY(view);
     view->moveCursor(QTextCursor::End);
 
@@ -131,7 +116,7 @@ void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
     QTRY_VERIFY(driver.done());
     QVERIFY(!driver.failed());
     QCOMPARE(shown, (QStringList{"x", "y", "z"}));
-    QVERIFY(text(view).endsWith("pt.y"));
+    QVERIFY(viewText(view).endsWith("pt.y"));
 
     // The arrow asks too; Escape inserts nothing.
     ModalDriver<CMemberPopupDlg> escape(
@@ -139,7 +124,7 @@ void tst_ViewTypingAids::memberPopupOffersTheStructuresMembers()
     QTest::keyClick(view, Qt::Key_Return);
     QTest::keyClicks(view, "POINT->");
     QTRY_VERIFY(escape.done());
-    QVERIFY(text(view).endsWith("POINT->"));
+    QVERIFY(viewText(view).endsWith("POINT->"));
 }
 
 QTEST_MAIN(tst_ViewTypingAids)
