@@ -115,8 +115,6 @@ void tst_BuildOutput::selectionRules_data()
     QTest::addColumn<QByteArray>("entry");
     QTest::addColumn<bool>("canGoTo");
     QTest::addColumn<bool>("continuation");
-    QTest::newRow("main-error-line")
-        << QByteArray("\tx.asm (1):  error 22h Syntax error") << true << false;
     QTest::newRow("one-blank-after-paren-enables")
         << QByteArray("\tx.asm (1): text") << true << false;
     QTest::newRow("continuation-line") << QByteArray("   mov ax, bx") << false << true;
@@ -208,7 +206,6 @@ void tst_BuildOutput::rowToSelectFollowsKeptSelection_data()
     QTest::addColumn<int>("kept");
     QTest::addColumn<int>("row");
     QTest::newRow("fresh-selects-last") << 5 << QByteArray() << -1 << 4;
-    QTest::newRow("kept-row-three") << 5 << QByteArray() << 3 << 3;
     QTest::newRow("kept-row-gone") << 2 << QByteArray() << 3 << -1;
     QTest::newRow("empty-list") << 0 << QByteArray() << -1 << -1;
     QTest::newRow("fresh-after-source-lines-selects-last-main-line")

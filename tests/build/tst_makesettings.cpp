@@ -31,7 +31,7 @@ private slots:
     void optionsFollowTheWorkspace();
     void controlsFollowTheirBoxes_data();
     void controlsFollowTheirBoxes();
-    void okStoresPathsAndOptionsCut();
+    void okStoresPathsAndOptions();
     void okWithoutWorkspaceStoresDefaults();
     void cancelChangesNothing();
     void browseButtonsFillTheirEdits_data();
@@ -135,7 +135,7 @@ void tst_MakeSettings::controlsFollowTheirBoxes()
     QVERIFY(!include->isReadOnly());
 }
 
-void tst_MakeSettings::okStoresPathsAndOptionsCut()
+void tst_MakeSettings::okStoresPathsAndOptions()
 {
     openWorkspace({});
     CMakeSettingsSheet sheet;
@@ -235,7 +235,6 @@ void tst_MakeSettings::browseButtonsFillTheirEdits()
         QCOMPARE(q.file.directory, QStringLiteral("/before"));
         // Tools here have no extension, so every file is offered first.
         QVERIFY(q.file.filter.startsWith("All Files (*.*) (*)"));
-        QVERIFY(q.file.filter.contains("EXE files (.exe) (*.exe)"));
     }
 }
 
