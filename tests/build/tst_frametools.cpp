@@ -136,9 +136,9 @@ void tst_FrameTools::dialogNeedsAFileAndRemembersItsChoices()
         auto *dlg = qobject_cast<CDisassembleDlg *>(QApplication::activeModalWidget());
         QVERIFY(dlg);
         okWithoutFile = dlg->findChild<QPushButton *>("ctl_1")->isEnabled();
-        dlg->findChild<QPushButton *>("ctl_1021")->click();  // browse
-        dlg->findChild<QRadioButton *>("ctl_1095")->click(); // 32-bit
-        dlg->findChild<QLineEdit *>("ctl_1097")->setText("0x7C00");
+        dlg->findChild<QPushButton *>("ctl_1021")->click();             // browse
+        dlg->findChild<QRadioButton *>("ctl_1095")->click();            // 32-bit
+        dlg->findChild<QLineEdit *>("ctl_1097")->setText("0xFFFFFFF0"); // past a signed int
         dlg->findChild<QLineEdit *>("ctl_1098")->setText("0x200");
         dlg->findChild<QPushButton *>("ctl_1")->click();
     });
@@ -148,7 +148,7 @@ void tst_FrameTools::dialogNeedsAFileAndRemembersItsChoices()
 
     const DisassemblerOptions kept = DisassemblerOptions::load();
     QVERIFY(kept.bits32);
-    QCOMPARE(kept.origin, 0x7C00u);
+    QCOMPARE(kept.origin, 0xFFFFFFF0u);
     QCOMPARE(kept.skip, 0x200u);
     CDisassembleDlg again;
     again.setOptions(kept);

@@ -2,7 +2,6 @@
 #include "build/CBuildWindowDlg.h"
 #include "build/CMyView.h"
 #include "build/CaptureBuffer.h"
-#include "build/SourceNavigator.h"
 
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
@@ -32,8 +31,6 @@ private slots:
     void doubleClickFollowsFileLines_data();
     void doubleClickFollowsFileLines();
     void doubleClickSelectsTheClickedLine();
-    void caretGoesToTheLine_data();
-    void caretGoesToTheLine();
     void listsAndTotalsTheCaptureAndCloseKeepsThem();
     void capturesLengthIsReDerived();
     void buttonsFollowTheSelectedRow();
@@ -177,31 +174,6 @@ void tst_OutputViews::doubleClickSelectsTheClickedLine()
                        first.center() + QPoint(4, 0));
     QCOMPARE(calls, 1);
     QCOMPARE(pane.textCursor().selectedText(), QStringLiteral("Searching for 'x'"));
-}
-
-void tst_OutputViews::caretGoesToTheLine_data()
-{
-    QTest::addColumn<int>("line");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("block");
-    QTest::addColumn<QString>("selected");
-
-    QTest::newRow("caret only") << 2 << int(SourceNavigator::CaretOnly) << 1 << "";
-    QTest::newRow("whole line selected") << 2 << int(SourceNavigator::SelectLine) << 1 << "  two";
-}
-
-void tst_OutputViews::caretGoesToTheLine()
-{
-    QFETCH(int, line);
-    QFETCH(int, mode);
-    QFETCH(int, block);
-    QFETCH(QString, selected);
-    QPlainTextEdit editor;
-    editor.setPlainText("one\n  two\nthree");
-    SourceNavigator::placeCaret(&editor, line, SourceNavigator::Mode(mode));
-    QCOMPARE(editor.textCursor().block().blockNumber(), block);
-    QCOMPARE(editor.textCursor().selectionStart(), editor.textCursor().block().position());
-    QCOMPARE(editor.textCursor().selectedText(), selected);
 }
 
 void tst_OutputViews::init()

@@ -1,6 +1,5 @@
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
-#include "TestSettings.h"
 #include "build/DisassemblerOptions.h"
 #include "build/DumpTool.h"
 #include "build/ExecuteCommand.h"
@@ -19,15 +18,12 @@ class tst_ToolCommands : public QObject
 private slots:
     void choosesWhatRunsTheProgram_data();
     void choosesWhatRunsTheProgram();
-    void workingDirectoryIsTheTargetsFolder_data();
-    void workingDirectoryIsTheTargetsFolder();
     void terminalRunsTheProgramInItsFolder();
     void saysSoWhenNothingCanRunIt();
     void fieldNumbersConvert_data();
     void fieldNumbersConvert();
     void optionStringInItsOrder_data();
     void optionStringInItsOrder();
-    void optionsAreRemembered();
     void bannerIsCutUnlessItComesFirst_data();
     void bannerIsCutUnlessItComesFirst();
     void dumpIsFoundInTheToolsFolder_data();
@@ -52,23 +48,25 @@ void tst_ToolCommands::choosesWhatRunsTheProgram_data()
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("folder"); // a bare name fails to start: saysSoWhenNothingCanRunIt
     const QString stay = "\"$1\"; exec \"${SHELL:-/bin/sh}\"";
     const QString dosStay = "\"$1\" || echo \"$1 is a DOS program: it runs from the IDE once "
                             "DOSBox is installed (package dosbox).\"; exec \"${SHELL:-/bin/sh}\"";
     QTest::newRow("com-in-dosbox") << "/src/prog.com" << QStringList{"xterm", "dosbox"}
-                                   << "/usr/bin/dosbox" << QStringList{"/src/prog.com"};
-    QTest::newRow("upper-case-exe-in-dosbox") << "/src/PROG.EXE" << QStringList{"dosbox"}
-                                              << "/usr/bin/dosbox" << QStringList{"/src/PROG.EXE"};
+                                   << "/usr/bin/dosbox" << QStringList{"/src/prog.com"} << "/src";
+    QTest::newRow("upper-case-exe-in-dosbox")
+        << "/src/PROG.EXE" << QStringList{"dosbox"} << "/usr/bin/dosbox"
+        << QStringList{"/src/PROG.EXE"} << "/src";
     QTest::newRow("com-without-dosbox-in-terminal")
         << "/src/prog.com" << QStringList{"xterm"} << "/usr/bin/xterm"
-        << QStringList{"-e", "/bin/sh", "-c", dosStay, "sh", "/src/prog.com"};
+        << QStringList{"-e", "/bin/sh", "-c", dosStay, "sh", "/src/prog.com"} << "/src";
     QTest::newRow("linux-program-skips-dosbox")
         << "/my src/prog" << QStringList{"dosbox", "x-terminal-emulator", "xterm"}
         << "/usr/bin/x-terminal-emulator"
-        << QStringList{"-e", "/bin/sh", "-c", stay, "sh", "/my src/prog"};
-    QTest::newRow("gnome-terminal-takes-double-dash")
-        << "/src/prog" << QStringList{"gnome-terminal"} << "/usr/bin/gnome-terminal"
-        << QStringList{"--", "/bin/sh", "-c", stay, "sh", "/src/prog"};
+        << QStringList{"-e", "/bin/sh", "-c", stay, "sh", "/my src/prog"} << "/my src";
+    QTest::newRow("gnome-terminal-takes-double-dash-program-in-root")
+        << "/prog" << QStringList{"gnome-terminal"} << "/usr/bin/gnome-terminal"
+        << QStringList{"--", "/bin/sh", "-c", stay, "sh", "/prog"} << "/";
 }
 
 void tst_ToolCommands::choosesWhatRunsTheProgram()
@@ -77,30 +75,11 @@ void tst_ToolCommands::choosesWhatRunsTheProgram()
     QFETCH(QStringList, installed);
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
+    QFETCH(QString, folder);
     const ExecuteCommand::Plan plan = ExecuteCommand::plan(target, ::installed(installed));
     QVERIFY(plan.launch);
     QCOMPARE(plan.launch->program, program);
     QCOMPARE(plan.launch->arguments, arguments);
-}
-
-void tst_ToolCommands::workingDirectoryIsTheTargetsFolder_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("blank-in-path") << "/my src/prog"
-                                   << "/my src";
-    QTest::newRow("root") << "/prog"
-                          << "/";
-    QTest::newRow("bare-name-used-whole") << "prog.com"
-                                          << "prog.com";
-}
-
-void tst_ToolCommands::workingDirectoryIsTheTargetsFolder()
-{
-    QFETCH(QString, target);
-    QFETCH(QString, folder);
-    QCOMPARE(ExecuteCommand::workingDirectory(target), folder);
-    const auto plan = ExecuteCommand::plan(target, installed({"xterm"}));
     QCOMPARE(plan.launch->workingDirectory, folder);
 }
 
@@ -186,18 +165,6 @@ void tst_ToolCommands::optionStringInItsOrder()
     const QStringList args = options.arguments("/bin dir/boot.bin");
     QCOMPARE(args.first(), QString("/bin dir/boot.bin"));
     QCOMPARE(' ' + args.mid(1).join(' '), switches);
-}
-
-void tst_ToolCommands::optionsAreRemembered()
-{
-    TestSettings settings;
-    DisassemblerOptions o;
-    o.bits32 = true;
-    o.skip = 0x200;
-    o.origin = 0xFFFFFFF0; // beyond a signed integer
-    o.showOffset = true;
-    o.save();
-    QCOMPARE(DisassemblerOptions::load(), o);
 }
 
 void tst_ToolCommands::bannerIsCutUnlessItComesFirst_data()
