@@ -43,8 +43,7 @@ private slots:
     void assembleResults();
     void checkSyntaxNeverWritesThePane_data();
     void checkSyntaxNeverWritesThePane();
-    void buildRunsTheWorkspace();
-    void ctrlBuildForcesAndReopensTheListing();
+    void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
     void buildWindowOnlyOnRequestWithBuildwin();
 
 private:
@@ -288,7 +287,7 @@ void tst_BuildCommands::checkSyntaxNeverWritesThePane()
     QVERIFY(!m_log.contains("save all"));
 }
 
-void tst_BuildCommands::buildRunsTheWorkspace()
+void tst_BuildCommands::ctrlBuildRunsTheWorkspaceAndReopensItsListing()
 {
     ScriptedPrompts prompts;
     FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\nout \\r\\nbuilt\\r\\n");
@@ -298,37 +297,21 @@ void tst_BuildCommands::buildRunsTheWorkspace()
     const QString target = m_dir->filePath("my project/main.com");
     record.setMainFile(main);
     record.setTargetFile(target);
+    record.setOption(WorkspaceRecord::Option::OpenListing, true);
     QVERIFY(QDir().mkpath(m_dir->filePath("my project")));
     addSource("other.inc", "x");
+    m_ctrl = true; // Ctrl with Assemble is the end-to-end test's
 
     QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
     QCOMPARE(m_log.constFirst(), QStringLiteral("save all"));
-    QCOMPARE(arguments(), (QStringList{main, target}));
+    QCOMPARE(arguments(), (QStringList{main, target, "/x"}));
     QVERIFY(prompts.allAnswered());
     QVERIFY(
         paneText().startsWith("-=-=-=-=-=-=-=-=-= Building: " + target + " -=-=-=-=-=-=-=-=-=\n"));
     QVERIFY(record.canExecute());
-}
-
-void tst_BuildCommands::ctrlBuildForcesAndReopensTheListing()
-{
-    // Ctrl with Assemble is the end-to-end test's.
-    ScriptedPrompts prompts;
-    FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\nout \\r\\nok\\r\\n");
-    WorkspaceRecord &record = WorkspaceRecord::instance();
-    const QString source = m_dir->filePath("p.asm");
-    record.setOpen(true);
-    record.setMainFile(source);
-    record.setTargetFile(m_dir->filePath("p.com"));
-    record.setOption(WorkspaceRecord::Option::OpenListing, true);
-    addSource("p.asm", "nop", source);
-    m_ctrl = true;
-    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
-    QVERIFY(arguments().contains("/x"));
-    const QString listing = m_dir->filePath("p.lst");
+    const QString listing = m_dir->filePath("my project/main.lst");
     QVERIFY(m_log.contains("open " + listing));
     QVERIFY(m_log.indexOf("close " + listing) < m_log.indexOf("open " + listing));
-    QVERIFY(prompts.allAnswered());
 }
 
 void tst_BuildCommands::buildWindowOnlyOnRequestWithBuildwin()

@@ -137,8 +137,6 @@ void tst_BuildOutput::goToFindsFileAndLine_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("line");
-    QTest::newRow("blanks-in-path") << QByteArray("\t/home/u/my src/a b.asm (7):  error 22h")
-                                    << true << "/home/u/my src/a b.asm" << 7;
     QTest::newRow("parentheses-in-path") << QByteArray("\t/home/u/old (2019)/a.asm (7):  error 22h")
                                          << true << "/home/u/old (2019)/a.asm" << 7;
     QTest::newRow("first-character-is-kept-when-not-a-tab")

@@ -73,8 +73,6 @@ void tst_ToolRunner::resultProtocol_data()
     const QString fake = "fake";
     QTest::newRow("no-errors") << fake << QByteArray("out \\r\\nx\\r\\n") << 0 << ""
                                << QByteArray("\r\nx\r\n") << 0;
-    QTest::newRow("highest-count") << fake << QByteArray("out \\r\\nx\\r\\n\nexit 255") << 255 << ""
-                                   << QByteArray("\r\nx\r\n") << 255;
     QTest::newRow("silent-tool") << fake << QByteArray("exit 0") << 257
                                  << kRedirection.arg("QVASM (RARAVI.EXE)") << QByteArray() << 0;
     QTest::newRow("crashed-tool-keeps-its-output") << fake << QByteArray("out \\r\\npartial\nabort")
