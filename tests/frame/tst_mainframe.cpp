@@ -232,7 +232,6 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     FakeDocWindow *w = addWindow(*frame, "a.asm");
     QTRY_VERIFY(frame->isDocumentMenuShown());
     QCOMPARE(checkSyntax->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F7)});
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - a.asm"));
 
     // F7 runs Check Syntax when its owner handles it.
     int checks = 0;
@@ -256,7 +255,6 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     w->close();
     QTRY_VERIFY(!frame->isDocumentMenuShown());
     QVERIFY(checkSyntax->shortcuts().isEmpty());
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
 }
 
 void tst_MainFrame::titleNamesTheDocumentOnce()

@@ -163,8 +163,6 @@ void tst_WorkspaceRules::labelAndGroup_data()
                                          << "main.asm -- (/home/U/MAIN.ASM)" << FileKind::Other;
     QTest::newRow("include") << "/p/defs.inc"
                              << "defs.inc -- (/p/defs.inc)" << FileKind::Include;
-    QTest::newRow("untitled-title") << "untitled0.asm"
-                                    << "untitled0.asm -- (untitled0.asm)" << FileKind::Source;
     QTest::newRow("separator-in-name") << "/p/x -- (y).inc"
                                        << "x -- (y).inc -- (/p/x -- (y).inc)" << FileKind::Include;
     QTest::newRow("separator-in-folder") << "/p -- (q)/z.asm"
