@@ -20,7 +20,6 @@ private slots:
     void roundTripsEachTypeWithTheReadersDefault();
     void badFilesAndValuesYieldTheDefault_data();
     void badFilesAndValuesYieldTheDefault();
-    void removeAllLeavesNothing();
     void classicFiltersBecomeQtFilters_data();
     void classicFiltersBecomeQtFilters();
     void createNewNeverTouchesAnExistingFile_data();
@@ -64,18 +63,6 @@ void tst_Seams::badFilesAndValuesYieldTheDefault()
     SettingsStore s(settings.filePath());
     QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
     QCOMPARE(s.readString("Settings", "lastws", "x"), QString("x"));
-}
-
-void tst_Seams::removeAllLeavesNothing()
-{
-    TestSettings settings;
-    SettingsStore &s = settings.store();
-    s.writeInt("Settings", "Installed", 1);
-    s.sync();
-    QVERIFY(QFile::exists(settings.filePath()));
-    QVERIFY(s.removeAll());
-    QVERIFY(!QFile::exists(settings.filePath()));
-    QCOMPARE(s.readInt("Settings", "Installed", 0), 0);
 }
 
 void tst_Seams::classicFiltersBecomeQtFilters_data()

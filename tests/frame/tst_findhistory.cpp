@@ -15,7 +15,6 @@ private slots:
     void addRules();
     void findNextRules_data();
     void findNextRules();
-    void pickingAnEntryMovesItToTop();
     void savesTwentyKeysAndLoadStopsAtAnEmptyOne();
     void findStateReadsAnyNonZeroAsOn();
 };
@@ -99,16 +98,6 @@ void tst_FindHistory::findNextRules()
     history.model()->setStringList(before);
     history.addKeepingPlace(text);
     QCOMPARE(history.entries(), after);
-}
-
-void tst_FindHistory::pickingAnEntryMovesItToTop()
-{
-    FindHistory history;
-    history.model()->setStringList({"a", "b", "c"});
-    history.moveToTop(2);
-    QCOMPARE(history.entries(), QStringList({"c", "a", "b"}));
-    history.moveToTop(7);
-    QCOMPARE(history.entries(), QStringList({"c", "a", "b"}));
 }
 
 void tst_FindHistory::savesTwentyKeysAndLoadStopsAtAnEmptyOne()

@@ -140,6 +140,7 @@ void tst_WorkspaceCommands::newWorkspaceThroughTheDialogs()
     QCOMPARE(WorkspaceRules::lastWorkspace(s.f.settings.store()), project + "hello.qvw");
     QCOMPARE(s.activePath(), project + "hello.asm");
     QCOMPARE(s.treePaths(), record.entryPaths());
+    QVERIFY(!s.enabled(ID_WORKSPACE_NEW) && s.enabled(ID_WORKSPACE_REMOVE_FILE));
 }
 
 void tst_WorkspaceCommands::wizardKeepsFilesThatAreThere()
@@ -306,6 +307,8 @@ void tst_WorkspaceCommands::closeAsksAboutTheMembersWindows()
     QVERIFY(s.f.frame->router().dispatch(ID_WORKSPACE_CLOSE));
     QVERIFY(s.prompts.allAnswered());
     QVERIFY(!WorkspaceRecord::instance().isOpen());
+    // The closed record's members no longer count.
+    QVERIFY(!s.enabled(ID_WORKSPACE_REMOVE_FILE) && s.enabled(ID_WORKSPACE_OPEN));
     QCOMPARE(s.f.documents->documents().size(), yes ? 1 : 3);
     QVERIFY(s.f.documents->findDocument(stranger));
     QCOMPARE(s.treePaths(), QStringList{stranger});

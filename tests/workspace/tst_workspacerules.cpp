@@ -25,15 +25,13 @@ Q_DECLARE_METATYPE(Mode)
 Q_DECLARE_METATYPE(Action)
 Q_DECLARE_METATYPE(FileKind)
 
-// The workspace's rules without windows: when its commands are on, what closing and dropping do,
-// the tree's labels and groups, and the Create New dialog's naming rules.
+// The workspace's rules without windows: what closing and dropping do, the tree's labels and
+// groups, and the Create New dialog's naming rules.
 class tst_WorkspaceRules : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void commandsEnableByWorkspaceState_data();
-    void commandsEnableByWorkspaceState();
     void newMemberPathAndTreeOpening();
     void movedWorkspaceAnsweredYesWithAnOverlongPath();
     void closeWorkspaceClosesEachMembersDocumentOnce_data();
@@ -52,38 +50,6 @@ private slots:
     void missingLocationIsOfferedAndCreated();
     void baseFolderByMode();
 };
-
-void tst_WorkspaceRules::commandsEnableByWorkspaceState_data()
-{
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<int>("members");
-    QTest::addColumn<bool>("canOpenOrCreate");
-    QTest::addColumn<bool>("canUse");
-    QTest::addColumn<bool>("canRemove");
-
-    QTest::newRow("closed") << false << 0 << true << false << false;
-    QTest::newRow("closed-with-stale-members") << false << 3 << true << false << false;
-    // Removing the last member leaves the workspace open with Remove off.
-    QTest::newRow("open-empty") << true << 0 << false << true << false;
-    QTest::newRow("open-with-member") << true << 1 << false << true << true;
-}
-
-void tst_WorkspaceRules::commandsEnableByWorkspaceState()
-{
-    QFETCH(bool, open);
-    QFETCH(int, members);
-    QFETCH(bool, canOpenOrCreate);
-    QFETCH(bool, canUse);
-    QFETCH(bool, canRemove);
-
-    WorkspaceRecord r;
-    for (int i = 0; i < members; ++i)
-        r.appendEntry(WorkspaceEntry(QString("/m%1.asm").arg(i)));
-    r.setOpen(open);
-    QCOMPARE(WorkspaceRules::canOpenOrCreateWorkspace(r), canOpenOrCreate);
-    QCOMPARE(WorkspaceRules::canUseWorkspace(r), canUse);
-    QCOMPARE(WorkspaceRules::canRemoveFile(r), canRemove);
-}
 
 void tst_WorkspaceRules::newMemberPathAndTreeOpening()
 {
