@@ -14,7 +14,11 @@ QString DumpTool::toolsDir()
 
 QString DumpTool::path(const QString &toolsDir, const QString &programFolder)
 {
-    const QString file = toolsDir + QStringLiteral("dump");
+    // The folder is stored with its final separator; one typed without it still names a folder.
+    QString file = toolsDir;
+    if (!file.isEmpty() && !file.endsWith(QLatin1Char('/')))
+        file += QLatin1Char('/');
+    file += QStringLiteral("dump");
     if (QDir::isAbsolutePath(file) || programFolder.isEmpty())
         return file;
     return QDir::cleanPath(programFolder + QLatin1Char('/') + file);

@@ -28,11 +28,13 @@ QString OutputPaneText::appendPart(QStringView text, qsizetype length)
 
 QString OutputPaneText::captureText(QByteArrayView capture, qsizetype captureLength)
 {
-    // Append(capture, captureLength - 1) keeps captureLength - 2 bytes.
-    const qsizetype keep = qMin(captureLength - 2, capture.size());
-    if (keep <= 0)
-        return QString();
-    QByteArrayView kept = capture.first(keep);
+    // The pane drops the tool's final line break; a capture cut short (a tool that crashed or
+    // prints its last line without one) keeps its last characters.
+    QByteArrayView kept = capture.first(qBound(qsizetype(0), captureLength, capture.size()));
+    if (kept.endsWith('\n'))
+        kept.chop(1);
+    if (kept.endsWith('\r'))
+        kept.chop(1);
     qsizetype skip = 0;
     while (skip < kept.size() && isLeadingSpace(kept.at(skip)))
         ++skip;

@@ -14,7 +14,7 @@ class OutputPaneText
 public:
     // Append(text, length); nothing for a length of 1 or less.
     static QString appendPart(QStringView text, qsizetype length);
-    // The captured bytes as Assemble and Build show them: Append(capture, captureLength - 1),
-    // decoded (UTF-8, else Windows-1252 byte by byte).
+    // The captured bytes as Assemble and Build show them: without the leading white space and
+    // the final line break, decoded (UTF-8, else Windows-1252 byte by byte).
     static QString captureText(QByteArrayView capture, qsizetype captureLength);
 };

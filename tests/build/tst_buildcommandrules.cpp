@@ -233,8 +233,10 @@ void tst_BuildCommandRules::captureLosesItsOpeningAndFinalLineBreak_data()
     QTest::newRow("tool-output") << QByteArray(
         "\r\n\tx.asm (1):  error 22h Syntax error\r\n\r\nTotal errors: 1\r\n")
                                  << "x.asm (1):  error 22h Syntax error\n\nTotal errors: 1";
-    QTest::newRow("one-byte") << QByteArray("x") << "";
-    QTest::newRow("no-final-line-break") << QByteArray("abcdef") << "abcd";
+    QTest::newRow("line-break-only") << QByteArray("\r\n") << "";
+    // Output cut short (a crashed tool) keeps its last characters.
+    QTest::newRow("no-final-line-break") << QByteArray("abcdef") << "abcdef";
+    QTest::newRow("final-lf-alone") << QByteArray("ab\n") << "ab";
 }
 
 void tst_BuildCommandRules::captureLosesItsOpeningAndFinalLineBreak()

@@ -191,8 +191,8 @@ void tst_ToolCommands::dumpIsFoundInTheToolsFolder_data()
 {
     QTest::addColumn<QString>("toolsDir");
     QTest::addColumn<QString>("path");
-    QTest::newRow("no-final-separator-appends-directly") << "/opt/q/tools"
-                                                         << "/opt/q/toolsdump";
+    QTest::newRow("folder-without-final-separator") << "/opt/q/tools"
+                                                    << "/opt/q/tools/dump";
     QTest::newRow("default-is-the-program-folder") << "./"
                                                    << "/prog/dump";
 }
