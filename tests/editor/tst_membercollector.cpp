@@ -41,7 +41,6 @@ void tst_MemberCollector::query_data()
 
     QTest::newRow("variable-dot") << "        mov ax, pt." << int(Kind::Variable) << "pt";
     QTest::newRow("structure-arrow") << "  lea bx, POINT->" << int(Kind::Structure) << "POINT";
-    QTest::newRow("after-bracket") << "mov ax,[pt." << int(Kind::Variable) << "pt";
     QTest::newRow("blank-before-dot") << "mov pt ." << int(Kind::None) << "";
     QTest::newRow("in-comment") << "mov ax, 1 ; pt." << int(Kind::None) << "";
     QTest::newRow("in-single-quotes") << "db 'pt." << int(Kind::None) << "";
@@ -99,7 +98,6 @@ void tst_MemberCollector::variable_data()
     QTest::addColumn<QString>("declarations");
     QTest::addColumn<QStringList>("members");
 
-    QTest::newRow("declared") << "pt st POINT" << QStringList{"x", "y"};
     QTest::newRow("case-blind") << "PT ST point ; comment" << QStringList{"x", "y"};
     QTest::newRow("not-declared") << "pq st POINT" << QStringList{};
     QTest::newRow("first-declaration-counts") << "pt st OTHER\npt st POINT" << QStringList{};

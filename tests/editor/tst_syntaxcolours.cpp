@@ -33,9 +33,6 @@ void tst_SyntaxColours::readRule_data()
     QTest::newRow("fresh-store") << comments << none << none << 2 << QColor(0, 255, 0);
     QTest::newRow("index-without-rgb-takes-table-entry")
         << int(SyntaxColours::Strings) << QVariant(9) << none << 9 << QColor(136, 0, 0);
-    // "gray" (7) is the lighter grey, "light gray" (8) the darker.
-    QTest::newRow("gray-is-the-lighter-grey")
-        << symbols << QVariant(7) << none << 7 << QColor(0xC0, 0xC0, 0xC0);
     QTest::newRow("rgb-wins-over-index") << int(SyntaxColours::Directives) << QVariant(4)
                                          << QVariant(0x123456) << 4 << QColor(0x56, 0x34, 0x12);
     QTest::newRow("index-outside-table-uses-default")

@@ -56,7 +56,6 @@ void tst_TextTransforms::tabs_data()
 
     // clang-format off
     QTest::newRow("eight-blanks-two-tabs") << "        x   y" << 4 << "\t\tx   y" << "        x   y";
-    QTest::newRow("five-blanks-with-two") << "     x" << 2 << "\t\t x" << "     x";
     QTest::newRow("tab-ignores-column") << "ab\tc" << 4 << "ab\tc" << "ab    c";
     QTest::newRow("width-capped-at-16") << "\t" << 20 << "\t" << QString(16, u' ');
     QTest::newRow("zero-changes-nothing") << "  \t  " << 0 << "  \t  " << "  \t  ";
