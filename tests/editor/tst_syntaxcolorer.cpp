@@ -125,6 +125,7 @@ void tst_SyntaxColorer::formattingToggleRecoloursButLeavesTheTextAlone()
     // Block 152 is coloured while it shows, then scrolled away from.
     view->verticalScrollBar()->setValue(150);
     QCoreApplication::processEvents();
+    QCOMPARE(marks(doc->textDocument()->findBlockByNumber(152)), "III.RR..RR");
     QTest::keyClicks(view, "x");
     const int undoSteps = view->document()->availableUndoSteps();
     doc->SetModifiedFlag(false);
