@@ -43,9 +43,7 @@ void tst_ContextHelp::init()
     m_prompts = std::make_unique<ScriptedPrompts>();
     ProgramValues::instance().programFolder = m_program.path();
     writeFileBytes(m_program.filePath("qvasmide.hlt"),
-                   "Entries of the help file.\r\n"
-                   "[>MOV<]\r\n{Moves data.\r\n\tmov dest, src}\r\n"
-                   "[>push<] no braces before the end");
+                   "[>MOV<]\r\n{Moves data.\r\n\tmov dest, src}");
 }
 
 void tst_ContextHelp::cleanup()
