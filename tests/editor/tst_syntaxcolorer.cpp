@@ -92,11 +92,6 @@ void tst_SyntaxColorer::editsCarryOpenedBlocksToTheFollowingLines()
     QCoreApplication::processEvents();
     QCOMPARE(marks(view), "III.DDDDDDD.c\ncccccccc\ncccccccc\nIII");
 
-    // An opening quote runs on to the next one, as in a scan of the whole text.
-    view->moveCursor(QTextCursor::End);
-    QTest::keyClicks(view, " \"x");
-    QCoreApplication::processEvents();
-    QCOMPARE(marks(view).section(u'\n', 3), "III.ss");
     // The printout uses the colours of the screen.
     for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
         QCOMPARE(CSyntaxColorer::instance()->printFormats(*view, b), b.layout()->formats());

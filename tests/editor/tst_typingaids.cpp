@@ -64,8 +64,6 @@ void tst_TypingAids::tab_data()
     QTest::newRow("one-line-tab") << "mov| ax" << 4 << false << false << "mov\t| ax";
     QTest::newRow("one-line-replaces-selection") << "m[ov] ax" << 2 << true << false << "m  | ax";
     QTest::newRow("one-line-zero-inserts-nothing") << "a|b" << 0 << true << false << "a|b";
-    QTest::newRow("one-line-huge-capped")
-        << "|a" << 1000000 << true << false << QString(16, u' ') + "|a";
     QTest::newRow("one-line-shift-outdents") << "  \tmov| ax" << 4 << true << true << "mov| ax";
     QTest::newRow("block-ending-at-line-start")
         << "l1\n[l2\nl3\nl4\n]l5" << 2 << true << false << "l1\n[  l2\n  l3\n  l4\n]l5";

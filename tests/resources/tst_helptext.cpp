@@ -90,7 +90,6 @@ class tst_HelpText : public QObject
 private slots:
     void initTestCase();
     void installedCopyIsTheCommittedFile();
-    void fileIsPlainAsciiWithCrLf();
     void entriesKeepTheFormatAndFitThePopup();
     void everyKeywordIsFound();
     void examplesAssemble_data();
@@ -112,20 +111,6 @@ void tst_HelpText::installedCopyIsTheCommittedFile()
 {
     // the build copies the committed file; a stale or re-encoded copy would show old help
     QCOMPARE(m_file, readFileBytes(sourcePath()));
-}
-
-void tst_HelpText::fileIsPlainAsciiWithCrLf()
-{
-    for (qsizetype i = 0; i < m_file.size(); ++i) {
-        const uchar c = uchar(m_file.at(i));
-        if (c == '\r') {
-            QVERIFY2(i + 1 < m_file.size() && m_file.at(i + 1) == '\n',
-                     qPrintable(QString("lone CR at byte %1").arg(i)));
-            ++i;
-            continue;
-        }
-        QVERIFY2(c >= 32 && c < 127, qPrintable(QString("byte %1 at %2").arg(c).arg(i)));
-    }
 }
 
 void tst_HelpText::entriesKeepTheFormatAndFitThePopup()
