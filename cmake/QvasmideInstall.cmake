@@ -1,5 +1,5 @@
 # cmake --install: the program folder as the build tree has it (the IDE, qvasmide.hlt beside it,
-# the console tools in tools/), a command on the PATH, and the desktop entry, file types and
+# the console tools in tools/, the wizard's include files in tools/include), a command on the PATH, and the desktop entry, file types and
 # icon. The program finds its data through the folder of its executable (symbolic links
 # resolved), so the command in bin/ is a link into the program folder.
 #   cmake --install build [--prefix /usr/local]      (DESTDIR=... for a staged install)
@@ -14,6 +14,7 @@ foreach(tool qvasm qvdisasm dump)
         install(TARGETS ${tool} RUNTIME DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR}/tools)
     endif()
 endforeach()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/include DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR}/tools)
 
 if(NOT QVASMIDE_INSTALL_PROGRAM_DIR STREQUAL CMAKE_INSTALL_BINDIR)
     file(RELATIVE_PATH _qvasmide_link_target

@@ -51,4 +51,7 @@ void MakeSettings::applyBundledToolDefaults(const QString &programFolder)
     };
     offer(AssemblerKey, QStringLiteral("qvasm"));
     offer(DisassemblerKey, QStringLiteral("qvdisasm"));
+    const QFileInfo includes(programFolder + QStringLiteral("/tools/include"));
+    if (!store.contains(Section, IncludePathKey) && includes.isDir())
+        store.writeString(Section, IncludePathKey, includes.absoluteFilePath() + QLatin1Char('/'));
 }

@@ -30,7 +30,8 @@ public:
     static QString disassemblerPath();
     static QString libraryPath();
 
-    // First start: point "apath" and "dpath" at the tools shipped in programFolder/tools when
-    // they are there, so a new user can assemble at once. A value already set is never touched.
+    // First start: point "apath" and "dpath" at the tools shipped in programFolder/tools, and
+    // "incpath" at the include files in programFolder/tools/include, when they are there, so a
+    // new user can assemble and make projects at once. A value already set is never touched.
     static void applyBundledToolDefaults(const QString &programFolder);
 };

@@ -191,7 +191,7 @@ void tst_BuildCommandRules::bundledToolsBecomeFirstRunDefaults()
 {
     TestSettings settings;
     QTemporaryDir program;
-    QVERIFY(QDir(program.path()).mkdir("tools"));
+    QVERIFY(QDir(program.path()).mkpath("tools/include"));
     QFile tool(program.filePath("tools/qvasm"));
     QVERIFY(tool.open(QIODevice::WriteOnly));
     tool.setPermissions(tool.permissions() | QFile::ExeOwner);
@@ -200,6 +200,7 @@ void tst_BuildCommandRules::bundledToolsBecomeFirstRunDefaults()
     MakeSettings::applyBundledToolDefaults(program.path());
     QCOMPARE(MakeSettings::assemblerPath(), program.filePath("tools/qvasm"));
     QCOMPARE(MakeSettings::disassemblerPath(), QString("/mine/qvdisasm"));
+    QCOMPARE(MakeSettings::loadPaths().includePath, program.filePath("tools/include/"));
 
     // The next start does not overwrite the user's choice.
     settings.store().writeString("Make", "apath", QString());

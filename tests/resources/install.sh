@@ -1,6 +1,6 @@
 #!/bin/bash
 # A staged install (DESTDIR, so nothing reaches the machine): the program folder with the IDE,
-# qvasmide.hlt and the console tools, the command in bin/ that runs it, and the desktop entry
+# qvasmide.hlt, the console tools and the wizard's include files, the command in bin/ that runs it, and the desktop entry
 # and file types, read by the real mime database tool into the staging folder only.
 #   usage: install.sh CMAKE BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -12,7 +12,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR=$stage "$cmake" --install "$build" --prefix /usr/local >/dev/null
 root=$stage/usr/local
 program=$root/lib/qvasmide
-for f in qvasmide qvasmide.hlt tools/qvasm tools/qvdisasm tools/dump; do
+for f in qvasmide qvasmide.hlt tools/qvasm tools/qvdisasm tools/dump \
+         tools/include/qvasmc.inc tools/include/qvasme.inc tools/include/readme.txt; do
     [ -f "$program/$f" ] || fail "program folder lacks $f"
 done
 for f in qvasmide tools/qvasm tools/qvdisasm tools/dump; do

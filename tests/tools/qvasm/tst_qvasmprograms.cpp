@@ -1,9 +1,11 @@
-// Whole programs: the new-project wizard's skeletons in each of their variants and the empty
-// template a new document starts with, checked down to the bytes of the .com file.
+// Whole programs: the new-project wizard's skeletons in each of their variants (with the include
+// files the program ships) and the empty template a new document starts with, checked down to
+// the bytes of the .com file.
 
 #include "QvasmTestSupport.h"
 #include "workspace/SourceTemplates.h"
 
+#include <QFile>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ProjectWizardOptions)
@@ -21,9 +23,15 @@ private slots:
 
 namespace {
 
-// Include files as a user's include folder might hold them: equates only.
-const QMap<QString, QByteArray> includes{{"qvasmc.inc", "stdout equ 1\r\nCR equ 13\r\n"},
-                                         {"qvasme.inc", "LF equ 10\r\n"}};
+QByteArray shippedFile(const QString &name)
+{
+    QFile file(qEnvironmentVariable("QVASMIDE_SOURCE_DIR") + "/tools/include/" + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The include files the wizard copies into a project.
+const QMap<QString, QByteArray> includes{{"qvasmc.inc", shippedFile("qvasmc.inc")},
+                                         {"qvasme.inc", shippedFile("qvasme.inc")}};
 
 QByteArray skeleton(ProjectKind kind, const ProjectWizardOptions &options)
 {
@@ -49,6 +57,17 @@ void tst_QvasmPrograms::assembleCleanly_data()
     }
     o.standardIncludes = o.extendedIncludes = true;
     QTest::newRow("both-includes") << skeleton(ProjectKind::Com, o) << exit;
+    // Their names and structures in use; each file may be included twice.
+    QByteArray useIncludes = skeleton(ProjectKind::Com, o);
+    useIncludes.replace("; Place your code here",
+                        "include qvasmc.inc\r\n"
+                        "            mov ah, DOS_PRINT_STRING\r\n"
+                        "            mov al, found.attrib\r\n"
+                        "            mov cl, CLR_WHITE or CR");
+    useIncludes.replace(".end", "found       st  findData\r\n.end");
+    QTest::newRow("includes-in-use") << useIncludes
+                                     << "B4 09 A0 21 01 B1 0F B8 00 4C CD 21"
+                                            + QByteArray(" 00").repeated(43); // sizeof findData
 
     // The text a new untitled document starts with, mixed line ends and all; also as saved by
     // an editor that starts UTF-8 files with a byte-order mark.
