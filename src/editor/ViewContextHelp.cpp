@@ -22,9 +22,10 @@ constexpr int kMaxLine = 2048;
 ViewContextHelp::ViewContextHelp(CQvasmView *view)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
 {
     setObjectName(QStringLiteral("contextHelp"));
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     registerCommands();
 }
 
@@ -81,7 +82,7 @@ QHash<int, QString> ViewContextHelp::shiftMenuTexts(const QString &word)
 
 bool ViewContextHelp::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view->viewport())
+    if (watched != m_viewport)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

@@ -6,6 +6,7 @@
 
 class CQvasmView;
 class QMouseEvent;
+class QWidget;
 
 // Context help and the right-click menus of one editor view: Shift+F1 shows the help on the word
 // at the caret below the caret, Help > Context Help (and the Shift menu's first item) at the mouse
@@ -38,4 +39,7 @@ private:
     void rightButtonReleased(QMouseEvent *event);
 
     CQvasmView *m_view;
+    // Compared against in eventFilter: it still sees events while the view is being destroyed,
+    // when asking the view for its viewport is no longer valid.
+    QWidget *m_viewport;
 };

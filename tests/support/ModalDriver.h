@@ -19,7 +19,8 @@ public:
     explicit ModalDriver(std::function<void(T *)> action, int giveUpMs = 10000)
         : m_state(std::make_shared<State>())
     {
-        auto *timer = new QTimer;
+        // Owned by the application too: a test that ends before the next tick still frees it.
+        auto *timer = new QTimer(qApp);
         timer->setInterval(5);
         m_state->clock.start();
         std::shared_ptr<State> state = m_state;
