@@ -28,6 +28,28 @@ int64_t wrap16(int64_t d)
     return w >= 0x8000 ? w - 0x10000 : w;
 }
 
+// Displacement size code of a memory operand: 0 none, 1 a signed byte, 2 the full width. A
+// base whose mod-0 form means something else needs at least a byte; an unknown (forward)
+// value gets the smallest size; a size chosen in an earlier pass never shrinks.
+int displacementSize(bool undefined, int64_t disp, bool zeroFormTaken, int earlier)
+{
+    int needed;
+    if (undefined)
+        needed = zeroFormTaken ? 1 : 0;
+    else if (disp == 0 && !zeroFormTaken)
+        needed = 0;
+    else if (disp >= -128 && disp <= 127)
+        needed = 1;
+    else
+        needed = 2;
+    return std::max(needed, earlier);
+}
+
+uint8_t scaleBits(int scale)
+{
+    return scale == 8 ? 3 : (scale == 4 ? 2 : (scale == 2 ? 1 : 0));
+}
+
 } // namespace
 
 Encoder::Encoder(const Reporter &report)
@@ -206,16 +228,8 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
             code = index == RegSI ? 2 : (index == RegDI ? 3 : 6);
         else
             code = index == RegSI ? 4 : 5;
-        int needed;
-        if (rm.undefined)
-            needed = code == 6 ? 1 : 0;
-        else if (disp == 0 && code != 6)
-            needed = 0;
-        else if (disp >= -128 && disp <= 127)
-            needed = 1;
-        else
-            needed = 2;
-        const int size = std::max(needed, state);
+        // Mod 0 with r/m 6 is the direct address, so [bp] always takes a displacement.
+        const int size = displacementSize(rm.undefined, disp, code == 6, state);
         req.site = uint8_t((req.site & ~SiteDispMask) | size);
         b.put(uint8_t((size << 6) | reg | code));
         if (size == 1)
@@ -233,7 +247,7 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
         if (index == RegNone) {
             b.put(uint8_t(reg | 5));
         } else {
-            const uint8_t sb = rm.scale == 8 ? 3 : (rm.scale == 4 ? 2 : (rm.scale == 2 ? 1 : 0));
+            const uint8_t sb = scaleBits(rm.scale);
             b.put(uint8_t(reg | 4));
             b.put(uint8_t((sb << 6) | (regNum(index) << 3) | 5));
         }
@@ -241,21 +255,13 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
         return ok;
     }
     const int bnum = regNum(base);
-    int needed;
-    if (rm.undefined)
-        needed = bnum == 5 ? 1 : 0;
-    else if (disp == 0 && bnum != 5)
-        needed = 0;
-    else if (disp >= -128 && disp <= 127)
-        needed = 1;
-    else
-        needed = 2;
-    const int size = std::max(needed, state);
+    // Mod 0 with base 5 is the direct address, so [ebp] always takes a displacement.
+    const int size = displacementSize(rm.undefined, disp, bnum == 5, state);
     req.site = uint8_t((req.site & ~SiteDispMask) | size);
     if (index == RegNone && bnum != 4) {
         b.put(uint8_t((size << 6) | reg | bnum));
     } else {
-        const uint8_t sb = rm.scale == 8 ? 3 : (rm.scale == 4 ? 2 : (rm.scale == 2 ? 1 : 0));
+        const uint8_t sb = scaleBits(rm.scale);
         b.put(uint8_t((size << 6) | reg | 4));
         b.put(uint8_t((sb << 6) | ((index == RegNone ? 4 : regNum(index)) << 3) | bnum));
     }

@@ -118,6 +118,24 @@ void Lexer::lexNumber(std::string_view line, size_t &i, Token &t)
         t.value = 0;
 }
 
+void Lexer::lexWord(std::string_view line, size_t &i, Token &t)
+{
+    size_t j = i + 1;
+    while (j < line.size() && isIdentChar(line[j]))
+        ++j;
+    t.kind = TokKind::Ident;
+    t.text = line.substr(i, j - i);
+    i = j;
+}
+
+void Lexer::lexPunct(std::string_view line, size_t &i, Token &t)
+{
+    t.kind = TokKind::Punct;
+    t.punct = line[i];
+    t.text = line.substr(i, 1);
+    ++i;
+}
+
 bool Lexer::tokenize(std::string_view line, std::vector<Token> &out)
 {
     out.clear();
@@ -158,34 +176,18 @@ bool Lexer::tokenize(std::string_view line, std::vector<Token> &out)
             t.text = line.substr(i + 1, (j < n ? j : n) - i - 1);
             i = j < n ? j + 1 : n;
         } else if (c == '.') {
+            // ".model", ".code": a word; after an operand ("v.x", "[bx].x") the member dot.
             const bool afterOperand = i > 0
                                       && (isIdentChar(line[i - 1]) || line[i - 1] == ']'
                                           || line[i - 1] == ')');
-            if (!afterOperand && i + 1 < n && isAlnum(line[i + 1])) {
-                size_t j = i + 1;
-                while (j < n && isIdentChar(line[j]))
-                    ++j;
-                t.kind = TokKind::Ident;
-                t.text = line.substr(i, j - i);
-                i = j;
-            } else {
-                t.kind = TokKind::Punct;
-                t.punct = c;
-                t.text = line.substr(i, 1);
-                ++i;
-            }
+            if (!afterOperand && i + 1 < n && isAlnum(line[i + 1]))
+                lexWord(line, i, t);
+            else
+                lexPunct(line, i, t);
         } else if (isIdentStart(c)) {
-            size_t j = i + 1;
-            while (j < n && isIdentChar(line[j]))
-                ++j;
-            t.kind = TokKind::Ident;
-            t.text = line.substr(i, j - i);
-            i = j;
+            lexWord(line, i, t);
         } else {
-            t.kind = TokKind::Punct;
-            t.punct = c;
-            t.text = line.substr(i, 1);
-            ++i;
+            lexPunct(line, i, t);
         }
         if (t.kind == TokKind::Ident)
             t.keyword = lookupKeyword(t.text);

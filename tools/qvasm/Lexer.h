@@ -36,6 +36,9 @@ public:
 
 private:
     static void lexNumber(std::string_view line, size_t &i, Token &t);
+    // A word from i (a letter, "_" or "." first) and a single punctuation character.
+    static void lexWord(std::string_view line, size_t &i, Token &t);
+    static void lexPunct(std::string_view line, size_t &i, Token &t);
 };
 
 } // namespace qvasm

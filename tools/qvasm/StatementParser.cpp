@@ -232,12 +232,22 @@ bool StatementParser::expectEnd(size_t i, Statement &st)
 
 void StatementParser::parseOperands(size_t i, Statement &st)
 {
+    parseList(i, st, &ExprParser::parseOperand);
+}
+
+void StatementParser::parseDataItems(size_t i, Statement &st)
+{
+    parseList(i, st, &ExprParser::parseDataItem);
+}
+
+void StatementParser::parseList(size_t i, Statement &st, int32_t (ExprParser::*parseItem)())
+{
     const auto &T = m_tokens;
     if (i >= T.size())
         return;
     for (;;) {
         ExprParser p(T, i, st, m_names);
-        const int32_t root = p.parseOperand();
+        const int32_t root = (p.*parseItem)();
         if (root < 0)
             return;
         st.operands.push_back(uint32_t(root));
@@ -246,31 +256,6 @@ void StatementParser::parseOperands(size_t i, Statement &st)
             ++i;
             if (i >= T.size()) {
                 st.error = 0x12; // a comma with nothing after it
-                return;
-            }
-            continue;
-        }
-        break;
-    }
-    expectEnd(i, st);
-}
-
-void StatementParser::parseDataItems(size_t i, Statement &st)
-{
-    const auto &T = m_tokens;
-    if (i >= T.size())
-        return;
-    for (;;) {
-        ExprParser p(T, i, st, m_names);
-        const int32_t root = p.parseDataItem();
-        if (root < 0)
-            return;
-        st.operands.push_back(uint32_t(root));
-        i = p.pos();
-        if (i < T.size() && isPunct(T[i], ',')) {
-            ++i;
-            if (i >= T.size()) {
-                st.error = 0x12;
                 return;
             }
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "qvasm/ExprParser.h"
 #include "qvasm/Lexer.h"
 #include "qvasm/Statement.h"
 
@@ -25,6 +26,8 @@ private:
     void parseNamed(std::string_view line, size_t i, Dir d, Statement &st);
     void parseOperands(size_t i, Statement &st);
     void parseDataItems(size_t i, Statement &st);
+    // Comma-separated items up to the end of the line, each read by parseItem.
+    void parseList(size_t i, Statement &st, int32_t (ExprParser::*parseItem)());
     void parseDupBytes(size_t i, Statement &st);
     void parseProc(size_t i, Statement &st);
     bool expectEnd(size_t i, Statement &st);
