@@ -27,7 +27,7 @@ sitting_begin "$OUT"
 SOURCE=$OUT/asm_$SIZE.asm
 [ -f "$SOURCE" ] || python3 "$HERE/gen_data.py" file --size "$SIZE" --seed 1 --out "$SOURCE"
 
-# Ours opens the file named on the command line when `empty` is on and `loadws` off.
+# Seeded past the first-run notice; empty=1 and loadws=0 as in the earlier figures.
 seed() { ours_seed empty=1 loadws=0 tips=0 "useformatting=$1"; }
 
 NETNS=(unshare --net --)

@@ -8,8 +8,8 @@
 #   bench/editor/run_open.sh [PROGRAM_DIR]  # default: build/bin of this checkout
 #   PEERS=0 bench/editor/run_open.sh        # ours only
 #
-# Our settings are seeded so that the file on the command line opens (Installed=1, empty=1) with
-# the first-run defaults otherwise (formatting on). Results: $RESULTS_DIR (default
+# Our settings are seeded past the first-run notice (Installed=1; empty=1 as in the earlier
+# figures) with the first-run defaults otherwise (formatting on). Results: $RESULTS_DIR (default
 # /tmp/qvasmide_open): *.jsonl, *.txt and summary.md.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)

@@ -1,5 +1,6 @@
 #include "app/RecentFileList.h"
 
+#include "app/FolderPaths.h"
 #include "app/SettingsStore.h"
 
 #include <QDir>
@@ -113,9 +114,7 @@ QString RecentFileList::menuText(int index, const QString &currentFolder) const
 
 QString RecentFileList::displayName(const QString &path, const QString &currentFolder, int maxLength)
 {
-    QString folder = QDir::cleanPath(currentFolder);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    const QString folder = FolderPaths::withSlash(QDir::cleanPath(currentFolder));
     if (path.startsWith(folder) && !path.mid(folder.size()).contains(QLatin1Char('/'))
         && path.size() > folder.size())
         return path.mid(folder.size());

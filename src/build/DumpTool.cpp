@@ -1,5 +1,6 @@
 #include "build/DumpTool.h"
 
+#include "app/FolderPaths.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 
@@ -14,11 +15,7 @@ QString DumpTool::toolsDir()
 
 QString DumpTool::path(const QString &toolsDir, const QString &programFolder)
 {
-    // The folder is stored with its final separator; one typed without it still names a folder.
-    QString file = toolsDir;
-    if (!file.isEmpty() && !file.endsWith(QLatin1Char('/')))
-        file += QLatin1Char('/');
-    file += QStringLiteral("dump");
+    const QString file = FolderPaths::join(toolsDir, QStringLiteral("dump"));
     if (QDir::isAbsolutePath(file) || programFolder.isEmpty())
         return file;
     return QDir::cleanPath(programFolder + QLatin1Char('/') + file);

@@ -154,6 +154,14 @@ CSyntaxColorer::DocumentState &CSyntaxColorer::stateOf(QTextDocument *document)
     return state;
 }
 
+CSyntaxColorer::DocumentState &CSyntaxColorer::attach(CQvasmView &view)
+{
+    DocumentState &state = stateOf(view.document());
+    state.view = &view;
+    watch(view);
+    return state;
+}
+
 void CSyntaxColorer::watch(CQvasmView &view)
 {
     static const char watched[] = "qvasmide_colourerWatch";
@@ -236,9 +244,7 @@ void CSyntaxColorer::colourVisible(CQvasmView &view)
     if (!isColoured(view))
         return;
     QTextDocument *document = view.document();
-    DocumentState &state = stateOf(document);
-    state.view = &view;
-    watch(view);
+    DocumentState &state = attach(view);
     const int first = view.firstVisibleTextBlock().blockNumber();
     const int last = view.lastVisibleTextBlock().blockNumber();
     if (first < 0 || last < first)
@@ -297,9 +303,7 @@ void CSyntaxColorer::clearAll(QTextDocument *document)
 void CSyntaxColorer::textChanged(CQvasmView &view, int position, int, int charsAdded)
 {
     QTextDocument *document = view.document();
-    DocumentState &state = stateOf(document);
-    state.view = &view;
-    watch(view);
+    DocumentState &state = attach(view);
     const int count = document->blockCount();
     const int delta = count - state.blockCount;
     state.blockCount = count;
@@ -361,9 +365,7 @@ void CSyntaxColorer::visibleBlocksChanged(CQvasmView &view)
 void CSyntaxColorer::colourAll(CQvasmView &view)
 {
     QTextDocument *document = view.document();
-    DocumentState &state = stateOf(document);
-    state.view = &view;
-    watch(view);
+    DocumentState &state = attach(view);
     state.trusted = 0;
     state.blockCount = document->blockCount();
     if (!isColoured(view)) {
@@ -375,11 +377,8 @@ void CSyntaxColorer::colourAll(CQvasmView &view)
 
 void CSyntaxColorer::clearColours(CQvasmView &view)
 {
-    QTextDocument *document = view.document();
-    DocumentState &state = stateOf(document);
-    state.view = &view;
-    watch(view);
-    clearAll(document);
+    attach(view);
+    clearAll(view.document());
 }
 
 QList<QTextLayout::FormatRange> CSyntaxColorer::printFormats(const CQvasmView &view,

@@ -77,6 +77,8 @@ private:
     };
 
     DocumentState &stateOf(QTextDocument *document);
+    // The view's document state, with the view as the one that reports its changes and watched.
+    DocumentState &attach(CQvasmView &view);
     // Also follows the view's own scrolling (a jump to a line scrolls without the view telling).
     void watch(CQvasmView &view);
     bool mayColour(const CQvasmView &view) const;

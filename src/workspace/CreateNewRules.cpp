@@ -1,16 +1,9 @@
 #include "workspace/CreateNewRules.h"
 
+#include "app/FolderPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
-
-namespace {
-
-QString withSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
-} // namespace
 
 bool CreateNewRules::isValidFileName(const QString &text)
 {
@@ -53,9 +46,9 @@ QString CreateNewRules::baseFolder(Mode mode, const QString &mainFile, const QSt
         const QString folder = QFileInfo(QDir(currentFolder).absoluteFilePath(mainFile))
                                    .absolutePath();
         if (!folder.isEmpty())
-            return withSlash(folder);
+            return FolderPaths::withSlash(folder);
     }
-    return withSlash(currentFolder);
+    return FolderPaths::withSlash(currentFolder);
 }
 
 QString CreateNewRules::cutName(const QString &sourceName)
@@ -75,7 +68,7 @@ CreateNewRules::NameStep CreateNewRules::nameStep(const QString &sourceName,
     step.okEnabled = !cut.isEmpty();
     if (!locationTouched && followName) {
         step.replaceLocation = true;
-        step.location = withSlash(baseFolder) + cut;
+        step.location = FolderPaths::withSlash(baseFolder) + cut;
     }
     return step;
 }
@@ -121,7 +114,7 @@ CreateNewRules::Outcome CreateNewRules::accept(const Input &in)
         out.message = createFolderQuestion();
         out.folderToCreate = folder;
     }
-    out.location = withSlash(folder);
+    out.location = FolderPaths::withSlash(folder);
     if (in.mode == Mode::List)
         out.sourceName = in.chosenItemText;
     return out;

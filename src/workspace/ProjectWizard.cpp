@@ -1,5 +1,6 @@
 #include "workspace/ProjectWizard.h"
 
+#include "app/FolderPaths.h"
 #include "app/SettingsStore.h"
 #include "workspace/WorkspaceRecord.h"
 
@@ -78,11 +79,7 @@ QStringList ProjectWizard::copyList(const ProjectWizardOptions &options)
 
 QString ProjectWizard::copySource(const QString &includeFolder, const QString &name)
 {
-    // A folder picked in the settings comes without a trailing separator; gluing the name
-    // straight on would look for "/usr/includeqvasmc.inc".
-    if (includeFolder.isEmpty() || includeFolder.endsWith(QLatin1Char('/')))
-        return includeFolder + name;
-    return includeFolder + QLatin1Char('/') + name;
+    return FolderPaths::join(includeFolder, name);
 }
 
 QString ProjectWizard::copyFailedMessage(const QString &destination)
