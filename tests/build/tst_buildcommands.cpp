@@ -9,10 +9,10 @@
 #include "frame/CommandRouter.h"
 #include "workspace/WorkspaceRecord.h"
 
-#include "DocWindowStub.h"
 #include "FakeTool.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
+#include "StubBuildDocuments.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
 

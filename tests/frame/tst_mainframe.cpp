@@ -12,6 +12,7 @@
 #include "frame/FindState.h"
 #include "frame/MenuResources.h"
 
+#include "DocWindowStub.h"
 #include "ScriptedPrompts.h"
 #include "TestSettings.h"
 
@@ -29,26 +30,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
-
-// A document window as the documents will provide it: three command owners and an editor.
-class FakeDocWindow : public QMdiSubWindow, public DocumentWindow
-{
-public:
-    explicit FakeDocWindow(const QString &title)
-    {
-        editor = new QPlainTextEdit;
-        setWidget(editor);
-        setWindowTitle(title);
-        setAttribute(Qt::WA_DeleteOnClose);
-    }
-    CommandMap *viewCommands() override { return &view; }
-    CommandMap *documentCommands() override { return &doc; }
-    CommandMap *frameCommands() override { return &child; }
-    QPlainTextEdit *editorView() override { return editor; }
-
-    CommandMap view, doc, child;
-    QPlainTextEdit *editor;
-};
 
 class tst_MainFrame : public QObject
 {
@@ -79,7 +60,7 @@ private slots:
 
 private:
     std::unique_ptr<CMainFrame> makeFrame();
-    FakeDocWindow *addWindow(CMainFrame &frame, const QString &title);
+    DocWindowStub *addWindow(CMainFrame &frame, const QString &title);
 
     std::unique_ptr<TestSettings> m_settings;
 };
@@ -105,9 +86,9 @@ std::unique_ptr<CMainFrame> tst_MainFrame::makeFrame()
     return frame;
 }
 
-FakeDocWindow *tst_MainFrame::addWindow(CMainFrame &frame, const QString &title)
+DocWindowStub *tst_MainFrame::addWindow(CMainFrame &frame, const QString &title)
 {
-    auto *w = new FakeDocWindow(title);
+    auto *w = new DocWindowStub(title);
     frame.mdiArea()->addSubWindow(w);
     w->show();
     frame.mdiArea()->setActiveSubWindow(w);
@@ -226,7 +207,7 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     QAction *checkSyntax = frame->commandAction(ID_MAKE_CHECK_SYNTAX);
     QVERIFY(checkSyntax->shortcuts().isEmpty());
 
-    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    DocWindowStub *w = addWindow(*frame, "a.asm");
     QTRY_VERIFY(frame->isDocumentMenuShown());
     QCOMPARE(checkSyntax->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::Key_F7)});
 
@@ -238,7 +219,7 @@ void tst_MainFrame::menuAndKeysFollowActiveDocument()
     QCOMPARE(checks, 1);
 
     // The Window menu lists the open document windows, the current one checked.
-    FakeDocWindow *second = addWindow(*frame, "b&c.inc");
+    DocWindowStub *second = addWindow(*frame, "b&c.inc");
     QMenu *windowMenu = frame->menuBar()->actions().at(8)->menu();
     emit windowMenu->aboutToShow();
     QStringList listed;
@@ -259,12 +240,12 @@ void tst_MainFrame::titleNamesTheDocumentOnce()
     // A maximised window's buttons go into the menu bar, and with them its caption would go into
     // the title a second time.
     auto frame = makeFrame();
-    FakeDocWindow *a = addWindow(*frame, "/p/a.asm");
+    DocWindowStub *a = addWindow(*frame, "/p/a.asm");
     a->showMaximized();
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm"));
     a->setWindowTitle("/p/a.asm*");
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm*"));
-    FakeDocWindow *b = addWindow(*frame, "/p/b.inc");
+    DocWindowStub *b = addWindow(*frame, "/p/b.inc");
     b->showMaximized();
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/b.inc"));
     b->showNormal();
@@ -281,8 +262,8 @@ void tst_MainFrame::commandsRouteThroughActiveWindow()
     QStringList ran;
     frame->commands().on(ID_FILE_SAVE, [&ran] { ran << "frame"; });
     frame->router().refresh();
-    FakeDocWindow *a = addWindow(*frame, "a.asm");
-    FakeDocWindow *b = addWindow(*frame, "b.asm");
+    DocWindowStub *a = addWindow(*frame, "a.asm");
+    DocWindowStub *b = addWindow(*frame, "b.asm");
     a->doc.on(ID_FILE_SAVE, [&ran] { ran << "a.doc"; });
     b->child.on(ID_FILE_SAVE, [&ran] { ran << "b.child"; });
     b->view.onUpdate(ID_FILE_SAVE, [](CommandUpdate &u) { u.enable(false); });
@@ -320,7 +301,7 @@ void tst_MainFrame::barToggles()
     auto frame = makeFrame();
     QWidget *widget = frame->findChild<QWidget *>(bar);
     QVERIFY(widget);
-    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    DocWindowStub *w = addWindow(*frame, "a.asm");
     w->editor->setFocus();
     QAction *action = frame->commandAction(id ? id : ID_VIEW_VIEW_BAR);
     for (bool shown : {false, true}) {
@@ -341,7 +322,7 @@ void tst_MainFrame::lineColumnPane()
     frame->router().refresh();
     QCOMPARE(status->paneText(CStatusLine::LineColumnPane), QString());
 
-    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    DocWindowStub *w = addWindow(*frame, "a.asm");
     QTRY_COMPARE(status->paneText(CStatusLine::LineColumnPane), QStringLiteral("Line 1, Col 1"));
     w->editor->setPlainText("mov ax, 1\n\tint 21h\n");
     QTextCursor c = w->editor->textCursor();
@@ -365,7 +346,7 @@ void tst_MainFrame::lineColumnPane()
 void tst_MainFrame::overwritePane()
 {
     auto frame = makeFrame();
-    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    DocWindowStub *w = addWindow(*frame, "a.asm");
     w->editor->setFocus();
     QSignalSpy spy(frame.get(), &CMainFrame::overwriteModeChanged);
     CStatusLine *status = frame->statusLine();
@@ -387,7 +368,7 @@ void tst_MainFrame::findBar()
     CFindCombo *combo = frame->findCombo();
     frame->router().refresh();
     QVERIFY(!combo->isEnabled());
-    FakeDocWindow *w = addWindow(*frame, "a.asm");
+    DocWindowStub *w = addWindow(*frame, "a.asm");
     QTRY_VERIFY(combo->isEnabled());
 
     // The box shows what Find adds, not what Find Next adds.
@@ -436,12 +417,12 @@ void tst_MainFrame::busyAnimationStartsAndStopsOnce()
 void tst_MainFrame::nextDocFrameWalk()
 {
     auto frame = makeFrame();
-    FakeDocWindow *a = addWindow(*frame, "a");
+    DocWindowStub *a = addWindow(*frame, "a");
     auto *plain = new QMdiSubWindow; // not a document window: never returned
     frame->mdiArea()->addSubWindow(plain);
     plain->show();
-    FakeDocWindow *b = addWindow(*frame, "b");
-    FakeDocWindow *c = addWindow(*frame, "c");
+    DocWindowStub *b = addWindow(*frame, "b");
+    DocWindowStub *c = addWindow(*frame, "c");
     frame->mdiArea()->setActiveSubWindow(c);
 
     frame->resetDocFrameWalk();
@@ -510,7 +491,7 @@ void tst_MainFrame::newFromClipboardPastesOnlyIntoNewWindow()
     frame->setApplicationCommands(&app);
     QTRY_VERIFY(fromClipboard->isEnabled());
     fromClipboard->trigger();
-    FakeDocWindow *created = dynamic_cast<FakeDocWindow *>(frame->activeDocumentFrame());
+    DocWindowStub *created = dynamic_cast<DocWindowStub *>(frame->activeDocumentFrame());
     QVERIFY(created);
     QCOMPARE(created->editor->toPlainText(), QStringLiteral("org 100h"));
 
