@@ -24,7 +24,6 @@
 #include <QTextBlock>
 
 #include <optional>
-#include <utility>
 
 namespace {
 
@@ -167,32 +166,8 @@ void CQvasmView::Refresh()
 
 void CQvasmView::onContentsChange(int position, int removed, int added)
 {
-    if (!g_colourer || m_colouringBusy || !formattingOn())
-        return;
-    g_colourer->textChanged(*this, position, removed, added);
-    const int first = document()->findBlock(position).blockNumber();
-    const int last = document()->findBlock(position + added).blockNumber();
-    const bool queued = m_recolouredFrom >= 0;
-    m_recolouredFrom = queued ? qMin(m_recolouredFrom, first) : first;
-    m_recolouredTo = qMax(m_recolouredTo, last < 0 ? document()->blockCount() - 1 : last);
-    if (!queued)
-        QMetaObject::invokeMethod(this, &CQvasmView::repaintChangedLines, Qt::QueuedConnection);
-}
-
-// The text layout asks for a repaint of a line given new colours where the line stood at that
-// moment; a view that scrolls right after (Enter on the bottom line) moves the old pixels up and
-// the new colours never show. Repainting the changed lines where they are now settles it.
-void CQvasmView::repaintChangedLines()
-{
-    const int from = qMax(std::exchange(m_recolouredFrom, -1), firstVisibleBlock().blockNumber());
-    const int to = qMin(std::exchange(m_recolouredTo, -1), lastVisibleTextBlock().blockNumber());
-    if (from < 0 || to < from)
-        return;
-    const QPointF offset = contentOffset();
-    const QRectF top = blockBoundingGeometry(document()->findBlockByNumber(from)).translated(offset);
-    const QRectF bottom = blockBoundingGeometry(document()->findBlockByNumber(to)).translated(offset);
-    viewport()->update(
-        QRectF(0, top.top(), viewport()->width(), bottom.bottom() - top.top()).toAlignedRect());
+    if (g_colourer && !m_colouringBusy && formattingOn())
+        g_colourer->textChanged(*this, position, removed, added);
 }
 
 void CQvasmView::noteVisibleBlocks()

@@ -128,7 +128,6 @@ private:
     void registerCommands();
     void noteVisibleBlocks();
     void onContentsChange(int position, int removed, int added);
-    void repaintChangedLines();
     void printPreview();
     void printWithDialog();
 
@@ -138,7 +137,4 @@ private:
     int m_redrawLock = 0;
     int m_colouringBusy = 0;
     QMetaObject::Connection m_contentsConnection;
-    // The lines an edit coloured, repainted once the view has settled (see repaintChangedLines).
-    int m_recolouredFrom = -1;
-    int m_recolouredTo = -1;
 };
