@@ -1,7 +1,12 @@
 #include "app/AtomicFileWriter.h"
 
+#include "app/RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 void setError(QString *errorString, const QString &text)
@@ -9,10 +14,39 @@ void setError(QString *errorString, const QString &text)
     if (errorString)
         *errorString = text;
 }
+// A full disk first shows as a short count with no error set ("Unknown error"); writing on
+// until a write fails outright lets the system say why ("No space left on device").
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// The replacement is a new file: without this a save would hand another user's file to whoever
+// saves it (as root) and turn a read-only or private file into the default 0644.
+void keepOwnerAndMode(const QString &filePath, int replacement)
+{
+    struct stat st;
+    if (replacement < 0 || ::stat(QFile::encodeName(filePath).constData(), &st) != 0)
+        return;
+    // Owner first: changing it may clear the set-id bits the mode then puts back.
+    if (::fchown(replacement, st.st_uid, st.st_gid) != 0)
+        (void) ::fchown(replacement, static_cast<uid_t>(-1), st.st_gid);
+    ::fchmod(replacement, st.st_mode & 07777);
+}
+
 } // namespace
 
 bool AtomicFileWriter::write(const QString &filePath, const QByteArray &bytes, QString *errorString)
 {
+    if (!RegularFile::isWritableTarget(filePath, errorString))
+        return false;
     QSaveFile file(filePath);
     // Unbuffered: a buffered write that the disk cuts short is flushed by commit() without an
     // error, which would rename a truncated file over the good one; unbuffered, write() itself
@@ -21,11 +55,12 @@ bool AtomicFileWriter::write(const QString &filePath, const QByteArray &bytes, Q
         setError(errorString, file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (!writeAll(file, bytes)) {
         setError(errorString, file.errorString());
         file.cancelWriting();
         return false;
     }
+    keepOwnerAndMode(filePath, file.handle());
     if (!file.commit()) {
         setError(errorString, file.errorString());
         return false;
@@ -46,7 +81,7 @@ AtomicFileWriter::CreateResult AtomicFileWriter::createNew(const QString &filePa
         setError(errorString, file.errorString());
         return raced ? CreateResult::AlreadyExists : CreateResult::Failed;
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (!writeAll(file, bytes)) {
         setError(errorString, file.errorString());
         file.close();
         file.remove();

@@ -29,13 +29,11 @@ constexpr qsizetype kBackgroundLoadChars = 1 << 20;
 // The editor holds about ten times a file's size; beyond this a file would take the machine's
 // memory with it rather than open.
 constexpr qint64 kMaxOpenBytes = qint64(256) << 20;
-// SYMBOL FOR CARRIAGE RETURN: how a carriage return inside a line is shown.
-constexpr QChar kLoneCrSymbol(0x240D);
-
-void fillDocument(QTextDocument &text, const QString &content)
+void fillDocument(QTextDocument &text, const QString &content, const LineBreaks &otherBreaks = {})
 {
     // setPlainText keeps no undo step for the load.
     text.setPlainText(content);
+    SourceFileCodec::attachLineBreaks(text, otherBreaks);
     text.setModified(false);
 }
 
@@ -174,21 +172,17 @@ bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
     }
     m_format = read.format;
     SetPathName(path);
-    // The text editor would turn a carriage return that ends no line into a line break. Such a
-    // file shows it as a visible symbol instead and gets it back on saving, unless the symbol is
-    // in the file already.
     QString text = std::move(read.text);
-    m_loneCrShown = text.contains(QLatin1Char('\r')) && !text.contains(kLoneCrSymbol);
-    if (m_loneCrShown)
-        text.replace(QLatin1Char('\r'), kLoneCrSymbol);
-    loadText(text, inBackground);
+    m_standIns = TextStandIns::chooseFor(text);
+    m_standIns.show(text);
+    loadText(text, read.otherBreaks, inBackground);
     return true;
 }
 
-void CQvasmDoc::loadText(const QString &content, bool inBackground)
+void CQvasmDoc::loadText(const QString &content, const LineBreaks &otherBreaks, bool inBackground)
 {
     if (!inBackground || content.size() < kBackgroundLoadChars) {
-        fillDocument(*m_text, content);
+        fillDocument(*m_text, content, otherBreaks);
         connectText();
         return;
     }
@@ -200,8 +194,8 @@ void CQvasmDoc::loadText(const QString &content, bool inBackground)
         = SourceDocumentLayout::createDocument(m_text->defaultFont(),
                                                m_text->defaultTextOption().tabStopDistance(),
                                                this);
-    m_loader = QThread::create([text, content, owner] {
-        fillDocument(*text, content);
+    m_loader = QThread::create([text, content, otherBreaks, owner] {
+        fillDocument(*text, content, otherBreaks);
         text->moveToThread(owner);
     });
     m_text->moveToThread(m_loader);
@@ -232,8 +226,7 @@ void CQvasmDoc::onLoaded()
 QString CQvasmDoc::textForSaving() const
 {
     QString text = SourceFileCodec::documentText(*m_text);
-    if (m_loneCrShown)
-        text.replace(kLoneCrSymbol, QLatin1Char('\r'));
+    m_standIns.restore(text);
     if (SourceFileCodec::needsFinalLineBreak(text))
         text += QLatin1Char('\n');
     return text;
@@ -243,9 +236,24 @@ bool CQvasmDoc::OnSaveDocument(const QString &path)
 {
     if (isLoading())
         return false;
+    const QString text = textForSaving();
+    // Never re-encode behind the user's back: every byte 80h-FFh of the file would change.
+    const QString missing = SourceFileCodec::charactersNotIn(text, m_format.encoding);
+    if (!missing.isEmpty()
+        && Prompts::instance().message(encodingQuestion(path, missing),
+                                       PromptButtons::YesNo,
+                                       PromptIcon::Question)
+               != PromptAnswer::Yes) {
+        return false;
+    }
     QString error;
     SourceFileFormat used;
-    if (!SourceFileCodec::writeFile(path, textForSaving(), m_format, &error, &used)) {
+    if (!SourceFileCodec::writeFile(path,
+                                    text,
+                                    m_format,
+                                    &error,
+                                    &used,
+                                    SourceFileCodec::attachedLineBreaks(*m_text))) {
         showMessage(saveErrorMessage(path, error), PromptIcon::Exclamation);
         return false;
     }
@@ -366,6 +374,15 @@ void CQvasmDoc::OnCloseDocument()
 QString CQvasmDoc::openErrorMessage(const QString &path, const QString &reason)
 {
     return QStringLiteral("Could not open %1.\n%2").arg(path, reason);
+}
+
+QString CQvasmDoc::encodingQuestion(const QString &path, const QString &missing)
+{
+    return QStringLiteral("%1 is saved as Windows-1252, which cannot hold these characters:\n\n"
+                          "%2\n\n"
+                          "Save the file as UTF-8? Its other characters above 7Fh then change "
+                          "their bytes too. Choose No to go back and change them.")
+        .arg(path, missing);
 }
 
 QString CQvasmDoc::saveErrorMessage(const QString &path, const QString &reason)

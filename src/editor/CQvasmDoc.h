@@ -3,6 +3,7 @@
 #include "editor/CChildFrame.h"
 #include "editor/DocumentNaming.h"
 #include "editor/SourceFileCodec.h"
+#include "editor/TextStandIns.h"
 #include "frame/CommandMap.h"
 
 #include <QObject>
@@ -89,6 +90,7 @@ public:
     QString textForSaving() const;
 
     static QString openErrorMessage(const QString &path, const QString &reason);
+    static QString encodingQuestion(const QString &path, const QString &missing);
     static QString saveErrorMessage(const QString &path, const QString &reason);
 
 signals:
@@ -101,7 +103,7 @@ signals:
 
 private:
     void registerCommands();
-    void loadText(const QString &text, bool inBackground);
+    void loadText(const QString &text, const LineBreaks &otherBreaks, bool inBackground);
     void onLoaded();
     void connectText();
     void updateCaption();
@@ -115,5 +117,5 @@ private:
     QString m_title;
     FileKind m_kind = FileKind::Source;
     SourceFileFormat m_format;
-    bool m_loneCrShown = false; // carriage returns inside lines are shown as a symbol
+    TextStandIns m_standIns; // characters the text document can't hold, shown as symbols
 };

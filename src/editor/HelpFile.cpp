@@ -1,5 +1,6 @@
 #include "editor/HelpFile.h"
 
+#include "app/RegularFile.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
 
@@ -39,8 +40,8 @@ HelpFile HelpFile::fromContent(const QByteArray &content)
 bool HelpFile::ensureLoaded()
 {
     if (m_state == State::NotLoaded) {
-        QFile file(m_path);
-        if (file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (RegularFile::openForReading(file, m_path)) {
             index(file.readAll());
             m_state = State::Loaded;
         } else {

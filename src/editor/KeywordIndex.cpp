@@ -1,5 +1,6 @@
 #include "editor/KeywordIndex.h"
 
+#include "app/RegularFile.h"
 #include "editor/SourceFileCodec.h"
 
 #include <QFile>
@@ -119,8 +120,8 @@ int KeywordIndex::addKeywords(QStringView commaSeparated, int category)
 
 int KeywordIndex::addKeywordFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!RegularFile::openForReading(file, path))
         return -1;
     // Read as text: CR LF arrives as "\n".
     return addKeywords(SourceFileCodec::decode(file.readAll()).text, Directives);

@@ -1,5 +1,6 @@
 #include "editor/MemberCollector.h"
 
+#include "app/RegularFile.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
 
@@ -207,8 +208,8 @@ QStringList MemberCollector::collect(const Query &query,
                 continue;
             }
         }
-        QFile file(fullPath);
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!RegularFile::openForReading(file, fullPath))
             continue;
         members = lookup(SourceFileCodec::decode(file.readAll()).text, Source::File);
         if (!members.isEmpty())

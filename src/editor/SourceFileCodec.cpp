@@ -1,14 +1,15 @@
 #include "editor/SourceFileCodec.h"
 
 #include "app/AtomicFileWriter.h"
+#include "app/RegularFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -59,27 +60,98 @@ QByteArray encode1252(const QString &text, bool crlf)
     return bytes;
 }
 
-// One pass each way: QString::replace moves the tail of the text for every block of matches,
-// which turns a 10 MiB file into seconds of copying.
-void dropCrBeforeLf(QString &text)
+// One pass over the text: every CR LF, LF and lone CR becomes "\n". The style is the break most
+// lines have (the first one's on a tie), so a stray break never decides how new lines end; the
+// lines whose break differs are noted. (QString::replace would move the tail of the text for
+// every match, seconds of copying on a 10 MiB file.)
+LineEnding splitLines(QString &text, LineBreaks &others)
 {
     const qsizetype n = text.size();
-    qsizetype r = text.indexOf(QLatin1Char('\r'));
-    if (r < 0)
-        return;
+    if (!text.contains(QLatin1Char('\r')))
+        return text.contains(QLatin1Char('\n')) ? LineEnding::Lf : LineEnding::CrLf;
     char16_t *d = reinterpret_cast<char16_t *>(text.data());
-    qsizetype w = r;
-    // Each round starts at a CR and moves the run up to the next CR down in one piece.
-    while (r < n) {
-        const qsizetype from = (r + 1 < n && d[r + 1] == u'\n') ? r + 1 : r;
-        const qsizetype found = QStringView(d + r + 1, n - r - 1).indexOf(u'\r');
-        const qsizetype next = found < 0 ? n : r + 1 + found;
-        std::memmove(d + w, d + from, size_t(next - from) * sizeof(char16_t));
-        w += next - from;
-        r = next;
+    std::vector<LineEnding> endings;
+    std::array<qsizetype, 3> counts{};
+    qsizetype w = 0;
+    for (qsizetype r = 0; r < n; ++r) {
+        LineEnding ending;
+        if (d[r] == u'\r') {
+            const bool crlf = r + 1 < n && d[r + 1] == u'\n';
+            ending = crlf ? LineEnding::CrLf : LineEnding::Cr;
+            r += crlf ? 1 : 0;
+        } else if (d[r] == u'\n') {
+            ending = LineEnding::Lf;
+        } else {
+            d[w++] = d[r];
+            continue;
+        }
+        d[w++] = u'\n';
+        endings.push_back(ending);
+        ++counts[size_t(ending)];
     }
     text.truncate(w);
+    LineEnding style = endings.front();
+    for (const LineEnding e : {LineEnding::CrLf, LineEnding::Lf, LineEnding::Cr}) {
+        if (counts[size_t(e)] > counts[size_t(style)])
+            style = e;
+    }
+    for (qsizetype line = 0; line < qsizetype(endings.size()); ++line) {
+        if (endings[size_t(line)] != style)
+            others.push_back({line, endings[size_t(line)]});
+    }
+    return style;
 }
+
+const char *breakBytes(LineEnding ending)
+{
+    switch (ending) {
+    case LineEnding::CrLf:
+        return "\r\n";
+    case LineEnding::Cr:
+        return "\r";
+    case LineEnding::Lf:
+        break;
+    }
+    return "\n";
+}
+
+// bytes hold "\n" for every break (no other character encodes to 0Ah in either encoding).
+QByteArray applyLineBreaks(const QByteArray &bytes, LineEnding style, const LineBreaks &others)
+{
+    if (others.empty() && style == LineEnding::Lf)
+        return bytes;
+    if (others.empty() && style == LineEnding::Cr) {
+        QByteArray out = bytes;
+        out.replace('\n', '\r');
+        return out;
+    }
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.count('\n'));
+    const char *r = bytes.constData();
+    const char *end = r + bytes.size();
+    auto next = others.begin();
+    for (qsizetype line = 0; r < end; ++line) {
+        const char *lf = static_cast<const char *>(std::memchr(r, '\n', size_t(end - r)));
+        const char *stop = lf ? lf : end;
+        out.append(r, stop - r);
+        if (!lf)
+            break;
+        while (next != others.end() && next->line < line)
+            ++next;
+        out.append(breakBytes(next != others.end() && next->line == line ? next->ending : style));
+        r = lf + 1;
+    }
+    return out;
+}
+
+class LineBreakData : public QTextBlockUserData
+{
+public:
+    explicit LineBreakData(LineEnding e)
+        : ending(e)
+    {}
+    LineEnding ending;
+};
 
 QByteArray insertCrBeforeLf(const QByteArray &bytes)
 {
@@ -163,10 +235,6 @@ bool SourceFileCodec::isValidUtf8(const char *data, qsizetype size)
 SourceFileCodec::Decoded SourceFileCodec::decode(const QByteArray &bytes)
 {
     Decoded d;
-    const qsizetype firstLf = bytes.indexOf('\n');
-    d.format.lineEnding = (firstLf > 0 && bytes.at(firstLf - 1) == '\r') || firstLf < 0
-                              ? LineEnding::CrLf
-                              : LineEnding::Lf;
     if (isValidUtf8(bytes.constData(), bytes.size())) {
         d.format.encoding = TextEncoding::Utf8;
         d.format.utf8Bom = bytes.startsWith(kBom);
@@ -176,19 +244,22 @@ SourceFileCodec::Decoded SourceFileCodec::decode(const QByteArray &bytes)
         d.format.encoding = TextEncoding::Windows1252;
         d.text = decode1252(bytes.constData(), bytes.size());
     }
-    if (d.format.lineEnding == LineEnding::CrLf && firstLf >= 0)
-        dropCrBeforeLf(d.text);
+    d.format.lineEnding = splitLines(d.text, d.otherBreaks);
     return d;
 }
 
-QByteArray SourceFileCodec::encode(const QString &text, const SourceFileFormat &format)
+QByteArray SourceFileCodec::encode(const QString &text,
+                                   const SourceFileFormat &format,
+                                   const LineBreaks &otherBreaks)
 {
-    const bool crlf = format.lineEnding == LineEnding::CrLf;
-    if (format.encoding == TextEncoding::Windows1252)
-        return encode1252(text, crlf);
+    // The common cases in one pass; the others put each line's break in afterwards.
+    const bool crlf = format.lineEnding == LineEnding::CrLf && otherBreaks.empty();
+    if (format.encoding == TextEncoding::Windows1252) {
+        const QByteArray bytes = encode1252(text, crlf);
+        return crlf ? bytes : applyLineBreaks(bytes, format.lineEnding, otherBreaks);
+    }
     QByteArray bytes = text.toUtf8();
-    if (crlf)
-        bytes = insertCrBeforeLf(bytes);
+    bytes = crlf ? insertCrBeforeLf(bytes) : applyLineBreaks(bytes, format.lineEnding, otherBreaks);
     if (format.utf8Bom)
         bytes.prepend(kBom);
     return bytes;
@@ -215,6 +286,31 @@ bool SourceFileCodec::canEncode(const QString &text, TextEncoding encoding)
     return true;
 }
 
+QString SourceFileCodec::charactersNotIn(const QString &text, TextEncoding encoding, int limit)
+{
+    QString missing;
+    if (encoding != TextEncoding::Windows1252 || canEncode(text, encoding))
+        return missing;
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    int found = 0;
+    for (qsizetype i = 0; i < text.size() && found < limit; ++i) {
+        if (byteFor1252(in[i]) >= 0)
+            continue;
+        // A character beyond the BMP is two units and one character.
+        const qsizetype len = QChar::isHighSurrogate(in[i]) && i + 1 < text.size()
+                                      && QChar::isLowSurrogate(in[i + 1])
+                                  ? 2
+                                  : 1;
+        const QStringView c(in + i, len);
+        if (!QStringView(missing).contains(c)) {
+            missing += (missing.isEmpty() ? QString() : QStringLiteral(" ")) + c.toString();
+            ++found;
+        }
+        i += len - 1;
+    }
+    return missing;
+}
+
 SourceFileFormat SourceFileCodec::formatForSaving(const QString &text,
                                                   const SourceFileFormat &format)
 {
@@ -229,15 +325,9 @@ SourceFileFormat SourceFileCodec::formatForSaving(const QString &text,
 SourceFileCodec::ReadResult SourceFileCodec::readFile(const QString &filePath)
 {
     ReadResult r;
-    QFile file(filePath);
-    if (QFileInfo(filePath).isDir()) {
-        r.errorString = QCoreApplication::translate("SourceFileCodec", "Is a folder");
+    QFile file;
+    if (!RegularFile::openForReading(file, filePath, &r.errorString))
         return r;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.errorString = file.errorString();
-        return r;
-    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         r.errorString = file.errorString();
@@ -247,6 +337,7 @@ SourceFileCodec::ReadResult SourceFileCodec::readFile(const QString &filePath)
     r.ok = true;
     r.text = std::move(d.text);
     r.format = d.format;
+    r.otherBreaks = std::move(d.otherBreaks);
     return r;
 }
 
@@ -254,10 +345,11 @@ bool SourceFileCodec::writeFile(const QString &filePath,
                                 const QString &text,
                                 const SourceFileFormat &format,
                                 QString *errorString,
-                                SourceFileFormat *usedFormat)
+                                SourceFileFormat *usedFormat,
+                                const LineBreaks &otherBreaks)
 {
     const SourceFileFormat used = formatForSaving(text, format);
-    if (!AtomicFileWriter::write(filePath, encode(text, used), errorString))
+    if (!AtomicFileWriter::write(filePath, encode(text, used, otherBreaks), errorString))
         return false;
     if (usedFormat)
         *usedFormat = used;
@@ -273,6 +365,26 @@ QString SourceFileCodec::documentText(const QTextDocument &document)
             d[i] = u'\n';
     }
     return text;
+}
+
+void SourceFileCodec::attachLineBreaks(QTextDocument &document, const LineBreaks &breaks)
+{
+    for (const LineBreak &b : breaks) {
+        QTextBlock block = document.findBlockByNumber(int(b.line));
+        if (block.isValid())
+            block.setUserData(new LineBreakData(b.ending));
+    }
+}
+
+LineBreaks SourceFileCodec::attachedLineBreaks(const QTextDocument &document)
+{
+    LineBreaks breaks;
+    qsizetype line = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next(), ++line) {
+        if (const auto *data = dynamic_cast<const LineBreakData *>(block.userData()))
+            breaks.push_back({line, data->ending});
+    }
+    return breaks;
 }
 
 bool SourceFileCodec::needsFinalLineBreak(const QString &text)

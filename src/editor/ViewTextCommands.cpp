@@ -1,6 +1,7 @@
 #include "editor/ViewTextCommands.h"
 
 #include "app/Prompts.h"
+#include "app/RegularFile.h"
 #include "app/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmView.h"
@@ -225,9 +226,10 @@ void ViewTextCommands::insertFileAsBinary()
     const QString path = askForFile(QStringLiteral("All Files (*.*)|*.*||"));
     if (path.isEmpty() || !view)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(CQvasmDoc::openErrorMessage(path, file.errorString()), PromptIcon::Exclamation);
+    QFile file;
+    QString error;
+    if (!RegularFile::openForReading(file, path, &error)) {
+        showMessage(CQvasmDoc::openErrorMessage(path, error), PromptIcon::Exclamation);
         return;
     }
     if (file.size() > MaxBinaryInsert) {

@@ -1,6 +1,7 @@
 #include "frame/CopyFileConfirm.h"
 
 #include "app/Prompts.h"
+#include "app/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,8 +11,8 @@ namespace {
 
 bool copyAtomically(const QString &source, const QString &destination)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    QFile in;
+    if (!RegularFile::openForReading(in, source) || !RegularFile::isWritableTarget(destination))
         return false;
     QSaveFile out(destination);
     if (!out.open(QIODevice::WriteOnly))

@@ -1,6 +1,7 @@
 #include "workspace/WorkspaceRecord.h"
 
 #include "app/AtomicFileWriter.h"
+#include "app/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -246,8 +247,8 @@ void WorkspaceRecord::applyWindowStates(const QList<WorkspaceWindowState> &windo
 WorkspaceRecord::LoadResult WorkspaceRecord::load(const QString &filePath)
 {
     clear();
-    QFile file(filePath);
-    if (QFileInfo(filePath).isDir() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!RegularFile::openForReading(file, filePath))
         return LoadResult::NotOpenable;
     qint64 total = 0;
     while (total < Size) {

@@ -29,6 +29,9 @@ private slots:
     void unchangedFilesSaveByteForByte();
     void saveAddsTheFinalLineBreakToTheFileOnly();
     void failedSaveLeavesOldFileAndModifiedDocument();
+    void editKeepsTheOtherLinesBytes();
+    void characterTheEncodingLacksIsAskedAbout_data();
+    void characterTheEncodingLacksIsAskedAbout();
     void closeQuestionAnswers_data();
     void closeQuestionAnswers();
     void untitledCloseYesSavesInCurrentFolderButNeverOverAFile();
@@ -83,6 +86,13 @@ void tst_QvasmDoc::unchangedFilesSaveByteForByte_data()
     QTest::newRow("utf-8, CR LF") << QByteArray("mov ax, 1\r\n\tret\r\n");
     QTest::newRow("LF with one CR LF") << QByteArray("x\ny\r\nz\n");
     QTest::newRow("carriage return inside a line") << QByteArray("a\rb\r\n\r\r\n");
+    QTest::newRow("CR LF with LF lines") << QByteArray("a\r\nb\nc\r\n\n");
+    QTest::newRow("CR only") << QByteArray("mov ax, 1\rret\r");
+    QTest::newRow("line and paragraph separators")
+        << QByteArray("db '\xe2\x80\xa8'\r\ndb '\xe2\x80\xa9'\r\n");
+    QTest::newRow("frame marker noncharacters") << QByteArray("a\xef\xb7\x90\xef\xb7\x91z\r\n");
+    QTest::newRow("stand-in symbol already in the file")
+        << QByteArray("\xe2\x90\xa4 \xe2\x80\xa8 \xee\xa3\xb0\r\n");
     QTest::newRow("empty file stays empty") << QByteArray();
 }
 
@@ -125,6 +135,56 @@ void tst_QvasmDoc::saveAddsTheFinalLineBreakToTheFileOnly()
     QCOMPARE(documentText(doc), "nop\n");
     QVERIFY(!doc->textDocument()->isUndoAvailable());
     QVERIFY(doc->IsModified());
+}
+
+// One edit changes one line's bytes: the other lines keep their own breaks and the characters
+// the text document would have turned into breaks.
+void tst_QvasmDoc::editKeepsTheOtherLinesBytes()
+{
+    const QString path = m_f->write("a.asm", "a\r\nb \xe2\x80\xa8\nc\rd\r\n");
+    CQvasmDoc *doc = m_f->documents->openDocument(path);
+    QVERIFY(doc);
+    QCOMPARE(doc->textDocument()->blockCount(), 5);
+    CQvasmView *view = doc->view();
+    view->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(view, "x");
+    QVERIFY(doc->OnSaveDocument(path));
+    QCOMPARE(readFileBytes(path), QByteArray("xa\r\nb \xe2\x80\xa8\nc\rd\r\n"));
+}
+
+void tst_QvasmDoc::characterTheEncodingLacksIsAskedAbout_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QByteArray>("saved");
+
+    const QByteArray old = "mov al,'\x80'\r\n";
+    QTest::newRow("held: saved as it was, nothing asked")
+        << QString::fromUtf8("é") << 0 << QByteArray("mov al,'\x80'\r\n\xe9\r\n");
+    QTest::newRow("lacking, no: file untouched, still modified")
+        << QString::fromUtf8("ő") << int(PromptAnswer::No) << old;
+    QTest::newRow("lacking, yes: saved as UTF-8")
+        << QString::fromUtf8("ő") << int(PromptAnswer::Yes)
+        << QByteArray("mov al,'\xe2\x82\xac'\r\n\xc5\x91\r\n");
+}
+
+void tst_QvasmDoc::characterTheEncodingLacksIsAskedAbout()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, saved);
+    const QString path = m_f->write("w.asm", "mov al,'\x80'\r\n"); // 80h: the euro sign
+    CQvasmDoc *doc = m_f->documents->openDocument(path);
+    QVERIFY(doc);
+    doc->view()->moveCursor(QTextCursor::End);
+    doc->view()->insertPlainText(typed); // as typed: keyClicks takes Latin-1 only
+    if (answer)
+        m_prompts->answerMessage(PromptAnswer(answer));
+    QCOMPARE(doc->OnSaveDocument(path), answer != int(PromptAnswer::No));
+    QCOMPARE(readFileBytes(path), saved);
+    QCOMPARE(doc->IsModified(), answer == int(PromptAnswer::No));
+    if (answer)
+        QVERIFY(m_prompts->messagesAsked().value(0).contains(typed));
 }
 
 void tst_QvasmDoc::failedSaveLeavesOldFileAndModifiedDocument()
@@ -358,8 +418,10 @@ void tst_QvasmDoc::largeFileLoadsBehindTheStartingWindow()
     m_f.reset();
     m_f = std::make_unique<DocumentFixture>(false);
     QByteArray bytes;
+    // Every seventh line ends in LF alone: the worker carries each line's break too.
     for (int i = 0; bytes.size() < (3 << 20); ++i)
-        bytes += "label" + QByteArray::number(i) + ":\tmov ax, bx ; a comment\r\n";
+        bytes += "label" + QByteArray::number(i) + ":\tmov ax, bx ; a comment"
+                 + (i % 7 == 3 ? "\n" : "\r\n");
     const QString path = m_f->write("big.asm", bytes);
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <unistd.h>
@@ -37,7 +38,9 @@ private slots:
     void unchangedTextEncodesToTheSameBytes();
     void decodesToTheRightCharacters_data();
     void decodesToTheRightCharacters();
-    void crLfFirstMakesEveryLineEndCrLf();
+    void editedLinesKeepTheirOwnBreaks();
+    void charactersTheEncodingLacksAreNamed_data();
+    void charactersTheEncodingLacksAreNamed();
     void typedCharactersAreNeverLost_data();
     void typedCharactersAreNeverLost();
     void finalLineBreak_data();
@@ -64,7 +67,14 @@ void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes_data()
                                   << LineEnding::Lf;
     QTest::newRow("nul-bytes") << QByteArray("a\0b\r\n\0\0\r\n", 9) << utf8 << LineEnding::CrLf;
     QTest::newRow("lf-first-keeps-a-cr-lf") << QByteArray("a\nb\r\nc\n") << utf8 << LineEnding::Lf;
-    QTest::newRow("lone-cr-kept") << QByteArray("a\rb\r\nc\r\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("crlf-first-keeps-an-lf")
+        << QByteArray("a\r\nb\nc\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("cr-only") << QByteArray("a\rb\r\rc\r") << utf8 << LineEnding::Cr;
+    QTest::newRow("lone-cr-kept") << QByteArray("a\rb\r\nc\r\r\n") << utf8 << LineEnding::Cr;
+    QTest::newRow("majority-not-first") << QByteArray("a\nb\r\nc\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("cp1252-mixed") << QByteArray("\xe9\r\n\xe9\n\xe9\r\xe9\r\n") << cp
+                                  << LineEnding::CrLf;
+    QTest::newRow("cr-then-lf-is-two-breaks") << QByteArray("a\n\rb\n") << utf8 << LineEnding::Lf;
     QTest::newRow("cp1252-80h-ffh") << allHighBytes() << cp << LineEnding::CrLf;
     QTest::newRow("cp1252-no-break-space") << QByteArray("db 'a\xa0"
                                                          "b'\r\n\xa0\r\n")
@@ -89,14 +99,18 @@ void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes()
     QCOMPARE(d.format.lineEnding, lineEnding);
     QVERIFY(SourceFileCodec::canEncode(d.text, encoding));
     QCOMPARE(SourceFileCodec::formatForSaving(d.text, d.format), d.format);
-    QCOMPARE(SourceFileCodec::encode(d.text, d.format), bytes);
-    // The same through a text document, which has its own idea of blanks (a lone CR is the
-    // editor's loader's business: see the document test).
-    if (d.text.contains(u'\r'))
-        return;
+    QVERIFY(!d.text.contains(u'\r'));
+    QCOMPARE(SourceFileCodec::encode(d.text, d.format, d.otherBreaks), bytes);
+    // The same through a text document, which has its own idea of blanks and carries each
+    // line's own break with the line.
     QTextDocument document;
     document.setPlainText(d.text);
-    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document), d.format), bytes);
+    SourceFileCodec::attachLineBreaks(document, d.otherBreaks);
+    QCOMPARE(SourceFileCodec::attachedLineBreaks(document), d.otherBreaks);
+    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document),
+                                     d.format,
+                                     SourceFileCodec::attachedLineBreaks(document)),
+             bytes);
 }
 
 void tst_SourceFileCodec::decodesToTheRightCharacters_data()
@@ -120,12 +134,27 @@ void tst_SourceFileCodec::decodesToTheRightCharacters()
     QCOMPARE(SourceFileCodec::decode(bytes).text, text);
 }
 
-void tst_SourceFileCodec::crLfFirstMakesEveryLineEndCrLf()
+// Lines the user adds take the file's style; the lines that had another break keep it, also
+// when lines above them come and go.
+void tst_SourceFileCodec::editedLinesKeepTheirOwnBreaks()
 {
-    const auto crlfFirst = SourceFileCodec::decode("a\r\nb\nc\r\n");
-    QCOMPARE(crlfFirst.text, QString("a\nb\nc\n"));
-    QCOMPARE(SourceFileCodec::encode(crlfFirst.text, crlfFirst.format),
-             QByteArray("a\r\nb\r\nc\r\n"));
+    const auto d = SourceFileCodec::decode("a\r\nb\nc\r\nd\re\r\n");
+    QCOMPARE(d.text, QString("a\nb\nc\nd\ne\n"));
+    const LineBreaks others = {{1, LineEnding::Lf}, {3, LineEnding::Cr}};
+    QCOMPARE(d.otherBreaks, others);
+
+    QTextDocument document;
+    document.setPlainText(d.text);
+    SourceFileCodec::attachLineBreaks(document, d.otherBreaks);
+    QTextCursor cursor(&document);
+    cursor.insertText("new\n");
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, 2);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText(); // line "c" goes
+    QCOMPARE(SourceFileCodec::encode(SourceFileCodec::documentText(document),
+                                     d.format,
+                                     SourceFileCodec::attachedLineBreaks(document)),
+             QByteArray("new\r\na\r\nb\nd\re\r\n"));
 }
 
 void tst_SourceFileCodec::typedCharactersAreNeverLost_data()
@@ -151,6 +180,36 @@ void tst_SourceFileCodec::typedCharactersAreNeverLost()
     QCOMPARE(format.lineEnding, LineEnding::CrLf);
     const QByteArray bytes = SourceFileCodec::encode(edited, format);
     QCOMPARE(SourceFileCodec::decode(bytes).text, edited);
+}
+
+void tst_SourceFileCodec::charactersTheEncodingLacksAreNamed_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("missing");
+
+    const int cp = int(TextEncoding::Windows1252);
+    QTest::newRow("all-held") << QString::fromUtf8("€ é ÿ \u0081") << cp << QString();
+    QTest::newRow("each-once-in-order")
+        << QString::fromUtf8("ő € ő ž ŭ") << cp << QString::fromUtf8("ő ŭ");
+    QTest::newRow("beyond-the-bmp-is-one")
+        << QString::fromUtf8("a😀b") << cp << QString::fromUtf8("😀");
+    QTest::newRow("c1-80h-lacking") << QString(QChar(0x80)) << cp << QString(QChar(0x80));
+    QTest::newRow("utf8-holds-everything")
+        << QString::fromUtf8("ő😀") << int(TextEncoding::Utf8) << QString();
+}
+
+void tst_SourceFileCodec::charactersTheEncodingLacksAreNamed()
+{
+    QFETCH(QString, text);
+    QFETCH(int, encoding);
+    QFETCH(QString, missing);
+    QCOMPARE(SourceFileCodec::charactersNotIn(text, TextEncoding(encoding)), missing);
+    // At most the limit, counted in characters.
+    QString many;
+    for (char16_t c = 0x100; c < 0x100 + 30; ++c)
+        many += QChar(c);
+    QCOMPARE(SourceFileCodec::charactersNotIn(many, TextEncoding::Windows1252, 20).size(), 39);
 }
 
 void tst_SourceFileCodec::finalLineBreak_data()
