@@ -7,6 +7,8 @@
 #include "build/MakeSettings.h"
 #include "build/SourceBuildDocuments.h"
 #include "build/SourceNavigator.h"
+#include "build/ToolRunSession.h"
+#include "editor/CQvasmDocTemplate.h"
 #include "frame/CMainFrame.h"
 
 void installBuild(CQvasmApp &app)
@@ -26,5 +28,8 @@ void installBuild(CQvasmApp &app)
         frame->setOutputPane(pane);
         new FrameToolCommands(frame);
         new BuildCommands(frame, std::make_unique<SourceBuildDocuments>());
+        // A tool writing a file that is open (a listing) is no news to ask about while it runs.
+        if (CQvasmDocTemplate *documents = CQvasmDocTemplate::instance())
+            documents->setDiskQuestionGate([] { return !ToolRunSession::isBusy(); });
     });
 }

@@ -165,17 +165,73 @@ bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
                     PromptIcon::Exclamation);
         return false;
     }
+    if (!readFile(path, inBackground))
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+bool CQvasmDoc::readFile(const QString &path, bool inBackground)
+{
+    // Taken before the read: a write that lands during it shows as a change afterwards.
+    const FileStamp stamp = FileStamp::of(path);
     SourceFileCodec::ReadResult read = SourceFileCodec::readFile(path);
     if (!read.ok) {
         showMessage(openErrorMessage(path, read.errorString), PromptIcon::Exclamation);
         return false;
     }
     m_format = read.format;
-    SetPathName(path);
+    m_diskStamp = stamp;
     QString text = std::move(read.text);
     m_standIns = TextStandIns::chooseFor(text);
     m_standIns.show(text);
     loadText(text, read.otherBreaks, inBackground);
+    return true;
+}
+
+bool CQvasmDoc::changedOnDisk() const
+{
+    if (m_path.isEmpty() || !m_diskStamp.exists)
+        return false;
+    const FileStamp now = FileStamp::of(m_path);
+    return now.exists && now != m_diskStamp;
+}
+
+void CQvasmDoc::checkDiskChange()
+{
+    // A modified document is asked about when it is saved; one question at a time.
+    if (m_askingAboutDisk || isLoading() || IsModified() || !changedOnDisk())
+        return;
+    const QPointer<CQvasmDoc> self(this);
+    const FileStamp seen = FileStamp::of(m_path);
+    m_askingAboutDisk = true;
+    const PromptAnswer answer = Prompts::instance().message(reloadQuestion(m_path),
+                                                            PromptButtons::YesNo,
+                                                            PromptIcon::Question);
+    if (!self)
+        return;
+    m_askingAboutDisk = false;
+    if (answer == PromptAnswer::Yes && !IsModified())
+        reloadFromDisk();
+    else
+        m_diskStamp = seen; // asked once for this change
+}
+
+bool CQvasmDoc::reloadFromDisk()
+{
+    if (m_path.isEmpty() || isLoading())
+        return false;
+    CQvasmView *shown = view();
+    const int anchor = shown ? shown->textCursor().anchor() : 0;
+    const int position = shown ? shown->textCursor().position() : 0;
+    const QPoint scroll = shown ? shown->scrollPosition() : QPoint();
+    if (!readFile(m_path, false))
+        return false;
+    if (shown) {
+        const int last = m_text->characterCount() - 1;
+        shown->setSelection(qMin(anchor, last), qMin(position, last));
+        shown->setScrollPosition(scroll);
+    }
     return true;
 }
 
@@ -236,6 +292,13 @@ bool CQvasmDoc::OnSaveDocument(const QString &path)
 {
     if (isLoading())
         return false;
+    if (path == m_path && changedOnDisk()
+        && Prompts::instance().message(overwriteQuestion(path),
+                                       PromptButtons::YesNo,
+                                       PromptIcon::Question)
+               != PromptAnswer::Yes) {
+        return false;
+    }
     const QString text = textForSaving();
     // Never re-encode behind the user's back: every byte 80h-FFh of the file would change.
     const QString missing = SourceFileCodec::charactersNotIn(text, m_format.encoding);
@@ -258,6 +321,7 @@ bool CQvasmDoc::OnSaveDocument(const QString &path)
         return false;
     }
     m_format = used;
+    m_diskStamp = FileStamp::of(path);
     const QString oldName = name();
     if (oldName != path) {
         CWorkspaceTree *tree = CWorkspaceTree::instance();
@@ -267,6 +331,7 @@ bool CQvasmDoc::OnSaveDocument(const QString &path)
     }
     registerName(path);
     m_text->setModified(false);
+    emit saved(path);
     return true;
 }
 
@@ -383,6 +448,18 @@ QString CQvasmDoc::encodingQuestion(const QString &path, const QString &missing)
                           "Save the file as UTF-8? Its other characters above 7Fh then change "
                           "their bytes too. Choose No to go back and change them.")
         .arg(path, missing);
+}
+
+QString CQvasmDoc::reloadQuestion(const QString &path)
+{
+    return QStringLiteral("%1\n\nThis file was changed by another program. Reload it?").arg(path);
+}
+
+QString CQvasmDoc::overwriteQuestion(const QString &path)
+{
+    return QStringLiteral("%1\n\nThis file was changed by another program since it was opened or "
+                          "saved here. Save over those changes?")
+        .arg(path);
 }
 
 QString CQvasmDoc::saveErrorMessage(const QString &path, const QString &reason)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileStamp.h"
 #include "editor/CChildFrame.h"
 #include "editor/DocumentNaming.h"
 #include "editor/SourceFileCodec.h"
@@ -85,12 +86,21 @@ public:
     // The Close command: the same question; Yes saves an untitled document under its title in
     // the current folder. Closes the window; false when it stayed open.
     bool CloseWithPrompt();
+    // Another program wrote the file since this document read or saved it.
+    bool changedOnDisk() const;
+    // After the file changed on disk: an unmodified document offers to reload it (once per
+    // change); a modified one is asked about when it is saved.
+    void checkDiskChange();
+    // Reads the file again into the text, keeping the caret and scroll where they can be.
+    bool reloadFromDisk();
     // The text as a save writes it: a line break is added after a non-blank last line. It goes
     // into the file only, so the undo history and the editor's caret and scroll stay as they are.
     QString textForSaving() const;
 
     static QString openErrorMessage(const QString &path, const QString &reason);
     static QString encodingQuestion(const QString &path, const QString &missing);
+    static QString reloadQuestion(const QString &path);
+    static QString overwriteQuestion(const QString &path);
     static QString saveErrorMessage(const QString &path, const QString &reason);
 
 signals:
@@ -100,9 +110,12 @@ signals:
     void modifiedChanged(bool modified);
     // The text of a document opened in the background has arrived.
     void loaded();
+    // The file at path was written from this document.
+    void saved(const QString &path);
 
 private:
     void registerCommands();
+    bool readFile(const QString &path, bool inBackground);
     void loadText(const QString &text, const LineBreaks &otherBreaks, bool inBackground);
     void onLoaded();
     void connectText();
@@ -118,4 +131,6 @@ private:
     FileKind m_kind = FileKind::Source;
     SourceFileFormat m_format;
     TextStandIns m_standIns; // characters the text document can't hold, shown as symbols
+    FileStamp m_diskStamp;   // the file as this document last read, saved or was told of it
+    bool m_askingAboutDisk = false;
 };

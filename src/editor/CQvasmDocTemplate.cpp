@@ -1,6 +1,7 @@
 #include "editor/CQvasmDocTemplate.h"
 
 #include "app/CQvasmApp.h"
+#include "app/FileStamp.h"
 #include "app/ProgramValues.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
@@ -16,9 +17,11 @@
 #include "workspace/WorkspaceRules.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
+#include <QTimer>
 
 namespace {
 CQvasmDocTemplate *g_instance = nullptr;
@@ -29,6 +32,12 @@ CQvasmDocTemplate::CQvasmDocTemplate(QObject *parent)
     , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
 {
     g_instance = this;
+    connect(&m_diskWatcher,
+            &QFileSystemWatcher::fileChanged,
+            this,
+            &CQvasmDocTemplate::onFileChanged);
+    m_diskQuestionTimer.setSingleShot(true);
+    connect(&m_diskQuestionTimer, &QTimer::timeout, this, &CQvasmDocTemplate::askAboutDiskChanges);
 }
 
 CQvasmDocTemplate::~CQvasmDocTemplate()
@@ -108,6 +117,59 @@ CQvasmDoc *CQvasmDocTemplate::findDocument(const QString &name) const
     return nullptr;
 }
 
+CQvasmDoc *CQvasmDocTemplate::findSameFile(const QString &path) const
+{
+    const FileStamp file = FileStamp::of(path);
+    if (!file.exists)
+        return nullptr;
+    for (CQvasmDoc *doc : documents()) {
+        if (!doc->GetPathName().isEmpty() && FileStamp::of(doc->GetPathName()).isSameFile(file))
+            return doc;
+    }
+    return nullptr;
+}
+
+void CQvasmDocTemplate::watchFile(CQvasmDoc *document)
+{
+    const QString path = document->GetPathName();
+    if (!path.isEmpty() && !m_diskWatcher.files().contains(path))
+        m_diskWatcher.addPath(path);
+}
+
+void CQvasmDocTemplate::onFileChanged(const QString &path)
+{
+    // A file replaced by rename (as every save here does) drops out of the watch: take it again.
+    if (QFileInfo::exists(path) && !m_diskWatcher.files().contains(path))
+        m_diskWatcher.addPath(path);
+    for (CQvasmDoc *doc : documents()) {
+        if (doc->GetPathName() == path && !m_changedOnDisk.contains(doc))
+            m_changedOnDisk.append(doc);
+    }
+    // Asked from the event loop, never from inside whatever was running when the change came;
+    // a short wait also lets a program that writes in several steps finish.
+    if (!m_changedOnDisk.isEmpty())
+        m_diskQuestionTimer.start(200);
+}
+
+void CQvasmDocTemplate::askAboutDiskChanges()
+{
+    if (QApplication::activeModalWidget() || (m_diskQuestionGate && !m_diskQuestionGate())) {
+        m_diskQuestionTimer.start(500);
+        return;
+    }
+    const QList<QPointer<CQvasmDoc>> changed = std::exchange(m_changedOnDisk, {});
+    for (const QPointer<CQvasmDoc> &doc : changed) {
+        // A document closed meanwhile (a listing reopened after the run) is not asked about.
+        if (doc && m_documents.contains(doc))
+            doc->checkDiskChange();
+    }
+}
+
+void CQvasmDocTemplate::setDiskQuestionGate(std::function<bool()> canAsk)
+{
+    m_diskQuestionGate = std::move(canAsk);
+}
+
 CQvasmDoc *CQvasmDocTemplate::activeDocument() const
 {
     CMainFrame *frame = mainFrame();
@@ -151,7 +213,12 @@ CChildFrame *CQvasmDocTemplate::createFrame(CQvasmDoc *document)
     // find the closed document meanwhile.
     connect(child, &CChildFrame::documentClosed, this, [this](CQvasmDoc *closed) {
         m_documents.removeAll(closed);
+        const QString path = closed->GetPathName();
+        if (!path.isEmpty() && !findDocument(path))
+            m_diskWatcher.removePath(path);
     });
+    connect(document, &CQvasmDoc::saved, this, [this, document] { watchFile(document); });
+    connect(document, &CQvasmDoc::nameChanged, this, [this, document] { watchFile(document); });
     if (CMainFrame *frame = mainFrame()) {
         watchNewShortcut();
         frame->mdiArea()->addSubWindow(child);
@@ -184,6 +251,12 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
         activate(open);
         return open;
     }
+    // One file is one document, whatever name it is opened under: two windows on one file would
+    // each save over the other.
+    if (CQvasmDoc *open = findSameFile(full)) {
+        activate(open);
+        return open;
+    }
     CMainFrame *frame = mainFrame();
     // While the program starts nobody waits for the text, so a large one loads in the background
     // and the window comes up at once.
@@ -200,6 +273,7 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
     }
     createFrame(doc);
     doc->registerName(full);
+    watchFile(doc);
     if (CQvasmApp *app = CQvasmApp::instance())
         app->AddToRecentFileList(full);
     return doc;

@@ -2,9 +2,11 @@
 
 #include "app/DocumentTemplate.h"
 
+#include <QFileSystemWatcher>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 
@@ -50,6 +52,8 @@ public:
     QList<CQvasmDoc *> documents() const;
     // The open document whose path (or, untitled, title) is name, byte for byte; nullptr if none.
     CQvasmDoc *findDocument(const QString &name) const;
+    // The open document of the file at path under any of its names (symbolic or hard links).
+    CQvasmDoc *findSameFile(const QString &path) const;
     CQvasmDoc *activeDocument() const;
     CQvasmView *activeView() const;
     bool anyModified() const;
@@ -72,12 +76,20 @@ public:
     // Opens a dropped workspace file; without one, dropped .qvw files are left alone.
     void setWorkspaceFileOpener(std::function<void(const QString &)> opener);
 
+    // When a document's file changed on disk the question waits while this says no (a tool is
+    // running) and while a modal dialog is up.
+    void setDiskQuestionGate(std::function<bool()> canAsk);
+
     // Seams for tests: the keyboard modifiers New looks at (left Shift, left Ctrl).
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
 
 private:
     CChildFrame *createFrame(CQvasmDoc *document);
     void watchNewShortcut();
+    // Keeps an eye on the document's file: a save replaces the file, which ends the old watch.
+    void watchFile(CQvasmDoc *document);
+    void onFileChanged(const QString &path);
+    void askAboutDiskChanges();
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QPointer<CMainFrame> m_frame;
@@ -86,4 +98,8 @@ private:
     std::function<Qt::KeyboardModifiers()> m_modifiers;
     QPointer<QObject> m_watchedNewAction;
     bool m_newFromShortcut = false;
+    QFileSystemWatcher m_diskWatcher; // one for all documents: each watcher costs an inotify instance
+    QList<QPointer<CQvasmDoc>> m_changedOnDisk;
+    QTimer m_diskQuestionTimer;
+    std::function<bool()> m_diskQuestionGate;
 };
