@@ -341,8 +341,7 @@ bool Encoder::encodeTable(EncodeRequest &req, Mn mn, std::vector<uint8_t> &out)
     // Remember when an immediate needed its full size, so later passes keep it.
     if (req.optimize) {
         for (int i = 0; i < f.nops; ++i) {
-            if ((f.op[i] == O_I16 || f.op[i] == O_I32) && req.ops[i].kind == OpKind::Imm
-                && !req.ops[i].sizeGiven)
+            if ((f.op[i] == O_I16 || f.op[i] == O_I32) && req.ops[i].kind == OpKind::Imm)
                 req.site |= SiteImmLong;
         }
     }
