@@ -352,7 +352,8 @@ void Assembler::processLine(std::string_view line)
     }
     m_parser.parse(line, m_st);
     if (!m_directives.conditionals().active()) {
-        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir) && !m_st.error)
+        // Faulty lines too: blocks pair up whatever their lines hold.
+        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir))
             m_directives.executeConditional(m_st);
         return;
     }
@@ -386,6 +387,8 @@ void Assembler::execute()
         if (m_st.labelColon && m_st.label && !m_struct.open())
             defineLabel(m_st.label, SymKind::Label, here());
         error(m_st.error, std::string(m_st.detail));
+        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir))
+            m_directives.executeConditional(m_st);
         return;
     }
     if (m_struct.open() && m_st.kind != StmtKind::Ends) {

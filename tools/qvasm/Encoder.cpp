@@ -646,8 +646,11 @@ bool Encoder::encodeString(EncodeRequest &req, std::vector<uint8_t> &out)
         return false;
     };
     auto checkMem = [&](const Operand &o, Reg r16, Reg r32, bool destination) {
-        if (o.kind != OpKind::Mem || o.index != RegNone || o.value != 0
-            || (o.base != r16 && o.base != r32))
+        // "xlat table" names the table bx points at: only its segment counts.
+        const bool table = m == Mn_xlat && o.kind == OpKind::Mem && o.isDirect();
+        if (!table
+            && (o.kind != OpKind::Mem || o.index != RegNone || o.value != 0
+                || (o.base != r16 && o.base != r32)))
             return false;
         if (o.size && o.size != shape->size && m != Mn_xlat)
             return false;
