@@ -42,9 +42,9 @@ def generate(labels, seed, cpu):
             q.append("        " + fq)
             n.append("        " + fn)
         kind = rng.below(10)
-        if kind < 6:
+        if kind < 5:
             span = rng.below(12) + 1  # near: mostly short, some just past reach
-        elif kind < 9:
+        elif kind < 7:
             span = rng.below(3) + 1  # very near, down to the next label
         else:
             span = rng.below(labels)  # anywhere
