@@ -623,14 +623,14 @@ void tst_QvasmEncoding::jumpsAsShortAsTheyReach_data()
 
 void tst_QvasmEncoding::jumpsAsShortAsTheyReach()
 {
-    // A few hundred labels, so that many jumps grow and move the ones around them; with /o no
+    // Enough labels that many jumps grow in one pass and move the ones after them; with /o no
     // instruction may be longer than NASM's for the same line.
     QFETCH(bool, cpu386);
     QFETCH(bool, dotJumps);
     QFETCH(bool, optimize);
     QFETCH(bool, againstNasm);
     for (quint32 seed : {1u, 2u, 3u}) {
-        const JumpProgram p = jumpProgram(500, seed, cpu386, dotJumps);
+        const JumpProgram p = jumpProgram(2000, seed, cpu386, dotJumps);
         AssemblerOptions o;
         o.optimize = optimize;
         o.listing = true;

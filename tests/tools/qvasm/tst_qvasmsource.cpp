@@ -388,22 +388,23 @@ void tst_QvasmSource::jumpsSettleAtTheirShortestForms_data()
 
     // Jumps that grow in one pass move everything after them; a forward target, still at its
     // place of the previous pass, moves with them. Seventy near conditional jumps grow by 140
-    // bytes: the jump to the next instruction after them still reaches with the short form.
+    // bytes in one pass: the jumps to the next instruction after them still reach with the
+    // short form.
     QByteArray grown = ".386\n";
     for (int i = 0; i < 70; ++i)
         grown += "jz away\n";
     QTest::newRow("386-conditionals-grown-then-jmp-to-next")
-        << grown + "jmp next\nnext: jz next2\nnext2: ret\ndb 200 dup (0)\naway: ret" << true
-        << QByteArray("0F 84 CD 00 EB 00 74 00 C3");
+        << grown + "jmp next\nnext: jz next2\nnext2: ret\ndb 600 dup (0)\naway: ret" << true
+        << QByteArray("0F 84 5D 02 EB 00 74 00 C3");
     QTest::newRow("386-conditionals-grown-then-jcc-to-next")
-        << grown + "jz next\nnext: ret\ndb 200 dup (0)\naway: ret" << false
-        << QByteArray("0F 84 CB 00 74 00 C3");
+        << grown + "jz next\nnext: ret\ndb 600 dup (0)\naway: ret" << false
+        << QByteArray("0F 84 5B 02 74 00 C3");
     QByteArray stretched;
     for (int i = 0; i < 70; ++i)
         stretched += "jz away\n";
     QTest::newRow("jumps-stretches-grown-then-jcc-to-next")
-        << ".jumps\n" + stretched + "jz next\nnext: ret\ndb 200 dup (0)\naway: ret" << false
-        << QByteArray("75 03 E9 CB 00 74 00 C3");
+        << ".jumps\n" + stretched + "jz next\nnext: ret\ndb 600 dup (0)\naway: ret" << false
+        << QByteArray("75 03 E9 5B 02 74 00 C3");
     // A chain in which each jump reaches only while the next one is short takes a pass per
     // link; a pass that lengthened some jump does not count towards the pass limit, and no
     // jump outside the chain is made long to end it.
