@@ -171,6 +171,16 @@ int memPatternSize(OT t)
     }
 }
 
+// Only a form with a word or dword immediate may have a shorter twin (the sign-extended byte).
+bool hasWideImmediate(const Form &f)
+{
+    for (int i = 0; i < f.nops; ++i) {
+        if (f.op[i] == O_I16 || f.op[i] == O_I32)
+            return true;
+    }
+    return false;
+}
+
 // Bytes a form takes beyond what every form of the same operands shares.
 int formLength(const Form &f, const EncodeRequest &req)
 {
@@ -230,7 +240,7 @@ FormChoice FormMatcher::choose(const EncodeRequest &req, Mn mn)
         if (!chosen) {
             chosen = &f;
             chosenWild = wild;
-            if (!wild && !req.optimize)
+            if (!wild && !(req.optimize && hasWideImmediate(f)))
                 break;
             continue;
         }
