@@ -349,8 +349,6 @@ void tst_QvasmSource::jumpDistances_data()
                                            << false << QByteArray("EB 7F") << 0 << 0;
     QTest::newRow("optimised-forward-128") << QByteArray("jmp l\ndb 128 dup (0)\nl:") << true
                                            << false << QByteArray("E9 80 00") << 0 << 0;
-    QTest::newRow("optimised-backward-128") << QByteArray("nop\nl: db 126 dup (0)\njmp l\nret")
-                                            << true << false << QByteArray("90 00") << 0 << 0;
     QTest::newRow("conditional-backward-128")
         << QByteArray("l: db 126 dup (0)\njz l") << false << false << QByteArray("00") << 0 << 0;
     QTest::newRow("conditional-forward-128-386")
@@ -386,6 +384,15 @@ void tst_QvasmSource::jumpsSettleAtTheirShortestForms_data()
     QTest::addColumn<bool>("optimize");
     QTest::addColumn<QByteArray>("bytes"); // found in the image
 
+    // Backward reach, both sides of -128.
+    QTest::newRow("optimised-backward-128")
+        << QByteArray("l: db 126 dup (0)\njmp l") << true << QByteArray("00 EB 80");
+    QTest::newRow("optimised-backward-129")
+        << QByteArray("l: db 127 dup (0)\njmp l") << true << QByteArray("00 E9 7E FF");
+    QTest::newRow("conditional-backward-128")
+        << QByteArray("l: db 126 dup (0)\njz l") << false << QByteArray("00 74 80");
+    QTest::newRow("conditional-backward-129-386")
+        << QByteArray(".386\nl: db 127 dup (0)\njz l") << false << QByteArray("00 0F 84 7D FF");
     // Jumps that grow in one pass move everything after them; a forward target, still at its
     // place of the previous pass, moves with them. Seventy near conditional jumps grow by 140
     // bytes in one pass: the jumps to the next instruction after them still reach with the
