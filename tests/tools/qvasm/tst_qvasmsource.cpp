@@ -191,6 +191,10 @@ void tst_QvasmSource::assemblesTo_data()
         << program(
                "mov ax, -(2)[bp]\nlea si, -2[bp][si]\nmov ax, - -2[bp]\nmov ax, word ptr -2[bp]")
         << QByteArray("8B 46 FE 8D 72 FE 8B 46 02 8B 46 FE");
+    // Its neighbours: a number added or subtracted after the brackets, another index.
+    QTest::newRow("signed-displacement-then-sum")
+        << program("mov ax, -2[bp]+4\nmov ax, -2[bp][si]-1\nmov ax, [bp]-2+1")
+        << QByteArray("8B 46 02 8B 42 FD 8B 46 FF");
     // xlat names the table bx points at; only its segment is encoded.
     QTest::newRow("xlat-table") << program("xlat table\nxlat cs:table\nxlat [bx]\ntable db 0")
                                 << QByteArray("D7 2E D7 D7 00");
