@@ -397,6 +397,11 @@ void tst_QvasmSource::jumpsSettleAtTheirShortestForms_data()
         << QByteArray("l: db 126 dup (0)\njz l") << false << QByteArray("00 74 80");
     QTest::newRow("conditional-backward-129-386")
         << QByteArray(".386\nl: db 127 dup (0)\njz l") << false << QByteArray("00 0F 84 7D FF");
+    // Each of two jumps reaches only while the other is short: both short is the answer
+    // (starting from long forms and shrinking would leave both long).
+    QTest::newRow("mutually-dependent-conditionals")
+        << QByteArray(".386\nj1: jz b\ndb 124 dup (0)\njz j1\nb: ret") << false
+        << QByteArray("00 74 80 C3");
     // Jumps that grow in one pass move everything after them; a forward target, still at its
     // place of the previous pass, moves with them. Seventy near conditional jumps grow by 140
     // bytes in one pass: the jumps to the next instruction after them still reach with the
