@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 namespace qvasm {
 
@@ -90,6 +91,7 @@ void Assembler::reset()
     m_forceLong = false;
     m_prevCodeEnd = 0;
     m_sites.clear();
+    m_siteAddresses.clear();
     m_anonPrev.clear();
     m_anonCur.clear();
     m_listing.clear();
@@ -128,7 +130,11 @@ void Assembler::assembleText(std::string_view text, const std::string &name)
 void Assembler::run(uint32_t mainFile)
 {
     m_mainFile = mainFile;
-    int limit = kMaxPasses;
+    // A pass in which some instruction grew is progress: choices only grow, so such passes
+    // run out. Only passes that move labels without it count against the limit, and the
+    // lines all passes read are bounded.
+    int limit = std::numeric_limits<int>::max();
+    int stalled = 0;
     uint64_t totalLines = 0;
     for (m_pass = 1;; ++m_pass) {
         runPass();
@@ -138,15 +144,17 @@ void Assembler::run(uint32_t mainFile)
             limit = std::min(limit, kMaxPassesLarge);
         if (!m_changed)
             break;
+        if (!m_grew)
+            ++stalled;
         // Passes cost the lines they read: however many lines includes expand to, the passes
         // together read a bounded number.
         if (totalLines > kMaxLinesAllPasses)
             limit = std::min(limit, m_pass + 2);
-        if (m_pass >= limit) {
+        if (m_pass >= limit || stalled >= kMaxPasses) {
             error(0x20, "labels still move after " + std::to_string(m_pass) + " passes");
             return;
         }
-        if (m_pass == kForceLongAfter || m_pass + 2 == limit)
+        if (stalled == kForceLongAfter || m_pass + 2 == limit)
             m_forceLong = true; // every choice long: addresses must settle now
     }
     if (m_options.listing) {
@@ -180,6 +188,7 @@ void Assembler::runPass()
     m_anonCur.clear();
     m_anonForwardUsed = false;
     m_siteIndex = 0;
+    m_grew = false;
     m_uninitDupCode = m_uninitDupData = false;
     m_dataInitialized = false;
     m_listing.clear();
@@ -343,7 +352,8 @@ void Assembler::processLine(std::string_view line)
     }
     m_parser.parse(line, m_st);
     if (!m_directives.conditionals().active()) {
-        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir) && !m_st.error)
+        // Faulty lines too: blocks pair up whatever their lines hold.
+        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir))
             m_directives.executeConditional(m_st);
         return;
     }
@@ -377,6 +387,8 @@ void Assembler::execute()
         if (m_st.labelColon && m_st.label && !m_struct.open())
             defineLabel(m_st.label, SymKind::Label, here());
         error(m_st.error, std::string(m_st.detail));
+        if (m_st.kind == StmtKind::Directive && Directives::isConditional(m_st.dir))
+            m_directives.executeConditional(m_st);
         return;
     }
     if (m_struct.open() && m_st.kind != StmtKind::Ends) {
@@ -513,6 +525,7 @@ void Assembler::defineLabel(uint32_t id,
     s.structType = structType;
     s.far = far;
     s.memory = false;
+    s.relative = false;
     s.inData = m_inData;
     s.definedPass = m_pass;
     s.file = m_lineFile;
@@ -619,13 +632,19 @@ void Assembler::executeInstruction()
     req.optimize = m_directives.optimize();
     req.jumps = m_directives.jumps();
     req.address = here();
-    if (m_siteIndex >= m_sites.size())
+    if (m_siteIndex >= m_sites.size()) {
         m_sites.resize(m_siteIndex + 1, 0);
+        m_siteAddresses.resize(m_siteIndex + 1, req.address);
+    }
+    req.moved = req.address - m_siteAddresses[m_siteIndex];
+    m_siteAddresses[m_siteIndex] = req.address;
     req.site = m_forceLong ? kAllLong : m_sites[m_siteIndex];
     m_scratch.clear();
     m_encoder->encode(req, m_scratch);
-    if (!m_forceLong)
+    if (!m_forceLong) {
+        m_grew = m_grew || req.site != m_sites[m_siteIndex];
         m_sites[m_siteIndex] = req.site;
+    }
     ++m_siteIndex;
     emitBytes(m_scratch);
     if (base == Mn_popad && m_directives.popadBug())
@@ -759,12 +778,21 @@ void Assembler::executeEqu(bool assign)
         error(0x38);
         return;
     }
+    if (!ev.checkAddresses(v))
+        return;
     const uint32_t id = m_st.label;
+    const Symbol &before = m_symbols[id];
+    const bool redefined = before.definedPass && before.definedPass != m_pass;
+    const bool wasMemory = before.memory, wasRelative = before.relative;
     defineLabel(id, assign ? SymKind::Assign : SymKind::Equ, v.num, v.size, v.length, v.structType);
     Symbol &s = m_symbols[id];
     if (s.definedPass == m_pass) {
-        s.memory = v.mem;
+        s.memory = v.memory();
+        s.relative = v.relative == 1;
         s.length = v.length;
+        // A use before this line took the previous pass's kind of operand.
+        if (redefined && (s.memory != wasMemory || s.relative != wasRelative))
+            m_changed = true;
     }
 }
 

@@ -176,7 +176,9 @@ private:
     std::vector<int64_t> m_anonPrev, m_anonCur;
     bool m_anonForwardUsed = false;
     std::vector<uint8_t> m_sites;
+    std::vector<int64_t> m_siteAddresses; // where each instruction was in the previous pass
     uint32_t m_siteIndex = 0;
+    bool m_grew = false; // some instruction chose a longer form in this pass
     std::vector<uint8_t> m_scratch;
     // An uninitialised "dup n,?" must end the image: the first later data is an error.
     bool m_uninitDupCode = false, m_uninitDupData = false;

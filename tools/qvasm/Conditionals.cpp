@@ -11,6 +11,14 @@ bool Conditionals::begin(bool condition)
     return true;
 }
 
+bool Conditionals::beginUndecided()
+{
+    if (m_stack.size() >= MaxDepth)
+        return false;
+    m_stack.push_back({false, true, false, active()});
+    return true;
+}
+
 bool Conditionals::otherwise()
 {
     if (m_stack.empty() || m_stack.back().elseSeen)

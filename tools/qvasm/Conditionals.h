@@ -18,6 +18,8 @@ public:
     // Each returns false on a nesting error (an .else or .endif without its .if, a second
     // .else, or blocks nested beyond MaxDepth).
     bool begin(bool condition);
+    // A block whose condition could not be decided: neither branch assembles.
+    bool beginUndecided();
     bool otherwise();
     bool end();
 

@@ -204,6 +204,8 @@ bool DataBuilder::item(uint32_t node, int elem, BuiltData &out)
         m_report(0x23, {}, false);
         return false;
     }
+    if (!m_ev.checkAddresses(v))
+        return false;
     uint64_t value = uint64_t(v.num);
     if (v.farPtr) {
         if (elem == 4) {

@@ -76,9 +76,12 @@ void Directives::executeConditional(const Statement &st)
     } else if (st.dir == Dir::Endif) {
         ok = m_conds.end();
     } else {
-        // Only an assembling branch evaluates its conditions.
+        // Only an assembling branch evaluates its conditions. A faulty condition (reported
+        // by the caller or the evaluator) still opens its block, so that its .else and .endif
+        // pair up; neither branch assembles.
         bool cond = false;
-        if (m_conds.active()) {
+        bool decided = !st.error;
+        if (decided && m_conds.active()) {
             const EvalEnv e = m_host.env();
             if (st.dir == Dir::Ifdef || st.dir == Dir::Ifndef) {
                 const Symbol *s = e.symbols->find(st.typeName);
@@ -87,11 +90,11 @@ void Directives::executeConditional(const Statement &st)
             } else {
                 Evaluator ev(st, e, m_host.reporter());
                 int64_t v = 0;
-                if (st.operands.size() == 1 && ev.constantNoForward(st.operands[0], v))
-                    cond = st.dir == Dir::Ife ? v == 0 : v != 0;
+                decided = st.operands.size() == 1 && ev.constantNoForward(st.operands[0], v);
+                cond = decided && (st.dir == Dir::Ife ? v == 0 : v != 0);
             }
         }
-        ok = m_conds.begin(cond);
+        ok = decided ? m_conds.begin(cond) : m_conds.beginUndecided();
     }
     if (!ok)
         m_host.error(0x1B);

@@ -341,8 +341,7 @@ bool Encoder::encodeTable(EncodeRequest &req, Mn mn, std::vector<uint8_t> &out)
     // Remember when an immediate needed its full size, so later passes keep it.
     if (req.optimize) {
         for (int i = 0; i < f.nops; ++i) {
-            if ((f.op[i] == O_I16 || f.op[i] == O_I32) && req.ops[i].kind == OpKind::Imm
-                && !req.ops[i].sizeGiven)
+            if ((f.op[i] == O_I16 || f.op[i] == O_I32) && req.ops[i].kind == OpKind::Imm)
                 req.site |= SiteImmLong;
         }
     }
@@ -470,7 +469,12 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
 
     const int64_t target = o.value;
     const int64_t relShort = wrap16(target - (req.address + pre + 2));
-    const bool fits = o.undefined || (relShort >= -128 && relShort <= 127);
+    // Whether the short form reaches, measured on this pass's layout: a forward target moves
+    // with this instruction. Underestimating keeps a jump short one more pass; overestimating
+    // would make it long for good, since sizes only grow.
+    const int64_t estimate = o.forward ? target + req.moved : target;
+    const int64_t relEstimate = wrap16(estimate - (req.address + pre + 2));
+    const bool fits = o.undefined || (relEstimate >= -128 && relEstimate <= 127);
     Bytes b;
     putPrefixes(req, b, RegNone, false, false);
     auto putShort = [&](uint8_t opc) {
@@ -510,8 +514,14 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
         }
         if (dist == Distance::None && req.optimize)
             req.site |= SiteJmpLong;
-        if (dist == Distance::None && !req.optimize && !o.undefined && fits)
-            diag(0x76);
+        if (dist == Distance::None && !req.optimize && !o.undefined) {
+            // The short form is a byte shorter, so a target after this jump comes a byte closer.
+            const int64_t nearEnd = req.address + pre + 3;
+            const int64_t rel = wrap16(target - (req.address + pre + 2));
+            const int64_t reach = wrap16(target - nearEnd) >= 0 ? rel - 1 : rel;
+            if (reach >= -128 && reach <= 127)
+                diag(0x76);
+        }
         putNear({0xE9});
         return true;
     }
@@ -636,8 +646,11 @@ bool Encoder::encodeString(EncodeRequest &req, std::vector<uint8_t> &out)
         return false;
     };
     auto checkMem = [&](const Operand &o, Reg r16, Reg r32, bool destination) {
-        if (o.kind != OpKind::Mem || o.index != RegNone || o.value != 0
-            || (o.base != r16 && o.base != r32))
+        // "xlat table" names the table bx points at: only its segment counts.
+        const bool table = m == Mn_xlat && o.kind == OpKind::Mem && o.isDirect();
+        if (!table
+            && (o.kind != OpKind::Mem || o.index != RegNone || o.value != 0
+                || (o.base != r16 && o.base != r32)))
             return false;
         if (o.size && o.size != shape->size && m != Mn_xlat)
             return false;

@@ -36,6 +36,9 @@ struct EncodeRequest
     bool optimize = false;
     bool jumps = false;
     int64_t address = 0; // $ of the instruction
+    // How far the instruction moved since the previous pass. A forward target still has its
+    // previous-pass address and has moved at least as far.
+    int64_t moved = 0;
     uint8_t site = 0;
 };
 

@@ -83,15 +83,15 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     out.num = s.value;
     switch (s.kind) {
     case SymKind::Label:
-        out.address = true;
+        out.relative = 1;
         break;
     case SymKind::Proc:
-        out.address = true;
+        out.relative = 1;
         out.procFar = s.far;
         break;
     case SymKind::Data:
-        out.address = true;
-        out.mem = true;
+        out.relative = 1;
+        out.variable = true;
         out.size = s.size;
         out.structType = s.structType;
         out.length = s.length;
@@ -99,7 +99,10 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
         break;
     case SymKind::Equ:
     case SymKind::Assign:
-        out.mem = s.memory;
+        out.relative = s.relative ? 1 : 0;
+        // An alias of a variable stays one only while it stays an address.
+        out.variable = s.memory && s.relative;
+        out.mem = s.memory && !s.relative;
         out.size = s.size;
         out.length = s.length;
         out.hasLength = s.memory;
@@ -174,9 +177,7 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
             return false;
         }
         a.num = int64_t(uint64_t(a.num) - uint64_t(b.num));
-        // label - label is a plain distance
-        if (a.address && b.address)
-            a.address = false;
+        a.relative -= b.relative;
     } else {
         a.num = int64_t(uint64_t(a.num) + uint64_t(b.num));
         for (int i = 0; i < b.nregs; ++i) {
@@ -188,7 +189,8 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
             a.scales[a.nregs] = b.scales[i];
             ++a.nregs;
         }
-        a.address = a.address || b.address;
+        a.relative += b.relative;
+        a.variable = a.variable || b.variable;
     }
     if (b.seg != RegNone) {
         if (a.seg != RegNone) {
@@ -215,6 +217,24 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
     a.typeOnly = false;
     if (a.dist == Distance::None)
         a.dist = b.dist;
+    if (a.relative == 0 && (a.variable || b.variable)) {
+        // The distance between two variables is a number: no memory, no type.
+        a.variable = false;
+        if (!a.sizeGiven)
+            a.size = 0;
+        a.structType = 0;
+        a.hasLength = false;
+        a.length = 0;
+    }
+    return true;
+}
+
+bool Evaluator::checkAddresses(const Value &v)
+{
+    if (v.relative > 1 || v.relative < -1) {
+        m_report(0x22, "addresses added: only their difference is a number");
+        return false;
+    }
     return true;
 }
 
@@ -230,7 +250,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         return evalSym(n.a, out);
     case ExprOp::Dollar:
         out.num = m_env.dollar;
-        out.address = true;
+        out.relative = 1;
         return true;
     case ExprOp::Reg:
         out.regs[0] = Reg(n.a);
@@ -257,7 +277,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         return true;
     case ExprOp::AnonF: {
         const size_t k = m_env.anonCur->size();
-        out.address = true;
+        out.relative = 1;
         out.anon = true;
         if (m_env.anonForwardUsed)
             *m_env.anonForwardUsed = true;
@@ -271,7 +291,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         return true;
     }
     case ExprOp::AnonB:
-        out.address = true;
+        out.relative = 1;
         out.anon = true;
         if (m_env.anonCur->empty()) {
             out.undefined = true;
@@ -304,7 +324,9 @@ bool Evaluator::eval(uint32_t node, Value &out)
             out.num = ~out.num;
         if (n.op != ExprOp::Pos) {
             out.mem = false;
-            out.address = false;
+            out.variable = false;
+            // -label counts against a later +label; the complement of an address is a number
+            out.relative = n.op == ExprOp::Neg ? -out.relative : 0;
         }
         return true;
     }
@@ -320,6 +342,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
             return false;
         }
         out.mem = false;
+        out.variable = false;
         out.size = 0;
         out.sizeGiven = false;
         out.seg = RegNone;
@@ -461,7 +484,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         Value seg;
         if (!eval(n.a, seg) || !eval(n.b, out))
             return false;
-        if (seg.nregs || seg.mem || out.nregs || out.mem) {
+        if (seg.nregs || seg.memory() || out.nregs || out.memory()) {
             m_report(0x22, {});
             return false;
         }
@@ -479,17 +502,20 @@ bool Evaluator::toOperand(const Value &v, Operand &out)
     out = Operand{};
     out.dist = v.dist;
     out.undefined = v.undefined;
+    out.forward = v.forward;
     out.procFar = v.procFar;
     out.anon = v.anon;
     out.size = v.size;
     out.sizeGiven = v.sizeGiven;
+    if (!checkAddresses(v))
+        return false;
     if (v.farPtr) {
         out.kind = OpKind::FarPtr;
         out.value = v.num;
         out.farSeg = v.farSeg;
         return true;
     }
-    if (!v.mem) {
+    if (!v.memory()) {
         if (v.nregs == 1 && !v.scales[0] && v.num == 0 && v.seg == RegNone) {
             out.kind = OpKind::Reg;
             out.reg = v.regs[0];
@@ -608,6 +634,8 @@ bool Evaluator::constant(uint32_t node, int64_t &out)
         m_report(0x38, {});
         return false;
     }
+    if (!checkAddresses(v))
+        return false;
     out = v.num;
     return !v.undefined;
 }

@@ -43,6 +43,9 @@ public:
     // Like constant(), but every symbol must already be defined in this pass (error 28h).
     bool constantNoForward(uint32_t node, int64_t &out);
 
+    // An address plus an address is no value at all: reported, false.
+    bool checkAddresses(const Value &v);
+
     static bool looksLikeHex(std::string_view name);
 
 private:

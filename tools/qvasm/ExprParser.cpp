@@ -9,6 +9,7 @@ namespace {
 // An operand never needs more; the cap keeps the evaluator's recursion shallow whatever
 // a line holds.
 constexpr size_t kMaxNodesPerOperand = 1024;
+// Parentheses, brackets and prefix operators, each one level (the message says 64).
 constexpr int kMaxNesting = 64;
 constexpr int kMaxDupNesting = 8;
 
@@ -210,8 +211,8 @@ int32_t ExprParser::parseExpr()
         skip();
         if (directiveOf(peek()) == Dir::Ptr)
             skip();
-        if (++m_depth > kMaxNesting)
-            return fail(0x90);
+        if (!enter())
+            return -1;
         const int32_t child = parseExpr();
         --m_depth;
         if (child < 0)
@@ -260,8 +261,8 @@ int32_t ExprParser::parseNot()
 {
     if (wordIs(peek(), "not")) {
         skip();
-        if (++m_depth > kMaxNesting)
-            return fail(0x90);
+        if (!enter())
+            return -1;
         const int32_t child = parseNot();
         --m_depth;
         if (child < 0)
@@ -316,16 +317,26 @@ int32_t ExprParser::parseMul()
 
 int32_t ExprParser::parseUnary()
 {
-    if (++m_depth > kMaxNesting)
-        return fail(0x90);
     const Token &t = peek();
-    int32_t result;
     const Dir d = directiveOf(t);
-    if (t.kind == TokKind::Punct && (t.punct == '-' || t.punct == '+')) {
+    const bool sign = t.kind == TokKind::Punct && (t.punct == '-' || t.punct == '+');
+    const bool prefix = sign || d == Dir::Offset || d == Dir::Sizeof || sizeKeyword(d);
+    if (!prefix)
+        return parseNamedPtrOrPostfix();
+    if (!enter())
+        return -1;
+    int32_t result;
+    if (sign) {
+        // "-2[bp]" is [bp-2]: the sign takes the number, the brackets add to the result.
         const ExprOp op = t.punct == '-' ? ExprOp::Neg : ExprOp::Pos;
         skip();
+        const bool outer = !m_signed;
+        m_signed = true;
         const int32_t child = parseUnary();
+        m_signed = !outer;
         result = child < 0 ? -1 : add({op, uint32_t(child), 0, 0});
+        if (outer && result >= 0)
+            result = parseIndexes(result);
     } else if (d == Dir::Offset || d == Dir::Sizeof) {
         skip();
         const int32_t child = parseUnary();
@@ -334,20 +345,56 @@ int32_t ExprParser::parseUnary()
                                   uint32_t(child),
                                   0,
                                   0});
-    } else if (const int size = sizeKeyword(d)) {
+    } else {
+        const int size = sizeKeyword(d);
         skip();
         if (directiveOf(peek()) == Dir::Ptr)
             skip();
         const int32_t child = parseUnary();
         result = child < 0 ? -1 : add({ExprOp::Ptr, uint32_t(child), uint32_t(size), 0});
-    } else if (t.kind == TokKind::Ident && !keywordOf(t) && m_pos + 1 < m_tokens.size()
-               && directiveOf(m_tokens[m_pos + 1]) == Dir::Ptr) {
-        result = fail(0x1D, t.text); // "foo ptr": not a size this dialect knows
-    } else {
-        result = parsePostfix();
     }
     --m_depth;
     return result;
+}
+
+int32_t ExprParser::parseNamedPtrOrPostfix()
+{
+    const Token &t = peek();
+    if (t.kind == TokKind::Ident && !keywordOf(t) && m_pos + 1 < m_tokens.size()
+        && directiveOf(m_tokens[m_pos + 1]) == Dir::Ptr)
+        return fail(0x1D, t.text); // "foo ptr": not a size this dialect knows
+    return parsePostfix();
+}
+
+bool ExprParser::enter()
+{
+    if (++m_depth <= kMaxNesting)
+        return true;
+    fail(0x22, "nested more than 64 levels deep");
+    return false;
+}
+
+int32_t ExprParser::parseIndexes(int32_t left)
+{
+    // "var[bx]" and "[bx][si]": juxtaposition adds.
+    while (left >= 0 && peekPunct('[')) {
+        skip();
+        if (!enter())
+            return -1;
+        const bool wasSigned = m_signed;
+        m_signed = false;
+        const int32_t inner = parseExpr();
+        m_signed = wasSigned;
+        --m_depth;
+        if (inner < 0)
+            return -1;
+        if (!peekPunct(']'))
+            return fail(0x22, peek().text);
+        skip();
+        const int32_t br = add({ExprOp::Bracket, uint32_t(inner), 0, 0});
+        left = add({ExprOp::Add, uint32_t(left), uint32_t(br), 0});
+    }
+    return left;
 }
 
 int32_t ExprParser::parsePostfix()
@@ -356,16 +403,9 @@ int32_t ExprParser::parsePostfix()
     while (left >= 0) {
         const Token &t = peek();
         if (t.kind == TokKind::Punct && t.punct == '[') {
-            // "var[bx]" and "[bx][si]": juxtaposition adds.
-            skip();
-            const int32_t inner = parseExpr();
-            if (inner < 0)
-                return -1;
-            if (!peekPunct(']'))
-                return fail(0x22, peek().text);
-            skip();
-            const int32_t br = add({ExprOp::Bracket, uint32_t(inner), 0, 0});
-            left = add({ExprOp::Add, uint32_t(left), uint32_t(br), 0});
+            if (m_signed)
+                break;
+            left = parseIndexes(left);
         } else if (t.kind == TokKind::Punct && t.punct == '.') {
             skip();
             const Token &m = peek();
@@ -418,9 +458,12 @@ int32_t ExprParser::parsePrimary()
     case TokKind::Punct:
         if (t.punct == '(') {
             skip();
-            if (++m_depth > kMaxNesting)
-                return fail(0x90);
+            if (!enter())
+                return -1;
+            const bool wasSigned = m_signed;
+            m_signed = false;
             const int32_t inner = parseExpr();
+            m_signed = wasSigned;
             --m_depth;
             if (inner < 0)
                 return -1;
@@ -431,9 +474,12 @@ int32_t ExprParser::parsePrimary()
         }
         if (t.punct == '[') {
             skip();
-            if (++m_depth > kMaxNesting)
-                return fail(0x90);
+            if (!enter())
+                return -1;
+            const bool wasSigned = m_signed;
+            m_signed = false;
             const int32_t inner = parseExpr();
+            m_signed = wasSigned;
             --m_depth;
             if (inner < 0)
                 return -1;

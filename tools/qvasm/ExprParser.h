@@ -41,6 +41,10 @@ private:
     int32_t parseMul();
     int32_t parseUnary();
     int32_t parsePostfix();
+    int32_t parseIndexes(int32_t left);
+    int32_t parseNamedPtrOrPostfix();
+    // One more level of nesting; false (and the error recorded) beyond the limit.
+    bool enter();
     int32_t parsePrimary();
     int32_t parseItemList(uint32_t &first, uint32_t &count);
     uint32_t storeString(std::string_view raw, char quote);
@@ -50,6 +54,7 @@ private:
     Statement &m_st;
     NameTable &m_names;
     int m_depth = 0;
+    bool m_signed = false; // inside "-2[bp]": the brackets belong to the signed term's caller
     int m_dupDepth = 0;
 };
 

@@ -49,7 +49,8 @@ bool immSize(const Operand &o, int size)
     return o.kind == OpKind::Imm && (!o.sizeGiven || o.size == size);
 }
 
-Fit match(OT t, const Operand &o, int opSize, const EncodeRequest &req)
+// explicitSize: the form needs the operand's size written out (push dword 5).
+Fit match(OT t, const Operand &o, int opSize, bool explicitSize, const EncodeRequest &req)
 {
     switch (t) {
     case O_None:
@@ -127,14 +128,17 @@ Fit match(OT t, const Operand &o, int opSize, const EncodeRequest &req)
                        && (o.undefined || (o.value >= INT32_MIN && o.value <= int64_t(UINT32_MAX)))
                    ? Fit::Yes
                    : Fit::No;
-    case O_S8:
+    case O_S8: {
         if (o.kind != OpKind::Imm)
             return Fit::No;
-        if (o.sizeGiven)
-            return o.size == 1 && (o.undefined || fitsS8(o.value, opSize)) ? Fit::Yes : Fit::No;
-        return req.optimize && !(req.site & SiteImmLong) && (o.undefined || fitsS8(o.value, opSize))
-                   ? Fit::Yes
-                   : Fit::No;
+        const bool fits = o.undefined || fitsS8(o.value, opSize);
+        if (o.sizeGiven && o.size == 1)
+            return fits ? Fit::Yes : Fit::No; // "byte 5" asks for this form
+        if (o.sizeGiven ? o.size != opSize : explicitSize)
+            return Fit::No;
+        // The optimiser's choice: the same value in fewer bytes.
+        return req.optimize && !(req.site & SiteImmLong) && fits ? Fit::Yes : Fit::No;
+    }
     case O_ONE:
         return immSize(o, 1) && (o.undefined || o.value == 1) ? Fit::Yes : Fit::No;
     case O_STI:
@@ -167,6 +171,46 @@ int memPatternSize(OT t)
     }
 }
 
+// Only a form with a word or dword immediate may have a shorter twin (the sign-extended byte).
+bool hasWideImmediate(const Form &f)
+{
+    for (int i = 0; i < f.nops; ++i) {
+        if (f.op[i] == O_I16 || f.op[i] == O_I32)
+            return true;
+    }
+    return false;
+}
+
+// Bytes a form takes beyond what every form of the same operands shares.
+int formLength(const Form &f, const EncodeRequest &req)
+{
+    int n = f.opcLen + ((f.flags & F_O32) ? 1 : 0);
+    if (f.ext != kNoModRM) {
+        const Operand &rm = req.ops[f.rmIdx];
+        n += 1 + (rm.isDirect() && !rm.addr32 ? 2 : 0);
+    }
+    for (int i = 0; i < f.nops; ++i) {
+        switch (f.op[i]) {
+        case O_I8:
+        case O_S8:
+            n += 1;
+            break;
+        case O_I16:
+        case O_MOFFS8:
+        case O_MOFFS16:
+        case O_MOFFS32:
+            n += 2;
+            break;
+        case O_I32:
+            n += 4;
+            break;
+        default:
+            break;
+        }
+    }
+    return n;
+}
+
 } // namespace
 
 FormChoice FormMatcher::choose(const EncodeRequest &req, Mn mn)
@@ -181,7 +225,7 @@ FormChoice FormMatcher::choose(const EncodeRequest &req, Mn mn)
         bool ok = true, wild = false;
         const int opSize = f.flags & F_O32 ? 4 : 2;
         for (int i = 0; i < f.nops && ok; ++i) {
-            const Fit fit = match(f.op[i], req.ops[i], opSize, req);
+            const Fit fit = match(f.op[i], req.ops[i], opSize, f.flags & F_EXPLICIT, req);
             if (fit == Fit::No || (fit == Fit::Wild && (f.flags & F_EXPLICIT)))
                 ok = false;
             wild = wild || fit == Fit::Wild;
@@ -196,8 +240,15 @@ FormChoice FormMatcher::choose(const EncodeRequest &req, Mn mn)
         if (!chosen) {
             chosen = &f;
             chosenWild = wild;
-            if (!wild)
+            if (!wild && !(req.optimize && hasWideImmediate(f)))
                 break;
+            continue;
+        }
+        if (!chosenWild) {
+            // The optimiser takes a shorter form where one fits as well ("add eax,5": 83, not
+            // the accumulator form with four bytes of immediate); ties keep the table's order.
+            if (!wild && formLength(f, req) < formLength(*chosen, req))
+                chosen = &f;
             continue;
         }
         if (wild && chosenWild) {
@@ -259,7 +310,12 @@ FormChoice FormMatcher::diagnose(const EncodeRequest &req)
                 continue;
             bool ok = true;
             for (int k = 0; k < f.nops && ok; ++k)
-                ok = match(f.op[k], probe.ops[k], f.flags & F_O32 ? 4 : 2, probe) != Fit::No;
+                ok = match(f.op[k],
+                           probe.ops[k],
+                           f.flags & F_O32 ? 4 : 2,
+                           f.flags & F_EXPLICIT,
+                           probe)
+                     != Fit::No;
             if (ok)
                 return {nullptr, 0x17, Messages::hexText(req.ops[i].value)};
         }

@@ -227,6 +227,7 @@ InstructionTable::InstructionTable()
     add(Mn_push, {O_FS}, {0x0F, 0xA0}, N, 0, Q386);
     add(Mn_push, {O_GS}, {0x0F, 0xA8}, N, 0, Q386);
     add(Mn_push, {O_S8}, {0x6A}, N, 0, Q186);
+    add(Mn_push, {O_S8}, {0x6A}, N, F_O32 | F_EXPLICIT, Q386);
     add(Mn_push, {O_I16}, {0x68}, N, 0, Q186);
     add(Mn_push, {O_I32}, {0x68}, N, F_O32, Q386);
     add(Mn_push, {O_RM16}, {0xFF}, 6);

@@ -67,7 +67,7 @@ enum Req : uint8_t {
 enum FormFlag : uint8_t {
     F_O32 = 1,      // 32-bit operand size: 66h prefix in 16-bit code
     F_PLUS = 2,     // register number added to the last opcode byte
-    F_EXPLICIT = 4, // a memory operand must carry its size (never guessed)
+    F_EXPLICIT = 4, // a memory operand or an immediate must carry its size (never guessed)
     F_COND = 8,     // condition code added to the last opcode byte
 };
 

@@ -19,10 +19,13 @@ struct Value
     Reg seg = RegNone;
     uint8_t size = 0;
     Distance dist = Distance::None;
-    bool mem = false;       // a memory reference (brackets or a variable)
+    bool mem = false;       // a memory reference written as such: brackets, a segment
+    bool variable = false;  // names a typed variable: memory while it stays an address
     bool undefined = false; // rests on a symbol without a value yet
     bool forward = false;   // rests on a symbol not yet defined in this pass
-    bool address = false;   // rests on a label or $
+    // Addresses (labels, variables, $) added minus those subtracted: 1 is an address, 0 a
+    // number (a difference of two addresses is one), anything else meaningless.
+    int32_t relative = 0;
     bool farPtr = false;
     bool procFar = false;   // names a far procedure
     bool anon = false;      // names an @F/@B label
@@ -32,6 +35,8 @@ struct Value
     int64_t farSeg = 0;
     uint32_t structType = 0; // structure type of a variable, for member access
     uint32_t length = 0;     // sizeof: bytes of a variable, a type or a member
+
+    bool memory() const { return mem || (variable && relative == 1); }
 };
 
 enum class OpKind : uint8_t { None, Reg, Mem, Imm, FarPtr };
@@ -52,6 +57,7 @@ struct Operand
     int64_t farSeg = 0;
     Distance dist = Distance::None;
     bool undefined = false;
+    bool forward = false; // rests on a symbol defined later: its value is the previous pass's
     bool procFar = false;
     bool anon = false;
 

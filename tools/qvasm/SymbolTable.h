@@ -20,10 +20,11 @@ enum class SymKind : uint8_t {
 struct Symbol
 {
     SymKind kind = SymKind::None;
-    uint8_t size = 0;    // Data: element size in bytes; Equ/Assign: size of a memory alias
-    bool far = false;    // Proc: far
-    bool memory = false; // Equ/Assign: stands for a memory operand
-    bool inData = false; // defined in the .data section
+    uint8_t size = 0;      // Data: element size in bytes; Equ/Assign: size of a memory alias
+    bool far = false;      // Proc: far
+    bool memory = false;   // Equ/Assign: stands for a memory operand
+    bool relative = false; // Equ/Assign: stands for an address, not a number
+    bool inData = false;   // defined in the .data section
     uint16_t definedPass = 0;
     uint16_t pendingPass = 0; // pass in which it was used while it had no value
     int64_t value = 0;

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -312,12 +313,15 @@ private:
             return {{"12h", "0x12"}, {"7", "7"}};
         case O_I16:
             if (mi.base == Mn_push && mi.size == 2)
-                return {{"1234h", "word 0x1234"}};
+                return {{"1234h", "word 0x1234"}, {"-80h", "word -0x80"}};
             return {{"1234h", "0x1234"}, {"-2", "-2"}};
         case O_I32:
+            // Values a sign-extended byte holds too: NASM takes that form, so must /o.
+            if (mi.base == Mn_push && mi.size == 4)
+                return {{"12345678h", "dword 0x12345678"}, {"7Fh", "dword 0x7f"}};
             if (mi.base == Mn_push)
-                return {{"12345678h", "dword 0x12345678"}};
-            return {{"12345678h", "0x12345678"}};
+                return {{"12345678h", "dword 0x12345678"}, {"dword -80h", "dword -0x80"}};
+            return {{"12345678h", "0x12345678"}, {"7Fh", "0x7f"}, {"-80h", "-0x80"}};
         case O_S8:
             if (mi.base == Mn_push && mi.size == 1)
                 return {{"-3", "byte -3"}, {"7Fh", "byte 0x7f"}};
@@ -404,6 +408,86 @@ QByteArray assembleLine(const QString &line, bool optimize, QString *error)
     return QByteArray(reinterpret_cast<const char *>(img.data()), int(img.size()));
 }
 
+struct JumpProgram
+{
+    QString q; // qvasm
+    QString n; // NASM
+};
+
+// Labels, each followed by a few instructions of assorted lengths and one jump to another
+// label: forward and backward, conditional and unconditional, most near enough for the short
+// form, some just past it, a third far away. Without a near conditional jump (8086 without
+// .jumps) the conditional ones stay within short reach whatever the sizes.
+JumpProgram jumpProgram(int labels, quint32 seed, bool cpu386, bool dotJumps)
+{
+    struct Filler
+    {
+        const char *q, *n;
+    };
+    static const Filler fillers[] = {
+        {"nop", "nop"},
+        {"add bx, cx", "add bx, cx"},
+        {"mov ax, 1234h", "mov ax, 0x1234"},
+        {"mov word ptr [bx+si+10h], dx", "mov word [bx+si+0x10], dx"},
+        {"mov word ptr [di+1234h], 5678h", "mov word [di+0x1234], 0x5678"},
+    };
+    static const char *const jcc[] = {"je", "jne", "jc", "ja", "jl", "jge", "js", "jns"};
+    constexpr int kLongestUnit = 3 * 6 + 5;
+    const bool anyReach = cpu386 || dotJumps;
+    QRandomGenerator rng(seed);
+    JumpProgram p;
+    p.q = QString(".model tiny\n.code\n%1\n%2org 100h\n")
+              .arg(cpu386 ? ".386" : ".8086", dotJumps ? ".jumps\n" : "");
+    p.n = QString("bits 16\ncpu %1\norg 0x100\n").arg(cpu386 ? "386" : "8086");
+    for (int i = 0; i < labels; ++i) {
+        p.q += QString("L%1:\n").arg(i);
+        p.n += QString("L%1:\n").arg(i);
+        for (int k = rng.bounded(4); k > 0; --k) {
+            const Filler &f = fillers[rng.bounded(int(std::size(fillers)))];
+            p.q += QString("        %1\n").arg(f.q);
+            p.n += QString("        %1\n").arg(f.n);
+        }
+        const int kind = rng.bounded(10);
+        int span = kind < 5 ? rng.bounded(12) + 1
+                            : (kind < 7 ? rng.bounded(3) + 1 : rng.bounded(labels));
+        const bool conditional = rng.bounded(2) == 0;
+        if (conditional && !anyReach)
+            span = qMin(span, 127 / kLongestUnit);
+        const int target = qBound(0, rng.bounded(2) ? i + span : i - span + 1, labels);
+        const QString name = target < labels ? QString("L%1").arg(target) : QString("done");
+        const QString op = conditional ? jcc[rng.bounded(int(std::size(jcc)))] : "jmp";
+        p.q += QString("        %1 %2\n").arg(op, name);
+        p.n += QString("        %1 %2\n").arg(op, name);
+    }
+    p.q += "done:   ret\n.end\n";
+    p.n += "done:   ret\n";
+    return p;
+}
+
+// A jump is long where it must be: a short form in its place would not reach (a target after
+// it would come closer by the bytes the short form saves). Read from the listing, so that the
+// inverse jump around a near jump (.jumps) is one long conditional jump of its line.
+QStringList longWhereShortReaches(const std::vector<ListingLine> &listing, bool plainJmpToo)
+{
+    QStringList found;
+    for (const ListingLine &l : listing) {
+        const QString text = QString::fromStdString(l.text).trimmed();
+        const std::vector<uint8_t> &b = l.bytes;
+        if (!text.startsWith('j') || b.size() < 3)
+            continue; // not a jump, or a short one
+        const bool jmp = text.startsWith("jmp");
+        if (jmp && !plainJmpToo)
+            continue;
+        const qint64 length = qint64(l.byteCount);
+        const qint64 rel16 = qint16(quint16(b[length - 2] | (b[length - 1] << 8)));
+        const qint64 target = l.address + length + rel16;
+        const qint64 rel = target - (l.address + 2) - (target > l.address ? length - 2 : 0);
+        if (rel >= -128 && rel <= 127)
+            found << QString("line %1: %2 (%3 bytes)").arg(l.line).arg(text).arg(length);
+    }
+    return found;
+}
+
 } // namespace
 
 class tst_QvasmEncoding : public QObject
@@ -416,6 +500,8 @@ private slots:
     void sameInstructionAsNasm_data();
     void sameInstructionAsNasm();
     void everyInstructionKeywordIsCovered();
+    void jumpsAsShortAsTheyReach_data();
+    void jumpsAsShortAsTheyReach();
 
 private:
     csh m_cs = 0;
@@ -520,6 +606,70 @@ void tst_QvasmEncoding::everyInstructionKeywordIsCovered()
             missing << name;
     }
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+}
+
+void tst_QvasmEncoding::jumpsAsShortAsTheyReach_data()
+{
+    QTest::addColumn<bool>("cpu386");
+    QTest::addColumn<bool>("dotJumps");
+    QTest::addColumn<bool>("optimize");
+    QTest::addColumn<bool>("againstNasm"); // NASM has no inverse-jump stretch for .jumps
+    QTest::newRow("8086-optimised") << false << false << true << true;
+    QTest::newRow("386-optimised") << true << false << true << true;
+    QTest::newRow("386-near-conditionals") << true << false << false << false;
+    QTest::newRow("8086-jumps-stretches") << false << true << false << false;
+    QTest::newRow("8086-jumps-stretches-optimised") << false << true << true << false;
+}
+
+void tst_QvasmEncoding::jumpsAsShortAsTheyReach()
+{
+    // Enough labels that many jumps grow in one pass and move the ones after them; with /o no
+    // instruction may be longer than NASM's for the same line.
+    QFETCH(bool, cpu386);
+    QFETCH(bool, dotJumps);
+    QFETCH(bool, optimize);
+    QFETCH(bool, againstNasm);
+    for (quint32 seed : {1u, 2u, 3u}) {
+        const JumpProgram p = jumpProgram(2000, seed, cpu386, dotJumps);
+        AssemblerOptions o;
+        o.optimize = optimize;
+        o.listing = true;
+        Assembler a(o);
+        a.assembleText(p.q.toStdString(), "jumps.asm");
+        QVERIFY2(a.messages().errors() == 0,
+                 qPrintable(QString::fromStdString(a.messages().format(a.files(), 0, {}))));
+        const std::vector<uint8_t> img = a.image();
+        const QByteArray mine(reinterpret_cast<const char *>(img.data()), int(img.size()));
+        const QList<Decoded> code = decode(m_cs, mine, 0x100, 0);
+        const QStringList tooLong = longWhereShortReaches(a.listing(), optimize);
+        QVERIFY2(tooLong.isEmpty(), qPrintable(tooLong.mid(0, 10).join('\n')));
+        if (!againstNasm)
+            continue;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile f(dir.filePath("jumps.asm"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(p.n.toLatin1());
+        f.close();
+        QProcess nasm;
+        nasm.start("nasm", {"-Ox", "-f", "bin", "-o", dir.filePath("jumps.bin"), f.fileName()});
+        QVERIFY(nasm.waitForFinished(60000));
+        QVERIFY2(nasm.exitCode() == 0, nasm.readAllStandardError().constData());
+        QFile bin(dir.filePath("jumps.bin"));
+        QVERIFY(bin.open(QIODevice::ReadOnly));
+        const QList<Decoded> theirs = decode(m_cs, bin.readAll(), 0x100, 0);
+        QCOMPARE(code.size(), theirs.size());
+        for (int i = 0; i < code.size(); ++i) {
+            QVERIFY2(code[i].size <= theirs[i].size,
+                     qPrintable(QString("seed %1: %2 %3 at %4 is %5 bytes, NASM's %6")
+                                    .arg(seed)
+                                    .arg(code[i].mnemonic, code[i].operands)
+                                    .arg(code[i].address, 0, 16)
+                                    .arg(code[i].size)
+                                    .arg(theirs[i].size)));
+        }
+        QVERIFY(mine.size() <= bin.size());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_QvasmEncoding)

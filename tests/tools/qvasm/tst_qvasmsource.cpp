@@ -44,6 +44,16 @@ private slots:
     void reports();
     void jumpDistances_data();
     void jumpDistances();
+    void jumpsSettleAtTheirShortestForms_data();
+    void jumpsSettleAtTheirShortestForms();
+    void expressionKindsAsOperands_data();
+    void expressionKindsAsOperands();
+    void optimiserImmediates_data();
+    void optimiserImmediates();
+    void faultyConditionsKeepTheirBlocks_data();
+    void faultyConditionsKeepTheirBlocks();
+    void nestingLimits_data();
+    void nestingLimits();
     void cpuDirectivesGateInstructions_data();
     void cpuDirectivesGateInstructions();
     void includes();
@@ -173,6 +183,21 @@ void tst_QvasmSource::assemblesTo_data()
         << QByteArray("org 100h\nnop\n.end\nnot assembled") << QByteArray("90");
     QTest::newRow("model-and-code-after-org")
         << QByteArray("org 100h\n.model tiny\n.code\nnop\n.end") << QByteArray("90");
+    // A signed displacement written before the brackets.
+    QTest::newRow("negative-displacement-before-brackets")
+        << program("mov ax, -2[bp]\nmov ax, -4[bx][di]\nmov ax, 4[bp]\nmov ax, +4[bp]")
+        << QByteArray("8B 46 FE 8B 41 FC 8B 46 04 8B 46 04");
+    QTest::newRow("sign-takes-the-term-not-the-brackets")
+        << program(
+               "mov ax, -(2)[bp]\nlea si, -2[bp][si]\nmov ax, - -2[bp]\nmov ax, word ptr -2[bp]")
+        << QByteArray("8B 46 FE 8D 72 FE 8B 46 02 8B 46 FE");
+    // Its neighbours: a number added or subtracted after the brackets, another index.
+    QTest::newRow("signed-displacement-then-sum")
+        << program("mov ax, -2[bp]+4\nmov ax, -2[bp][si]-1\nmov ax, [bp]-2+1")
+        << QByteArray("8B 46 02 8B 42 FD 8B 46 FF");
+    // xlat names the table bx points at; only its segment is encoded.
+    QTest::newRow("xlat-table") << program("xlat table\nxlat cs:table\nxlat [bx]\ntable db 0")
+                                << QByteArray("D7 2E D7 D7 00");
     QTest::newRow("start-at-100h")
         << QByteArray("org 100h\n.start\n.exit") << QByteArray("B8 00 4C CD 21");
 }
@@ -309,6 +334,33 @@ void tst_QvasmSource::jumpDistances_data()
                                        << QByteArray("00") << 0x43 << 5;
     QTest::newRow("anonymous-unreachable") << QByteArray("@@: db 200 dup (0)\njnz @b") << false
                                            << false << QByteArray("00") << 0x66 << 5;
+    // Diagnostic 76h where the short form would reach: a target after the jump comes a byte
+    // closer with it, so +127 and -128 as the short form counts them.
+    QTest::newRow("near-jmp-forward-127-could-be-short")
+        << QByteArray("jmp l\ndb 127 dup (0)\nl:") << false << false << QByteArray("E9 7F 00")
+        << 0x76 << 4;
+    QTest::newRow("near-jmp-forward-128-cannot") << QByteArray("jmp l\ndb 128 dup (0)\nl:") << false
+                                                 << false << QByteArray("E9 80 00") << 0 << 0;
+    QTest::newRow("near-jmp-backward-128-could-be-short")
+        << QByteArray("l: db 126 dup (0)\njmp l") << false << false << QByteArray("00") << 0x76
+        << 5;
+    QTest::newRow("near-jmp-backward-129-cannot")
+        << QByteArray("l: db 127 dup (0)\njmp l") << false << false << QByteArray("00") << 0 << 0;
+    QTest::newRow("near-jmp-to-next-instruction")
+        << QByteArray("jmp l\nl:") << false << false << QByteArray("E9 00 00") << 0x76 << 4;
+    // The optimiser's reach, both sides of each end.
+    QTest::newRow("optimised-forward-127") << QByteArray("jmp l\ndb 127 dup (0)\nl:") << true
+                                           << false << QByteArray("EB 7F") << 0 << 0;
+    QTest::newRow("optimised-forward-128") << QByteArray("jmp l\ndb 128 dup (0)\nl:") << true
+                                           << false << QByteArray("E9 80 00") << 0 << 0;
+    QTest::newRow("conditional-backward-128")
+        << QByteArray("l: db 126 dup (0)\njz l") << false << false << QByteArray("00") << 0 << 0;
+    QTest::newRow("conditional-forward-128-386")
+        << QByteArray(".386\njz l\ndb 128 dup (90h)\nl:") << false << false
+        << QByteArray("0F 84 80 00") << 0 << 0;
+    QTest::newRow("conditional-forward-128-jumps")
+        << QByteArray("jz l\ndb 128 dup (90h)\nl:") << false << true << QByteArray("75 03 E9 80 00")
+        << 0 << 0;
     QTest::newRow("optimiser-chain-settles")
         << QByteArray("jmp a\njmp b\ndb 120 dup (0)\na: nop\ndb 10 dup (0)\nb: nop") << true
         << false << QByteArray("EB 7B E9 83 00") << 0 << 0;
@@ -328,6 +380,297 @@ void tst_QvasmSource::jumpDistances()
         QVERIFY2(r.hasMessage(line, code), qPrintable(r.describe()));
     else
         QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
+}
+
+void tst_QvasmSource::jumpsSettleAtTheirShortestForms_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("optimize");
+    QTest::addColumn<QByteArray>("bytes"); // found in the image
+
+    // Backward reach, both sides of -128.
+    QTest::newRow("optimised-backward-128")
+        << QByteArray("l: db 126 dup (0)\njmp l") << true << QByteArray("00 EB 80");
+    QTest::newRow("optimised-backward-129")
+        << QByteArray("l: db 127 dup (0)\njmp l") << true << QByteArray("00 E9 7E FF");
+    QTest::newRow("conditional-backward-128")
+        << QByteArray("l: db 126 dup (0)\njz l") << false << QByteArray("00 74 80");
+    QTest::newRow("conditional-backward-129-386")
+        << QByteArray(".386\nl: db 127 dup (0)\njz l") << false << QByteArray("00 0F 84 7D FF");
+    // Each of two jumps reaches only while the other is short: both short is the answer
+    // (starting from long forms and shrinking would leave both long).
+    QTest::newRow("mutually-dependent-conditionals")
+        << QByteArray(".386\nj1: jz b\ndb 124 dup (0)\njz j1\nb: ret") << false
+        << QByteArray("00 74 80 C3");
+    // Jumps that grow in one pass move everything after them; a forward target, still at its
+    // place of the previous pass, moves with them. Seventy near conditional jumps grow by 140
+    // bytes in one pass: the jumps to the next instruction after them still reach with the
+    // short form.
+    QByteArray grown = ".386\n";
+    for (int i = 0; i < 70; ++i)
+        grown += "jz away\n";
+    QTest::newRow("386-conditionals-grown-then-jmp-to-next")
+        << grown + "jmp next\nnext: jz next2\nnext2: ret\ndb 600 dup (0)\naway: ret" << true
+        << QByteArray("0F 84 5D 02 EB 00 74 00 C3");
+    QTest::newRow("386-conditionals-grown-then-jcc-to-next")
+        << grown + "jz next\nnext: ret\ndb 600 dup (0)\naway: ret" << false
+        << QByteArray("0F 84 5B 02 74 00 C3");
+    QByteArray stretched;
+    for (int i = 0; i < 70; ++i)
+        stretched += "jz away\n";
+    QTest::newRow("jumps-stretches-grown-then-jcc-to-next")
+        << ".jumps\n" + stretched + "jz next\nnext: ret\ndb 600 dup (0)\naway: ret" << false
+        << QByteArray("75 03 E9 5B 02 74 00 C3");
+    // A chain in which each jump reaches only while the next one is short takes a pass per
+    // link; a pass that lengthened some jump does not count towards the pass limit, and no
+    // jump outside the chain is made long to end it.
+    QByteArray chain;
+    for (int i = 1; i <= 30; ++i) {
+        chain += "j" + QByteArray::number(i) + ": jmp "
+                 + (i == 30 ? QByteArray("away") : "a" + QByteArray::number(i + 1)) + "\n";
+        chain += "a" + QByteArray::number(i) + ": db 125 dup (90h)\n";
+    }
+    QTest::newRow("chain-longer-than-the-pass-limit")
+        << chain + "db 200 dup (90h)\naway: jmp next\nnext: ret" << true
+        << QByteArray("90 90 EB 00 C3");
+}
+
+void tst_QvasmSource::jumpsSettleAtTheirShortestForms()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, optimize);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(program(body), {}, withOptions(optimize, false));
+    QVERIFY2(r.errors == 0, qPrintable(r.describe().right(2000)));
+    QVERIFY2((" " + r.bytes + " ").contains(" " + bytes + " "), qPrintable(r.bytes));
+}
+
+void tst_QvasmSource::expressionKindsAsOperands_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("bytes"); // of the body, after the fixed data
+    QTest::addColumn<int>("code");         // expected error, 0 for none
+
+    // msg at 100h (5 bytes), tbl at 105h (6 bytes), tbl_end and l1 at 10Bh (a nop), l2 at
+    // 10Ch, where the lines under test start.
+    // An address minus an address is a number, whatever takes it.
+    QTest::newRow("equ-difference-to-r16")
+        << QByteArray("mov cx, msglen") << QByteArray("B9 05 00") << 0;
+    QTest::newRow("equ-difference-to-r8")
+        << QByteArray("mov al, msglen") << QByteArray("B0 05") << 0;
+    QTest::newRow("equ-difference-pushed")
+        << QByteArray("push msglen") << QByteArray("68 05 00") << 0;
+    QTest::newRow("equ-difference-to-alu")
+        << QByteArray("add bx, msglen") << QByteArray("81 C3 05 00") << 0;
+    QTest::newRow("equ-difference-to-memory")
+        << QByteArray("cmp byte ptr [bx], msglen") << QByteArray("80 3F 05") << 0;
+    QTest::newRow("equ-difference-after-offset")
+        << QByteArray("mov dx, offset msg+msglen") << QByteArray("BA 05 01") << 0;
+    QTest::newRow("equ-difference-as-displacement")
+        << QByteArray("mov ax, [bx+msglen]") << QByteArray("8B 47 05") << 0;
+    QTest::newRow("equ-difference-in-data") << QByteArray("dw msglen") << QByteArray("05 00") << 0;
+    QTest::newRow("variables-difference-to-r16")
+        << QByteArray("mov cx, tbl_end-tbl") << QByteArray("B9 06 00") << 0;
+    QTest::newRow("variables-difference-to-r8")
+        << QByteArray("mov al, tbl-msg") << QByteArray("B0 05") << 0;
+    QTest::newRow("variables-difference-as-displacement")
+        << QByteArray("mov ax, [si+tbl_end-tbl]") << QByteArray("8B 44 06") << 0;
+    QTest::newRow("offsets-difference")
+        << QByteArray("mov si, offset tbl_end - offset tbl") << QByteArray("BE 06 00") << 0;
+    QTest::newRow("code-labels-difference")
+        << QByteArray("mov ax, l2-l1") << QByteArray("B8 01 00") << 0;
+    QTest::newRow("dollar-minus-variable")
+        << QByteArray("mov cx, $-msg") << QByteArray("B9 0C 00") << 0;
+    QTest::newRow("negated-difference")
+        << QByteArray("mov ax, -(tbl_end-tbl)") << QByteArray("B8 FA FF") << 0;
+    QTest::newRow("difference-written-backwards")
+        << QByteArray("mov ax, -tbl+tbl_end") << QByteArray("B8 06 00") << 0;
+    QTest::newRow("forward-difference")
+        << QByteArray("mov cx, fwdlen\nfwd db 'abc'\nfwdlen equ $-fwd")
+        << QByteArray("B9 03 00 61 62 63") << 0;
+    // An address plus a number stays an address: a variable's memory, a label's offset.
+    QTest::newRow("variable-plus-number-is-memory")
+        << QByteArray("mov ax, tbl+2") << QByteArray("A1 07 01") << 0;
+    QTest::newRow("variable-plus-difference-is-memory")
+        << QByteArray("mov ax, tbl+(l2-l1)") << QByteArray("A1 06 01") << 0;
+    QTest::newRow("variable-alias-is-memory")
+        << QByteArray("t2 equ tbl\nmov ax, t2") << QByteArray("A1 05 01") << 0;
+    QTest::newRow("variable-alias-minus-variable")
+        << QByteArray("t2 equ tbl\nmov al, t2-msg") << QByteArray("B0 05") << 0;
+    QTest::newRow("label-plus-number-is-offset")
+        << QByteArray("mov ax, l1+1") << QByteArray("B8 0C 01") << 0;
+    QTest::newRow("offset-plus-number")
+        << QByteArray("mov dx, offset tbl+2") << QByteArray("BA 07 01") << 0;
+    // An address plus an address is nothing.
+    QTest::newRow("labels-added") << QByteArray("mov ax, l1+l2") << QByteArray() << 0x22;
+    QTest::newRow("variables-added") << QByteArray("mov ax, tbl+msg") << QByteArray() << 0x22;
+    QTest::newRow("labels-added-in-data") << QByteArray("dw l1+l2") << QByteArray() << 0x22;
+    QTest::newRow("labels-added-in-equ") << QByteArray("x equ l1+l2") << QByteArray() << 0x22;
+}
+
+void tst_QvasmSource::expressionKindsAsOperands()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, code);
+    const QByteArray fixed = "msg db 'hello'\nmsglen equ $-msg\ntbl dw 1,2,3\ntbl_end:\n"
+                             "l1: nop\nl2:\n.186\n";
+    const Assembled r = assembleMemory(program(fixed + body));
+    if (code) {
+        QVERIFY2(r.hasMessage(11, code), qPrintable(r.describe()));
+        return;
+    }
+    QVERIFY2(r.errors == 0, qPrintable(r.describe()));
+    const QByteArray data = "68 65 6C 6C 6F 01 00 02 00 03 00 90 ";
+    QVERIFY2(r.bytes.startsWith(data), qPrintable(r.describe()));
+    QCOMPARE(r.bytes.mid(data.size()), bytes);
+}
+
+void tst_QvasmSource::optimiserImmediates_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("optimize");
+    QTest::addColumn<QByteArray>("bytes");
+
+    // With /o a value in -128..127 (as the operation's width sees it) takes the sign-extended
+    // byte; one past either end does not.
+    QTest::newRow("add-eax-5") << QByteArray("add eax, 5") << true << QByteArray("66 83 C0 05");
+    QTest::newRow("add-eax-127") << QByteArray("add eax, 127") << true << QByteArray("66 83 C0 7F");
+    QTest::newRow("add-eax-128") << QByteArray("add eax, 128") << true
+                                 << QByteArray("66 05 80 00 00 00");
+    QTest::newRow("add-eax-minus-128")
+        << QByteArray("add eax, -128") << true << QByteArray("66 83 C0 80");
+    QTest::newRow("add-eax-minus-129")
+        << QByteArray("add eax, -129") << true << QByteArray("66 05 7F FF FF FF");
+    QTest::newRow("add-eax-0FFFFFF80h")
+        << QByteArray("add eax, 0FFFFFF80h") << true << QByteArray("66 83 C0 80");
+    QTest::newRow("add-eax-0FFFFFF7Fh")
+        << QByteArray("add eax, 0FFFFFF7Fh") << true << QByteArray("66 05 7F FF FF FF");
+    QTest::newRow("cmp-dword-memory")
+        << QByteArray("cmp dword ptr [bx], -1") << true << QByteArray("66 83 3F FF");
+    QTest::newRow("push-dword-5") << QByteArray("push dword 5") << true << QByteArray("66 6A 05");
+    QTest::newRow("push-dword-127")
+        << QByteArray("push dword 127") << true << QByteArray("66 6A 7F");
+    QTest::newRow("push-dword-128")
+        << QByteArray("push dword 128") << true << QByteArray("66 68 80 00 00 00");
+    QTest::newRow("pushd-minus-128") << QByteArray("pushd -128") << true << QByteArray("66 6A 80");
+    QTest::newRow("pushd-minus-129")
+        << QByteArray("pushd -129") << true << QByteArray("66 68 7F FF FF FF");
+    QTest::newRow("pushw-5") << QByteArray("pushw 5") << true << QByteArray("6A 05");
+    QTest::newRow("pushw-0FF80h") << QByteArray("pushw 0FF80h") << true << QByteArray("6A 80");
+    QTest::newRow("pushw-0FF7Fh") << QByteArray("pushw 0FF7Fh") << true << QByteArray("68 7F FF");
+    QTest::newRow("push-word-5") << QByteArray("push word 5") << true << QByteArray("6A 05");
+    // An unsized push stays a word push: the optimiser never changes what is pushed.
+    QTest::newRow("push-5-stays-word") << QByteArray("push 5") << true << QByteArray("6A 05");
+    // The accumulator form stays where it is no longer (ties keep it).
+    QTest::newRow("add-ax-5-accumulator")
+        << QByteArray("add ax, 5") << true << QByteArray("05 05 00");
+    // Without /o the written size is the encoded size.
+    QTest::newRow("plain-add-eax-5")
+        << QByteArray("add eax, 5") << false << QByteArray("66 05 05 00 00 00");
+    QTest::newRow("plain-push-dword-5")
+        << QByteArray("push dword 5") << false << QByteArray("66 68 05 00 00 00");
+    QTest::newRow("plain-pushw-5") << QByteArray("pushw 5") << false << QByteArray("68 05 00");
+}
+
+void tst_QvasmSource::optimiserImmediates()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, optimize);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(program(".386\n" + body), {}, withOptions(optimize, false));
+    QVERIFY2(r.errors == 0 && r.diags == 0, qPrintable(r.describe()));
+    QCOMPARE(r.bytes, bytes);
+}
+
+void tst_QvasmSource::faultyConditionsKeepTheirBlocks_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("messages"); // "line code" of every message
+    QTest::addColumn<QByteArray>("bytes");
+
+    // A condition that cannot be read still opens its block: its .endif pairs up, and neither
+    // branch is assembled.
+    QTest::newRow("faulty-if") << QByteArray(".if 1 +\ndb 1\n.endif\ndb 2") << QStringList{"4 2e"}
+                               << QByteArray("02");
+    QTest::newRow("faulty-if-with-else") << QByteArray(".if 1 +\ndb 1\n.else\ndb 3\n.endif\ndb 2")
+                                         << QStringList{"4 2e"} << QByteArray("02");
+    QTest::newRow("if-without-condition")
+        << QByteArray(".if\ndb 1\n.endif\ndb 2") << QStringList{"4 2e"} << QByteArray("02");
+    QTest::newRow("ifdef-without-name")
+        << QByteArray(".ifdef\ndb 1\n.endif\ndb 2") << QStringList{"4 2e"} << QByteArray("02");
+    QTest::newRow("undefined-condition")
+        << QByteArray(".if nothing\ndb 1\n.else\ndb 3\n.endif\ndb 2") << QStringList{"4 28"}
+        << QByteArray("02");
+    QTest::newRow("faulty-if-inside-skipped-block")
+        << QByteArray(".if 0\n.if 1 +\ndb 1\n.endif\ndb 4\n.endif\ndb 2") << QStringList{}
+        << QByteArray("02");
+    QTest::newRow("endif-with-extra-characters")
+        << QByteArray(".if 1\ndb 1\n.endif x\ndb 2") << QStringList{"6 14"} << QByteArray("01 02");
+    QTest::newRow("else-with-extra-characters")
+        << QByteArray(".if 1\ndb 1\n.else x\ndb 3\n.endif\ndb 2") << QStringList{"6 14"}
+        << QByteArray("01 02");
+}
+
+void tst_QvasmSource::faultyConditionsKeepTheirBlocks()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, messages);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(program(body));
+    QStringList got;
+    for (const QString &m : r.messages)
+        got << m.section(' ', 0, 1).section(':', 1);
+    QCOMPARE(got, messages);
+    QCOMPARE(r.bytes, bytes);
+}
+
+void tst_QvasmSource::nestingLimits_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("code"); // 0: accepted
+
+    // 64 levels of parentheses, brackets and prefix operators; beyond, a syntax error that says
+    // so (22h, "nested more than 64 levels deep").
+    auto nest = [](const QByteArray &open, const QByteArray &inner, const QByteArray &close, int n) {
+        return open.repeated(n) + inner + close.repeated(n);
+    };
+    QTest::newRow("parentheses-64") << "dw " + nest("(", "1", ")", 64) << 0;
+    QTest::newRow("parentheses-65") << "dw " + nest("(", "1", ")", 65) << 0x22;
+    QTest::newRow("brackets-64") << "mov ax, " + nest("[", "bx", "]", 64) << 0;
+    QTest::newRow("brackets-65") << "mov ax, " + nest("[", "bx", "]", 65) << 0x22;
+    QTest::newRow("index-brackets-64") << "mov ax, " + nest("2[", "bx", "]", 64) << 0;
+    QTest::newRow("index-brackets-65") << "mov ax, " + nest("2[", "bx", "]", 65) << 0x22;
+    QTest::newRow("minus-64") << "dw " + nest("- ", "1", "", 64) << 0;
+    QTest::newRow("minus-65") << "dw " + nest("- ", "1", "", 65) << 0x22;
+    QTest::newRow("not-64") << "dw " + nest("not ", "1", "", 64) << 0;
+    QTest::newRow("not-65") << "dw " + nest("not ", "1", "", 65) << 0x22;
+    QTest::newRow("mixed-64") << "dw " + nest("-(", "1", ")", 32) << 0;
+    QTest::newRow("mixed-65") << "dw " + nest("-(", "1", ")", 32).prepend("+") << 0x22;
+    // Long but flat: 1,023 nodes in an operand are allowed, more are too many tokens.
+    QTest::newRow("operand-nodes-1023") << "dw 1" + QByteArray("+1").repeated(511) << 0;
+    QTest::newRow("operand-nodes-1025") << "dw 1" + QByteArray("+1").repeated(512) << 0x90;
+    // dup 8 deep, conditional blocks 1,024 deep.
+    QTest::newRow("dup-8") << "db " + nest("1 dup (", "0", ")", 8) << 0;
+    QTest::newRow("dup-9") << "db " + nest("1 dup (", "0", ")", 9) << 0x57;
+    QTest::newRow("if-1024") << nest(".if 1\n", "nop\n", ".endif\n", 1024) << 0;
+    QTest::newRow("if-1025") << nest(".if 1\n", "nop\n", ".endif\n", 1025) << 0x1B;
+}
+
+void tst_QvasmSource::nestingLimits()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, code);
+    const Assembled r = assembleMemory(program(body));
+    if (!code) {
+        QVERIFY2(r.errors == 0, qPrintable(r.describe().left(2000)));
+        return;
+    }
+    const int line = code == 0x1B ? 4 + 1024 : 4;
+    QVERIFY2(r.hasMessage(line, code), qPrintable(r.describe().left(2000)));
+    if (code == 0x22)
+        QVERIFY2(r.messages.join('\n').contains("nested more than 64 levels deep"),
+                 qPrintable(r.describe().left(2000)));
 }
 
 void tst_QvasmSource::cpuDirectivesGateInstructions_data()
