@@ -101,6 +101,8 @@ public:
     // Replaces what Abort in the error report does (tests); the default ends the program.
     void setAbortHandler(std::function<void()> abort);
     void setSingleInstanceCheck(bool on) { m_instanceCheck = on; }
+    // Where other copies hand their files over; nullptr without the check.
+    SingleInstance *singleInstance() const { return m_instance.get(); }
 
 signals:
     // Another copy was started with these arguments (after this one came to the front).
