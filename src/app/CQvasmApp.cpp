@@ -275,22 +275,17 @@ bool CQvasmApp::InitInstance()
         m_mainFrame->setDocumentOpener([this](const QString &path) { OpenDocumentFile(path); });
     runStage(StartupStage::FrameCreated);
 
-    m_decision = StartupDecision::decide(store.readInt(kSettings, QStringLiteral("empty"), 0),
-                                         store.readInt(kSettings, QStringLiteral("loadws"), 0),
-                                         m_fileArgument);
-    switch (m_decision.command) {
-    case StartupDecision::ShellCommand::Nothing:
-        break;
-    case StartupDecision::ShellCommand::NewDocument:
-        // A new document that was not made (the user cancelled) leaves the program running.
-        if (m_documents)
-            m_documents->newDocument();
-        break;
-    case StartupDecision::ShellCommand::OpenFile:
-        if (m_documents && !OpenDocumentFile(m_decision.file))
-            return false;
-        break;
+    const int empty = store.readInt(kSettings, QStringLiteral("empty"), 0);
+    const int loadws = store.readInt(kSettings, QStringLiteral("loadws"), 0);
+    m_decision = StartupDecision::decide(empty, loadws, m_fileArgument);
+    if (m_decision.command == StartupDecision::ShellCommand::OpenFile && m_documents
+        && !OpenDocumentFile(m_decision.file)) {
+        // Its message has been shown; the program starts as it would have without the file.
+        m_decision = StartupDecision::decide(empty, loadws, QString());
     }
+    // A new document that was not made (the user cancelled) leaves the program running.
+    if (m_decision.command == StartupDecision::ShellCommand::NewDocument && m_documents)
+        m_documents->newDocument();
 
     m_mainFrame->show();
 

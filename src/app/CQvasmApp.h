@@ -37,7 +37,7 @@ public:
     void setCommandLineFile(const QString &file) { m_fileArgument = file; }
 
     // Start-up; false when the program must end (another copy runs, the first-run notice was
-    // declined, the command-line document could not be opened).
+    // declined). A command-line file that cannot be opened costs only its message.
     bool InitInstance();
     // Shutdown after the event loop; deletes the settings when that was asked for.
     int ExitInstance(int exitCode);

@@ -67,7 +67,8 @@ private slots:
     void declinedNoticeEndsStartupWithNothingWritten();
     void startupRunsStagesWithTheDecision_data();
     void startupRunsStagesWithTheDecision();
-    void commandLineFileThatFailsEndsStartup();
+    void commandLineFileThatFailsStartsWithoutIt_data();
+    void commandLineFileThatFailsStartsWithoutIt();
     void errorReport_data();
     void errorReport();
     void settingsRemovedAtExitWhenAsked();
@@ -200,15 +201,33 @@ void tst_QvasmApp::startupRunsStagesWithTheDecision()
     QVERIFY(router.isEnabled(ID_FILE_OPEN));
 }
 
-void tst_QvasmApp::commandLineFileThatFailsEndsStartup()
+void tst_QvasmApp::commandLineFileThatFailsStartsWithoutIt_data()
 {
+    QTest::addColumn<int>("empty");
+    QTest::addColumn<int>("created");
+    QTest::newRow("first-run-values-show-no-document") << 0 << 0;
+    QTest::newRow("empty-on-makes-the-new-document") << 1 << 1;
+}
+
+void tst_QvasmApp::commandLineFileThatFailsStartsWithoutIt()
+{
+    QFETCH(int, empty);
+    QFETCH(int, created);
     m_settings->store().writeInt("Settings", "Installed", 1);
-    m_settings->store().writeInt("Settings", "empty", 1);
+    m_settings->store().writeInt("Settings", "empty", empty);
+    m_settings->store().writeInt("Settings", "loadws", 0);
     FakeDocuments *documents = installDocuments();
     documents->openSucceeds = false;
     app().setCommandLineFile("/nowhere/missing.asm");
-    QVERIFY(!app().InitInstance());
+    m_ran.clear();
+    m_recording = true;
+    QVERIFY(app().InitInstance());
+    m_recording = false;
     QCOMPARE(documents->opened, QStringList{"/nowhere/missing.asm"});
+    QCOMPARE(documents->created, created);
+    QVERIFY(app().mainFrame() && app().mainFrame()->isVisible());
+    QCOMPARE(m_ran, QStringList({"settings", "frame", "shown", "ready"}));
+    QCOMPARE(app().startupDecision().emptyOn, empty != 0);
 }
 
 void tst_QvasmApp::errorReport_data()
