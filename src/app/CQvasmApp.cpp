@@ -18,6 +18,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QPageSetupDialog>
 #include <QPrinter>
 
@@ -39,6 +40,8 @@ CQvasmApp::CQvasmApp(int &argc, char **argv)
     setApplicationVersion(QLatin1String(AppInfo::Version));
     // The desktop entry's name: docks and task switchers show its icon for our windows.
     setDesktopFileName(QLatin1String(AppInfo::ApplicationName));
+    // Windows without an icon of their own (dialogs, pop-ups) show the program's, not Qt's.
+    setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
     g_prompts.install();
     registerCommands();
 }

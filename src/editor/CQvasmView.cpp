@@ -368,10 +368,10 @@ void CQvasmView::registerCommands()
                [editable, selection](CommandUpdate &u) { u.enable(editable() && selection()); });
     c.on(ID_EDIT_SELECT_ALL, [this] { selectAll(); });
     c.on(ID_EDIT_PASTE, [this] { paste(); });
-    c.onUpdate(ID_EDIT_PASTE, [editable](CommandUpdate &u) {
-        u.enable(qobject_cast<CQvasmView *>(QApplication::focusWidget()) && editable()
-                 && clipboardHasText());
-    });
+    // This table is asked only while this view is the active one; the focus says nothing here
+    // (the menu bar holds it while a menu opened from the keyboard asks).
+    c.onUpdate(ID_EDIT_PASTE,
+               [editable](CommandUpdate &u) { u.enable(editable() && clipboardHasText()); });
 
     c.on(ID_VIEW_WORDWRAP, [this] { setWordWrap(!wordWrap()); });
     c.onUpdate(ID_VIEW_WORDWRAP, [this](CommandUpdate &u) {

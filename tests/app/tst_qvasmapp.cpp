@@ -1,3 +1,4 @@
+#include "app/AppInfo.h"
 #include "app/CQvasmApp.h"
 #include "app/DocumentTemplate.h"
 #include "app/InternalFailure.h"
@@ -9,6 +10,7 @@
 #include "ScriptedPrompts.h"
 #include "TestSettings.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -146,6 +148,11 @@ void tst_QvasmApp::declinedNoticeEndsStartupWithNothingWritten()
     QVERIFY(app().mainFrame() && app().mainFrame()->isVisible());
     QCOMPARE(m_settings->store().readInt("Settings", "Installed", 0), 1);
     QCOMPARE(app().programFolder(), QCoreApplication::applicationDirPath());
+    // A window without an icon of its own (the notice, any dialog) shows the program's.
+    const auto image = [](const QIcon &icon) { return icon.pixmap(32, 32).toImage(); };
+    QDialog dialog;
+    QVERIFY(!dialog.windowIcon().isNull());
+    QCOMPARE(image(dialog.windowIcon()), image(QIcon(QLatin1String(AppInfo::IconPath))));
 }
 
 void tst_QvasmApp::startupRunsStagesWithTheDecision_data()
