@@ -21,6 +21,7 @@
 #include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -205,8 +206,17 @@ void tst_WorkspaceStartup::handOverSurvivesAMessageBox()
     QFETCH(QString, handed);
     QFETCH(bool, workspaceOpen);
     QFETCH(QString, message);
+    // A runtime folder of the test's own for the listener, given back afterwards.
     QTemporaryDir runtime;
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    const bool runtimeWasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const auto restoreRuntime = qScopeGuard([&] {
+        if (runtimeWasSet)
+            qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    });
     const QString a = write("a.asm", "a\r\n");
     const QString b = write("b.asm", "b\r\n");
     const QString w = writeWorkspace("w.qvw", a, {member(a, true)});
