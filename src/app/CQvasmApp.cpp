@@ -18,6 +18,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QPageSetupDialog>
 #include <QPrinter>
 
@@ -39,6 +40,8 @@ CQvasmApp::CQvasmApp(int &argc, char **argv)
     setApplicationVersion(QLatin1String(AppInfo::Version));
     // The desktop entry's name: docks and task switchers show its icon for our windows.
     setDesktopFileName(QLatin1String(AppInfo::ApplicationName));
+    // Windows without an icon of their own (dialogs, pop-ups) show the program's, not Qt's.
+    setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
     g_prompts.install();
     registerCommands();
 }
@@ -275,22 +278,17 @@ bool CQvasmApp::InitInstance()
         m_mainFrame->setDocumentOpener([this](const QString &path) { OpenDocumentFile(path); });
     runStage(StartupStage::FrameCreated);
 
-    m_decision = StartupDecision::decide(store.readInt(kSettings, QStringLiteral("empty"), 0),
-                                         store.readInt(kSettings, QStringLiteral("loadws"), 0),
-                                         m_fileArgument);
-    switch (m_decision.command) {
-    case StartupDecision::ShellCommand::Nothing:
-        break;
-    case StartupDecision::ShellCommand::NewDocument:
-        // A new document that was not made (the user cancelled) leaves the program running.
-        if (m_documents)
-            m_documents->newDocument();
-        break;
-    case StartupDecision::ShellCommand::OpenFile:
-        if (m_documents && !OpenDocumentFile(m_decision.file))
-            return false;
-        break;
+    const int empty = store.readInt(kSettings, QStringLiteral("empty"), 0);
+    const int loadws = store.readInt(kSettings, QStringLiteral("loadws"), 0);
+    m_decision = StartupDecision::decide(empty, loadws, m_fileArgument);
+    if (m_decision.command == StartupDecision::ShellCommand::OpenFile && m_documents
+        && !OpenDocumentFile(m_decision.file)) {
+        // Its message has been shown; the program starts as it would have without the file.
+        m_decision = StartupDecision::decide(empty, loadws, QString());
     }
+    // A new document that was not made (the user cancelled) leaves the program running.
+    if (m_decision.command == StartupDecision::ShellCommand::NewDocument && m_documents)
+        m_documents->newDocument();
 
     m_mainFrame->show();
 

@@ -37,7 +37,7 @@ public:
     void setCommandLineFile(const QString &file) { m_fileArgument = file; }
 
     // Start-up; false when the program must end (another copy runs, the first-run notice was
-    // declined, the command-line document could not be opened).
+    // declined). A command-line file that cannot be opened costs only its message.
     bool InitInstance();
     // Shutdown after the event loop; deletes the settings when that was asked for.
     int ExitInstance(int exitCode);
@@ -101,6 +101,8 @@ public:
     // Replaces what Abort in the error report does (tests); the default ends the program.
     void setAbortHandler(std::function<void()> abort);
     void setSingleInstanceCheck(bool on) { m_instanceCheck = on; }
+    // Where other copies hand their files over; nullptr without the check.
+    SingleInstance *singleInstance() const { return m_instance.get(); }
 
 signals:
     // Another copy was started with these arguments (after this one came to the front).

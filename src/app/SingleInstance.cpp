@@ -145,16 +145,20 @@ void SingleInstance::onNewConnection()
         const auto read = [this, socket, buffer] {
             buffer->append(socket->readAll());
             QStringList arguments;
-            switch (decode(*buffer, &arguments)) {
-            case Decoded::Incomplete:
+            const Decoded result = decode(*buffer, &arguments);
+            if (result == Decoded::Incomplete)
                 return;
-            case Decoded::Complete:
-                emit activationRequested(arguments);
-                break;
-            case Decoded::Invalid:
-                break;
+            // Done with the socket before anything acts on the message: opening the file may show
+            // a message box, whose nested event loop would delete the socket under this handler.
+            QLocalSocket *const done = socket; // the captures go with the connection
+            disconnect(done, nullptr, this, nullptr);
+            done->disconnectFromServer();
+            if (result == Decoded::Complete) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, arguments] { emit activationRequested(arguments); },
+                    Qt::QueuedConnection);
             }
-            socket->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, read);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

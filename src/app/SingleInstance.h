@@ -28,7 +28,8 @@ public:
     bool isListening() const;
 
 signals:
-    // Another copy started with these arguments.
+    // Another copy started with these arguments. Emitted from the event loop once the connection
+    // is done with, so a receiver may show a modal box.
     void activationRequested(const QStringList &arguments);
 
 private:

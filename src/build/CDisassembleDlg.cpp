@@ -1,6 +1,7 @@
 #include "build/CDisassembleDlg.h"
 
 #include "app/Prompts.h"
+#include "editor/CQvasmDocTemplate.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -92,6 +93,13 @@ CDisassembleDlg::CDisassembleDlg(QWidget *parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setOptions(DisassemblerOptions());
+    m_file->setText(lastFile());
+}
+
+QString &CDisassembleDlg::lastFile()
+{
+    static QString file;
+    return file;
 }
 
 void CDisassembleDlg::setOptions(const DisassemblerOptions &options)
@@ -118,7 +126,8 @@ void CDisassembleDlg::browse()
 {
     FileDialogRequest request;
     request.filter = Prompts::filterFromClassic(DisassemblerOptions::FileFilter);
-    request.directory = m_file->text();
+    request.directory = m_file->text().isEmpty() ? CQvasmDocTemplate::dialogFolder()
+                                                 : m_file->text();
     const QStringList chosen = Prompts::instance().openFiles(request);
     if (!chosen.isEmpty())
         m_file->setText(QFileInfo(chosen.constFirst()).absoluteFilePath());
@@ -133,5 +142,6 @@ void CDisassembleDlg::disassemble()
     m_options.showBinary = m_binary->isChecked();
     m_options.showOffset = m_offset->isChecked();
     m_options.bits32 = m_bits32->isChecked();
+    lastFile() = m_file->text();
     accept();
 }

@@ -11,7 +11,8 @@ class QRadioButton;
 
 // Tools > Disassemble File (dialog 198 "Disassemble File"): the binary to read and how to show
 // it. "Disassemble" is enabled while a file is named; it reads the origin and skip fields by
-// their own rule (hex after "0x", else decimal) and closes the dialog.
+// their own rule (hex after "0x", else decimal) and closes the dialog. The file disassembled
+// last comes back the next time; "..." starts beside it, else in the active document's folder.
 class CDisassembleDlg : public QDialog
 {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
 
 private:
     void browse();
+    // The file of the last "Disassemble" in this run.
+    static QString &lastFile();
 
     QLineEdit *m_file = nullptr;
     QCheckBox *m_binary = nullptr;

@@ -1,9 +1,11 @@
 #include "editor/CChildFrame.h"
 
+#include "app/AppInfo.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmView.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 
 CChildFrame::CChildFrame(CQvasmDoc *document, QWidget *parent)
     : QMdiSubWindow(parent)
@@ -16,6 +18,9 @@ CChildFrame::CChildFrame(CQvasmDoc *document, QWidget *parent)
     m_view = new CQvasmView(m_doc);
     setWidget(m_view);
     setWindowTitle(m_doc->caption());
+    // Maximised, the window's icon sits at the start of the menu bar; without one of its own it
+    // would be Qt's.
+    setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
 }
 
 CChildFrame::~CChildFrame()

@@ -123,6 +123,9 @@ void CHelpPopup::ShowHelp(CQvasmView &view, const QString &word, Placement place
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(kBorder);
     label->setMargin(kMargin);
+    // A framed label indents its text by half an "x" besides the margin, which the measured
+    // size has no room for: the text would run into the right border.
+    label->setIndent(0);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAutoFillBackground(true);
     label->setGeometry(fitRect(anchor, textSize, client));

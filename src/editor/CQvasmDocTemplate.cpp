@@ -14,6 +14,7 @@
 #include "frame/CommandIds.h"
 #include "workspace/CCreateNewDlg.h"
 #include "workspace/SourceTemplates.h"
+#include "workspace/WorkspaceRecord.h"
 #include "workspace/WorkspaceRules.h"
 
 #include <QAction>
@@ -51,9 +52,20 @@ CQvasmDocTemplate *CQvasmDocTemplate::instance()
     return g_instance;
 }
 
+QString CQvasmDocTemplate::dialogFolder()
+{
+    const CQvasmDoc *active = g_instance ? g_instance->activeDocument() : nullptr;
+    const WorkspaceRecord &workspace = WorkspaceRecord::instance();
+    return DocumentNaming::dialogFolder(active ? active->GetPathName() : QString(),
+                                        workspace.isOpen() ? workspace.workspaceFilePath()
+                                                           : QString());
+}
+
 void CQvasmDocTemplate::setMainFrame(CMainFrame *frame)
 {
     m_frame = frame;
+    if (frame)
+        frame->setOpenFolder([] { return dialogFolder(); });
     watchNewShortcut();
 }
 

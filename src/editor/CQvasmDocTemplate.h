@@ -30,7 +30,12 @@ public:
     // The template the program registered (the last one made), or nullptr.
     static CQvasmDocTemplate *instance();
 
-    // Where the windows go; the application's main frame unless set.
+    // Where file dialogs start: the active document's folder, else the open workspace's, else
+    // the working folder.
+    static QString dialogFolder();
+
+    // Where the windows go; the application's main frame unless set. The frame's File > Open
+    // starts in dialogFolder().
     void setMainFrame(CMainFrame *frame);
     CMainFrame *mainFrame() const;
 

@@ -20,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -196,6 +197,19 @@ void CQvasmView::resizeEvent(QResizeEvent *event)
 
 void CQvasmView::scrollContentsBy(int dx, int dy)
 {
+    // Scrolled by lines now: a part line kept from a restored position no longer applies. The
+    // viewport gets its place back once the scroll is through (moving it now would lay the
+    // view out again in the middle of the scroll).
+    if (dy != 0 && !m_settingScroll && m_scrollRemainder != 0) {
+        m_scrollRemainder = 0;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_scrollRemainder == 0)
+                    setViewportMargins(0, 0, 0, 0);
+            },
+            Qt::QueuedConnection);
+    }
     QPlainTextEdit::scrollContentsBy(dx, dy);
     if (dy != 0)
         noteVisibleBlocks();
@@ -211,6 +225,7 @@ void CQvasmView::showEvent(QShowEvent *event)
 
 void CQvasmView::setEditorFont(const QFont &font)
 {
+    setScrollRemainder(0); // a part of a line of the old font
     setFont(font);
     document()->setDefaultFont(font);
     setTabStops(EditorSettings::tabStops(SettingsStore::instance()));
@@ -234,13 +249,29 @@ void CQvasmView::setWordWrap(bool on)
 
 QPoint CQvasmView::scrollPosition() const
 {
-    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value() * lineHeight(*this));
+    return QPoint(horizontalScrollBar()->value(),
+                  verticalScrollBar()->value() * lineHeight(*this) + m_scrollRemainder);
 }
 
 void CQvasmView::setScrollPosition(const QPoint &position)
 {
+    const QScopedValueRollback<bool> setting(m_settingScroll, true);
     horizontalScrollBar()->setValue(position.x());
-    verticalScrollBar()->setValue(position.y() / lineHeight(*this));
+    // The scroll bar moves by whole lines; the rest of the pixels scroll the viewport itself.
+    const int height = lineHeight(*this);
+    const int y = qMax(0, position.y());
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(y / height);
+    setScrollRemainder(bar->value() == y / height ? y % height : 0);
+}
+
+void CQvasmView::setScrollRemainder(int pixels)
+{
+    const QScopedValueRollback<bool> setting(m_settingScroll, true);
+    m_scrollRemainder = pixels;
+    // The viewport reaches that far above the frame, so the top line shows only its lower part.
+    if (viewportMargins().top() != -pixels)
+        setViewportMargins(0, -pixels, 0, 0);
 }
 
 void CQvasmView::setSelection(int anchor, int position)
@@ -337,10 +368,10 @@ void CQvasmView::registerCommands()
                [editable, selection](CommandUpdate &u) { u.enable(editable() && selection()); });
     c.on(ID_EDIT_SELECT_ALL, [this] { selectAll(); });
     c.on(ID_EDIT_PASTE, [this] { paste(); });
-    c.onUpdate(ID_EDIT_PASTE, [editable](CommandUpdate &u) {
-        u.enable(qobject_cast<CQvasmView *>(QApplication::focusWidget()) && editable()
-                 && clipboardHasText());
-    });
+    // This table is asked only while this view is the active one; the focus says nothing here
+    // (the menu bar holds it while a menu opened from the keyboard asks).
+    c.onUpdate(ID_EDIT_PASTE,
+               [editable](CommandUpdate &u) { u.enable(editable() && clipboardHasText()); });
 
     c.on(ID_VIEW_WORDWRAP, [this] { setWordWrap(!wordWrap()); });
     c.onUpdate(ID_VIEW_WORDWRAP, [this](CommandUpdate &u) {

@@ -96,7 +96,8 @@ public:
     void setWordWrap(bool on);
 
     // Position -------------------------------------------------------------------------------
-    // Scroll position in pixels (y counts lines of the editor font).
+    // Scroll position in pixels (y counts lines of the editor font). A y between two lines is
+    // kept to the pixel: the top line shows that far scrolled out, until the view scrolls.
     QPoint scrollPosition() const;
     void setScrollPosition(const QPoint &position);
     // Selects from anchor to position without scrolling the caret into view.
@@ -130,11 +131,15 @@ private:
     void onContentsChange(int position, int removed, int added);
     void printPreview();
     void printWithDialog();
+    void setScrollRemainder(int pixels);
 
     CQvasmDoc *m_doc;
     CommandMap m_commands;
     BusyIndicator m_busy;
     int m_redrawLock = 0;
     int m_colouringBusy = 0;
+    // Pixels of the top line scrolled out beyond the scroll bar's whole lines.
+    int m_scrollRemainder = 0;
+    bool m_settingScroll = false;
     QMetaObject::Connection m_contentsConnection;
 };

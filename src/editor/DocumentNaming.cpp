@@ -1,6 +1,7 @@
 #include "editor/DocumentNaming.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 int g_untitledCounter = 0;
@@ -115,4 +116,14 @@ FileDialogRequest DocumentNaming::openRequest(const QString &folder)
     r.defaultSuffix = QStringLiteral("asm");
     r.multiple = true;
     return r;
+}
+
+QString DocumentNaming::dialogFolder(const QString &activeDocumentPath,
+                                     const QString &workspaceFilePath)
+{
+    for (const QString &path : {activeDocumentPath, workspaceFilePath}) {
+        if (!path.isEmpty())
+            return QFileInfo(path).absolutePath();
+    }
+    return QDir::currentPath();
 }

@@ -57,4 +57,7 @@ public:
     // File > Open, several files at once.
     static QString openClassicFilter();
     static FileDialogRequest openRequest(const QString &folder);
+    // Where Open and Insert File dialogs start: the folder of the active document's file, else
+    // that of the open workspace's file, else the working folder. Empty paths stand for none.
+    static QString dialogFolder(const QString &activeDocumentPath, const QString &workspaceFilePath);
 };

@@ -4,6 +4,7 @@
 #include "app/RegularFile.h"
 #include "app/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
+#include "editor/CQvasmDocTemplate.h"
 #include "editor/CQvasmView.h"
 #include "editor/CSignatureDlg.h"
 #include "editor/SourceFileCodec.h"
@@ -194,6 +195,7 @@ QString ViewTextCommands::askForFile(const QString &classicFilter) const
     FileDialogRequest request;
     request.caption = QStringLiteral("Open");
     request.filter = Prompts::filterFromClassic(classicFilter);
+    request.directory = CQvasmDocTemplate::dialogFolder();
     const QStringList chosen = Prompts::instance().openFiles(request);
     return chosen.isEmpty() ? QString() : chosen.first();
 }

@@ -26,10 +26,12 @@
 #include <QDockWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSet>
 #include <QTextBlock>
 #include <QToolBar>
 #include <QTreeView>
@@ -56,6 +58,25 @@ QToolBar *makeToolBar(const QString &name, const QString &title, CommandRouter &
     return bar;
 }
 
+// Qt's system menu of a sub-window binds the close keys (Ctrl+W among them) to its own Close. A
+// key held by two actions is ambiguous and runs neither, so the accelerators keep theirs alone.
+void yieldAcceleratorKeys(QMdiSubWindow *window)
+{
+    QMenu *menu = window->systemMenu();
+    if (!menu)
+        return;
+    QSet<QKeySequence> ours;
+    for (int table : {AcceleratorTables::Frame, AcceleratorTables::Document}) {
+        for (const Accelerator &a : AcceleratorTables::table(table))
+            ours.insert(a.keys);
+    }
+    for (QAction *action : menu->actions()) {
+        QList<QKeySequence> keys = action->shortcuts();
+        if (keys.removeIf([&ours](const QKeySequence &k) { return ours.contains(k); }) > 0)
+            action->setShortcuts(keys);
+    }
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(QWidget *parent)
@@ -64,7 +85,7 @@ CMainFrame::CMainFrame(QWidget *parent)
 {
     setObjectName(QLatin1String(AppInfo::WindowClassName));
     setWindowTitle(QLatin1String(AppInfo::DisplayName));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/qvasmide.svg")));
+    setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
     placeOnScreen();
 
     m_mdiArea = new QMdiArea(this);
@@ -254,6 +275,7 @@ void CMainFrame::openFiles()
     request.multiple = true;
     request.filter = Prompts::filterFromClassic(
         QStringLiteral(".asm files (.asm)|*.asm|.asm files (.inc)|*.inc|All Files (*.*)|*.*||"));
+    request.directory = m_openFolder ? m_openFolder() : QDir::currentPath();
     for (const QString &path : Prompts::instance().openFiles(request))
         m_documentOpener(path);
 }
@@ -320,6 +342,8 @@ QMdiSubWindow *CMainFrame::NextDocFrame()
 
 void CMainFrame::onSubWindowActivated()
 {
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList())
+        yieldAcceleratorKeys(window);
     QMdiSubWindow *current = activeDocumentFrame();
     if (current != m_followed) {
         for (const auto &c : m_followConnections)
@@ -710,6 +734,11 @@ void CMainFrame::setDocumentOpener(std::function<void(const QString &)> opener)
 {
     m_documentOpener = std::move(opener);
     requestCommandUpdate();
+}
+
+void CMainFrame::setOpenFolder(std::function<QString()> folder)
+{
+    m_openFolder = std::move(folder);
 }
 
 void CMainFrame::setDropHandler(std::function<void(const QStringList &)> handler)

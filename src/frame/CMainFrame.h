@@ -122,6 +122,8 @@ public:
     void setCloseGuard(std::function<bool()> canClose);
     // Opens a file as a document (File > Open); without one File > Open is disabled.
     void setDocumentOpener(std::function<void(const QString &)> opener);
+    // The folder File > Open starts in; without one, the working folder.
+    void setOpenFolder(std::function<QString()> folder);
     // Receives dropped local files; without one the frame accepts no drops.
     void setDropHandler(std::function<void(const QStringList &)> handler);
 
@@ -189,5 +191,6 @@ private:
     QList<std::function<void()>> m_closeSteps;
     std::function<bool()> m_closeGuard;
     std::function<void(const QString &)> m_documentOpener;
+    std::function<QString()> m_openFolder;
     std::function<void(const QStringList &)> m_dropHandler;
 };

@@ -54,6 +54,28 @@ QString CommandMenu::resourceText(int id) const
     return QString();
 }
 
+void CommandMenu::showPlain(int id)
+{
+    QAction *command = m_router->action(id);
+    if (!command || !actions().contains(command))
+        return;
+    QString text;
+    for (qsizetype i = 0; i < m_texts.size(); ++i) {
+        if (m_texts.at(i).first == command) {
+            text = m_texts.takeAt(i).second;
+            break;
+        }
+    }
+    auto *item = new QAction(text, this);
+    item->setObjectName(QStringLiteral("plain_%1").arg(id));
+    item->setIcon(command->icon());
+    item->setEnabled(command->isEnabled());
+    insertAction(command, item);
+    removeAction(command);
+    connect(item, &QAction::triggered, command, &QAction::trigger);
+    m_plain.append(qMakePair(item, command));
+}
+
 void CommandMenu::prepare()
 {
     for (const auto &t : m_texts) {
@@ -61,6 +83,10 @@ void CommandMenu::prepare()
             t.first->setText(t.second);
     }
     m_router->refresh();
+    for (const auto &p : std::as_const(m_plain)) {
+        p.first->setEnabled(p.second->isEnabled());
+        p.first->setVisible(p.second->isVisible());
+    }
     for (auto it = m_overrides.cbegin(); it != m_overrides.cend(); ++it) {
         if (QAction *action = m_router->action(it.key()))
             action->setText(it.value());

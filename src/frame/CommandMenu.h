@@ -21,6 +21,10 @@ public:
     void setNextTextOverrides(const QHash<int, QString> &texts);
     // The resource text of a command in this menu or its pop-ups; empty if it has none here.
     QString resourceText(int id) const;
+    // Shows the command in this menu (not its pop-ups) as a plain item: its own text, enabled
+    // as the command is, and no check mark (a "Hide" item is not a state). Nothing when the
+    // menu does not hold it.
+    void showPlain(int id);
 
 private:
     void prepare();
@@ -28,4 +32,5 @@ private:
     CommandRouter *m_router;
     QList<QPair<QAction *, QString>> m_texts; // this menu's own items, not its pop-ups'
     QHash<int, QString> m_overrides;
+    QList<QPair<QAction *, QAction *>> m_plain; // item shown, command it runs
 };

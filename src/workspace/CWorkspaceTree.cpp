@@ -6,6 +6,7 @@
 #include "editor/CQvasmDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
+#include "frame/CommandMenu.h"
 #include "frame/CommandRouter.h"
 #include "frame/DocumentWindow.h"
 #include "frame/MenuResources.h"
@@ -14,10 +15,13 @@
 
 #include <QDockWidget>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 
 namespace {
@@ -51,6 +55,13 @@ CWorkspaceTree::CWorkspaceTree(CMainFrame *frame)
     });
     connect(tree, &QWidget::customContextMenuRequested, this, &CWorkspaceTree::showContextMenu);
     tree->installEventFilter(this);
+    tree->viewport()->installEventFilter(this);
+    // "Hide" says what it does; a check mark beside it would read as the opposite.
+    for (int menu :
+         {MenuResources::TreeBack, MenuResources::TreeItemBold, MenuResources::TreeItem}) {
+        if (CommandMenu *m = frame->contextMenu(menu))
+            m->showPlain(ID_VIEW_TREE_BAR);
+    }
     registerCommands();
     g_tree = this;
 }
@@ -188,8 +199,47 @@ void CWorkspaceTree::showContextMenu(const QPoint &position)
         m_frame->popupContextMenu(menu, tree->viewport()->mapToGlobal(position));
 }
 
+QString CWorkspaceTree::toolTipAt(const QPoint &position) const
+{
+    QTreeView *tree = view();
+    const QModelIndex index = tree ? tree->indexAt(position) : QModelIndex();
+    if (!index.isValid() || m_model->isGroup(index))
+        return QString();
+    const int needed = tree->sizeHintForIndex(index).width();
+    const QRect item = tree->visualRect(index);
+    if (item.left() >= 0 && item.left() + needed <= tree->viewport()->width())
+        return QString();
+    return index.data(WorkspaceTreeModel::PathRole).toString();
+}
+
 bool CWorkspaceTree::eventFilter(QObject *watched, QEvent *event)
 {
+    QTreeView *tree = view();
+    if (tree && watched == tree->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // The right button only asks for the menu: Open keeps acting on the selection.
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+                return true;
+            break;
+        case QEvent::ToolTip: {
+            // Only a label the bar cuts off needs its path spelled out.
+            auto *help = static_cast<QHelpEvent *>(event);
+            const QString text = toolTipAt(help->pos());
+            if (text.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(),
+                                   text,
+                                   tree->viewport(),
+                                   tree->visualRect(tree->indexAt(help->pos())));
+            return true;
+        }
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::FocusIn && watched == view()) {
         // The tree is for the mouse: the keys stay with the document being edited.
         QTimer::singleShot(0, this, [this] {

@@ -44,8 +44,11 @@ public:
     void OnTreeOpen();
     // Command 32855: closes the window of the right-clicked item through the Close command.
     void OnTreeClose();
-    // Right-click at a point of the tree's viewport.
+    // Right-click at a point of the tree's viewport; the selection stays as it was.
     void showContextMenu(const QPoint &position);
+    // The tool tip at a point of the tree's viewport: a file item's path when the bar cuts its
+    // label off, else nothing.
+    QString toolTipAt(const QPoint &position) const;
     QModelIndex rightClickedItem() const { return m_rightClicked; }
 
 protected:

@@ -1,3 +1,4 @@
+#include "app/AppInfo.h"
 #include "app/CQvasmApp.h"
 #include "app/DocumentTemplate.h"
 #include "app/InternalFailure.h"
@@ -9,6 +10,7 @@
 #include "ScriptedPrompts.h"
 #include "TestSettings.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -67,7 +69,8 @@ private slots:
     void declinedNoticeEndsStartupWithNothingWritten();
     void startupRunsStagesWithTheDecision_data();
     void startupRunsStagesWithTheDecision();
-    void commandLineFileThatFailsEndsStartup();
+    void commandLineFileThatFailsStartsWithoutIt_data();
+    void commandLineFileThatFailsStartsWithoutIt();
     void errorReport_data();
     void errorReport();
     void settingsRemovedAtExitWhenAsked();
@@ -145,6 +148,11 @@ void tst_QvasmApp::declinedNoticeEndsStartupWithNothingWritten()
     QVERIFY(app().mainFrame() && app().mainFrame()->isVisible());
     QCOMPARE(m_settings->store().readInt("Settings", "Installed", 0), 1);
     QCOMPARE(app().programFolder(), QCoreApplication::applicationDirPath());
+    // A window without an icon of its own (the notice, any dialog) shows the program's.
+    const auto image = [](const QIcon &icon) { return icon.pixmap(32, 32).toImage(); };
+    QDialog dialog;
+    QVERIFY(!dialog.windowIcon().isNull());
+    QCOMPARE(image(dialog.windowIcon()), image(QIcon(QLatin1String(AppInfo::IconPath))));
 }
 
 void tst_QvasmApp::startupRunsStagesWithTheDecision_data()
@@ -200,15 +208,33 @@ void tst_QvasmApp::startupRunsStagesWithTheDecision()
     QVERIFY(router.isEnabled(ID_FILE_OPEN));
 }
 
-void tst_QvasmApp::commandLineFileThatFailsEndsStartup()
+void tst_QvasmApp::commandLineFileThatFailsStartsWithoutIt_data()
 {
+    QTest::addColumn<int>("empty");
+    QTest::addColumn<int>("created");
+    QTest::newRow("first-run-values-show-no-document") << 0 << 0;
+    QTest::newRow("empty-on-makes-the-new-document") << 1 << 1;
+}
+
+void tst_QvasmApp::commandLineFileThatFailsStartsWithoutIt()
+{
+    QFETCH(int, empty);
+    QFETCH(int, created);
     m_settings->store().writeInt("Settings", "Installed", 1);
-    m_settings->store().writeInt("Settings", "empty", 1);
+    m_settings->store().writeInt("Settings", "empty", empty);
+    m_settings->store().writeInt("Settings", "loadws", 0);
     FakeDocuments *documents = installDocuments();
     documents->openSucceeds = false;
     app().setCommandLineFile("/nowhere/missing.asm");
-    QVERIFY(!app().InitInstance());
+    m_ran.clear();
+    m_recording = true;
+    QVERIFY(app().InitInstance());
+    m_recording = false;
     QCOMPARE(documents->opened, QStringList{"/nowhere/missing.asm"});
+    QCOMPARE(documents->created, created);
+    QVERIFY(app().mainFrame() && app().mainFrame()->isVisible());
+    QCOMPARE(m_ran, QStringList({"settings", "frame", "shown", "ready"}));
+    QCOMPARE(app().startupDecision().emptyOn, empty != 0);
 }
 
 void tst_QvasmApp::errorReport_data()

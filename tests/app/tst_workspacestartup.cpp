@@ -5,21 +5,27 @@
 #include "app/CQvasmApp.h"
 #include "app/ProgramValues.h"
 #include "app/RecentListCommands.h"
+#include "app/SingleInstance.h"
 #include "app/Subsystems.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "frame/CommandRouter.h"
+#include "workspace/CWorkspaceCommands.h"
 #include "workspace/WorkspaceRecord.h"
 #include "workspace/WorkspaceRules.h"
 
 #include <QAction>
 #include <QDir>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 // The whole program's start-up, recent lists and close, with every part installed: the last
 // workspace coming back (and its three ways of failing), a workspace named on the command line or
@@ -35,6 +41,8 @@ private slots:
     void restoreFailures();
     void restoreBringsBackTheActiveMemberThenTheNamedFile();
     void workspaceNamedOnTheCommandLineOrHandedOver();
+    void handOverSurvivesAMessageBox_data();
+    void handOverSurvivesAMessageBox();
     void recentMenusAndClose();
 
 private:
@@ -179,6 +187,82 @@ void tst_WorkspaceStartup::workspaceNamedOnTheCommandLineOrHandedOver()
     QCOMPARE(WorkspaceRecord::instance().workspaceFilePath(), other);
     QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), 2);
     QCOMPARE(RecentListCommands::instance()->workspaces().paths(), QStringList({other, upper}));
+}
+
+void tst_WorkspaceStartup::handOverSurvivesAMessageBox_data()
+{
+    QTest::addColumn<QString>("handed"); // "missing.asm", "zeros.qvw", "other.qvw"
+    QTest::addColumn<bool>("workspaceOpen");
+    QTest::addColumn<QString>("message"); // the first message; "" for the file's open error
+
+    QTest::newRow("missing file") << "missing.asm" << false << "";
+    QTest::newRow("invalid workspace") << "zeros.qvw" << false << "Invalid WorkSpace File";
+    QTest::newRow("another workspace: close the open one's windows?")
+        << "other.qvw" << true << WorkspaceRules::closeAllWindowsQuestion();
+}
+
+void tst_WorkspaceStartup::handOverSurvivesAMessageBox()
+{
+    QFETCH(QString, handed);
+    QFETCH(bool, workspaceOpen);
+    QFETCH(QString, message);
+    // A runtime folder of the test's own for the listener, given back afterwards.
+    QTemporaryDir runtime;
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    const bool runtimeWasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const auto restoreRuntime = qScopeGuard([&] {
+        if (runtimeWasSet)
+            qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    });
+    const QString a = write("a.asm", "a\r\n");
+    const QString b = write("b.asm", "b\r\n");
+    const QString w = writeWorkspace("w.qvw", a, {member(a, true)});
+    writeWorkspace("other.qvw", b, {member(b, true)});
+    write("zeros.qvw", QByteArray(WorkspaceRecord::Size, '\0'));
+
+    ScriptedPrompts prompts;
+    app().setSingleInstanceCheck(true);
+    const bool started = start(0);
+    app().setSingleInstanceCheck(false);
+    QVERIFY(started);
+    QVERIFY(app().singleInstance() && app().singleInstance()->isListening());
+    if (workspaceOpen)
+        CWorkspaceCommands::instance()->OpenWorkspace(w);
+    QVERIFY(prompts.allAnswered());
+
+    // While the box is up its own event loop runs: the other copy's connection ends and goes
+    // away meanwhile, as it does under a real box.
+    SingleInstance *listener = app().singleInstance();
+    prompts.setWhileMessageShown([listener] {
+        QTRY_VERIFY(std::all_of(listener->findChildren<QLocalSocket *>().cbegin(),
+                                listener->findChildren<QLocalSocket *>().cend(),
+                                [](const QLocalSocket *s) {
+                                    return s->state() == QLocalSocket::UnconnectedState;
+                                }));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    prompts.answerMessage(workspaceOpen ? PromptAnswer::Yes : PromptAnswer::Ok);
+    SingleInstance other(listener->serverName());
+    QVERIFY(other.handOff({path(handed)}));
+    QTRY_COMPARE(prompts.asked().size(), 1);
+    QVERIFY(prompts.allAnswered());
+    if (message.isEmpty())
+        QVERIFY(prompts.messagesAsked().first().contains(path(handed)));
+    else
+        QCOMPARE(prompts.messagesAsked().first(), message);
+
+    // Still running, and still listening for the next copy.
+    prompts.setWhileMessageShown(nullptr);
+    QVERIFY(app().mainFrame()->isVisible());
+    if (workspaceOpen)
+        QTRY_COMPARE(WorkspaceRecord::instance().workspaceFilePath(), path("other.qvw"));
+    QVERIFY(SingleInstance(listener->serverName()).handOff({}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    app().ExitInstance(0);
+    QVERIFY(!app().singleInstance());
 }
 
 void tst_WorkspaceStartup::recentMenusAndClose()

@@ -96,6 +96,12 @@ void tst_ContextHelp::helpOnTheWordAtTheCaret()
     QVERIFY(qobject_cast<QMdiSubWindow *>(host));
     QCOMPARE(popup()->pos(),
              view->viewport()->mapTo(host, view->cursorRect().topLeft() + QPoint(0, 20)));
+    // The box has the room its text needs with the same margin on every side: nothing runs
+    // into the right border.
+    QVERIFY2(popup()->sizeHint().width() <= popup()->width(),
+             qPrintable(QStringLiteral("needs %1, has %2")
+                            .arg(popup()->sizeHint().width())
+                            .arg(popup()->width())));
 
     // Help > Context Help puts it at the mouse pointer.
     QCursor::setPos(view->viewport()->mapToGlobal(QPoint(30, 40)));

@@ -57,6 +57,8 @@ private slots:
     void tabStopsCountCharacters();
     void clipboardGivesPlainText();
     void ctrlUpDownScrollWithoutMovingTheCaret();
+    void scrollPositionComesBackToThePixel_data();
+    void scrollPositionComesBackToThePixel();
     void wordWrapToggles();
     void formattingToggleDrivesTheColouringHooks();
     void undoRedoCommands();
@@ -165,6 +167,42 @@ void tst_QvasmView::ctrlUpDownScrollWithoutMovingTheCaret()
     QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(bar->value(), 99);
     QCOMPARE(view->textCursor().position(), 1500);
+}
+
+void tst_QvasmView::scrollPositionComesBackToThePixel_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("pixels"); // past the line; -1: one short of the next line
+    QTest::newRow("on a line") << 40 << 0;
+    QTest::newRow("one pixel past a line") << 40 << 1;
+    QTest::newRow("one pixel short of the next line") << 40 << -1;
+    QTest::newRow("past the last line: the end, whole lines") << 100000 << 5;
+}
+
+void tst_QvasmView::scrollPositionComesBackToThePixel()
+{
+    QFETCH(int, line);
+    QFETCH(int, pixels);
+    CQvasmView *view = openView(*m_f, numberedLines(500));
+    const int height = qRound(QFontMetricsF(view->document()->defaultFont()).lineSpacing());
+    if (pixels < 0)
+        pixels = height - 1;
+    QScrollBar *bar = view->verticalScrollBar();
+    const bool beyond = line > bar->maximum();
+    view->restoreView(0, 0, QPoint(0, line * height + pixels));
+
+    const int top = beyond ? bar->maximum() : line;
+    const int expected = beyond ? 0 : pixels;
+    QCOMPARE(view->scrollPosition().y(), top * height + expected);
+    QCOMPARE(view->firstVisibleTextBlock().blockNumber(), top);
+    // The top line shows scrolled out by those pixels above the editor's frame.
+    QCOMPARE(view->viewport()->geometry().top(), view->contentsRect().top() - expected);
+
+    // Scrolled by the user, the view is on whole lines again.
+    view->scrollLines(-1);
+    QCOMPARE(view->scrollPosition().y(), (top - 1) * height);
+    QTRY_COMPARE(view->viewport()->geometry().top(), view->contentsRect().top());
+    QCOMPARE(view->firstVisibleTextBlock().blockNumber(), top - 1);
 }
 
 void tst_QvasmView::wordWrapToggles()

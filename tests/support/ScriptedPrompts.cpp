@@ -48,6 +48,11 @@ void ScriptedPrompts::answerSaveFile(const QString &path)
     m_answers.append({Kind::SaveFile, path});
 }
 
+void ScriptedPrompts::setWhileMessageShown(std::function<void()> whileShown)
+{
+    m_whileMessageShown = std::move(whileShown);
+}
+
 void ScriptedPrompts::answerFolder(const QString &path)
 {
     m_answers.append({Kind::Folder, path});
@@ -101,6 +106,8 @@ PromptAnswer ScriptedPrompts::message(const QString &text,
                                       const QString &caption)
 {
     m_asked.append({Kind::Message, text, caption, buttons, icon, {}});
+    if (m_whileMessageShown)
+        m_whileMessageShown();
     if (auto a = take(Kind::Message, text))
         return std::get<PromptAnswer>(*a);
     return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;

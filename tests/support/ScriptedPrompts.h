@@ -4,6 +4,7 @@
 
 #include <QList>
 
+#include <functional>
 #include <variant>
 
 // Prompts for tests: answers come from a queue the test fills beforehand, every question is
@@ -39,6 +40,9 @@ public:
     void answerFolder(const QString &path);         // empty: cancelled
     void answerFont(const std::optional<QFont> &font);
     void answerColour(const std::optional<QColor> &colour);
+    // Runs while each message box is up, before it is answered: what a real box's own event
+    // loop would let happen meanwhile.
+    void setWhileMessageShown(std::function<void()> whileShown);
 
     const QList<Question> &asked() const { return m_asked; }
     QStringList messagesAsked() const;
@@ -72,4 +76,5 @@ private:
     QList<Scripted> m_answers;
     QList<Question> m_asked;
     QStringList m_unexpected;
+    std::function<void()> m_whileMessageShown;
 };

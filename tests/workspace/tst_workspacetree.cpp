@@ -7,6 +7,8 @@
 #include "workspace/WorkspaceTreeModel.h"
 
 #include <QDockWidget>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QTreeView>
 
 // The Tree bar over real documents: what gets listed where, what stays when windows close, and
@@ -21,6 +23,11 @@ private slots:
     void doubleClickOpensOrActivates();
     void contextMenusFollowTheItem_data();
     void contextMenusFollowTheItem();
+    void rightClickKeepsTheSelection();
+    void hideItemsArePlainAndHide_data();
+    void hideItemsArePlainAndHide();
+    void cutOffLabelsShowThePath_data();
+    void cutOffLabelsShowThePath();
     void menuCommandsActOnTheClickedItem();
     void focusGoesBackToTheEditor();
 };
@@ -153,6 +160,95 @@ void tst_WorkspaceTree::contextMenusFollowTheItem()
         shown->close();
     }
     QVERIFY(!tree->selectionModel()->hasSelection()); // a right-click selects nothing
+}
+
+void tst_WorkspaceTree::rightClickKeepsTheSelection()
+{
+    DocumentFixture f;
+    QTreeView *tree = f.tree->view();
+    const WorkspaceTreeModel &model = *f.tree->model();
+    const QString a = f.write(QStringLiteral("a.asm"), "a\r\n");
+    const QString b = f.write(QStringLiteral("b.asm"), "b\r\n");
+    f.tree->AddTreeFile(a);
+    f.tree->AddTreeFile(b);
+    const QModelIndex selected = model.indexOfFile(b);
+    tree->setCurrentIndex(selected);
+
+    // A real right button press on a, through the window as the mouse gives it.
+    const QPoint at = tree->viewport()->mapTo(f.frame.get(),
+                                              tree->visualRect(model.indexOfFile(a)).center());
+    QTest::mouseClick(f.frame->windowHandle(), Qt::RightButton, {}, at);
+    CommandMenu *menu = f.frame->contextMenu(MenuResources::TreeItem);
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    QCOMPARE(f.tree->rightClickedItem(), QModelIndex(model.indexOfFile(a)));
+    QCOMPARE(tree->currentIndex(), selected);
+    QCOMPARE(tree->selectionModel()->selectedIndexes(), QModelIndexList{selected});
+}
+
+void tst_WorkspaceTree::hideItemsArePlainAndHide_data()
+{
+    QTest::addColumn<int>("menu");
+    QTest::newRow("TreeBack") << int(MenuResources::TreeBack);
+    QTest::newRow("TreeItemBold") << int(MenuResources::TreeItemBold);
+    QTest::newRow("TreeItem") << int(MenuResources::TreeItem);
+}
+
+void tst_WorkspaceTree::hideItemsArePlainAndHide()
+{
+    QFETCH(int, menu);
+    DocumentFixture f;
+    CommandMenu *shown = f.frame->contextMenu(menu);
+    shown->popup(QPoint(10, 10));
+    QAction *hide = nullptr;
+    for (QAction *a : shown->actions()) {
+        if (a->text().startsWith(QLatin1String("Hide")))
+            hide = a;
+    }
+    QVERIFY(hide);
+    QCOMPARE(hide->text(), MenuResources::contextMenu(menu).items.constLast().text);
+    QVERIFY(hide->isEnabled());
+    QVERIFY(!hide->isCheckable() && !hide->isChecked());
+    // The View menu's own item still shows the bar's state.
+    QVERIFY(f.frame->commandAction(ID_VIEW_TREE_BAR)->isChecked());
+    hide->trigger();
+    shown->close();
+    QVERIFY(f.frame->treeBar()->isHidden());
+}
+
+void tst_WorkspaceTree::cutOffLabelsShowThePath_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("tip");
+    QTest::newRow("label fits the bar: no tip") << "" << false;
+    QTest::newRow("label cut off by the bar: its path")
+        << "a-folder-name-far-too-long-for-the-tree-bar-to-show-in-full" << true;
+}
+
+void tst_WorkspaceTree::cutOffLabelsShowThePath()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, tip);
+    DocumentFixture f;
+    QTreeView *tree = f.tree->view();
+    // A bar as wide as the shortest label needs, so the longer one is surely cut.
+    const QString shortPath = QStringLiteral("/a.asm");
+    f.tree->AddTreeFile(shortPath);
+    const QModelIndex shortItem = f.tree->model()->indexOfFile(shortPath);
+    f.frame->resizeDocks({f.frame->treeBar()}, {400}, Qt::Horizontal);
+    QTRY_VERIFY(tree->viewport()->width()
+                >= tree->visualRect(shortItem).left() + tree->sizeHintForIndex(shortItem).width());
+    const QString path = folder.isEmpty() ? shortPath : "/" + folder + "/" + folder + "/a.asm";
+    if (!folder.isEmpty())
+        f.tree->AddTreeFile(path);
+    const QModelIndex index = f.tree->model()->indexOfFile(path);
+    const QPoint at = tree->visualRect(index).center();
+    QCOMPARE(f.tree->toolTipAt(at), tip ? path : QString());
+
+    QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(tree->viewport(), &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip ? path : QString());
+    QToolTip::hideText();
 }
 
 void tst_WorkspaceTree::menuCommandsActOnTheClickedItem()
