@@ -2,6 +2,7 @@
 
 #include "build/PostBuildCommands.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 
@@ -33,12 +34,19 @@ bool PostBuildRun::start(const QStringList &commands, const QString &workingDire
 {
     int fds[2] = {-1, -1};
     // Close-on-exec: only the commands, through the redirection below, hold the writing end.
-    const bool piped = ::pipe2(fds, O_CLOEXEC) == 0;
+    bool piped = ::pipe2(fds, O_CLOEXEC) == 0;
+    // A detached process can only be given files, so the writing end goes in under its name.
+    QString sink = piped ? QStringLiteral("/proc/self/fd/%1").arg(fds[1]) : QString();
+    if (piped && !QFileInfo::exists(sink)) {
+        // No /proc: the commands still run, their output unread.
+        ::close(fds[0]);
+        ::close(fds[1]);
+        piped = false;
+    }
     if (piped)
         ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-    // A detached process can only be given files, so the writing end goes in under its name.
-    const QString sink = piped ? QStringLiteral("/proc/self/fd/%1").arg(fds[1])
-                               : QProcess::nullDevice();
+    else
+        sink = QProcess::nullDevice();
 
     const QString shell = PostBuildCommands::shell();
     bool started = true;
