@@ -217,7 +217,7 @@ void tst_DumpWindow::everyCellClickedSelectsItsByte_data()
     font.setHintingPreference(QFont::PreferFullHinting);
     for (int pixels : {8, 13, 20}) {
         font.setPixelSize(pixels);
-        QTest::addRow("%d px, whole advance", pixels) << font << false;
+        QTest::addRow("%d px, hinted", pixels) << font << false;
     }
     // Unhinted, the advance keeps its fraction, which adds up along the 70 cells of a row.
     font.setHintingPreference(QFont::PreferNoHinting);
