@@ -64,7 +64,10 @@ bool BuildCommandRules::canExecuteAfterAssemble(int result,
     case ResultRange::NoErrors:
         return !workspaceOpen && executableTarget(sourcePath).has_value();
     case ResultRange::Reported:
-        return buildWindowTotalErrors.has_value() && *buildWindowTotalErrors == 0;
+        // Diagnostics alone still make a program, but only one Assemble can name as the target:
+        // with a workspace open the target is the workspace's, which this run did not make.
+        return !workspaceOpen && executableTarget(sourcePath).has_value()
+               && buildWindowTotalErrors.has_value() && *buildWindowTotalErrors == 0;
     case ResultRange::Failed:
         break;
     }

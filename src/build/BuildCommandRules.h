@@ -47,7 +47,9 @@ public:
     static std::optional<QString> executableTarget(const QString &sourcePath);
 
     // The can-execute flag after each command. buildWindowTotalErrors is the Total Errors the
-    // Build Window read back, or nothing when it was not shown ("buildwin" set).
+    // Build Window read back, or nothing when it was not shown ("buildwin" set). After Assemble
+    // the flag is set only where executableTarget() names the program the run made, and the
+    // command sets that target with it, so Execute never starts an older program.
     static bool canExecuteAfterAssemble(int result,
                                         bool workspaceOpen,
                                         const QString &sourcePath,

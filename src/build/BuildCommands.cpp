@@ -10,6 +10,7 @@
 #include "build/CaptureBuffer.h"
 #include "build/ExecuteCommand.h"
 #include "build/MakeSettings.h"
+#include "build/PostBuildRun.h"
 #include "build/SourceNavigator.h"
 #include "build/ToolRunSession.h"
 #include "build/ToolRunner.h"
@@ -23,6 +24,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
+#include <QPointer>
 
 BuildCommands::BuildCommands(CMainFrame *frame, std::unique_ptr<BuildDocuments> documents)
     : QObject(frame)
@@ -151,7 +153,34 @@ int BuildCommands::run(int command,
     m_lastResult = session.run(runner,
                                AssemblerCommandLine::request(run, MakeSettings::loadPaths()));
     m_runOutput = runner.output();
+    m_postBuild = runner.takePostBuild();
     return m_lastResult;
+}
+
+void BuildCommands::followPostBuild(bool intoPane)
+{
+    std::unique_ptr<PostBuildRun> taken = std::move(m_postBuild);
+    if (!taken)
+        return;
+    // Owned here, so closing the window ends the reading; an earlier run's commands may still be
+    // read beside these, their text going nowhere.
+    PostBuildRun *run = taken.release();
+    run->setParent(this);
+    connect(run, &PostBuildRun::finished, run, &QObject::deleteLater);
+    CMyView *pane = intoPane ? outputPane() : nullptr;
+    const QString early = run->takeReceived();
+    if (pane) {
+        const quint64 shown = pane->clearCount();
+        const QPointer<CMyView> guard(pane);
+        const auto append = [guard, shown](const QString &text) {
+            if (guard && guard->clearCount() == shown)
+                guard->AppendStream(text);
+        };
+        append(early);
+        connect(run, &PostBuildRun::textReceived, pane, append);
+    }
+    if (!run->isReading())
+        run->deleteLater();
 }
 
 void BuildCommands::present(const QString &banner)
@@ -188,6 +217,7 @@ void BuildCommands::checkSyntax(QMdiSubWindow *window)
                            QString(),
                            false,
                            s->source.get());
+    followPostBuild(false); // Check Syntax leaves the pane alone
     report(result, true);
     WorkspaceRecord::instance().setCanExecute(false);
     refreshCommands();
@@ -212,17 +242,21 @@ void BuildCommands::assemble(QMdiSubWindow *window)
     const bool ctrl = leftCtrlHeld();
     const int result = run(AssemblerRun::Assemble, path, QString(), ctrl, s->source.get());
     present(BuildCommandRules::assemblingBanner(path));
+    followPostBuild(true);
 
     WorkspaceRecord &record = WorkspaceRecord::instance();
     const bool workspaceOpen = record.isOpen();
-    // File names keep their case here: the program is the source's name with "com".
-    if (result == 0 && !workspaceOpen) {
-        if (const std::optional<QString> target = BuildCommandRules::executableTarget(path))
-            record.setTargetFile(*target);
-    }
     const std::optional<quint32> totalErrors = report(result, false);
-    record.setCanExecute(
-        BuildCommandRules::canExecuteAfterAssemble(result, workspaceOpen, path, totalErrors));
+    bool canExecute = BuildCommandRules::canExecuteAfterAssemble(result,
+                                                                 workspaceOpen,
+                                                                 path,
+                                                                 totalErrors);
+    // The flag and the target go together: a target the record can't hold leaves Execute off
+    // rather than pointing it at an earlier program. File names keep their case here.
+    if (canExecute)
+        canExecute = record.setTargetFile(*BuildCommandRules::executableTarget(path))
+                     == WorkspaceRecord::Change::Ok;
+    record.setCanExecute(canExecute);
 
     if (BuildCommandRules::opensListingAfterAssemble(ctrl,
                                                      workspaceOpen,
@@ -252,6 +286,7 @@ void BuildCommands::build(QMdiSubWindow *window)
     const std::unique_ptr<BuildSource> source = window ? m_documents->source(window) : nullptr;
     const int result = run(AssemblerRun::Build, path, target, ctrl, source.get());
     present(BuildCommandRules::buildingBanner(target));
+    followPostBuild(true);
 
     const std::optional<quint32> totalErrors = report(result, false);
     record.setCanExecute(
@@ -284,7 +319,12 @@ void BuildCommands::execute()
     const WorkspaceRecord &record = WorkspaceRecord::instance();
     if (!record.canExecute())
         return;
-    m_executor(record.targetFile());
+    const QString target = record.targetFile();
+    if (target.isEmpty()) {
+        showMessage(ExecuteCommand::NoProgramMessage);
+        return;
+    }
+    m_executor(target);
 }
 
 std::optional<quint32> BuildCommands::showBuildWindow(bool force, bool resetSelection)

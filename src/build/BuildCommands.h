@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CMyView;
+class PostBuildRun;
 class QMdiSubWindow;
 
 // The build commands of the source view: Check Syntax (F7), Assemble (F8), Build (F9), Execute
@@ -68,6 +69,9 @@ private:
             bool forceListing,
             BuildSource *source);
     void present(const QString &banner);
+    // The last run's post-build commands: read until they end, their text appended to the pane
+    // below the output present() wrote, until the pane is cleared for something else.
+    void followPostBuild(bool intoPane);
     // What every command does with its result: an error-free run sets the capture's length to 0
     // (Check Syntax also says "No Errors Found"), reported errors open the Build Window with a
     // fresh selection, a failure shows its return code. The Build Window's Total Errors, when
@@ -84,5 +88,6 @@ private:
     std::function<Qt::KeyboardModifiers()> m_modifiers;
     std::function<bool(const QString &)> m_executor;
     QByteArray m_runOutput;
+    std::unique_ptr<PostBuildRun> m_postBuild; // of the last run, until followPostBuild()
     int m_lastResult = 0;
 };

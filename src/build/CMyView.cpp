@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 CMyView::CMyView(QWidget *parent)
@@ -30,6 +31,9 @@ CMyView::CMyView(QWidget *parent)
 void CMyView::Clear()
 {
     clear();
+    ++m_clears;
+    m_streaming = false;
+    m_streamBreakHeld = false;
 }
 
 void CMyView::Append(QStringView text, qsizetype length)
@@ -40,6 +44,21 @@ void CMyView::Append(QStringView text, qsizetype length)
 void CMyView::AppendCapture(QByteArrayView capture, qsizetype captureLength)
 {
     appendPlain(OutputPaneText::captureText(capture, captureLength));
+}
+
+void CMyView::AppendStream(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    QString piece;
+    // The first piece starts a line of its own; a line break that ends a piece waits for the
+    // next one, so the pane never ends in an empty line.
+    if (m_streamBreakHeld || (!m_streaming && !document()->lastBlock().text().isEmpty()))
+        piece += QLatin1Char('\n');
+    m_streamBreakHeld = text.endsWith(QLatin1Char('\n'));
+    piece += m_streamBreakHeld ? text.chopped(1) : text;
+    m_streaming = true;
+    appendPlain(piece);
 }
 
 void CMyView::appendPlain(const QString &text)

@@ -27,6 +27,11 @@ public:
     // Assemble and Build: the capture appended with its length minus one, which drops the tool's
     // final CR LF.
     void AppendCapture(QByteArrayView capture, qsizetype captureLength);
+    // Text that goes on arriving after a writer's output (the post-build commands'), as it
+    // comes: whole, on lines of its own below what is there, without a last empty line.
+    void AppendStream(QStringView text);
+    // Counts the Clear() calls, so a late writer can tell the pane now shows something else.
+    quint64 clearCount() const { return m_clears; }
 
     // Where a double-click on a navigable line goes; without one nothing opens.
     void setNavigator(Navigator navigator) { m_navigator = std::move(navigator); }
@@ -45,4 +50,7 @@ private:
     void appendPlain(const QString &text);
 
     Navigator m_navigator;
+    quint64 m_clears = 0;
+    bool m_streaming = false;
+    bool m_streamBreakHeld = false; // a streamed piece ended in a line break not yet shown
 };

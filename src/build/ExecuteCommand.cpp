@@ -67,6 +67,10 @@ ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &f
 {
     const Finder &lookUp = find ? find : Finder(findInPath);
     Plan plan;
+    if (target.isEmpty()) {
+        plan.message = NoProgramMessage;
+        return plan;
+    }
     const QString folder = workingDirectory(target);
 
     if (isDosProgram(target)) {

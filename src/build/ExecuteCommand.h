@@ -43,6 +43,10 @@ public:
     static inline const QString NothingToRunWithMessage = QStringLiteral(
         "Could not find a terminal emulator (such as x-terminal-emulator or xterm) to run the "
         "program in.\nDOS programs (.com, .exe) also run in DOSBox when it is installed.");
+    // Execute with no target file named (a workspace without one, or a record from elsewhere).
+    static inline const QString NoProgramMessage = QStringLiteral(
+        "There is no program to run: no target file is set.\nAssemble a file, or set the "
+        "workspace's target file and build it.");
     static inline const QString CreateProcessFailedMessage = QStringLiteral(
         "Create process failed");
 };

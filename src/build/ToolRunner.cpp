@@ -3,9 +3,7 @@
 #include "app/Prompts.h"
 #include "build/CaptureBuffer.h"
 #include "build/PostBuildCommands.h"
-
-#include <QDir>
-#include <QTemporaryFile>
+#include "build/PostBuildRun.h"
 
 ToolRequest ToolRequest::assembler(const QString &program,
                                    const QStringList &arguments,
@@ -74,6 +72,7 @@ bool ToolRunner::start(const ToolRequest &request)
     m_messages.clear();
     m_request = request;
     m_output.resize(0); // keeps the allocation of earlier runs
+    m_postBuild.reset();
 
     if (request.program.isEmpty()) {
         m_messages << missingPathMessage(request.kind);
@@ -202,38 +201,20 @@ void ToolRunner::processFinished(int exitCode, QProcess::ExitStatus status)
     complete(exitCode);
 }
 
+std::unique_ptr<PostBuildRun> ToolRunner::takePostBuild()
+{
+    return std::move(m_postBuild);
+}
+
 void ToolRunner::runPostBuildCommands()
 {
     const QStringList commands = PostBuildCommands::split(m_request.postBuild);
     if (commands.isEmpty())
         return;
-
-    // The commands outlive the run, so they can't write into a pipe this object reads; they
-    // share one file instead, and what it holds once they are started joins the capture.
-    QTemporaryFile log(QDir::tempPath() + QStringLiteral("/qvasmide-postbuild-XXXXXX"));
-    const bool logged = log.open();
-    const QString shell = PostBuildCommands::shell();
-    for (const QString &command : commands) {
-        QProcess process;
-        process.setProgram(shell);
-        process.setArguments(PostBuildCommands::shellArguments(command));
-        if (!m_request.workingDirectory.isEmpty())
-            process.setWorkingDirectory(m_request.workingDirectory);
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(logged ? log.fileName() : QProcess::nullDevice(),
-                                      QIODevice::Append);
-        if (!process.startDetached()) {
-            m_messages << CreateProcessFailedMessage;
-            break;
-        }
-    }
-    if (logged) {
-        const QByteArray early = log.readAll();
-        if (!early.isEmpty()) {
-            m_output.append(early);
-            emit outputReceived(early);
-        }
-    }
+    // They outlive the run: their output is read as it comes, by whoever takes them.
+    m_postBuild = std::make_unique<PostBuildRun>();
+    if (!m_postBuild->start(commands, m_request.workingDirectory))
+        m_messages << CreateProcessFailedMessage;
 }
 
 void ToolRunner::complete(int result)

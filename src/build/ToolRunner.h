@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class PostBuildRun;
+
 // What to run. Arguments are separate entries: a path with blanks stays one argument.
 struct ToolRequest
 {
@@ -37,9 +41,10 @@ struct ToolRequest
 //   512        the tool could not be started ("Create process failed" was shown)
 // The output is read while the tool runs, so a tool may write any amount without blocking.
 // An empty stdin is given. For an assembler run that obtained an exit code, the post-build
-// commands are started (not waited for) and what they have written by then joins the capture;
-// the bytes then replace the process-wide CaptureBuffer and its last exit code. Runs that end
-// with 256 for an empty path, 261 or 512 leave the previous capture as it was.
+// commands are started (not waited for) as a PostBuildRun, whose output goes on arriving after
+// the run (takePostBuild()); the tool's bytes replace the process-wide CaptureBuffer and its last
+// exit code. Runs that end with 256 for an empty path, 261 or 512 leave the previous capture as
+// it was.
 //
 // Asynchronous: start() returns at once; started() and outputReceived() follow as the tool runs,
 // and exactly one finished(result), never from inside start(). Messages go through Prompts
@@ -72,9 +77,11 @@ public:
 
     bool isRunning() const { return m_running; }
     int result() const { return m_result; }
-    // Every byte of the last run's output as read (also after a cancel), post-build output
-    // included.
+    // Every byte of the last run's output as read (also after a cancel).
     const QByteArray &output() const { return m_output; }
+    // The post-build commands the last run started, still reading what they write; nullptr when
+    // it started none. Whoever takes it owns it; one left here goes with the next run.
+    std::unique_ptr<PostBuildRun> takePostBuild();
 
     static QString missingPathMessage(ToolRequest::Kind kind);
     static QString waitFailedMessage(ToolRequest::Kind kind, int code);
@@ -100,6 +107,7 @@ private:
 
     ToolRequest m_request;
     QProcess *m_process = nullptr;
+    std::unique_ptr<PostBuildRun> m_postBuild;
     QByteArray m_output;
     QStringList m_messages;
     int m_result = NoResult;

@@ -152,20 +152,16 @@ void ViewTextCommands::cleanTrailingSpaces()
     CMainFrame *frame = m_view->mainFrame();
     if (frame)
         frame->StartBusyAnimation(m_view->busyIndicator());
-    CQvasmDoc *doc = m_view->GetDocument();
     QTextDocument *text = m_view->document();
-    const bool modified = doc->IsModified();
-    bool changed = false;
     {
         const QPoint scroll = m_view->scrollPosition();
         // A cursor follows the edits, so the selection stays on the same text.
         const QTextCursor selection = m_view->textCursor();
         CQvasmView::RedrawLock lock(*m_view);
         CQvasmView::ColouringBusy busy(*m_view);
-        // Outside the undo history: the earlier steps would no longer fit the text, so they go.
-        text->setUndoRedoEnabled(false);
+        // One undo step of its own on top of the earlier ones, touching only the lines that
+        // lose blanks; the undo history also keeps the modified flag right.
         QTextCursor edit(text);
-        // One change for the layout and the views, however many lines lose their blanks.
         edit.beginEditBlock();
         for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
             const QString line = block.text();
@@ -175,14 +171,11 @@ void ViewTextCommands::cleanTrailingSpaces()
             edit.setPosition(block.position() + int(line.size()) - cut);
             edit.setPosition(block.position() + int(line.size()), QTextCursor::KeepAnchor);
             edit.removeSelectedText();
-            changed = true;
         }
         edit.endEditBlock();
-        text->setUndoRedoEnabled(true);
         m_view->setSelection(selection.anchor(), selection.position());
         m_view->setScrollPosition(scroll);
     }
-    doc->SetModifiedFlag(modified || changed);
     recolourAll();
     if (frame)
         frame->StopBusyAnimation(m_view->busyIndicator());

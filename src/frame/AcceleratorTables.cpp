@@ -65,8 +65,9 @@ const QList<Accelerator> &AcceleratorTables::table(int tableId)
         key(Qt::Key_F8, ID_MAKE_ASSEMBLE),
         key(Qt::Key_F9, ID_MAKE_BUILD),
         key(Qt::Key_F10, ID_MAKE_EXECUTE),
-        key(Alt | Qt::Key_Return, ID_PROPERTIES),
+        // Enter first: a menu shows the first key of a command, and names it Alt+Enter.
         key(Alt | Qt::Key_Enter, ID_PROPERTIES),
+        key(Alt | Qt::Key_Return, ID_PROPERTIES),
         key(Ctrl | Qt::Key_W, ID_FILE_CLOSE),
         key(Ctrl | Qt::Key_Y, ID_EDIT_REDO),
         key(Ctrl | Qt::Key_Z, ID_EDIT_UNDO),
@@ -89,4 +90,17 @@ QList<Accelerator> AcceleratorTables::effective(bool documentActive)
         }
     }
     return keys;
+}
+
+QString AcceleratorTables::keyText(int id, bool documentActive)
+{
+    for (const Accelerator &a : effective(documentActive)) {
+        if (a.id == id)
+            return a.keys.toString(QKeySequence::PortableText);
+    }
+    // Keys the editor acts on by itself, never registered as shortcuts, which would take them
+    // from the editor.
+    if (id == ID_EDIT_CLEAR)
+        return QKeySequence(Qt::Key_Delete).toString(QKeySequence::PortableText);
+    return QString();
 }

@@ -1,5 +1,6 @@
 #include "frame/MenuResources.h"
 
+#include "frame/AcceleratorTables.h"
 #include "frame/CommandIds.h"
 
 #include <QSet>
@@ -13,11 +14,17 @@ namespace {
 constexpr int Pop = -1;
 constexpr int Sep = 0;
 
+// Which command's key an item shows after its text: OwnKey its own (every item of a menu bar),
+// NoKey none (context menus unless an item asks), else that id's.
+constexpr int OwnKey = -1;
+constexpr int NoKey = 0;
+
 struct Line
 {
     int depth;
-    int id; // Pop: a pop-up titled text; Sep: a separator
-    const char *text;
+    int id;           // Pop: a pop-up titled text; Sep: a separator
+    const char *text; // without the key: that comes from the accelerator tables
+    int key = OwnKey;
 };
 
 // clang-format off
@@ -52,16 +59,16 @@ const Line kSpecialMenu[] = {
 // Menu 129, with a document window active.
 const Line kDocumentFileAndEdit[] = {
     {0, Pop, "&File"},
-    {1, ID_FILE_NEW, "&New\tCtrl+N"},
+    {1, ID_FILE_NEW, "&New"},
     {1, ID_FILE_NEW_FROM_CLIPBOARD, "New from Clip&board"},
-    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
-    {1, ID_FILE_CLOSE, "&Close\tCtrl+W"},
+    {1, ID_FILE_OPEN, "&Open..."},
+    {1, ID_FILE_CLOSE, "&Close"},
     {1, ID_FILE_CLOSE_ALL, "Close All"},
-    {1, ID_FILE_SAVE, "&Save\tCtrl+S"},
+    {1, ID_FILE_SAVE, "&Save"},
     {1, ID_FILE_SAVE_AS, "Save &As..."},
     {1, ID_FILE_SAVE_ALL, "Save A&ll"},
     {1, Sep, ""},
-    {1, ID_FILE_PRINT, "&Print...\tCtrl+P"},
+    {1, ID_FILE_PRINT, "&Print..."},
     {1, ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
     {1, ID_FILE_PRINT_SETUP, "P&rint Setup..."},
     {1, Sep, ""},
@@ -70,27 +77,27 @@ const Line kDocumentFileAndEdit[] = {
     {1, Sep, ""},
     {1, ID_APP_EXIT, "E&xit"},
     {0, Pop, "&Edit"},
-    {1, ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
-    {1, ID_EDIT_REDO, "&Redo\tCtrl+Y"},
+    {1, ID_EDIT_UNDO, "&Undo"},
+    {1, ID_EDIT_REDO, "&Redo"},
     {1, Sep, ""},
-    {1, ID_EDIT_CUT, "Cu&t\tCtrl+X"},
-    {1, ID_EDIT_COPY, "&Copy\tCtrl+C"},
-    {1, ID_EDIT_PASTE, "&Paste\tCtrl+V"},
-    {1, ID_EDIT_CLEAR, "&Delete\tDel"},
-    {1, ID_EDIT_SELECT_ALL, "Select A&ll\tCtrl+A"},
+    {1, ID_EDIT_CUT, "Cu&t"},
+    {1, ID_EDIT_COPY, "&Copy"},
+    {1, ID_EDIT_PASTE, "&Paste"},
+    {1, ID_EDIT_CLEAR, "&Delete"},
+    {1, ID_EDIT_SELECT_ALL, "Select A&ll"},
     {1, Sep, ""},
-    {1, ID_EDIT_FIND, "&Find...\tCtrl+F"},
-    {1, ID_EDIT_FIND_NEXT, "Find Next\tF3"},
+    {1, ID_EDIT_FIND, "&Find..."},
+    {1, ID_EDIT_FIND_NEXT, "Find Next"},
     {1, ID_EDIT_DETAILED_FIND, "Detailed F&ind"},
-    {1, ID_EDIT_REPLACE, "R&eplace\tCtrl+H"},
+    {1, ID_EDIT_REPLACE, "R&eplace"},
     {1, Sep, ""},
-    {1, ID_EDIT_GOTO, "Go  to...\tCtrl+G"},
+    {1, ID_EDIT_GOTO, "Go  to..."},
     {1, Pop, "Bookmarks"},
     {2, ID_BOOKMARK_INSERT, "&Insert"},
     {2, ID_BOOKMARK_DELETE, "&Delete"},
     {1, Sep, ""},
-    {1, ID_EDIT_UPPERCASE, "Make Selection Upper\tCtrl+Shift+U"},
-    {1, ID_EDIT_LOWERCASE, "Make Selection Lower\tCtrl+U"},
+    {1, ID_EDIT_UPPERCASE, "Make Selection Upper"},
+    {1, ID_EDIT_LOWERCASE, "Make Selection Lower"},
     {1, ID_EDIT_UNTABIFY, "Unta&bify Selection"},
     {1, ID_EDIT_TABIFY, "Tabify Selecti&on"},
     {1, ID_EDIT_CLEAN_TRAILING_SPACES, "Clean Trailing &Spaces"},
@@ -107,9 +114,9 @@ const Line kDocumentViewToMake[] = {
     {1, Sep, ""},
     {1, ID_VIEW_WORDWRAP, "&Wordwrap"},
     {1, ID_VIEW_FORMATTING, "Formattin&g"},
-    {1, ID_VIEW_REFRESH, "Refres&h\tF5"},
+    {1, ID_VIEW_REFRESH, "Refres&h"},
     {1, Sep, ""},
-    {1, ID_PROPERTIES, "&Properties\tAlt+Enter"},
+    {1, ID_PROPERTIES, "&Properties"},
     {0, Pop, "&Insert"},
     {1, ID_INSERT_FILE_TEXT, "&File as Text"},
     {1, ID_INSERT_FILE_BINARY, "File as &Binary"},
@@ -130,11 +137,11 @@ const Line kDocumentViewToMake[] = {
     {0, Pop, "&Make"},
     {1, ID_MAKE_SETTINGS, "&Settings"},
     {1, Sep, ""},
-    {1, ID_MAKE_CHECK_SYNTAX, "Check S&yntax\tF7"},
-    {1, ID_MAKE_ASSEMBLE, "&Assemble\tF8"},
-    {1, ID_MAKE_BUILD, "&Build\tF9"},
+    {1, ID_MAKE_CHECK_SYNTAX, "Check S&yntax"},
+    {1, ID_MAKE_ASSEMBLE, "&Assemble"},
+    {1, ID_MAKE_BUILD, "&Build"},
     {1, Sep, ""},
-    {1, ID_MAKE_EXECUTE, "&Execute...\tF10"},
+    {1, ID_MAKE_EXECUTE, "&Execute..."},
 };
 
 const Line kDocumentWindowToHelp[] = {
@@ -156,7 +163,8 @@ const Line kDocumentWindowToHelp[] = {
     {1, ID_HELP_ONLINE, "Online &Help"},
     {1, ID_HELP_TIP_OF_THE_DAY, "&Tip of the day"},
     {1, Sep, ""},
-    {1, ID_HELP_CONTEXT, "Conte&xt Help\tShift+F1"},
+    // Help at the pointer, from the menu; its key asks for help at the caret.
+    {1, ID_HELP_CONTEXT, "Conte&xt Help", ID_HELP_AT_CARET},
     {1, Sep, ""},
     {1, ID_APP_ABOUT, "&About qvasm..."},
 };
@@ -164,9 +172,9 @@ const Line kDocumentWindowToHelp[] = {
 // Menu 128, with no document window.
 const Line kFrameFile[] = {
     {0, Pop, "&File"},
-    {1, ID_FILE_NEW, "&New\tCtrl+N"},
+    {1, ID_FILE_NEW, "&New"},
     {1, ID_FILE_NEW_FROM_CLIPBOARD, "New from Clip&board"},
-    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {1, ID_FILE_OPEN, "&Open..."},
     {1, Sep, ""},
     {1, ID_WORKSPACE_NEW, "New &Workspace"},
     {1, ID_WORKSPACE_OPEN, "Open Workspace"},
@@ -229,14 +237,14 @@ const Line kContextMenus[] = {
     {2, ID_BOOKMARK_INSERT, "Insert Bookmark"},
     {2, ID_BOOKMARK_DELETE, "Delete Bookmark"},
     {1, Sep, ""},
-    {1, ID_PROPERTIES, "Properties\tAlt+Enter"},
+    {1, ID_PROPERTIES, "Properties", ID_PROPERTIES},
     {0, Pop, "Shift"},
     {1, ID_HELP_CONTEXT, "Help on item"},
     {1, ID_GOTO_DEFINITION, "&Goto Definition"},
     {0, Pop, "Ctrl"},
     {1, ID_EDITOR_PROPERTIES, "Editor Properties"},
     {1, ID_VIEW_FONT, "Font..."},
-    {1, ID_VIEW_REFRESH, "&Refresh\tF5"},
+    {1, ID_VIEW_REFRESH, "&Refresh", ID_VIEW_REFRESH},
     {1, ID_VIEW_FORMATTING, "Formattin&g"},
     {1, Sep, ""},
     {1, ID_VIEW_WORDWRAP, "&Wordwrap"},
@@ -262,8 +270,12 @@ const Line kContextMenus[] = {
 };
 // clang-format on
 
-// The parts are read as one table, in order.
-QList<MenuNode> parse(std::initializer_list<std::span<const Line>> parts)
+// The parts are read as one table, in order. Items show the key the accelerator tables in force
+// give them (with a document window active or not), so a menu never names a key that does
+// something else; keysByDefault says whether an item without a key of its own asking shows one.
+QList<MenuNode> parse(std::initializer_list<std::span<const Line>> parts,
+                      bool documentActive,
+                      bool keysByDefault)
 {
     // A stack of the pop-ups being filled; the bottom is the menu bar itself.
     QList<MenuNode> root;
@@ -277,6 +289,12 @@ QList<MenuNode> parse(std::initializer_list<std::span<const Line>> parts)
             node.id = line.id > 0 ? line.id : 0;
             node.kind = line.id == Pop ? MenuNode::Popup
                                        : (line.id == Sep ? MenuNode::Separator : MenuNode::Command);
+            const int keyId = line.key == OwnKey ? (keysByDefault ? node.id : NoKey) : line.key;
+            if (node.kind == MenuNode::Command && keyId > 0) {
+                const QString key = AcceleratorTables::keyText(keyId, documentActive);
+                if (!key.isEmpty())
+                    node.text += QLatin1Char('\t') + key;
+            }
             QList<MenuNode> *into = stack.constLast();
             into->append(node);
             if (node.kind == MenuNode::Popup)
@@ -330,7 +348,9 @@ const QList<MenuNode> &MenuResources::menuBar(int menuId)
                                      kSpecialMenu,
                                      kFrameMake,
                                      kToolsMenu,
-                                     kFrameInternetAndHelp});
+                                     kFrameInternetAndHelp},
+                                    false,
+                                    true);
         addRecentItems(bar);
         return bar;
     }();
@@ -340,7 +360,9 @@ const QList<MenuNode> &MenuResources::menuBar(int menuId)
                                      kDocumentViewToMake,
                                      kToolsMenu,
                                      kSpecialMenu,
-                                     kDocumentWindowToHelp});
+                                     kDocumentWindowToHelp},
+                                    true,
+                                    true);
         addRecentItems(bar);
         return bar;
     }();
@@ -349,7 +371,8 @@ const QList<MenuNode> &MenuResources::menuBar(int menuId)
 
 const MenuNode &MenuResources::contextMenu(int position)
 {
-    static const QList<MenuNode> menus = parse({kContextMenus});
+    // They show over the editor, where the document table is in force.
+    static const QList<MenuNode> menus = parse({kContextMenus}, true, false);
     Q_ASSERT(menus.size() == ContextMenuCount);
     return menus.at(qBound(0, position, int(menus.size()) - 1));
 }

@@ -318,6 +318,10 @@ void tst_BuildCommandRules::canExecuteAfterARun_data()
     QTest::newRow("assembled-in-workspace") << false << 0 << true << asm_ << -1 << false;
     QTest::newRow("assembled-non-asm") << false << 0 << false << "/s/p.s" << -1 << false;
     QTest::newRow("assembled-diagnostics-only") << false << 2 << false << asm_ << 0 << true;
+    QTest::newRow("assembled-diagnostics-only-in-workspace")
+        << false << 2 << true << asm_ << 0 << false;
+    QTest::newRow("assembled-diagnostics-only-non-asm")
+        << false << 2 << false << "/s/p.s" << 0 << false;
     QTest::newRow("assembled-errors") << false << 2 << false << asm_ << 1 << false;
     QTest::newRow("assembled-build-window-hidden") << false << 2 << false << asm_ << -1 << false;
     QTest::newRow("assembler-failure") << false << 257 << false << asm_ << -1 << false;

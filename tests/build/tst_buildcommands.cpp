@@ -3,7 +3,9 @@
 #include "build/CBuildWindowDlg.h"
 #include "build/CMyView.h"
 #include "build/CaptureBuffer.h"
+#include "build/ExecuteCommand.h"
 #include "build/MakeSettings.h"
+#include "build/PostBuildRun.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "frame/CommandRouter.h"
@@ -21,6 +23,7 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,8 +46,15 @@ private slots:
     void assembleResults();
     void checkSyntaxNeverWritesThePane_data();
     void checkSyntaxNeverWritesThePane();
+    void targetTheRecordCannotHoldLeavesExecuteOff_data();
+    void targetTheRecordCannotHoldLeavesExecuteOff();
+    void executeWithoutATargetSaysSo();
+    void buildWithDiagnosticsRunsTheWorkspaceTarget();
     void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
     void buildWindowOnlyOnRequestWithBuildwin();
+    void postBuildOutputJoinsThePaneAsItComes();
+    void laterRunsAndClosingLeaveEarlierPostBuildAlone_data();
+    void laterRunsAndClosingLeaveEarlierPostBuildAlone();
 
 private:
     DocWindowStub *addSource(const QString &title, const QString &text, const QString &path = {});
@@ -65,6 +75,7 @@ void tst_BuildCommands::init()
 {
     m_settings.emplace();
     m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("SHELL", "/bin/sh"); // the post-build commands are written for it
     WorkspaceRecord::instance().clear();
     CaptureBuffer::instance().clear();
     BuildOutput::setKeptSelection(0);
@@ -188,6 +199,7 @@ void tst_BuildCommands::assembleResults_data()
     QTest::addColumn<bool>("buildWindow");
     QTest::addColumn<bool>("canExecute");
     QTest::addColumn<QString>("pane");
+    QTest::addColumn<bool>("newTarget"); // the target is this run's program, else the older one
 
     const QByteArray errors
         = "out \\r\\n\\t%1 (2):  error 22h Syntax error\\r\\n\\r\\nFree: 9\\r\\n"
@@ -197,17 +209,23 @@ void tst_BuildCommands::assembleResults_data()
           "Total errors: 0\\r\\nTotal diags: 1\\r\\n\nexit 1";
     QTest::newRow("no errors, no workspace")
         << QByteArray("out \\r\\nok\\r\\n") << false << QStringList() << false << true
-        << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\nok";
-    QTest::newRow("no errors, workspace open")
-        << QByteArray("out \\r\\nok\\r\\n") << true << QStringList() << false << false << "";
-    QTest::newRow("errors") << errors << false << QStringList() << true << false << "";
-    QTest::newRow("diagnostics only") << diags << false << QStringList() << true << true << "";
+        << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\nok" << true;
+    QTest::newRow("no errors, workspace open") << QByteArray("out \\r\\nok\\r\\n") << true
+                                               << QStringList() << false << false << "" << false;
+    QTest::newRow("errors") << errors << false << QStringList() << true << false << "" << false;
+    // The usual case (a jump that could be short): Execute must run this program.
+    QTest::newRow("diagnostics only")
+        << diags << false << QStringList() << true << true << "" << true;
+    // The workspace's target is not what this run made.
+    QTest::newRow("diagnostics only, workspace open")
+        << diags << true << QStringList() << true << false << "" << false;
     QTest::newRow("silent tool")
         << QByteArray("exit 0") << false
         << QStringList{"Redirection failed:\nYou must use the Windows Console version of QVASM "
                        "(RARAVI.EXE)\ninstead of the DJGPP version.",
                        "Return code: 0101"}
-        << false << false << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\n";
+        << false << false << "-=-=-=-=-=-=-=-=-= Assembling: %1 -=-=-=-=-=-=-=-=-=\n"
+        << false;
 }
 
 void tst_BuildCommands::assembleResults()
@@ -218,13 +236,16 @@ void tst_BuildCommands::assembleResults()
     QFETCH(bool, buildWindow);
     QFETCH(bool, canExecute);
     QFETCH(QString, pane);
+    QFETCH(bool, newTarget);
     ScriptedPrompts prompts;
     for (int i = 0; i < messages.size(); ++i)
         prompts.answerMessage(PromptAnswer::Ok);
     const QString source = m_dir->filePath("Prog.asm");
+    const QString older = m_dir->filePath("older/Prog.com");
     FakeTool::script(QByteArray(script).replace("%1", source.toUtf8()));
     WorkspaceRecord::instance().setOpen(workspace);
     WorkspaceRecord::instance().setCanExecute(!canExecute);
+    WorkspaceRecord::instance().setTargetFile(older);
     // A capture from an earlier run must never show under this run's banner.
     CaptureBuffer::instance().store("\r\nearlier\r\n", 11);
     addSource("Prog.asm", "nop", source);
@@ -242,13 +263,84 @@ void tst_BuildCommands::assembleResults()
     if (!pane.isEmpty())
         QCOMPARE(paneText(), pane.arg(source));
     QVERIFY(paneText().startsWith("-=-=-=-=-=-=-=-=-= Assembling: " + source));
-    if (m_commands->lastResult() == 0) {
+    if (m_commands->lastResult() == 0)
         QCOMPARE(CaptureBuffer::instance().length(), 0u);
-        if (!workspace)
-            QCOMPARE(WorkspaceRecord::instance().targetFile(), m_dir->filePath("Prog.com"));
-    }
+    const QString target = newTarget ? m_dir->filePath("Prog.com") : older;
+    QCOMPARE(WorkspaceRecord::instance().targetFile(), target);
     QCOMPARE(BuildOutput::keptSelection(), buildWindow ? -1 : 0);
     QVERIFY(!m_log.contains("open " + m_dir->filePath("Prog.lst")));
+    // Execute starts what the flag promises, or nothing at all.
+    QCOMPARE(m_frame->router().isEnabled(ID_MAKE_EXECUTE), canExecute);
+    m_frame->router().dispatch(ID_MAKE_EXECUTE);
+    QCOMPARE(m_executed, canExecute ? QStringList{target} : QStringList());
+}
+
+void tst_BuildCommands::targetTheRecordCannotHoldLeavesExecuteOff_data()
+{
+    QTest::addColumn<int>("pathBytes");
+    QTest::addColumn<bool>("canExecute");
+
+    QTest::newRow("259 bytes: held") << 259 << true;
+    QTest::newRow("260 bytes: refused") << 260 << false;
+}
+
+void tst_BuildCommands::targetTheRecordCannotHoldLeavesExecuteOff()
+{
+    QFETCH(int, pathBytes);
+    QFETCH(bool, canExecute);
+    ScriptedPrompts prompts;
+    const QString folder = m_dir->path() + '/';
+    const int nameBytes = pathBytes - int(folder.toUtf8().size());
+    QVERIFY(nameBytes > 4 && nameBytes <= 255);
+    const QString source = folder + QString(nameBytes - 4, 'p') + ".asm";
+    const QString older = m_dir->filePath("older.com");
+    FakeTool::script("out \\r\\nok\\r\\n");
+    WorkspaceRecord::instance().setTargetFile(older);
+    addSource("p.asm", "nop", source);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    QCOMPARE(m_commands->lastResult(), 0);
+    QCOMPARE(WorkspaceRecord::instance().canExecute(), canExecute);
+    QCOMPARE(WorkspaceRecord::instance().targetFile(),
+             canExecute ? source.chopped(3) + "com" : older);
+    m_frame->router().dispatch(ID_MAKE_EXECUTE);
+    QCOMPARE(m_executed, canExecute ? QStringList{source.chopped(3) + "com"} : QStringList());
+}
+
+void tst_BuildCommands::executeWithoutATargetSaysSo()
+{
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    WorkspaceRecord::instance().setOpen(true);
+    WorkspaceRecord::instance().setCanExecute(true);
+    addSource("x.asm", "nop");
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    QCOMPARE(prompts.messagesAsked(), QStringList{ExecuteCommand::NoProgramMessage});
+    QVERIFY(m_executed.isEmpty());
+}
+
+void tst_BuildCommands::buildWithDiagnosticsRunsTheWorkspaceTarget()
+{
+    ScriptedPrompts prompts;
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    const QString main = m_dir->filePath("main.asm");
+    const QString target = m_dir->filePath("out/game.com");
+    record.setMainFile(main);
+    record.setTargetFile(target);
+    FakeTool::script("out \\r\\n\\t" + main.toUtf8()
+                     + " (1):   diag 76h x\\r\\n\\r\\nF: 1\\r\\nE: 0\\r\\nD: 1\\r\\n\nexit 1");
+    addSource("main.asm", "nop", main);
+    ModalDriver<CBuildWindowDlg> driver(
+        [](CBuildWindowDlg *dlg) { dlg->findChild<QPushButton *>("ctl_2")->click(); });
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
+    QVERIFY(record.canExecute());
+    QCOMPARE(record.targetFile(), target);
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    QCOMPARE(m_executed, QStringList{target});
+    QVERIFY(prompts.allAnswered());
 }
 
 void tst_BuildCommands::checkSyntaxNeverWritesThePane_data()
@@ -338,6 +430,85 @@ void tst_BuildCommands::buildWindowOnlyOnRequestWithBuildwin()
     QVERIFY(shown);
     QCOMPARE(BuildOutput::keptSelection(), 0);
     QVERIFY(prompts.allAnswered());
+}
+
+namespace {
+
+// A post-build command that waits for the file `gate` (a minute at most, so a failed test
+// leaves nothing behind), takes it away, then writes `text` (printf format).
+QString afterGate(const QString &gate, const QString &text)
+{
+    const QString quoted = "'" + gate + "'";
+    return "i=0; while [ ! -e " + quoted + " ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i+1)); "
+           + "done; rm -f " + quoted + "; printf '" + text + "'";
+}
+
+} // namespace
+
+void tst_BuildCommands::postBuildOutputJoinsThePaneAsItComes()
+{
+    ScriptedPrompts prompts;
+    const QString source = m_dir->filePath("p.asm");
+    const QString gate = m_dir->filePath("go");
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    // Written in bursts after the run is over, a character split between two of them.
+    record.setPostBuildCommands("printf 'copied\\n'\r\n" + afterGate(gate, "tw")
+                                + "; sleep 0.2; printf 'o \\303'; sleep 0.2; printf '\\251\\r\\n'");
+    FakeTool::script("out \\r\\nassembled\\r\\n");
+    addSource("p.asm", "nop", source);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    const QString banner = "-=-=-=-=-=-=-=-=-= Assembling: " + source + " -=-=-=-=-=-=-=-=-=\n";
+    QVERIFY(paneText().startsWith(banner + "assembled"));
+    // The window is free meanwhile; what the commands write shows as it comes.
+    QTRY_COMPARE_WITH_TIMEOUT(paneText(), banner + "assembled\ncopied", 30000);
+    QVERIFY(writeFileBytes(gate, "go"));
+    QTRY_COMPARE_WITH_TIMEOUT(paneText(),
+                              banner + QString::fromUtf8("assembled\ncopied\ntwo \xC3\xA9"),
+                              30000);
+    QTRY_VERIFY(m_commands->findChildren<PostBuildRun *>().isEmpty()); // read to their end
+}
+
+void tst_BuildCommands::laterRunsAndClosingLeaveEarlierPostBuildAlone_data()
+{
+    QTest::addColumn<bool>("closeWindow"); // else a second Assemble
+
+    QTest::newRow("second assemble while it runs") << false;
+    QTest::newRow("window closed while it runs") << true;
+}
+
+void tst_BuildCommands::laterRunsAndClosingLeaveEarlierPostBuildAlone()
+{
+    QFETCH(bool, closeWindow);
+    ScriptedPrompts prompts;
+    const QString source = m_dir->filePath("p.asm");
+    const QString gate = m_dir->filePath("go");
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    record.setPostBuildCommands(afterGate(gate, "late from the first\\n"));
+    FakeTool::script("out \\r\\nfirst\\r\\n");
+    addSource("p.asm", "nop", source);
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    const QPointer<PostBuildRun> first = m_commands->findChild<PostBuildRun *>();
+    QVERIFY(first);
+    QVERIFY(first->isReading());
+
+    if (closeWindow) {
+        m_frame.reset();
+        QVERIFY(!first); // the reading ends with the window
+        QVERIFY(writeFileBytes(gate, "go"));
+        // The command goes on, and its write now fails quietly.
+        QTRY_VERIFY(!QFile::exists(gate));
+        return;
+    }
+    record.setPostBuildCommands("printf 'second\\n'");
+    FakeTool::script("out \\r\\nagain\\r\\n");
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    QVERIFY(writeFileBytes(gate, "go"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
+    QCOMPARE(paneText(),
+             "-=-=-=-=-=-=-=-=-= Assembling: " + source + " -=-=-=-=-=-=-=-=-=\nagain\nsecond");
 }
 
 QTEST_MAIN(tst_BuildCommands)

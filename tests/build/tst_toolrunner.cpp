@@ -2,6 +2,7 @@
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "build/CaptureBuffer.h"
+#include "build/PostBuildRun.h"
 #include "build/ToolRunner.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@ private slots:
     void captureBufferIsReused();
     void postBuildCommandsRunOnePerLine();
     void postBuildStartFailureStopsTheList();
+    void postBuildOutputArrivesWhileTheCommandsRun();
 
 private:
     static int run(ToolRunner &runner, const ToolRequest &request);
@@ -250,6 +252,45 @@ void tst_ToolRunner::postBuildStartFailureStopsTheList()
     qputenv("SHELL", shell);
     QCOMPARE(result, 0);
     QCOMPARE(prompts.messagesAsked(), QStringList{"Create process failed"});
+}
+
+void tst_ToolRunner::postBuildOutputArrivesWhileTheCommandsRun()
+{
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    const QByteArray shell = qgetenv("SHELL");
+    qputenv("SHELL", "/bin/sh");
+    const QString gate = dir.filePath("go");
+    // The first command writes in bursts, the last after the run is over (once the gate is
+    // there), with a character split between two of them; the second writes once.
+    const QString postBuild = "printf 'one\\n'; i=0; while [ ! -e '" + gate
+                              + "' ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i+1)); done; "
+                                "printf 'tw'; sleep 0.2; "
+                                "printf 'o \\303'; sleep 0.2; printf '\\251\\r\\n'\r\n"
+                                "printf 'second\\n'";
+    FakeTool::script("out \\r\\nassembled\\r\\n");
+    ToolRunner runner;
+    const int result = run(runner, assembler(dir.path(), postBuild));
+    qputenv("SHELL", shell);
+    QCOMPARE(result, 0);
+    // The capture is the tool's alone: the Build Window reads it.
+    QCOMPARE(CaptureBuffer::instance().bytes(), QByteArray("\r\nassembled\r\n"));
+    const std::unique_ptr<PostBuildRun> postRun = runner.takePostBuild();
+    QVERIFY(postRun);
+    QVERIFY(postRun->isReading()); // still waiting at the gate
+    QString text = postRun->takeReceived();
+    QSignalSpy pieces(postRun.get(), &PostBuildRun::textReceived);
+    QSignalSpy finished(postRun.get(), &PostBuildRun::finished);
+    QVERIFY(writeFileBytes(gate, "go"));
+
+    QVERIFY(finished.wait(30000));
+    QVERIFY(!postRun->isReading());
+    QVERIFY(pieces.size() >= 2); // read as it came, not at the end
+    for (const QList<QVariant> &piece : pieces)
+        text += piece.at(0).toString();
+    QVERIFY2(text.contains("second\n"), qPrintable(text));
+    QCOMPARE(text.remove("second\n"), QString::fromUtf8("one\ntwo \xC3\xA9\n"));
+    QVERIFY(!runner.takePostBuild()); // taken once
 }
 
 QTEST_GUILESS_MAIN(tst_ToolRunner)

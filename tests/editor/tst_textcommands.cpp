@@ -2,6 +2,7 @@
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "editor/CSignatureDlg.h"
+#include "editor/CSyntaxColorer.h"
 #include "editor/EditorAids.h"
 #include "editor/ViewTextCommands.h"
 #include "frame/CommandRouter.h"
@@ -20,7 +21,7 @@ private slots:
     void cleanup();
     void selectionCommands_data();
     void selectionCommands();
-    void cleanTrailingSpacesStaysOutOfTheUndoHistory();
+    void cleanTrailingSpacesIsOneUndoStepOfItsOwn();
     void insertFile_data();
     void insertFile();
     void commentBlock_data();
@@ -91,28 +92,48 @@ void tst_TextCommands::selectionCommands()
     QCOMPARE(viewText(view), QString::fromLatin1(before).replace("\r\n", "\n"));
 }
 
-void tst_TextCommands::cleanTrailingSpacesStaysOutOfTheUndoHistory()
+void tst_TextCommands::cleanTrailingSpacesIsOneUndoStepOfItsOwn()
 {
-    CQvasmView *view = openView(*m_fixture, "abc   \r\n      \r\ndef");
+    CQvasmView *view = openView(*m_fixture, "mov ax,1   \r\n      \r\nret");
     QVERIFY(view);
     CQvasmDoc *doc = view->GetDocument();
+    QTextDocument *text = view->document();
+    // Colours as a fresh scan gives them, line by line.
+    const auto colouredRight = [&] {
+        QCoreApplication::processEvents();
+        for (QTextBlock b = text->begin(); b.isValid(); b = b.next()) {
+            if (b.layout()->formats() != CSyntaxColorer::instance()->printFormats(*view, b))
+                return false;
+        }
+        return true;
+    };
     QVERIFY(!doc->IsModified());
+    view->setSelection(text->lastBlock().position() + 3, text->lastBlock().position() + 3);
+    QTest::keyClicks(view, " bx"); // one undo step, as typing goes
+
     view->setSelection(1, 12);
     run(ID_EDIT_CLEAN_TRAILING_SPACES);
-    QCOMPARE(viewText(view), "abc\n      \ndef");
+    QCOMPARE(viewText(view), "mov ax,1\n      \nret bx");
     QVERIFY(doc->IsModified());
-    QVERIFY(!view->document()->isUndoAvailable());
     // The selection stays on the same text.
     QCOMPARE(view->textCursor().anchor(), 1);
     QCOMPARE(view->textCursor().position(), 9);
-    // Nothing to clean: nothing marked.
-    doc->SetModifiedFlag(false);
+    QVERIFY(colouredRight());
+    // Nothing left to clean: no step is added, so one Undo still brings the blanks back.
     run(ID_EDIT_CLEAN_TRAILING_SPACES);
+
+    view->undo(); // the blanks come back, and only they
+    QCOMPARE(viewText(view), "mov ax,1   \n      \nret bx");
+    QVERIFY(doc->IsModified());
+    QVERIFY(colouredRight());
+    view->undo(); // then the typing goes
+    QCOMPARE(viewText(view), "mov ax,1   \n      \nret");
     QVERIFY(!doc->IsModified());
-    // The editing goes on with a history of its own.
-    QTest::keyClicks(view, "x");
-    view->undo();
-    QCOMPARE(viewText(view), "abc\n      \ndef");
+    QVERIFY(colouredRight());
+    view->redo();
+    view->redo();
+    QCOMPARE(viewText(view), "mov ax,1\n      \nret bx");
+    QVERIFY(colouredRight());
 }
 
 void tst_TextCommands::insertFile_data()

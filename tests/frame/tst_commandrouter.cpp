@@ -5,6 +5,7 @@
 #include "frame/MenuResources.h"
 
 #include <QAction>
+#include <QHash>
 #include <QSet>
 #include <QTest>
 
@@ -27,6 +28,11 @@ private slots:
     void acceleratorTables();
     void effectiveKeysMapToOneCommandEach();
     void menuTextsWithoutMnemonics();
+    void promptsOfTheCommands_data();
+    void promptsOfTheCommands();
+    void menuKeysComeFromTheAcceleratorTables();
+    void menuTextsWithKeys_data();
+    void menuTextsWithKeys();
 };
 
 namespace {
@@ -243,6 +249,135 @@ void tst_CommandRouter::menuTextsWithoutMnemonics()
              QStringLiteral("Recent Workspaces"));
     QCOMPARE(MenuResources::plainText(QStringLiteral("Save && &Run\tF5")),
              QStringLiteral("Save & Run"));
+}
+
+void tst_CommandRouter::promptsOfTheCommands_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("prompt"); // status prompt, then the tool tip after a line break
+
+    QTest::newRow("32777 build output") << 32777 << "View build output\nBuild output";
+    QTest::newRow("32780 debug output") << 32780 << "View debug output\nDebug output";
+    QTest::newRow("32784 assemble") << 32784 << "Assemble File\nAssemble";
+    QTest::newRow("32785 check syntax") << 32785 << "Check syntax\nCheck syntax";
+    QTest::newRow("32786 build") << 32786 << "Build Project\nBuild";
+    QTest::newRow("32804 listing") << 32804 << "View Listing\nView Listing File";
+    QTest::newRow("32795 execute") << 32795 << "Execute\nExecute";
+    QTest::newRow("32800 make settings") << 32800 << "Change build settings\nBuild settings";
+    QTest::newRow("32873 dump") << 32873 << "Dump\nDump";
+    QTest::newRow("32902 disassemble") << 32902 << "Disassemble a file\nDisassemble a file";
+    QTest::newRow("32905 clean trailing spaces")
+        << 32905 << "Remove Trailing Spaces from all lines\nRemove Trailing Spaces from all lines";
+    QTest::newRow("32820 go to") << 32820 << "Go to Item";
+    QTest::newRow("32824 insert bookmark") << 32824 << "Insert Bookmark";
+    QTest::newRow("32825 delete bookmark, as spelled") << 32825 << "Delet Bookmark";
+    for (int id = 32883; id <= 32890; ++id)
+        QTest::addRow("%d recent workspace", id) << id << "Open recent Work Space";
+}
+
+void tst_CommandRouter::promptsOfTheCommands()
+{
+    QFETCH(int, id);
+    QFETCH(QString, prompt);
+    const CommandInfo info = CommandTable::info(id);
+    QCOMPARE(info.prompt, prompt.section('\n', 0, 0));
+    QCOMPARE(info.toolTip, prompt.section('\n', 1));
+    // The status line shows the prompt, the button its tip.
+    CommandRouter router;
+    QCOMPARE(router.action(id)->statusTip(), info.prompt);
+}
+
+namespace {
+
+// Every command item of a menu, with the path of pop-up titles that leads to it.
+void collectItems(const QList<MenuNode> &nodes,
+                  const QString &path,
+                  QList<QPair<QString, MenuNode>> &out)
+{
+    for (const MenuNode &n : nodes) {
+        const QString at = path + '/' + MenuResources::plainText(n.text);
+        if (n.kind == MenuNode::Command)
+            out.append({at, n});
+        collectItems(n.items, at, out);
+    }
+}
+
+} // namespace
+
+void tst_CommandRouter::menuKeysComeFromTheAcceleratorTables()
+{
+    for (const bool document : {false, true}) {
+        const int menu = document ? MenuResources::DocumentMenu : MenuResources::FrameMenu;
+        QHash<int, QString> bound; // the first key the tables in force give each command
+        for (const Accelerator &a : AcceleratorTables::effective(document)) {
+            if (!bound.contains(a.id))
+                bound.insert(a.id, a.keys.toString(QKeySequence::PortableText));
+        }
+        bound.insert(ID_EDIT_CLEAR, "Del"); // the editor's own key, not a shortcut
+        QList<QPair<QString, MenuNode>> items;
+        collectItems(MenuResources::menuBar(menu), QString::number(menu), items);
+        int withKeys = 0;
+        for (const auto &[path, item] : items) {
+            const qsizetype tab = item.text.indexOf('\t');
+            const QString shown = tab < 0 ? QString() : item.text.mid(tab + 1);
+            // Context Help at the pointer names the key of help at the caret, its neighbour.
+            const int keyOf = item.id == ID_HELP_CONTEXT ? int(ID_HELP_AT_CARET) : item.id;
+            QVERIFY2(shown == bound.value(keyOf),
+                     qPrintable(path + ": shows '" + shown + "', bound '" + bound.value(keyOf)
+                                + "'"));
+            withKeys += !shown.isEmpty();
+        }
+        QVERIFY(withKeys >= (document ? 25 : 2));
+    }
+}
+
+void tst_CommandRouter::menuTextsWithKeys_data()
+{
+    QTest::addColumn<int>("menu");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("text"); // the first item of that command in the menu
+
+    const int doc = MenuResources::DocumentMenu;
+    QTest::newRow("new") << doc << int(ID_FILE_NEW) << "&New\tCtrl+N";
+    QTest::newRow("new without document")
+        << int(MenuResources::FrameMenu) << int(ID_FILE_NEW) << "&New\tCtrl+N";
+    QTest::newRow("delete: editor's key") << doc << int(ID_EDIT_CLEAR) << "&Delete\tDel";
+    QTest::newRow("select all: frame's table")
+        << doc << int(ID_EDIT_SELECT_ALL) << "Select A&ll\tCtrl+A";
+    QTest::newRow("upper case: two modifiers")
+        << doc << int(ID_EDIT_UPPERCASE) << "Make Selection Upper\tCtrl+Shift+U";
+    QTest::newRow("find next: first of two keys")
+        << doc << int(ID_EDIT_FIND_NEXT) << "Find Next\tF3";
+    QTest::newRow("properties") << doc << int(ID_PROPERTIES) << "&Properties\tAlt+Enter";
+    QTest::newRow("check syntax") << doc << int(ID_MAKE_CHECK_SYNTAX) << "Check S&yntax\tF7";
+    QTest::newRow("assemble") << doc << int(ID_MAKE_ASSEMBLE) << "&Assemble\tF8";
+    QTest::newRow("build") << doc << int(ID_MAKE_BUILD) << "&Build\tF9";
+    QTest::newRow("execute") << doc << int(ID_MAKE_EXECUTE) << "&Execute...\tF10";
+    QTest::newRow("context help") << doc << int(ID_HELP_CONTEXT) << "Conte&xt Help\tShift+F1";
+    QTest::newRow("no key") << doc << int(ID_FILE_SAVE_AS) << "Save &As...";
+    QTest::newRow("context menu asks for its key")
+        << int(MenuResources::ContextMenus) << int(ID_PROPERTIES) << "Properties\tAlt+Enter";
+    QTest::newRow("context menu without keys")
+        << int(MenuResources::ContextMenus) << int(ID_FILE_NEW) << "&New";
+}
+
+void tst_CommandRouter::menuTextsWithKeys()
+{
+    QFETCH(int, menu);
+    QFETCH(int, id);
+    QFETCH(QString, text);
+    QList<QPair<QString, MenuNode>> items;
+    if (menu == MenuResources::ContextMenus) {
+        for (int i = 0; i < MenuResources::ContextMenuCount; ++i)
+            collectItems(MenuResources::contextMenu(i).items, QString(), items);
+    } else {
+        collectItems(MenuResources::menuBar(menu), QString(), items);
+    }
+    const auto it = std::find_if(items.cbegin(), items.cend(), [id](const auto &item) {
+        return item.second.id == id;
+    });
+    QVERIFY(it != items.cend());
+    QCOMPARE(it->second.text, text);
 }
 
 QTEST_MAIN(tst_CommandRouter)

@@ -3,7 +3,9 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <limits>
 
@@ -11,7 +13,6 @@ namespace {
 
 // Scroll-bar range used at most, well inside an int.
 constexpr qint64 MaxScrollSteps = qint64(1) << 30;
-constexpr int Margin = 4;
 
 } // namespace
 
@@ -98,16 +99,20 @@ void DumpView::updateScrollBar()
     m_syncingScrollBar = false;
 
     QScrollBar *across = horizontalScrollBar();
-    const int width = 2 * Margin + m_format.rowLength() * m_charWidth;
+    const int width = 2 * Margin + qCeil(m_format.rowLength() * m_charWidth);
     across->setRange(0, qMax(0, width - viewport()->width()));
     across->setPageStep(viewport()->width());
-    across->setSingleStep(m_charWidth);
+    across->setSingleStep(qMax(1, qRound(m_charWidth)));
 }
 
 void DumpView::updateMetrics()
 {
     const QFontMetrics metrics(font());
-    m_charWidth = qMax(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    // Measured as the rows are painted: a fixed-pitch row of n cells is n advances wide.
+    const QString cells(DumpFormat::BytesPerRow, QLatin1Char('0'));
+    m_charWidth = qMax<qreal>(1,
+                              QFontMetricsF(font(), viewport()).horizontalAdvance(cells)
+                                  / cells.size());
     m_lineHeight = qMax(1, metrics.height());
     m_ascent = metrics.ascent();
     updateScrollBar();
@@ -132,7 +137,7 @@ void DumpView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     painter.setFont(font());
     const QPalette &pal = palette();
-    const int left = Margin - horizontalScrollBar()->value();
+    const qreal left = columnX(0);
     const qint64 selFirst = selectionStart();
     const qint64 selLast = selFirst + selectionLength() - 1;
     const QColor highlight = pal.color(hasFocus() ? QPalette::Active : QPalette::Inactive,
@@ -150,20 +155,21 @@ void DumpView::paintEvent(QPaintEvent *event)
 
         m_format.row(offset, m_data + offset, count, m_rowText);
         painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(left, y + m_ascent, m_rowText);
+        painter.drawText(QPointF(left, y + m_ascent), m_rowText);
 
         // Selected cells: highlight behind, the same row drawn again in the highlighted colour.
         if (m_size > 0 && selLast >= offset && selFirst < offset + count) {
             const qint64 from = qMax(selFirst, offset);
             const qint64 to = qMin(selLast, offset + count - 1);
-            QRegion selected(cellRect(from, false).united(cellRect(to, false)));
-            selected += cellRect(from, true).united(cellRect(to, true));
+            QPainterPath selected;
+            selected.addRect(cellRectF(from, false).united(cellRectF(to, false)));
+            selected.addRect(cellRectF(from, true).united(cellRectF(to, true)));
             painter.save();
-            painter.setClipRegion(selected);
-            painter.fillRect(selected.boundingRect(), highlight);
+            painter.setClipPath(selected);
+            painter.fillPath(selected, highlight);
             painter.setPen(pal.color(hasFocus() ? QPalette::Active : QPalette::Inactive,
                                      QPalette::HighlightedText));
-            painter.drawText(left, y + m_ascent, m_rowText);
+            painter.drawText(QPointF(left, y + m_ascent), m_rowText);
             painter.restore();
         }
     }
@@ -173,15 +179,24 @@ void DumpView::paintEvent(QPaintEvent *event)
     }
 }
 
-QRect DumpView::cellRect(qint64 offset, bool character) const
+qreal DumpView::columnX(int column) const
+{
+    return Margin - horizontalScrollBar()->value() + column * m_charWidth;
+}
+
+QRectF DumpView::cellRectF(qint64 offset, bool character) const
 {
     const qint64 line = offset / DumpFormat::BytesPerRow - m_topRow;
     const int byteInRow = int(offset % DumpFormat::BytesPerRow);
     const int column = character ? m_format.charColumn(byteInRow) : m_format.hexColumn(byteInRow);
-    const int left = Margin - horizontalScrollBar()->value() + column * m_charWidth;
     const int top = Margin
                     + int(qBound<qint64>(-1, line, qint64(visibleRows()) + 1)) * m_lineHeight;
-    return QRect(left, top, (character ? 1 : 2) * m_charWidth, m_lineHeight);
+    return QRectF(columnX(column), top, (character ? 1 : 2) * m_charWidth, m_lineHeight);
+}
+
+QRect DumpView::cellRect(qint64 offset, bool character) const
+{
+    return cellRectF(offset, character).toAlignedRect();
 }
 
 qint64 DumpView::offsetAt(const QPoint &point) const
@@ -190,8 +205,8 @@ qint64 DumpView::offsetAt(const QPoint &point) const
         return -1;
     const int line = (point.y() - Margin) < 0 ? -1 : (point.y() - Margin) / m_lineHeight;
     const qint64 row = m_topRow + line;
-    const int x = point.x() - Margin + horizontalScrollBar()->value();
-    const int column = x < 0 ? -1 : x / m_charWidth;
+    const qreal x = point.x() - columnX(0);
+    const int column = x < 0 ? -1 : int(x / m_charWidth);
     int byteInRow = 0;
     if (const auto hit = m_format.byteAtColumn(column))
         byteInRow = hit->byteInRow;

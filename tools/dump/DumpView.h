@@ -42,6 +42,8 @@ public:
     qint64 offsetAt(const QPoint &point) const;
     // Where `offset`'s two hex digits (or its character) are painted, in viewport coordinates.
     QRect cellRect(qint64 offset, bool character) const;
+    // Left edge of a row's text; column c starts c character advances to the right of it.
+    static constexpr int Margin = 4;
 
     const DumpFormat &format() const { return m_format; }
 
@@ -66,6 +68,8 @@ private:
     void moveCursor(qint64 offset, bool extend);
     void ensureVisible(qint64 offset);
     qint64 maxTopRow() const;
+    qreal columnX(int column) const;
+    QRectF cellRectF(qint64 offset, bool character) const;
 
     const uchar *m_data = nullptr;
     qint64 m_size = 0;
@@ -74,7 +78,9 @@ private:
     qint64 m_rowsPerStep = 1; // scroll-bar step in rows; 1 unless the file is huge
     qint64 m_cursor = 0;
     qint64 m_anchor = 0;
-    int m_charWidth = 8;
+    // The font's advance, fractional as the text is laid out: an advance rounded to whole
+    // pixels would put the cells up to two bytes away from their text at the end of a row.
+    qreal m_charWidth = 8;
     int m_lineHeight = 16;
     int m_ascent = 12;
     bool m_syncingScrollBar = false;

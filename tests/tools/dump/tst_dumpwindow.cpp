@@ -6,11 +6,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtMath>
 
 #include <limits>
 
@@ -28,6 +31,8 @@ private slots:
     void typedOffsets_data();
     void typedOffsets();
     void clickAndShiftClickSelect();
+    void everyCellClickedSelectsItsByte_data();
+    void everyCellClickedSelectsItsByte();
     void keysMoveAndExtendTheSelection();
     void selectionIsCopiedAsHex();
     void fileChangedOnDisk_data();
@@ -199,6 +204,72 @@ void tst_DumpWindow::clickAndShiftClickSelect()
                           view->cellRect(offset + 16, character).center());
         QCOMPARE(view->selectionStart(), offset);
         QCOMPARE(view->selectionLength(), 17);
+    }
+}
+
+void tst_DumpWindow::everyCellClickedSelectsItsByte_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<bool>("fractional"); // the advance is not a whole number of pixels
+
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QTest::newRow("system fixed font") << font << false;
+    font.setHintingPreference(QFont::PreferFullHinting);
+    for (int pixels : {8, 13, 20}) {
+        font.setPixelSize(pixels);
+        QTest::addRow("%d px, hinted", pixels) << font << false;
+    }
+    // Unhinted, the advance keeps its fraction, which adds up along the 70 cells of a row.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    for (int pixels : {9, 13, 17, 23}) {
+        font.setPixelSize(pixels);
+        QTest::addRow("%d px, fractional advance", pixels) << font << true;
+    }
+    font.setPointSizeF(10.5);
+    QTest::newRow("10.5 pt, fractional advance") << font << true;
+}
+
+void tst_DumpWindow::everyCellClickedSelectsItsByte()
+{
+    QFETCH(QFont, font);
+    QFETCH(bool, fractional);
+    QVERIFY(m_window->openFile(m_small));
+    DumpView *view = m_window->view();
+    view->setFont(font);
+    m_window->resize(2000, 600);
+    QTRY_COMPARE(view->horizontalScrollBar()->maximum(), 0);
+
+    // Where the text really is: a row is drawn as one string, so each cell begins at the advance
+    // of the text before it.
+    const QFontMetricsF metrics(view->font(), view->viewport());
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('0'));
+    if (fractional && advance == qFloor(advance))
+        QSKIP("this font engine gives whole-pixel advances here");
+    const int line = 2;
+    const qint64 rowStart = line * DumpFormat::BytesPerRow;
+    const QByteArray bytes = readFileBytes(m_small).mid(rowStart, DumpFormat::BytesPerRow);
+    const QString row = view->format().row(rowStart,
+                                           reinterpret_cast<const uchar *>(bytes.constData()),
+                                           DumpFormat::BytesPerRow);
+    const int lineHeight = QFontMetrics(view->font()).height();
+    const qreal y = DumpView::Margin + line * lineHeight + lineHeight / 2.0;
+    for (bool character : {false, true}) {
+        for (int byte = 0; byte < DumpFormat::BytesPerRow; ++byte) {
+            const int column = character ? view->format().charColumn(byte)
+                                         : view->format().hexColumn(byte);
+            const int cells = character ? 1 : 2;
+            const qreal x = DumpView::Margin + metrics.horizontalAdvance(row.left(column))
+                            + metrics.horizontalAdvance(row.mid(column, cells)) / 2;
+            const QPoint centre(qFloor(x), qFloor(y));
+            const QString where = QStringLiteral("%1 %2 at x %3")
+                                      .arg(character ? "character" : "hex pair")
+                                      .arg(byte)
+                                      .arg(x);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+            QVERIFY2(view->cursorOffset() == rowStart + byte, qPrintable(where));
+            // The highlight covers the text it stands for.
+            QVERIFY2(view->cellRect(rowStart + byte, character).contains(centre), qPrintable(where));
+        }
     }
 }
 
