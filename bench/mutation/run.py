@@ -22,9 +22,10 @@ HERE = Path(__file__).resolve().parent
 REPO = HERE.parent.parent
 DEFAULT_SCRATCH = Path(os.environ.get("QVASMIDE_MUTATION_DIR", "/tmp/qvasmide-mutation"))
 LABELS = "core|tools"
-# Build folders and version control stay behind; everything else is copied.
-SKIP_TOP = {".git", ".cache"}
-SKIP_ANY = re.compile(r"^(build.*|__pycache__)$")
+# Build folders at the top (build, build-asan, ...) and version control stay behind; everything
+# else is copied. src/build and bench/build are sources.
+SKIP_TOP = re.compile(r"^(\.git|\.cache|build.*)$")
+SKIP_ANY = re.compile(r"^__pycache__$")
 
 
 @dataclass
@@ -119,7 +120,7 @@ def sync_tree(src, dst):
         dirs[:] = [
             d
             for d in dirs
-            if not SKIP_ANY.match(d) and not (rel == Path(".") and d in SKIP_TOP)
+            if not SKIP_ANY.match(d) and not (rel == Path(".") and SKIP_TOP.match(d))
         ]
         (dst / rel).mkdir(parents=True, exist_ok=True)
         for name in files:
@@ -135,7 +136,7 @@ def sync_tree(src, dst):
         dirs[:] = [
             d
             for d in dirs
-            if not SKIP_ANY.match(d) and not (rel == Path(".") and d in SKIP_TOP)
+            if not SKIP_ANY.match(d) and not (rel == Path(".") and SKIP_TOP.match(d))
         ]
         for name in files:
             d = Path(root) / name
@@ -176,8 +177,7 @@ def run(cmd, env, timeout=None, cwd=None):
 
 
 def configure(tree, build, env):
-    if (build / "build.ninja").exists():
-        return
+    # Every time: new test files must reach the test list before it is read.
     cmd = [
         "cmake",
         "-S",
@@ -203,7 +203,8 @@ def test_programs(build, env):
     if rc != 0:
         sys.exit("ctest -N failed:\n" + out)
     tests = json.loads(out)["tests"]
-    return {t["name"]: Path(t["command"][0]).name for t in tests if t.get("command")}
+    # qvasmide_add_test names each test after its program's target.
+    return {t["name"]: t["name"] for t in tests}
 
 
 def build_targets(build, targets, env, jobs, timeout):
@@ -211,27 +212,24 @@ def build_targets(build, targets, env, jobs, timeout):
     return run(cmd, env, timeout=timeout)
 
 
-def run_tests(build, env, jobs, timeout, include=None, exclude=None):
+def run_tests(build, env, jobs, timeout, names):
     cmd = [
         "ctest",
         "--test-dir",
         str(build),
         "-L",
         LABELS,
+        "-R",
+        "^(" + "|".join(re.escape(n) for n in names) + ")$",
         "-j",
         str(jobs),
         "--stop-on-failure",
         "--timeout",
         str(max(30, timeout // 2)),
     ]
-    if include:
-        cmd += ["-R", include]
-    if exclude:
-        cmd += ["-E", exclude]
     rc, out, timed_out = run(cmd, env, timeout=timeout)
-    failed = re.findall(r"^\s*\d+ - (\S+) \((Failed|Timeout|SEGFAULT|Subprocess aborted|Child aborted|[^)]*)\)", out, re.M)
-    no_tests = "No tests were found" in out
-    return rc, out, timed_out, failed, no_tests
+    failed = re.findall(r"^\s*\d+ - (\S+) \(", out, re.M)
+    return rc, out, timed_out, failed, "No tests were found" in out
 
 
 def try_mutant(m, tree, build, programs, env, args):
@@ -252,13 +250,11 @@ def try_mutant(m, tree, build, programs, env, args):
     try:
         # The tests the entry names first: a mutant they catch needs no other program built.
         first = sorted(n for n in programs if m.tests and re.search(m.tests, n))
-        stages = []
-        if first:
-            stages.append(([programs[n] for n in first], "^(" + "|".join(first) + ")$", None))
-        rest = sorted(set(programs.values()))
-        stages.append((rest, None, "^(" + "|".join(first) + ")$" if first else None))
+        rest = sorted(n for n in programs if n not in first)
+        stages = [names for names in (first, rest) if names]
         remaining = args.timeout
-        for targets, include, exclude in stages:
+        for names in stages:
+            targets = sorted({programs[n] for n in names})
             rc, out, timed_out = build_targets(build, targets, env, args.jobs, args.build_timeout)
             if timed_out:
                 return Outcome(m, "build-timeout", elapsed())
@@ -266,14 +262,12 @@ def try_mutant(m, tree, build, programs, env, args):
                 line = next((l for l in out.splitlines() if "error" in l), out[-300:])
                 return Outcome(m, "build-error", elapsed(), line.strip())
             t0 = time.monotonic()
-            rc, out, timed_out, failed, _ = run_tests(
-                build, env, args.jobs, remaining, include=include, exclude=exclude
-            )
+            rc, out, timed_out, failed, _ = run_tests(build, env, args.jobs, remaining, names)
             remaining = max(30, remaining - int(time.monotonic() - t0))
             if timed_out:
                 return Outcome(m, "timeout", elapsed())
             if rc != 0:
-                return Outcome(m, "caught", elapsed(), failed=[f[0] for f in failed])
+                return Outcome(m, "caught", elapsed(), failed=failed)
         return Outcome(m, "missed", elapsed())
     finally:
         path.write_text(text)
@@ -289,6 +283,8 @@ def main():
     ap.add_argument("--jobs", type=int, default=2)
     ap.add_argument("--timeout", type=int, default=300, help="seconds the tests of one mutant may take")
     ap.add_argument("--build-timeout", type=int, default=900)
+    ap.add_argument("--tests", help="limit the run to the non-GUI tests matching this CTest regex"
+                    " (a quicker, partial measure)")
     ap.add_argument("--equivalent", action="store_true", help="run the mutants marked equivalent too")
     ap.add_argument("--results", help="write the outcomes as JSON to this file")
     args = ap.parse_args()
@@ -330,6 +326,10 @@ def main():
     log(f"  {sync_tree(REPO, tree)} files written")
     configure(tree, build, env)
     programs = test_programs(build, env)
+    if args.tests:
+        programs = {n: t for n, t in programs.items() if re.search(args.tests, n)}
+        if not programs:
+            sys.exit("no non-GUI test matches " + args.tests)
     targets = sorted(set(programs.values()))
     log(f"building {len(targets)} test programs")
     t0 = time.monotonic()
@@ -339,7 +339,7 @@ def main():
     log(f"  built in {time.monotonic() - t0:.0f} s")
     log("running the unmutated tests")
     t0 = time.monotonic()
-    rc, out, _, failed, _ = run_tests(build, env, args.jobs, args.timeout * 2)
+    rc, out, _, failed, _ = run_tests(build, env, args.jobs, args.timeout * 2, sorted(programs))
     if rc != 0:
         sys.exit("the unmutated tests fail, nothing to measure:\n" + out[-3000:])
     log(f"  passed in {time.monotonic() - t0:.0f} s")

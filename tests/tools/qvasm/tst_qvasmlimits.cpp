@@ -1,0 +1,172 @@
+// The assembler's limits from both sides, its number parser over whole digit and letter
+// classes, and each operator level against its neighbours. Each row is one source line wrapped
+// in ".model tiny / .code / org 100h ... .end", so that line is line 4.
+
+#include "QvasmTestSupport.h"
+
+#include <QTest>
+
+namespace {
+
+QByteArray program(const QByteArray &body)
+{
+    return ".model tiny\n.code\norg 100h\n" + body + "\n.end\n";
+}
+
+constexpr int BodyLine = 4;
+
+} // namespace
+
+class tst_QvasmLimits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void accepted_data();
+    void accepted();
+    void refused_data();
+    void refused();
+    void everyDigitInEveryRadix_data();
+    void everyDigitInEveryRadix();
+};
+
+void tst_QvasmLimits::accepted_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("bytes");
+
+    // Radix suffixes and prefixes in both cases.
+    QTest::newRow("suffix-h") << program("db 1Fh") << QByteArray("1F");
+    QTest::newRow("suffix-H") << program("db 1FH") << QByteArray("1F");
+    QTest::newRow("prefix-0x") << program("db 0x1f") << QByteArray("1F");
+    QTest::newRow("prefix-0X") << program("db 0X1F") << QByteArray("1F");
+    QTest::newRow("suffix-b") << program("db 101b") << QByteArray("05");
+    QTest::newRow("suffix-B") << program("db 101B") << QByteArray("05");
+    QTest::newRow("suffix-y") << program("db 110y") << QByteArray("06");
+    QTest::newRow("suffix-Y") << program("db 110Y") << QByteArray("06");
+    QTest::newRow("suffix-d") << program("db 19d") << QByteArray("13");
+    QTest::newRow("suffix-D") << program("db 19D") << QByteArray("13");
+    QTest::newRow("suffix-t") << program("db 29t") << QByteArray("1D");
+    QTest::newRow("suffix-T") << program("db 29T") << QByteArray("1D");
+    QTest::newRow("underscore-ignored") << program("dw 1_000") << QByteArray("E8 03");
+
+    // Each level against its neighbours, and left-to-right grouping within one level.
+    QTest::newRow("minus-groups-left") << program("dw 10-2-3") << QByteArray("05 00");
+    QTest::newRow("plus-minus-left") << program("dw 10-2+3") << QByteArray("0B 00");
+    QTest::newRow("divide-groups-left") << program("dw 64/4/2") << QByteArray("08 00");
+    QTest::newRow("mod-times-left") << program("dw 7 mod 4 * 2") << QByteArray("06 00");
+    QTest::newRow("shl-shr-left") << program("dw 1 shl 8 shr 4") << QByteArray("10 00");
+    QTest::newRow("times-over-plus") << program("dw 1+2*3") << QByteArray("07 00");
+    QTest::newRow("plus-over-not") << program("dw not 1+1 and 0FFh") << QByteArray("FD 00");
+    QTest::newRow("not-over-and") << program("dw not 1 and 3") << QByteArray("02 00");
+    QTest::newRow("and-over-or") << program("dw 1 and 2 or 3") << QByteArray("03 00");
+    QTest::newRow("and-over-or-right") << program("dw 3 or 2 and 1") << QByteArray("03 00");
+    QTest::newRow("and-over-xor") << program("dw 6 and 3 xor 1") << QByteArray("03 00");
+    QTest::newRow("or-xor-left") << program("dw 1 or 6 xor 2") << QByteArray("05 00");
+    QTest::newRow("unary-minus-over-times") << program("dw -2*3") << QByteArray("FA FF");
+    QTest::newRow("minus-minus") << program("dw 5 - -2") << QByteArray("07 00");
+
+    // Character constants hold up to eight characters.
+    QTest::newRow("char-constant-8")
+        << program("dq 'abcdefgh'+0") << QByteArray("68 67 66 65 64 63 62 61");
+
+    // Data ranges: the signed low end and the unsigned high end of each size.
+    QTest::newRow("db-low") << program("db -128") << QByteArray("80");
+    QTest::newRow("db-high") << program("db 255") << QByteArray("FF");
+    QTest::newRow("dw-low") << program("dw -32768") << QByteArray("00 80");
+    QTest::newRow("dw-high") << program("dw 65535") << QByteArray("FF FF");
+    QTest::newRow("string-128") << program("db '" + QByteArray(128, 'x') + "'")
+                                << (QByteArray("78 ").repeated(127) + "78");
+    QTest::newRow("dup-value-255") << program("dup 2,255") << QByteArray("FF FF");
+    QTest::newRow("dup-value-0") << program("dup 2,0") << QByteArray("00 00");
+    // The highest origin a flat image may start at.
+    QTest::newRow("org-FFFF") << QByteArray("org 0FFFFh\ndb 1\n") << QByteArray("01");
+}
+
+void tst_QvasmLimits::accepted()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, bytes);
+    const Assembled r = assembleMemory(source);
+    QVERIFY2(r.errors == 0, qPrintable(r.describe()));
+    QCOMPARE(r.bytes, bytes);
+}
+
+void tst_QvasmLimits::refused_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("line");
+
+    // A digit equal to the radix, or a letter beyond it.
+    QTest::newRow("binary-digit-2") << program("db 12b") << 0x32 << BodyLine;
+    QTest::newRow("binary-digit-2-y") << program("db 12y") << 0x32 << BodyLine;
+    QTest::newRow("decimal-letter-a-d") << program("db 1ad") << 0x32 << BodyLine;
+    QTest::newRow("hex-letter-g") << program("db 1gh") << 0x32 << BodyLine;
+    QTest::newRow("prefix-0x-letter-g") << program("db 0x1g") << 0x32 << BodyLine;
+    QTest::newRow("char-constant-9") << program("dq 'abcdefghi'+0") << 0x30 << BodyLine;
+
+    QTest::newRow("db-below") << program("db -129") << 0x78 << BodyLine;
+    QTest::newRow("db-above") << program("db 256") << 0x78 << BodyLine;
+    QTest::newRow("dw-below") << program("dw -32769") << 0x78 << BodyLine;
+    QTest::newRow("dw-above") << program("dw 65536") << 0x78 << BodyLine;
+    QTest::newRow("string-129") << program("db '" + QByteArray(129, 'x') + "'") << 0x11 << BodyLine;
+    QTest::newRow("dup-value-256") << program("dup 2,256") << 0x55 << BodyLine;
+    QTest::newRow("dup-value-minus-1") << program("dup 2,-1") << 0x55 << BodyLine;
+    QTest::newRow("org-10000") << QByteArray("org 10000h\ndb 1\n") << 0x17 << 1;
+    QTest::newRow("org-minus-1") << QByteArray("org -1\ndb 1\n") << 0x17 << 1;
+}
+
+void tst_QvasmLimits::refused()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(int, code);
+    QFETCH(int, line);
+    const Assembled r = assembleMemory(source);
+    QVERIFY2(r.hasMessage(line, code), qPrintable(r.describe()));
+}
+
+// Every digit and letter, alone and in each radix it belongs to, reads as its value; the first
+// one beyond the radix is refused.
+void tst_QvasmLimits::everyDigitInEveryRadix_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("value"); // -1: refused
+
+    for (int d = 0; d < 10; ++d) {
+        const QByteArray digit(1, char('0' + d));
+        QTest::addRow("decimal-%d", d) << digit << d;
+        QTest::addRow("decimal-%d-d", d) << digit + "d" << d;
+        QTest::addRow("hex-%d", d) << digit + "h" << d;
+        QTest::addRow("binary-%d", d) << digit + "b" << (d < 2 ? d : -1);
+    }
+    for (int d = 10; d < 16; ++d) {
+        const char lower = char('a' + d - 10);
+        const char upper = char('A' + d - 10);
+        QTest::addRow("hex-%c", lower) << "0" + QByteArray(1, lower) + "h" << d;
+        QTest::addRow("hex-%c", upper) << "0" + QByteArray(1, upper) + "h" << d;
+        QTest::addRow("hex-0x%c", lower) << "0x" + QByteArray(1, lower) << d;
+        QTest::addRow("hex-0x%c", upper) << "0x" + QByteArray(1, upper) << d;
+        // A letter is never a decimal digit.
+        QTest::addRow("decimal-%c", upper) << "1" + QByteArray(1, upper) + "t" << -1;
+    }
+    QTest::addRow("hex-g") << QByteArray("0gh") << -1;
+    QTest::addRow("hex-G") << QByteArray("0Gh") << -1;
+    QTest::addRow("hex-0xg") << QByteArray("0xg") << -1;
+}
+
+void tst_QvasmLimits::everyDigitInEveryRadix()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, value);
+    const Assembled r = assembleMemory(program("db " + text));
+    if (value < 0) {
+        QVERIFY2(r.hasMessage(BodyLine, 0x32), qPrintable(r.describe()));
+    } else {
+        QVERIFY2(r.errors == 0, qPrintable(r.describe()));
+        QCOMPARE(r.bytes, QByteArray::number(value, 16).toUpper().rightJustified(2, '0'));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_QvasmLimits)
+#include "tst_qvasmlimits.moc"
