@@ -15,6 +15,10 @@ private slots:
     void errorCodesReadEveryHexDigit();
     void lineNumbersReadEveryDigit_data();
     void lineNumbersReadEveryDigit();
+    void listEndsAtTheFirstShortLine_data();
+    void listEndsAtTheFirstShortLine();
+    void freshSelectionReachesTheFirstRow_data();
+    void freshSelectionReachesTheFirstRow();
 };
 
 void tst_BuildLimits::errorCodesReadEveryHexDigit_data()
@@ -80,6 +84,55 @@ void tst_BuildLimits::lineNumbersReadEveryDigit()
         QCOMPARE(NavigableLine::clampLine(location->line, number), number);
         QCOMPARE(NavigableLine::clampLine(location->line, number - 1), qMax(1, number - 1));
     }
+}
+
+void tst_BuildLimits::listEndsAtTheFirstShortLine_data()
+{
+    QTest::addColumn<QByteArray>("shortLine");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("empty-ends") << QByteArray() << false;
+    QTest::newRow("one-character-ends") << QByteArray("x") << false;
+    QTest::newRow("two-characters-end") << QByteArray("xy") << false;
+    QTest::newRow("three-characters-listed") << QByteArray("xyz") << true;
+}
+
+// The list of messages runs up to the first line of two characters or fewer; the three trailer
+// lines follow it.
+void tst_BuildLimits::listEndsAtTheFirstShortLine()
+{
+    QFETCH(QByteArray, shortLine);
+    QFETCH(bool, listed);
+    const QByteArray trailer = "Free: 7\r\nErrors: 1\r\nDiags: 2\r\n";
+    QByteArray capture = "\r\nab (1):  error 01h\r\n" + shortLine + "\r\n";
+    if (listed)
+        capture += "\r\n";
+    const BuildOutput out = BuildOutput::parse(capture + trailer);
+    QCOMPARE(out.count(), listed ? 2 : 1);
+    QCOMPARE(out.entry(0), QString("ab (1):  error 01h"));
+    if (listed)
+        QCOMPARE(out.entry(1), QString::fromLatin1(shortLine));
+    QCOMPARE(out.symbolSpaceFree(), 7u);
+    QCOMPARE(out.totalErrors(), 1u);
+    QCOMPARE(out.totalDiagnostics(), 2u);
+}
+
+void tst_BuildLimits::freshSelectionReachesTheFirstRow_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("main-line-first-then-continuations")
+        << QByteArray("a (1):  error 22h\r\n   mov ax,,\r\n   ^\r\n") << 0;
+    QTest::newRow("main-line-second") << QByteArray("   x\r\na (1):  error 22h\r\n   y\r\n") << 1;
+    QTest::newRow("continuations-only-last") << QByteArray("   x\r\n   y\r\n") << 1;
+    QTest::newRow("single-main-line") << QByteArray("a (1):  error 22h\r\n") << 0;
+}
+
+void tst_BuildLimits::freshSelectionReachesTheFirstRow()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(int, selected);
+    const BuildOutput out = BuildOutput::parse("\r\n" + rows + "\r\nA: 0\r\nB: 1\r\nC: 0");
+    QCOMPARE(out.rowToSelect(-1), selected);
 }
 
 QTEST_GUILESS_MAIN(tst_BuildLimits)
