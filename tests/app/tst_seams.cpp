@@ -84,7 +84,14 @@ void tst_Seams::integersReadInEverySpelling_data()
     QTest::newRow("minus-one") << QByteArray("-1") << qint64(-1);
     QTest::newRow("int-min") << QByteArray("-2147483648") << qint64(INT_MIN);
     QTest::newRow("int-min-minus-one") << QByteArray("-2147483649") << qint64(-2);
+    // A leading zero is not an octal prefix: "09" is nine, not a refused octal number.
+    QTest::newRow("leading-zero-nine") << QByteArray("09") << qint64(9);
+    QTest::newRow("leading-zero-ten") << QByteArray("010") << qint64(10);
+    QTest::newRow("negative-leading-zero") << QByteArray("-08") << qint64(-8);
     QTest::newRow("hex-prefix") << QByteArray("0x1F") << qint64(31);
+    QTest::newRow("hex-prefix-upper") << QByteArray("0X1f") << qint64(31);
+    QTest::newRow("hex-above-uint-max") << QByteArray("0x100000000") << qint64(-2);
+    QTest::newRow("hex-negative-refused") << QByteArray("0x-1") << qint64(-2);
     QTest::newRow("hex-uint-max") << QByteArray("0xFFFFFFFF") << qint64(-1);
 }
 
