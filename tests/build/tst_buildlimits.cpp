@@ -1,3 +1,4 @@
+#include "build/AssemblerCommandLine.h"
 #include "build/BuildOutput.h"
 #include "build/ErrorCatalogue.h"
 #include "build/NavigableLine.h"
@@ -19,6 +20,8 @@ private slots:
     void listEndsAtTheFirstShortLine();
     void freshSelectionReachesTheFirstRow_data();
     void freshSelectionReachesTheFirstRow();
+    void buildArgumentsLeaveOutAnEmptyTarget_data();
+    void buildArgumentsLeaveOutAnEmptyTarget();
 };
 
 void tst_BuildLimits::errorCodesReadEveryHexDigit_data()
@@ -133,6 +136,23 @@ void tst_BuildLimits::freshSelectionReachesTheFirstRow()
     QFETCH(int, selected);
     const BuildOutput out = BuildOutput::parse("\r\n" + rows + "\r\nA: 0\r\nB: 1\r\nC: 0");
     QCOMPARE(out.rowToSelect(-1), selected);
+}
+
+void tst_BuildLimits::buildArgumentsLeaveOutAnEmptyTarget_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("empty-target-left-out") << QString() << QStringList{"main.asm", "/x"};
+    QTest::newRow("target-after-source") << "out.com" << QStringList{"main.asm", "out.com", "/x"};
+    QTest::newRow("one-character-target") << "a" << QStringList{"main.asm", "a", "/x"};
+}
+
+// An empty argument would reach the assembler as a file name of its own.
+void tst_BuildLimits::buildArgumentsLeaveOutAnEmptyTarget()
+{
+    QFETCH(QString, target);
+    QFETCH(QStringList, arguments);
+    QCOMPARE(AssemblerCommandLine::buildArguments("main.asm", target, {"/x"}), arguments);
 }
 
 QTEST_GUILESS_MAIN(tst_BuildLimits)
