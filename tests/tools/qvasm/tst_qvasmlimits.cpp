@@ -26,6 +26,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void signExtendedBytesWithTheOptimizer_data();
+    void signExtendedBytesWithTheOptimizer();
     void everyDigitInEveryRadix_data();
     void everyDigitInEveryRadix();
 };
@@ -79,6 +81,20 @@ void tst_QvasmLimits::accepted_data()
                                 << (QByteArray("78 ").repeated(127) + "78");
     QTest::newRow("dup-value-255") << program("dup 2,255") << QByteArray("FF FF");
     QTest::newRow("dup-value-0") << program("dup 2,0") << QByteArray("00 00");
+    // Byte immediates: -128..255.
+    QTest::newRow("mov-al-255") << program("mov al, 255") << QByteArray("B0 FF");
+    QTest::newRow("mov-al-minus-128") << program("mov al, -128") << QByteArray("B0 80");
+    // Displacements: one byte for -128..127, two beyond.
+    QTest::newRow("disp-127-byte") << program("mov ax, [bx+127]") << QByteArray("8B 47 7F");
+    QTest::newRow("disp-128-word") << program("mov ax, [bx+128]") << QByteArray("8B 87 80 00");
+    QTest::newRow("disp-minus-128-byte") << program("mov ax, [bx-128]") << QByteArray("8B 47 80");
+    QTest::newRow("disp-minus-129-word")
+        << program("mov ax, [bx-129]") << QByteArray("8B 87 7F FF");
+    // Short jumps reach 127 bytes ahead and 128 back.
+    QTest::newRow("jz-ahead-127") << program("jz l\ndb 127 dup (0)\nl:")
+                                  << "74 7F" + QByteArray(" 00").repeated(127);
+    QTest::newRow("jz-back-128") << program("l:\ndb 126 dup (0)\njz l")
+                                 << QByteArray("00 ").repeated(126) + "74 80";
     // The highest origin a flat image may start at.
     QTest::newRow("org-FFFF") << QByteArray("org 0FFFFh\ndb 1\n") << QByteArray("01");
 }
@@ -112,6 +128,10 @@ void tst_QvasmLimits::refused_data()
     QTest::newRow("dw-above") << program("dw 65536") << 0x78 << BodyLine;
     QTest::newRow("string-129") << program("db '" + QByteArray(129, 'x') + "'") << 0x11 << BodyLine;
     QTest::newRow("dup-value-256") << program("dup 2,256") << 0x55 << BodyLine;
+    QTest::newRow("mov-al-256") << program("mov al, 256") << 0x17 << BodyLine;
+    QTest::newRow("mov-al-minus-129") << program("mov al, -129") << 0x17 << BodyLine;
+    QTest::newRow("jz-ahead-128") << program("jz l\ndb 128 dup (0)\nl:") << 0x43 << BodyLine;
+    QTest::newRow("jz-back-129") << program("l:\ndb 127 dup (0)\njz l") << 0x43 << BodyLine + 2;
     QTest::newRow("dup-value-minus-1") << program("dup 2,-1") << 0x55 << BodyLine;
     QTest::newRow("org-10000") << QByteArray("org 10000h\ndb 1\n") << 0x17 << 1;
     QTest::newRow("org-minus-1") << QByteArray("org -1\ndb 1\n") << 0x17 << 1;
@@ -124,6 +144,34 @@ void tst_QvasmLimits::refused()
     QFETCH(int, line);
     const Assembled r = assembleMemory(source);
     QVERIFY2(r.hasMessage(line, code), qPrintable(r.describe()));
+}
+
+void tst_QvasmLimits::signExtendedBytesWithTheOptimizer_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("bytes");
+
+    // Sign-extended byte immediates: -128..127, and in a word FF80h..FFFFh.
+    QTest::newRow("push-127-short") << program(".186\npush 127") << QByteArray("6A 7F");
+    QTest::newRow("push-128-word") << program(".186\npush 128") << QByteArray("68 80 00");
+    QTest::newRow("push-minus-128-short") << program(".186\npush -128") << QByteArray("6A 80");
+    QTest::newRow("push-minus-129-word") << program(".186\npush -129") << QByteArray("68 7F FF");
+    QTest::newRow("push-FF80-short") << program(".186\npush 0FF80h") << QByteArray("6A 80");
+    QTest::newRow("push-FF7F-word") << program(".186\npush 0FF7Fh") << QByteArray("68 7F FF");
+    QTest::newRow("push-FFFF-short") << program(".186\npush 0FFFFh") << QByteArray("6A FF");
+    QTest::newRow("add-FF80-short") << program("add bx, 0FF80h") << QByteArray("83 C3 80");
+    QTest::newRow("add-FF7F-word") << program("add bx, 0FF7Fh") << QByteArray("81 C3 7F FF");
+}
+
+void tst_QvasmLimits::signExtendedBytesWithTheOptimizer()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, bytes);
+    qvasm::AssemblerOptions options;
+    options.optimize = true;
+    const Assembled r = assembleMemory(source, {}, options);
+    QVERIFY2(r.errors == 0, qPrintable(r.describe()));
+    QCOMPARE(r.bytes, bytes);
 }
 
 // Every digit and letter, alone and in each radix it belongs to, reads as its value; the first
