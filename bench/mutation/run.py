@@ -237,12 +237,14 @@ def try_mutant(m, tree, build, programs, env, args):
     path = tree / m.file
     if not path.exists():
         return Outcome(m, "stale", detail="file not found")
-    text = path.read_text()
-    hits = text.count(m.original)
+    # Bytes, not text: the file goes back exactly as it was, line ends and all.
+    text = path.read_bytes()
+    original, replacement = m.original.encode(), m.replacement.encode()
+    hits = text.count(original)
     if hits != 1:
         return Outcome(m, "stale", detail=f"original text found {hits} times")
     start = time.monotonic()
-    path.write_text(text.replace(m.original, m.replacement, 1))
+    path.write_bytes(text.replace(original, replacement, 1))
 
     def elapsed():
         return time.monotonic() - start
@@ -270,7 +272,7 @@ def try_mutant(m, tree, build, programs, env, args):
                 return Outcome(m, "caught", elapsed(), failed=failed)
         return Outcome(m, "missed", elapsed())
     finally:
-        path.write_text(text)
+        path.write_bytes(text)
 
 
 def main():
@@ -308,7 +310,7 @@ def main():
         bad = 0
         for m in mutants:
             p = REPO / m.file
-            n = p.read_text().count(m.original) if p.exists() else -1
+            n = p.read_bytes().count(m.original.encode()) if p.exists() else -1
             if n != 1:
                 bad += 1
                 print(f"{m.id}: original text found {n} times in {m.file}")
