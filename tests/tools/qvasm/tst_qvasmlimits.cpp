@@ -4,6 +4,8 @@
 
 #include "QvasmTestSupport.h"
 
+#include "qvasm/CommandLine.h"
+
 #include <QTest>
 
 namespace {
@@ -28,6 +30,8 @@ private slots:
     void refused();
     void signExtendedBytesWithTheOptimizer_data();
     void signExtendedBytesWithTheOptimizer();
+    void sourceAndTargetWords_data();
+    void sourceAndTargetWords();
     void everyDigitInEveryRadix_data();
     void everyDigitInEveryRadix();
 };
@@ -172,6 +176,55 @@ void tst_QvasmLimits::signExtendedBytesWithTheOptimizer()
     const Assembled r = assembleMemory(source, {}, options);
     QVERIFY2(r.errors == 0, qPrintable(r.describe()));
     QCOMPARE(r.bytes, bytes);
+}
+
+void tst_QvasmLimits::sourceAndTargetWords_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("existing"); // the one file that exists
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("errors");
+
+    QTest::newRow("one-word") << QStringList{"a.asm"} << ""
+                              << "a.asm"
+                              << "" << 0;
+    // Up to two words are SOURCE and TARGET as given, even where joined they name a file.
+    QTest::newRow("two-words-never-joined") << QStringList{"my", "t.asm"} << "my t.asm"
+                                            << "my"
+                                            << "t.asm" << 0;
+    QTest::newRow("two-words-missing-source") << QStringList{"a.asm", "b.com"} << ""
+                                              << "a.asm"
+                                              << "b.com" << 0;
+    // From three words on, the first run of words that names a file is the source.
+    QTest::newRow("three-words-joined-source") << QStringList{"my", "t.asm", "o.com"} << "my t.asm"
+                                               << "my t.asm"
+                                               << "o.com" << 0;
+    QTest::newRow("three-words-joined-target") << QStringList{"t.asm", "my", "o.com"} << "t.asm"
+                                               << "t.asm"
+                                               << "my o.com" << 0;
+    QTest::newRow("three-words-nothing-exists") << QStringList{"a", "b", "c"} << ""
+                                                << "a"
+                                                << "b" << 1;
+}
+
+void tst_QvasmLimits::sourceAndTargetWords()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, existing);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(int, errors);
+    std::vector<std::string> args;
+    for (const QString &w : words)
+        args.push_back(w.toStdString());
+    const std::string file = existing.toStdString();
+    const qvasm::CommandLine cl = qvasm::CommandLine::parse(args, [&](const std::string &p) {
+        return !file.empty() && p == file;
+    });
+    QCOMPARE(QString::fromStdString(cl.source), source);
+    QCOMPARE(QString::fromStdString(cl.target), target);
+    QCOMPARE(int(cl.errors.size()), errors);
 }
 
 // Every digit and letter, alone and in each radix it belongs to, reads as its value; the first
