@@ -7,9 +7,19 @@ function(qvasmide_add_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test qvasmide_testsupport ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
+    # Without labels of its own, a test that links no widget library is labelled core (the IDE's
+    # library) or tools (the console tools), so a quick run can pick them: ctest -L 'core|tools'.
+    set(labels ${ARG_LABELS})
+    if(NOT labels AND NOT ARG_LIBS MATCHES "_gui(;|$)")
+        if(CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests/tools(/|$)")
+            set(labels tools)
+        else()
+            set(labels core)
+        endif()
+    endif()
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config/${name};QVASMIDE_PROGRAM_DIR=${QVASMIDE_PROGRAM_DIR};QVASMIDE_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-        LABELS "${ARG_LABELS}")
+        LABELS "${labels}")
     qvasmide_sanitizer_environment(${name})
 endfunction()
 

@@ -57,9 +57,17 @@ int SettingsStore::readInt(const QString &section, const QString &key, int defau
     const QVariant v = s.value(keyPath(section, key));
     if (!v.isValid() || v.typeId() == QMetaType::QByteArray)
         return defaultValue;
-    // Stored values are unsigned 32-bit; accept both spellings, reject anything else.
+    // Stored values are unsigned 32-bit; accept both spellings, reject anything else. Decimal,
+    // or hexadecimal after 0x: a leading zero is no octal prefix ("09" is nine).
     bool ok = false;
-    const qlonglong n = v.toString().trimmed().toLongLong(&ok, 0);
+    const QString text = v.toString().trimmed();
+    qlonglong n = 0;
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        // Anything past 32 bits is refused below; clamping keeps it from wrapping first.
+        n = qlonglong(qMin(text.mid(2).toULongLong(&ok, 16), qulonglong(UINT_MAX) + 1));
+    } else {
+        n = text.toLongLong(&ok, 10);
+    }
     if (!ok || n < INT_MIN || n > qlonglong(UINT_MAX))
         return defaultValue;
     return int(quint32(n));

@@ -11,6 +11,8 @@ private slots:
     void newestFirstWithoutDuplicatesUpToTheLimit();
     void membersOfAWorkspaceStayOut();
     void keepsItsEntriesInTheSettings();
+    void readsEverySlotUpToTheLimit_data();
+    void readsEverySlotUpToTheLimit();
     void menuTexts_data();
     void menuTexts();
     void abbreviatedPaths_data();
@@ -90,6 +92,41 @@ void tst_RecentFileList::keepsItsEntriesInTheSettings()
     QCOMPARE(again.readString("Recent Workspace List", "WorkSpace1"), QString("/w/c.qvw"));
     QCOMPARE(again.readString("Recent Workspace List", "WorkSpace3"), QString("/w/b.qvw"));
     QVERIFY(!again.contains("Recent Workspace List", "WorkSpace4"));
+}
+
+void tst_RecentFileList::readsEverySlotUpToTheLimit_data()
+{
+    QTest::addColumn<bool>("workspaces");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("read");
+    QTest::newRow("workspaces-8-last-slot-read") << true << 8 << 8;
+    QTest::newRow("workspaces-9th-key-ignored") << true << 9 << 8;
+    QTest::newRow("files-16-last-slot-read") << false << 16 << 16;
+    QTest::newRow("files-17th-key-ignored") << false << 17 << 16;
+}
+
+void tst_RecentFileList::readsEverySlotUpToTheLimit()
+{
+    QFETCH(bool, workspaces);
+    QFETCH(int, stored);
+    QFETCH(int, read);
+    TestSettings settings;
+    SettingsStore &store = settings.store();
+    RecentFileList list = workspaces ? RecentFileList::workspaces() : RecentFileList::files();
+    const QString section = workspaces ? "Recent Workspace List" : "Recent File List";
+    const QString prefix = workspaces ? "WorkSpace" : "File";
+    QStringList expected;
+    for (int i = 1; i <= stored; ++i) {
+        const QString path = QString("/p/%1.x").arg(i);
+        store.writeString(section, prefix + QString::number(i), path);
+        if (i <= read)
+            expected << path;
+    }
+    list.read(store);
+    QCOMPARE(list.paths(), expected);
+    // Written back, the last slot keeps its entry and nothing goes past it.
+    list.write(store);
+    QCOMPARE(store.readString(section, prefix + QString::number(read)), expected.last());
 }
 
 void tst_RecentFileList::menuTexts_data()

@@ -20,6 +20,8 @@ private slots:
     void roundTripsEachTypeWithTheReadersDefault();
     void badFilesAndValuesYieldTheDefault_data();
     void badFilesAndValuesYieldTheDefault();
+    void integersReadInEverySpelling_data();
+    void integersReadInEverySpelling();
     void classicFiltersBecomeQtFilters_data();
     void classicFiltersBecomeQtFilters();
     void createNewNeverTouchesAnExistingFile_data();
@@ -63,6 +65,44 @@ void tst_Seams::badFilesAndValuesYieldTheDefault()
     SettingsStore s(settings.filePath());
     QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
     QCOMPARE(s.readString("Settings", "lastws", "x"), QString("x"));
+}
+
+void tst_Seams::integersReadInEverySpelling_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<qint64>("read"); // -2 stands for "the reader's default"
+
+    QTest::newRow("every-decimal-digit") << QByteArray("1234567890") << qint64(1234567890);
+    QTest::newRow("nine") << QByteArray("9") << qint64(9);
+    QTest::newRow("blanks-around") << QByteArray(" 7 ") << qint64(7);
+    // Unsigned 32-bit values, written by other programs without a sign.
+    QTest::newRow("int-max") << QByteArray("2147483647") << qint64(2147483647);
+    QTest::newRow("int-max-plus-one") << QByteArray("2147483648") << qint64(INT_MIN);
+    QTest::newRow("uint-max") << QByteArray("4294967295") << qint64(-1);
+    QTest::newRow("uint-max-plus-one") << QByteArray("4294967296") << qint64(-2);
+    // The signed spelling this program writes.
+    QTest::newRow("minus-one") << QByteArray("-1") << qint64(-1);
+    QTest::newRow("int-min") << QByteArray("-2147483648") << qint64(INT_MIN);
+    QTest::newRow("int-min-minus-one") << QByteArray("-2147483649") << qint64(-2);
+    // A leading zero is not an octal prefix: "09" is nine, not a refused octal number.
+    QTest::newRow("leading-zero-nine") << QByteArray("09") << qint64(9);
+    QTest::newRow("leading-zero-ten") << QByteArray("010") << qint64(10);
+    QTest::newRow("negative-leading-zero") << QByteArray("-08") << qint64(-8);
+    QTest::newRow("hex-prefix") << QByteArray("0x1F") << qint64(31);
+    QTest::newRow("hex-prefix-upper") << QByteArray("0X1f") << qint64(31);
+    QTest::newRow("hex-above-uint-max") << QByteArray("0x100000000") << qint64(-2);
+    QTest::newRow("hex-negative-refused") << QByteArray("0x-1") << qint64(-2);
+    QTest::newRow("hex-uint-max") << QByteArray("0xFFFFFFFF") << qint64(-1);
+}
+
+void tst_Seams::integersReadInEverySpelling()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(qint64, read);
+    TestSettings settings;
+    QVERIFY(writeFileBytes(settings.filePath(), "[Settings]\ntabstops=" + value + "\n"));
+    SettingsStore s(settings.filePath());
+    QCOMPARE(qint64(s.readInt("Settings", "tabstops", -2)), read);
 }
 
 void tst_Seams::classicFiltersBecomeQtFilters_data()

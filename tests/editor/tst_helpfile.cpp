@@ -27,6 +27,15 @@ void tst_HelpFile::entries_data()
     QTest::newRow("text-over-lines-tabs-as-two-blanks")
         << QByteArray("layout\r\n[>add<] {\r\n\tadd ax, 1\r\n}\r\n") << "add"
         << "\n  add ax, 1\n";
+    QTest::newRow("every-capital-folds")
+        << QByteArray("[>ABCDEFGHIJKLMNOPQRSTUVWXYZ<]{all}") << "abcdefghijklmnopqrstuvwxyz"
+        << "all";
+    QTest::newRow("every-small-letter-folds")
+        << QByteArray("[>abcdefghijklmnopqrstuvwxyz<]{all}") << "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+        << "all";
+    // The characters next to A and Z are not letters: they stay as they are.
+    QTest::newRow("neighbours-of-the-capitals-kept")
+        << QByteArray("[>@[<]{sym}") << "`{" << notFound.arg("`{");
     QTest::newRow("first-entry-wins") << QByteArray("[>inc<]{one}[>inc<]{two}") << "inc"
                                       << "one";
     QTest::newRow("marker-inside-text-is-a-keyword")

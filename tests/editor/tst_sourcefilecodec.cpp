@@ -41,6 +41,10 @@ private slots:
     void editedLinesKeepTheirOwnBreaks();
     void charactersTheEncodingLacksAreNamed_data();
     void charactersTheEncodingLacksAreNamed();
+    void encodingsAtEachLimit_data();
+    void encodingsAtEachLimit();
+    void lineEndingStyle_data();
+    void lineEndingStyle();
     void typedCharactersAreNeverLost_data();
     void typedCharactersAreNeverLost();
     void finalLineBreak_data();
@@ -132,6 +136,76 @@ void tst_SourceFileCodec::decodesToTheRightCharacters()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(SourceFileCodec::decode(bytes).text, text);
+}
+
+void tst_SourceFileCodec::encodingsAtEachLimit_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("text");
+
+    const auto utf8 = TextEncoding::Utf8;
+    const auto cp = TextEncoding::Windows1252;
+    const auto ch = [](char32_t c) { return QString::fromUcs4(&c, 1); };
+    // UTF-8: the first and last value of each lead-byte range.
+    QTest::newRow("utf8-c2-first-two-byte") << QByteArray("\xc2\x80") << utf8 << ch(0x80);
+    QTest::newRow("utf8-df-last-two-byte") << QByteArray("\xdf\xbf") << utf8 << ch(0x7FF);
+    QTest::newRow("utf8-e0-first-three-byte") << QByteArray("\xe0\xa0\x80") << utf8 << ch(0x800);
+    QTest::newRow("utf8-below-surrogates") << QByteArray("\xed\x9f\xbf") << utf8 << ch(0xD7FF);
+    QTest::newRow("utf8-above-surrogates") << QByteArray("\xee\x80\x80") << utf8 << ch(0xE000);
+    QTest::newRow("utf8-f0-first-four-byte")
+        << QByteArray("\xf0\x90\x80\x80") << utf8 << ch(0x10000);
+    QTest::newRow("utf8-f4-last-four-byte")
+        << QByteArray("\xf4\x8f\xbf\xbf") << utf8 << ch(0x10FFFF);
+    // Not UTF-8, so read as 1252 byte by byte.
+    QTest::newRow("cp-first-surrogate")
+        << QByteArray("\xed\xa0\x80") << cp << QString::fromUtf8("\xc3\xad\xc2\xa0\xe2\x82\xac");
+    QTest::newRow("cp-last-surrogate")
+        << QByteArray("\xed\xbf\xbf") << cp << QString::fromUtf8("\xc3\xad\xc2\xbf\xc2\xbf");
+    QTest::newRow("cp-f5-lead") << QByteArray("\xf5\x80\x80\x80") << cp
+                                << QString::fromUtf8(
+                                       "\xc3\xb5\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
+    // 1252: both ends of the 80h-9Fh table and the Latin-1 range after it.
+    QTest::newRow("cp-80-euro") << QByteArray("\x80") << cp << ch(0x20AC);
+    QTest::newRow("cp-9f-y-diaeresis") << QByteArray("\x9f") << cp << ch(0x0178);
+    QTest::newRow("cp-a0-no-break-space") << QByteArray("\xa0") << cp << ch(0xA0);
+    QTest::newRow("cp-ff-y-diaeresis") << QByteArray("\xff") << cp << ch(0xFF);
+}
+
+void tst_SourceFileCodec::encodingsAtEachLimit()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, text);
+    const SourceFileCodec::Decoded d = SourceFileCodec::decode(bytes);
+    QCOMPARE(d.format.encoding, encoding);
+    QCOMPARE(d.text, text);
+    QVERIFY(SourceFileCodec::canEncode(text, encoding));
+    QCOMPARE(SourceFileCodec::encode(text, d.format), bytes);
+}
+
+void tst_SourceFileCodec::lineEndingStyle_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LineEnding>("lineEnding");
+    QTest::newRow("no-line-feed-is-cr-lf") << QByteArray("ret") << LineEnding::CrLf;
+    QTest::newRow("empty-is-cr-lf") << QByteArray() << LineEnding::CrLf;
+    QTest::newRow("lone-cr-only-is-cr") << QByteArray("a\rb") << LineEnding::Cr;
+    QTest::newRow("lf-at-start") << QByteArray("\nx") << LineEnding::Lf;
+    QTest::newRow("cr-lf-at-start") << QByteArray("\r\nx") << LineEnding::CrLf;
+    QTest::newRow("tie-first-decides-lf") << QByteArray("a\nb\r\n") << LineEnding::Lf;
+    QTest::newRow("tie-first-decides-cr-lf") << QByteArray("a\r\nb\n") << LineEnding::CrLf;
+    QTest::newRow("tie-first-decides-cr") << QByteArray("a\rb\n") << LineEnding::Cr;
+    QTest::newRow("most-lines-decide-over-first")
+        << QByteArray("a\nb\r\nc\r\n") << LineEnding::CrLf;
+    QTest::newRow("most-lines-decide-cr") << QByteArray("a\r\nb\rc\r") << LineEnding::Cr;
+}
+
+void tst_SourceFileCodec::lineEndingStyle()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(LineEnding, lineEnding);
+    QCOMPARE(SourceFileCodec::decode(bytes).format.lineEnding, lineEnding);
 }
 
 // Lines the user adds take the file's style; the lines that had another break keep it, also

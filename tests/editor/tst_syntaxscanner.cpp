@@ -106,6 +106,9 @@ void tst_SyntaxScanner::colours_data()
     QTest::newRow("delimiters-on-both-sides") << "xmov mov2 .mov" << "..............";
     QTest::newRow("apostrophe-in-double-quotes") << "db \"it's\",0" << "DD.ssssss..";
     QTest::newRow("escaped-single-quote") << "'a\\''b'" << "sssss.s";
+    // Only a backslash before a doubled quote escapes; before a lone one the string closes.
+    QTest::newRow("backslash-before-closing-quote-closes") << "db 'a\\' ; x" << "DD.ssss.ccc";
+    QTest::newRow("backslash-before-last-quote-closes") << "'\\'" << "sss";
     QTest::newRow("comment-block-over-two-lines")
         << "comment ~ first\rlast ~ rest\rmov ax" << "DDDDDDD.ccccccccccccccccccccIII.RR";
     QTest::newRow("comment-then-tab-is-only-a-directive") << "comment\tx ; y" << "DDDDDDD...ccc";

@@ -111,6 +111,10 @@ void tst_TextTransforms::hexDump_data()
         << QByteArray("\xff\x41\x09\x9f\xa0\xb7", 6)
         << "  db   0FFh,  41h,  09h,  9Fh, 0A0h, 0B7h " + QString(60, u' ')
                + " ;  \u00b7A\u00b7\u00b7\u00b7\u00b7\n";
+    // Both ends of the printable range, and the bytes just outside it.
+    QTest::newRow("printable-range-ends")
+        << QByteArray("\x1f\x20\x7e\x7f", 4)
+        << "  db    1Fh,  20h,  7Eh,  7Fh " + QString(72, u' ') + " ;  \u00b7 ~\u00b7\n";
     const QByteArray sixteen = "0123456789:;<=>?";
     const QString full
         = "  db    30h,  31h,  32h,  33h,  34h,  35h,  36h,  37h,  38h,  39h,  3Ah,  3Bh,"

@@ -16,6 +16,10 @@ private slots:
     void findNextRules_data();
     void findNextRules();
     void savesTwentyKeysAndLoadStopsAtAnEmptyOne();
+    void loadReadsAllTwentyKeys_data();
+    void loadReadsAllTwentyKeys();
+    void moveToTopTakesEveryRow_data();
+    void moveToTopTakesEveryRow();
     void findStateReadsAnyNonZeroAsOn();
 };
 
@@ -119,6 +123,58 @@ void tst_FindHistory::savesTwentyKeysAndLoadStopsAtAnEmptyOne()
     FindHistory loaded;
     loaded.load(s);
     QCOMPARE(loaded.entries(), QStringList{"only"});
+}
+
+void tst_FindHistory::loadReadsAllTwentyKeys_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("loaded");
+    QTest::newRow("nineteen") << 19 << 19;
+    QTest::newRow("twenty-last-key-read") << 20 << 20;
+    QTest::newRow("twenty-one-extra-key-ignored") << 21 << 20;
+}
+
+void tst_FindHistory::loadReadsAllTwentyKeys()
+{
+    QFETCH(int, stored);
+    QFETCH(int, loaded);
+    TestSettings settings;
+    SettingsStore &s = settings.store();
+    for (int i = 0; i < stored; ++i)
+        s.writeString("FindBar",
+                      QStringLiteral("item%1").arg(i, 2, 10, QChar('0')),
+                      QString("t%1").arg(i));
+    FindHistory history;
+    history.load(s);
+    QCOMPARE(history.entries(), numbered(loaded));
+}
+
+void tst_FindHistory::moveToTopTakesEveryRow_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("first-stays") << 3 << 0 << QStringList{"t0", "t1", "t2"};
+    QTest::newRow("middle") << 3 << 1 << QStringList{"t1", "t0", "t2"};
+    QTest::newRow("last") << 3 << 2 << QStringList{"t2", "t0", "t1"};
+    QTest::newRow("past-the-end-ignored") << 3 << 3 << QStringList{"t0", "t1", "t2"};
+    QTest::newRow("negative-ignored") << 3 << -1 << QStringList{"t0", "t1", "t2"};
+    QTest::newRow("twenty-first") << 21 << 20 << [] {
+        QStringList l = numbered(21);
+        l.move(20, 0);
+        return l;
+    }();
+}
+
+void tst_FindHistory::moveToTopTakesEveryRow()
+{
+    QFETCH(int, count);
+    QFETCH(int, row);
+    QFETCH(QStringList, after);
+    FindHistory history;
+    history.model()->setStringList(numbered(count));
+    history.moveToTop(row);
+    QCOMPARE(history.entries(), after);
 }
 
 void tst_FindHistory::findStateReadsAnyNonZeroAsOn()

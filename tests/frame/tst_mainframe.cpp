@@ -427,8 +427,13 @@ void tst_MainFrame::nextDocFrameWalk()
 
     frame->resetDocFrameWalk();
     QList<QMdiSubWindow *> seen;
-    while (QMdiSubWindow *w = frame->NextDocFrame())
+    // Bounded: a walk that never ends must fail the count below, not hang.
+    for (int step = 0; step < 10; ++step) {
+        QMdiSubWindow *w = frame->NextDocFrame();
+        if (!w)
+            break;
         seen << w;
+    }
     QCOMPARE(seen.size(), 3);
     QCOMPARE(seen.first(), c); // topmost first
     QVERIFY(seen.contains(a) && seen.contains(b));

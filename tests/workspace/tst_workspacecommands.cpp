@@ -371,9 +371,11 @@ void tst_WorkspaceCommands::membersAreAddedUpToEighty()
     QCOMPARE(record.entryPaths(), QStringList({a, io, b, b}));
     QCOMPARE(s.treePaths(), QStringList({a, b, io}));
 
-    // A full workspace refuses both before anything is written.
-    while (record.entryCount() < WorkspaceRecord::MaxEntries)
-        record.appendEntry(WorkspaceEntry(a));
+    // A full workspace refuses both before anything is written. The filling loop counts on
+    // its own: a record that stopped taking members must fail here, not spin.
+    for (int i = record.entryCount(); i < WorkspaceRecord::MaxEntries; ++i)
+        QVERIFY(record.appendEntry(WorkspaceEntry(a)) == WorkspaceRecord::Change::Ok);
+    QCOMPARE(record.entryCount(), WorkspaceRecord::MaxEntries);
     const QByteArray full = record.toByteArray();
     s.prompts.answerOpenFiles({b, a});
     s.prompts.answerMessage(PromptAnswer::Ok);

@@ -47,6 +47,8 @@ private slots:
     void loadClampsCountsAndUnterminatedText();
     void refusesWhatDoesNotFit_data();
     void refusesWhatDoesNotFit();
+    void fitsFieldAgreesWithWhatIsStored_data();
+    void fitsFieldAgreesWithWhatIsStored();
     void removeEntryKeepsOrder();
     void saveWalkStoresWindowState_data();
     void saveWalkStoresWindowState();
@@ -259,6 +261,43 @@ void tst_WorkspaceRecord::refusesWhatDoesNotFit()
         QCOMPARE(r.entryCount(), 80);
         QCOMPARE(r.entry(80), WorkspaceEntry());
     }
+}
+
+void tst_WorkspaceRecord::fitsFieldAgreesWithWhatIsStored_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("fieldSize");
+    QTest::addColumn<bool>("fits");
+
+    const int path = WorkspaceRecord::PathFieldSize;
+    const int post = WorkspaceRecord::PostBuildFieldSize;
+    QTest::newRow("path-259-bytes") << QString(259, 'p') << path << true;
+    QTest::newRow("path-260-bytes") << QString(260, 'p') << path << false;
+    QTest::newRow("path-258-and-two-byte-char") << QString(257, 'p') + QChar(0xE9) << path << true;
+    QTest::newRow("path-259-and-two-byte-char") << QString(258, 'p') + QChar(0xE9) << path << false;
+    QTest::newRow("path-empty") << QString() << path << true;
+    QTest::newRow("path-nul") << QString(QChar(0)) << path << false;
+    QTest::newRow("post-build-1024-bytes") << QString(1024, 'c') << post << true;
+    QTest::newRow("post-build-1025-bytes") << QString(1025, 'c') << post << false;
+}
+
+// The dialogs ask fitsField before they store; it must say yes exactly when the store succeeds.
+void tst_WorkspaceRecord::fitsFieldAgreesWithWhatIsStored()
+{
+    QFETCH(QString, text);
+    QFETCH(int, fieldSize);
+    QFETCH(bool, fits);
+
+    QCOMPARE(WorkspaceRecord::fitsField(text, fieldSize), fits);
+    QByteArray field(fieldSize + 1, '\x55'); // one guard byte past the field
+    QCOMPARE(WorkspaceRecord::encodeText(text, field.data(), fieldSize), fits);
+    QCOMPARE(field.back(), '\x55');
+    if (fits) {
+        QCOMPARE(field.at(fieldSize - 1), '\0');
+        QCOMPARE(WorkspaceRecord::decodeText(field.constData(), fieldSize), text);
+    }
+    if (fieldSize == WorkspaceRecord::PathFieldSize)
+        QCOMPARE(WorkspaceEntry(text).fits(), fits);
 }
 
 void tst_WorkspaceRecord::removeEntryKeepsOrder()

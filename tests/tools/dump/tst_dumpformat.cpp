@@ -17,6 +17,8 @@ private slots:
     void columnsHitTheirByte();
     void typedOffsetsAreHex_data();
     void typedOffsetsAreHex();
+    void copiedHexBreaksEverySixteenBytes_data();
+    void copiedHexBreaksEverySixteenBytes();
 };
 
 void tst_DumpFormat::rowsAreLaidOut_data()
@@ -109,6 +111,11 @@ void tst_DumpFormat::typedOffsetsAreHex_data()
     QTest::newRow("h-suffix") << "1Fh" << qint64(0x1F);
     QTest::newRow("blanks-around") << "  40  " << qint64(0x40);
     QTest::newRow("beyond-4GB") << "123456789" << qint64(0x123456789);
+    QTest::newRow("every-digit-upper") << "0123456789ABCDEF" << qint64(0x0123456789ABCDEF);
+    QTest::newRow("every-digit-lower") << "0x0123456789abcdef" << qint64(0x0123456789ABCDEF);
+    QTest::newRow("sixteen-digits-largest")
+        << "7FFFFFFFFFFFFFFF" << std::numeric_limits<qint64>::max();
+    QTest::newRow("seventeen-digits-refused") << "00000000000000001" << qint64(-1);
     QTest::newRow("not-hex") << "12G" << qint64(-1);
     QTest::newRow("negative") << "-1" << qint64(-1);
     QTest::newRow("past-qint64") << "8000000000000000" << qint64(-1);
@@ -120,6 +127,31 @@ void tst_DumpFormat::typedOffsetsAreHex()
     QFETCH(qint64, offset);
     const std::optional<qint64> parsed = DumpFormat::parseOffset(typed);
     QCOMPARE(parsed.value_or(-1), offset);
+}
+
+void tst_DumpFormat::copiedHexBreaksEverySixteenBytes_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    const QString row0 = "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F";
+    const QString row1 = "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F";
+    QTest::newRow("none") << 0 << QString();
+    QTest::newRow("one") << 1 << "00";
+    QTest::newRow("fifteen") << 15 << row0.left(44);
+    QTest::newRow("sixteen-no-break") << 16 << row0;
+    QTest::newRow("seventeen-breaks-once") << 17 << row0 + "\n10";
+    QTest::newRow("thirty-two") << 32 << row0 + "\n" + row1;
+    QTest::newRow("thirty-three") << 33 << row0 + "\n" + row1 + "\n20";
+}
+
+void tst_DumpFormat::copiedHexBreaksEverySixteenBytes()
+{
+    QFETCH(int, count);
+    QFETCH(QString, text);
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.append(char(i));
+    QCOMPARE(DumpFormat::hexText(reinterpret_cast<const uchar *>(bytes.constData()), count), text);
 }
 
 QTEST_APPLESS_MAIN(tst_DumpFormat)

@@ -51,6 +51,13 @@ void tst_InstructionText::capstoneTextBecomesDialect_data()
     QTest::addColumn<quint32>("address");
     QTest::addColumn<QString>("text");
 
+    // Operands start in column 8, one blank after a mnemonic of seven letters or more.
+    QTest::newRow("column-after-seven-letters")
+        << QByteArray("0fb107") << false << 0u << "cmpxchg word ptr [bx], ax";
+    QTest::newRow("column-after-eight-letters")
+        << QByteArray("dbd1") << false << 0u << "fcmovnbe st(0), st(1)";
+    QTest::newRow("column-after-nine-letters")
+        << QByteArray("0fc70f") << false << 0u << "cmpxchg8b qword ptr [bx]";
     QTest::newRow("based-indexed-memory")
         << QByteArray("8b4002") << false << 0x100u << "mov     ax, word ptr [bx + si + 2]";
     // Decimal below ten only: "10" would read as ten where 10h was meant.

@@ -117,6 +117,16 @@ void tst_QvdisasmTool::switchesAreRead_data()
                                                 << 31744u << 0x200u << true << true << false;
     QTest::newRow("largest-skip") << QStringList{"f", "/e0xFFFFFFFF"} << "f" << 0u << 0xFFFFFFFFu
                                   << true << true << false;
+    // Every digit and letter of each radix, and the top of the range in each spelling.
+    QTest::newRow("every-decimal-digit") << QStringList{"f", "/o1234567890", "/e9"} << "f"
+                                         << 1234567890u << 9u << true << true << false;
+    QTest::newRow("every-hex-letter-upper") << QStringList{"f", "/o0x89ABCDEF", "/e0ABCDEFh"} << "f"
+                                            << 0x89ABCDEFu << 0xABCDEFu << true << true << false;
+    QTest::newRow("every-hex-letter-lower") << QStringList{"f", "/o0x01234567", "/e0abcdefH"} << "f"
+                                            << 0x01234567u << 0xABCDEFu << true << true << false;
+    QTest::newRow("largest-origin-decimal")
+        << QStringList{"f", "/o4294967295", "/e0FFFFFFFFh"} << "f" << 0xFFFFFFFFu << 0xFFFFFFFFu
+        << true << true << false;
     QTest::newRow("last-mode-wins")
         << QStringList{"f", "/B", "/b"} << "f" << 0u << 0u << true << true << false;
 }
