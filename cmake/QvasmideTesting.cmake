@@ -18,7 +18,7 @@ function(qvasmide_add_test name)
         endif()
     endif()
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config/${name};QVASMIDE_PROGRAM_DIR=${QVASMIDE_PROGRAM_DIR};QVASMIDE_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config/${name};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/tests/data/${name};QVASMIDE_PROGRAM_DIR=${QVASMIDE_PROGRAM_DIR};QVASMIDE_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
         LABELS "${labels}")
     qvasmide_sanitizer_environment(${name})
 endfunction()

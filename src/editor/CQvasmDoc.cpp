@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
 
@@ -279,10 +280,33 @@ void CQvasmDoc::onLoaded()
 
 // Saving ------------------------------------------------------------------------------------
 
-QString CQvasmDoc::textForSaving() const
+QString CQvasmDoc::fileText() const
 {
     QString text = SourceFileCodec::documentText(*m_text);
     m_standIns.restore(text);
+    return text;
+}
+
+void CQvasmDoc::restoreText(const QString &text,
+                            const SourceFileFormat &format,
+                            const LineBreaks &otherBreaks)
+{
+    if (isLoading())
+        return;
+    QString shown = text;
+    m_standIns = TextStandIns::chooseFor(shown);
+    m_standIns.show(shown);
+    m_format = format;
+    QTextCursor cursor(m_text);
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(shown);
+    SourceFileCodec::attachLineBreaks(*m_text, otherBreaks);
+    m_text->setModified(true);
+}
+
+QString CQvasmDoc::textForSaving() const
+{
+    QString text = fileText();
     if (SourceFileCodec::needsFinalLineBreak(text))
         text += QLatin1Char('\n');
     return text;

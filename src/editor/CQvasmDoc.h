@@ -93,6 +93,14 @@ public:
     void checkDiskChange();
     // Reads the file again into the text, keeping the caret and scroll where they can be.
     bool reloadFromDisk();
+    // The text as the file would hold it, without the final line break a save adds.
+    QString fileText() const;
+    FileStamp diskStamp() const { return m_diskStamp; }
+    // Puts text back that was kept for recovery: one undoable edit, so the document is modified
+    // and an undo goes back to what is on disk.
+    void restoreText(const QString &text,
+                     const SourceFileFormat &format,
+                     const LineBreaks &otherBreaks);
     // The text as a save writes it: a line break is added after a non-blank last line. It goes
     // into the file only, so the undo history and the editor's caret and scroll stay as they are.
     QString textForSaving() const;

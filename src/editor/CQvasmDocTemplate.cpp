@@ -241,6 +241,7 @@ CChildFrame *CQvasmDocTemplate::createFrame(CQvasmDoc *document)
         child->showMaximized();
     }
     child->view()->setFocus();
+    emit documentAdded(document);
     return child;
 }
 
@@ -288,6 +289,16 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
     watchFile(doc);
     if (CQvasmApp *app = CQvasmApp::instance())
         app->AddToRecentFileList(full);
+    return doc;
+}
+
+CQvasmDoc *CQvasmDocTemplate::createDocumentWithText(const QString &title, const QString &text)
+{
+    auto *doc = new CQvasmDoc;
+    doc->initNew(title);
+    createFrame(doc);
+    doc->registerName(title);
+    doc->restoreText(text, SourceFileFormat(), {});
     return doc;
 }
 

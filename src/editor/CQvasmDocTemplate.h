@@ -53,6 +53,9 @@ public:
     // while the program starts holds the empty template.
     CQvasmDoc *createNewDocument();
 
+    // A new untitled document holding text (a recovered one whose file is gone).
+    CQvasmDoc *createDocumentWithText(const QString &title, const QString &text);
+
     // Open documents, oldest first.
     QList<CQvasmDoc *> documents() const;
     // The open document whose path (or, untitled, title) is name, byte for byte; nullptr if none.
@@ -87,6 +90,10 @@ public:
 
     // Seams for tests: the keyboard modifiers New looks at (left Shift, left Ctrl).
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
+
+signals:
+    // A document got its window: opened, created or recovered.
+    void documentAdded(CQvasmDoc *document);
 
 private:
     CChildFrame *createFrame(CQvasmDoc *document);

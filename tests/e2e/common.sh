@@ -26,6 +26,7 @@ xprop -root -spy >/dev/null 2>&1 &
 holder=$!
 
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data
 export XDG_RUNTIME_DIR=$work/run
 export QT_QPA_PLATFORM=xcb
 export QT_XCB_GL_INTEGRATION=none

@@ -1,0 +1,304 @@
+#include "DocumentFixture.h"
+#include "ScriptedPrompts.h"
+#include "TestFiles.h"
+#include "editor/DocumentRecovery.h"
+#include "editor/RecoveryStore.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
+
+// The program ended without saving (killed, terminated, its session gone): the edits come back
+// exactly, byte for byte, at the next start.
+class tst_Recovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordsReadBackExactly_data();
+    void recordsReadBackExactly();
+    void damagedRecordsAreRefused_data();
+    void damagedRecordsAreRefused();
+    void editsComeBackAfterTheProgramEnded_data();
+    void editsComeBackAfterTheProgramEnded();
+    void answersToTheOffer_data();
+    void answersToTheOffer();
+    void savedOrClosedDocumentsLeaveNoCopy();
+    void copiesOfARunningProgramAreNotOffered();
+};
+
+namespace {
+
+const QByteArray kFileBytes = "mov al,'\x80'\r\nret\n"; // Windows-1252, one CR LF, one LF
+const QByteArray kEditedBytes = "; added\r\nmov al,'\x80'\r\nret\n";
+
+void makeTheEdit(CQvasmDoc *doc)
+{
+    doc->view()->moveCursor(QTextCursor::Start);
+    doc->view()->insertPlainText("; added\n");
+}
+
+QStringList copies(const QString &folder)
+{
+    return QDir(folder).entryList({"*.recovery"}, QDir::Files);
+}
+
+// The program as a user runs it, in a process of its own: open the file, edit it, and say
+// "ready" once the edit is made (and, with a short idle delay, once its copy is on disk).
+int runChild(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString folder = qEnvironmentVariable("QVASMIDE_RECOVERY_CHILD");
+    const int idle = qEnvironmentVariableIntValue("QVASMIDE_RECOVERY_IDLE");
+    DocumentFixture f;
+    DocumentRecovery recovery(f.documents.get(), folder);
+    recovery.setIdleDelay(idle);
+    recovery.handleTerminationSignals();
+    CQvasmDoc *doc = f.documents->openDocument(QString::fromLocal8Bit(argv[argc - 1]));
+    if (!doc)
+        return 2;
+    makeTheEdit(doc);
+    if (idle < 1000) {
+        QDeadlineTimer deadline(10000);
+        while (copies(folder).isEmpty() && !deadline.hasExpired())
+            QTest::qWait(10);
+        recovery.waitForWrites();
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
+}
+
+} // namespace
+
+void tst_Recovery::recordsReadBackExactly_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<int>("style");
+
+    QTest::newRow("plain") << "/home/u/a.asm"
+                           << "mov ax,1\nret\n"
+                           << 0 << int(LineEnding::CrLf);
+    QTest::newRow("untitled, empty text") << ""
+                                          << "" << 0 << int(LineEnding::Lf);
+    QTest::newRow("path with newline, percent and equals") << "/tmp/a\nb%20=c.asm"
+                                                           << "x" << 1 << int(LineEnding::Cr);
+    QTest::newRow("text with a blank line first and NULs")
+        << "/a.asm" << QString::fromLatin1("\n\nx\0y", 6) << 1 << int(LineEnding::CrLf);
+    QTest::newRow("beyond the BMP")
+        << "/a.asm" << QString::fromUtf8("db '😀'\n") << 0 << int(LineEnding::Lf);
+}
+
+void tst_Recovery::recordsReadBackExactly()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, text);
+    QFETCH(int, encoding);
+    QFETCH(int, style);
+    RecoveryRecord r;
+    r.path = path;
+    r.title = "untitled3.asm";
+    r.format.encoding = TextEncoding(encoding);
+    r.format.lineEnding = LineEnding(style);
+    r.format.utf8Bom = encoding == 0;
+    r.otherBreaks = {{0, LineEnding::Lf}, {7, LineEnding::Cr}};
+    r.diskStamp = {true, 2049, 1234567, 42, 1700000000123456789};
+    r.written = QDateTime::fromMSecsSinceEpoch(1700000000123);
+    r.pid = 4242;
+    r.text = text;
+    const std::optional<RecoveryRecord> back = RecoveryStore::parse(RecoveryStore::serialize(r));
+    QVERIFY(back);
+    QCOMPARE(*back, r);
+}
+
+void tst_Recovery::damagedRecordsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    RecoveryRecord r;
+    r.path = "/a.asm";
+    r.text = "x";
+    const QByteArray good = RecoveryStore::serialize(r);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("other magic") << QByteArray(good).replace("recovery 1", "recovery 9");
+    QTest::newRow("header cut short") << good.left(good.indexOf("\npid="));
+    QTest::newRow("no blank line") << QByteArray(good).replace("\n\n", "\n");
+    QTest::newRow("unknown style") << QByteArray(good).replace("style=crlf", "style=lfcr");
+    QTest::newRow("unknown encoding")
+        << QByteArray(good).replace("encoding=utf-8", "encoding=ebcdic");
+    QTest::newRow("breaks not ascending")
+        << QByteArray(good).replace("breaks=", "breaks=5:lf,5:cr");
+    QTest::newRow("negative break line") << QByteArray(good).replace("breaks=", "breaks=-1:lf");
+    QTest::newRow("stamp with four fields") << QByteArray(good).replace("disk=0:", "disk=");
+    QTest::newRow("pid not a number") << QByteArray(good).replace("pid=0", "pid=x");
+    QTest::newRow("key without value sign") << QByteArray(good).replace("bom=0", "bom");
+}
+
+void tst_Recovery::damagedRecordsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!RecoveryStore::parse(bytes));
+}
+
+void tst_Recovery::editsComeBackAfterTheProgramEnded_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("idle");
+    // Killed: only what was written in the idle time is left.
+    QTest::newRow("SIGKILL after the idle copy") << int(SIGKILL) << 50;
+    // Terminated or hung up: the copies are written then, with no idle time gone by.
+    QTest::newRow("SIGTERM before any copy") << int(SIGTERM) << 600000;
+    QTest::newRow("SIGHUP before any copy") << int(SIGHUP) << 600000;
+}
+
+void tst_Recovery::editsComeBackAfterTheProgramEnded()
+{
+    QFETCH(int, signal);
+    QFETCH(int, idle);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("recovery");
+    const QString file = dir.filePath("main.asm");
+    QVERIFY(writeFileBytes(file, kFileBytes));
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QVASMIDE_RECOVERY_CHILD", folder);
+    env.insert("QVASMIDE_RECOVERY_IDLE", QString::number(idle));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {file});
+    QVERIFY(child.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += child.readAllStandardOutput()).contains("ready")
+                                 || child.state() == QProcess::NotRunning,
+                             20000);
+    QCOMPARE(child.state(), QProcess::Running);
+    ::kill(pid_t(child.processId()), signal);
+    QVERIFY(child.waitForFinished(20000));
+    if (signal != SIGKILL) {
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit); // ended cleanly, not by the signal
+        QCOMPARE(child.exitCode(), 0);
+    }
+    QCOMPARE(copies(folder).size(), 1);
+    QCOMPARE(int(QFileInfo(folder).permissions() & 0x0077), 0); // nobody else reads it
+
+    // The next start.
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    DocumentRecovery recovery(f.documents.get(), folder);
+    prompts.answerMessage(PromptAnswer::Yes);
+    recovery.offerLeftOver();
+    QVERIFY(prompts.allAnswered());
+    QVERIFY(prompts.messagesAsked().value(0).startsWith(file));
+    QVERIFY(!prompts.messagesAsked().value(0).contains("changed"));
+    CQvasmDoc *doc = f.documents->findDocument(file);
+    QVERIFY(doc);
+    QVERIFY(doc->IsModified());
+    QCOMPARE(doc->fileFormat().encoding, TextEncoding::Windows1252);
+    QCOMPARE(readFileBytes(file), kFileBytes); // nothing written behind the user's back
+    QVERIFY(doc->OnSaveDocument(file));
+    QCOMPARE(readFileBytes(file), kEditedBytes);
+    recovery.waitForWrites();
+    QVERIFY(copies(folder).isEmpty());
+}
+
+void tst_Recovery::answersToTheOffer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("fileChanged");
+    QTest::addColumn<int>("copiesAfter");
+    QTest::newRow("no discards the copy") << int(PromptAnswer::No) << false << 0;
+    QTest::newRow("cancel keeps it for the next start") << int(PromptAnswer::Cancel) << false << 1;
+    QTest::newRow("file changed since: said so") << int(PromptAnswer::Cancel) << true << 1;
+}
+
+void tst_Recovery::answersToTheOffer()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, fileChanged);
+    QFETCH(int, copiesAfter);
+    DocumentFixture f;
+    const QString file = f.write("a.asm", "nop\r\n");
+    RecoveryRecord r;
+    r.path = file;
+    r.text = "nop\nret\n";
+    r.diskStamp = FileStamp::of(file);
+    r.pid = 0; // no program of that number runs
+    RecoveryStore store(f.path("recovery"));
+    QVERIFY(store.write("left", r));
+    if (fileChanged)
+        QVERIFY(writeFileBytes(file, "theirs, longer\r\n"));
+
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer(answer));
+    DocumentRecovery recovery(f.documents.get(), store.folder());
+    recovery.offerLeftOver();
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(prompts.messagesAsked().value(0).contains("changed since"), fileChanged);
+    QCOMPARE(copies(store.folder()).size(), copiesAfter);
+    QCOMPARE(f.windowCount(), 0);
+}
+
+void tst_Recovery::savedOrClosedDocumentsLeaveNoCopy()
+{
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    DocumentRecovery recovery(f.documents.get(), f.path("recovery"));
+    recovery.setIdleDelay(0);
+    const QString folder = recovery.store().folder();
+    CQvasmDoc *a = f.documents->openDocument(f.write("a.asm", "a\r\n"));
+    CQvasmDoc *b = f.documents->openDocument(f.write("b.asm", "b\r\n"));
+    makeTheEdit(a);
+    makeTheEdit(b);
+    QTRY_COMPARE(copies(folder).size(), 2);
+    recovery.waitForWrites();
+
+    QVERIFY(a->DoFileSave()); // saved: its copy goes
+    recovery.waitForWrites();
+    QCOMPARE(copies(folder).size(), 1);
+    prompts.answerMessage(PromptAnswer::No); // "Save changes?" No: the edits are given up
+    QVERIFY(b->CloseWithPrompt());
+    DocumentFixture::settle();
+    recovery.waitForWrites();
+    QVERIFY(copies(folder).isEmpty());
+    QVERIFY(prompts.allAnswered());
+}
+
+void tst_Recovery::copiesOfARunningProgramAreNotOffered()
+{
+    QTemporaryDir dir;
+    RecoveryStore store(dir.filePath("recovery"));
+    RecoveryRecord mine;
+    mine.path = "/a.asm";
+    mine.pid = QCoreApplication::applicationPid();
+    QVERIFY(store.write("mine", mine));
+    QVERIFY(store.leftOver().isEmpty());
+    mine.pid = 0;
+    QVERIFY(store.write("mine", mine));
+    QCOMPARE(store.leftOver().size(), 1);
+    // A folder that others can read is made private before anything is written into it.
+    QVERIFY(QFile::setPermissions(store.folder(), QFileDevice::Permissions(0x7777)));
+    QVERIFY(store.write("again", mine));
+    QCOMPARE(int(QFileInfo(store.folder()).permissions() & 0x0077), 0);
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsSet("QVASMIDE_RECOVERY_CHILD"))
+        return runChild(argc, argv);
+    QApplication app(argc, argv);
+    tst_Recovery test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_recovery.moc"
