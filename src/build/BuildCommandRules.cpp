@@ -94,6 +94,13 @@ QString BuildCommandRules::pathNameErrorMessage(int n)
     return QStringLiteral("Error getting path name %1").arg(n);
 }
 
+QString BuildCommandRules::targetNotReplacedMessage(const QString &target, const QString &why)
+{
+    return QStringLiteral("Cannot build %1:\n%2.\nOnly a regular file can be replaced by the "
+                          "program; choose another target.")
+        .arg(target, why);
+}
+
 QString BuildCommandRules::saveChangesQuestion(const QString &path)
 {
     return QStringLiteral("Save changes to: ") + path;

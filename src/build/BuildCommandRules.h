@@ -64,6 +64,8 @@ public:
         "File does not have a Filename, create?");
     // n: 0 Check Syntax, 1 Assemble, 2 Build.
     static QString pathNameErrorMessage(int n);
+    // Build refuses a target that exists and is not a regular file; why says what it is.
+    static QString targetNotReplacedMessage(const QString &target, const QString &why);
     static QString saveChangesQuestion(const QString &path);
     static inline const QString CheckSyntaxFilter = QStringLiteral(
         "Asm files (.asm)|*.asm|Inc files (.inc)|*.inc|All Files (*.*)|*.*||");

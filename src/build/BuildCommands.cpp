@@ -1,6 +1,7 @@
 #include "build/BuildCommands.h"
 
 #include "app/Prompts.h"
+#include "app/RegularFile.h"
 #include "app/SettingsStore.h"
 #include "build/AssemblerCommandLine.h"
 #include "build/BuildCommandRules.h"
@@ -20,6 +21,7 @@
 #include "frame/DocumentWindow.h"
 #include "workspace/WorkspaceRecord.h"
 
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -282,6 +284,16 @@ void BuildCommands::build(QMdiSubWindow *window)
         return;
     }
     const QString path = file.absoluteFilePath();
+    // The assembler would replace a pipe, socket or device at the target's name with a file; a
+    // relative target is taken from the source's folder, where the tool runs.
+    QString why;
+    if (!target.isEmpty()
+        && !RegularFile::isWritableTarget(QFileInfo(QDir(file.absolutePath()), target).filePath(),
+                                          &why)) {
+        showMessage(BuildCommandRules::targetNotReplacedMessage(target, why),
+                    PromptIcon::Exclamation);
+        return;
+    }
     const bool ctrl = leftCtrlHeld();
     const std::unique_ptr<BuildSource> source = window ? m_documents->source(window) : nullptr;
     const int result = run(AssemblerRun::Build, path, target, ctrl, source.get());

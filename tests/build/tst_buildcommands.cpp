@@ -28,6 +28,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 // Check Syntax, Assemble, Build and Execute on a source window, against the tests' stand-in
 // assembler: what runs, what the pane shows, which messages come, when the Build Window opens and
 // what the can-execute flag becomes.
@@ -50,6 +56,8 @@ private slots:
     void targetTheRecordCannotHoldLeavesExecuteOff();
     void executeWithoutATargetSaysSo();
     void buildWithDiagnosticsRunsTheWorkspaceTarget();
+    void buildLeavesATargetThatIsNoFileAlone_data();
+    void buildLeavesATargetThatIsNoFileAlone();
     void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
     void buildWindowOnlyOnRequestWithBuildwin();
     void postBuildOutputJoinsThePaneAsItComes();
@@ -341,6 +349,79 @@ void tst_BuildCommands::buildWithDiagnosticsRunsTheWorkspaceTarget()
     QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
     QCOMPARE(m_executed, QStringList{target});
     QVERIFY(prompts.allAnswered());
+}
+
+void tst_BuildCommands::buildLeavesATargetThatIsNoFileAlone_data()
+{
+    // What sits at out.com before Build; the workspace's target names it absolutely or
+    // relative to the main file's folder.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("fifo") << "fifo" << false << true;
+    QTest::newRow("fifo-named-relative") << "fifo" << true << true;
+    QTest::newRow("socket") << "socket" << false << true;
+    QTest::newRow("link-to-fifo") << "link-to-fifo" << false << true;
+    // The other side: a file, or nothing yet, is the tool's to write.
+    QTest::newRow("regular-file") << "file" << false << false;
+    QTest::newRow("link-to-regular-file") << "link-to-file" << false << false;
+    QTest::newRow("missing") << "none" << false << false;
+}
+
+void tst_BuildCommands::buildLeavesATargetThatIsNoFileAlone()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, relative);
+    QFETCH(bool, refused);
+    const QString node = m_dir->filePath("out.com");
+    const QString real = kind.startsWith("link-to-") ? node + ".real" : node;
+    const QByteArray realName = QFile::encodeName(real);
+    if (kind.endsWith("fifo")) {
+        QVERIFY(::mkfifo(realName.constData(), 0644) == 0);
+    } else if (kind == "socket") {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(fd >= 0 && size_t(realName.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, realName.constData(), size_t(realName.size()));
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(fd);
+    } else if (kind.endsWith("file")) {
+        QVERIFY(writeFileBytes(real, "old"));
+    }
+    if (real != node)
+        QVERIFY(QFile::link(real, node));
+    struct stat before
+    {};
+    ::lstat(QFile::encodeName(node).constData(), &before);
+
+    ScriptedPrompts prompts;
+    if (refused)
+        prompts.answerMessage(PromptAnswer::Ok);
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    const QString main = m_dir->filePath("main.asm");
+    record.setMainFile(main);
+    record.setTargetFile(relative ? QStringLiteral("out.com") : node);
+    FakeTool::script("record " + m_dir->filePath("args").toUtf8()
+                     + "\nout \\r\\n\\r\\nF: 1\\r\\nE: 0\\r\\nD: 0\\r\\n\nexit 0");
+    addSource("main.asm", "nop", main);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
+    QVERIFY(prompts.allAnswered());
+    if (refused) {
+        QCOMPARE(prompts.messagesAsked().size(), 1);
+        QVERIFY2(prompts.messagesAsked().first().startsWith("Cannot build "),
+                 qPrintable(prompts.messagesAsked().first()));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("args"))); // the tool never ran
+    } else {
+        QVERIFY(prompts.messagesAsked().isEmpty());
+        QVERIFY(!arguments().isEmpty());
+    }
+    struct stat after
+    {};
+    ::lstat(QFile::encodeName(node).constData(), &after);
+    QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
 }
 
 void tst_BuildCommands::checkSyntaxNeverWritesThePane_data()

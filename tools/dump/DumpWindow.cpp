@@ -153,12 +153,15 @@ void DumpWindow::copySelection()
                  .arg(grouped(length), grouped(MaxCopyBytes)));
         return;
     }
-    if (m_file->shrank()) {
-        remap();
-        return copySelection();
+    // Read from the file, not the mapping: the file may shrink while the bytes are copied.
+    QByteArray bytes;
+    if (!m_file->read(m_view->selectionStart(), length, bytes)) {
+        tell(QStringLiteral("%1 changed on disk while it was copied; nothing was copied.")
+                 .arg(QDir::toNativeSeparators(m_file->path())));
+        return;
     }
-    const uchar *bytes = m_file->data() + m_view->selectionStart();
-    QApplication::clipboard()->setText(DumpFormat::hexText(bytes, length));
+    QApplication::clipboard()->setText(
+        DumpFormat::hexText(reinterpret_cast<const uchar *>(bytes.constData()), length));
 }
 
 void DumpWindow::focusOffsetField()

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <unistd.h>
+
 MappedFile::MappedFile() = default;
 
 MappedFile::~MappedFile()
@@ -66,4 +69,28 @@ bool MappedFile::shrank() const
 {
     // size() of an open file asks the descriptor, so a rename or delete does not count.
     return m_data && const_cast<QFile &>(m_file).size() < m_size;
+}
+
+bool MappedFile::read(qint64 offset, qint64 length, QByteArray &out) const
+{
+    out.clear();
+    const int fd = m_data ? const_cast<QFile &>(m_file).handle() : -1;
+    if (fd < 0 || offset < 0 || length < 0 || length > m_size || offset > m_size - length)
+        return false;
+    out.resize(length);
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(fd,
+                                  out.data() + done,
+                                  size_t(length - done),
+                                  off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            out.clear();
+            return false;
+        }
+        done += n;
+    }
+    return true;
 }

@@ -26,6 +26,10 @@ public:
     // True when the file on disk is now shorter than the mapping: the pages past its new end
     // must not be touched.
     bool shrank() const;
+    // The bytes [offset, offset + length) as the file holds them now, read with pread rather
+    // than from the mapping, whose pages past a shortened file's end kill the program when
+    // touched. False, and out empty, when the file no longer holds them all.
+    bool read(qint64 offset, qint64 length, QByteArray &out) const;
     QString errorString() const { return m_error; }
 
 private:

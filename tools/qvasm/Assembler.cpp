@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <unordered_map>
 
 namespace qvasm {
 
@@ -142,7 +143,8 @@ void Assembler::run(uint32_t mainFile)
         totalLines += m_reader.linesRead();
         if (m_reader.linesRead() > 1000000)
             limit = std::min(limit, kMaxPassesLarge);
-        if (!m_changed)
+        // A reported cycle of equs is final: more passes would only move its values on.
+        if (!m_changed || m_circularReported)
             break;
         if (!m_grew)
             ++stalled;
@@ -192,6 +194,8 @@ void Assembler::runPass()
     m_uninitDupCode = m_uninitDupData = false;
     m_dataInitialized = false;
     m_listing.clear();
+    m_equDefinitions.clear();
+    m_circularReported = false;
 
     std::string_view line;
     while (!m_directives.ended() && nextLine(line)) {
@@ -237,6 +241,7 @@ bool Assembler::nextLine(std::string_view &line)
 void Assembler::endOfPass()
 {
     m_lineText = {};
+    findCircularEqus();
     if (m_struct.open())
         error(0x59, std::string(m_names.spelling(m_struct.name())));
     if (m_proc.open)
@@ -253,6 +258,83 @@ void Assembler::endOfPass()
     m_prevCodeEnd = codeEnd;
     if (m_anonForwardUsed && m_anonCur != m_anonPrev)
         m_changed = true;
+}
+
+// An equ whose value is made, at some remove, from itself never settles ("a equ b", "b equ a"
+// give both whatever the previous pass left). Found here without recursion, so a chain of any
+// length costs no stack; reported on the lines of the cycle in the next pass.
+void Assembler::findCircularEqus()
+{
+    std::unordered_map<uint32_t, uint32_t> index; // symbol -> its definition in this pass
+    index.reserve(m_equDefinitions.size());
+    for (uint32_t i = 0; i < m_equDefinitions.size(); ++i)
+        index.emplace(m_equDefinitions[i].symbol, i);
+    // Strongly connected components (Tarjan's), walked with an explicit stack.
+    constexpr uint32_t Unseen = UINT32_MAX;
+    const size_t n = m_equDefinitions.size();
+    std::vector<uint32_t> order(n, Unseen), low(n, 0);
+    std::vector<bool> onStack(n, false), selfUse(n, false), circular(n, false);
+    std::vector<uint32_t> component;
+    struct Step
+    {
+        uint32_t node;
+        size_t next; // the next use of the node to follow
+    };
+    std::vector<Step> path;
+    uint32_t counter = 0;
+    const auto visit = [&](uint32_t v) {
+        order[v] = low[v] = counter++;
+        component.push_back(v);
+        onStack[v] = true;
+        path.push_back({v, 0});
+    };
+    for (uint32_t start = 0; start < n; ++start) {
+        if (order[start] != Unseen)
+            continue;
+        visit(start);
+        while (!path.empty()) {
+            Step &top = path.back();
+            const uint32_t v = top.node;
+            const std::vector<uint32_t> &uses = m_equDefinitions[v].uses;
+            if (top.next < uses.size()) {
+                const auto it = index.find(uses[top.next++]);
+                if (it == index.end())
+                    continue;
+                const uint32_t w = it->second;
+                if (w == v)
+                    selfUse[v] = true;
+                if (order[w] == Unseen)
+                    visit(w);
+                else if (onStack[w])
+                    low[v] = std::min(low[v], order[w]);
+                continue;
+            }
+            path.pop_back();
+            if (!path.empty())
+                low[path.back().node] = std::min(low[path.back().node], low[v]);
+            if (low[v] != order[v])
+                continue;
+            const size_t first = size_t(std::find(component.rbegin(), component.rend(), v).base()
+                                        - component.begin())
+                                 - 1;
+            const bool cycle = component.size() - first > 1 || selfUse[v];
+            for (size_t k = first; k < component.size(); ++k) {
+                onStack[component[k]] = false;
+                circular[component[k]] = cycle;
+            }
+            component.resize(first);
+        }
+    }
+    std::vector<uint32_t> found;
+    for (uint32_t i = 0; i < circular.size(); ++i) {
+        if (circular[i])
+            found.push_back(m_equDefinitions[i].symbol);
+    }
+    std::sort(found.begin(), found.end());
+    if (found != m_circularEqus) {
+        m_circularEqus = std::move(found);
+        m_changed = true; // one more pass puts the errors on their lines
+    }
 }
 
 // ---- messages ------------------------------------------------------------------------------
@@ -769,10 +851,21 @@ void Assembler::executeEqu(bool assign)
         error(0x2E);
         return;
     }
+    const uint32_t id = m_st.label;
+    if (!assign && id && std::binary_search(m_circularEqus.begin(), m_circularEqus.end(), id)) {
+        error(0x28, "circular definition of " + std::string(m_names.spelling(id)));
+        m_circularReported = true;
+    }
     const EvalEnv e = env();
     Evaluator ev(m_st, e, m_reporter);
+    std::vector<uint32_t> uses;
+    if (!assign)
+        ev.recordSymbols(&uses);
     Value v;
-    if (!ev.eval(m_st.operands[0], v))
+    const bool ok = ev.eval(m_st.operands[0], v);
+    if (!assign && id && m_symbols[id].definedPass != m_pass)
+        m_equDefinitions.push_back({id, std::move(uses)});
+    if (!ok)
         return;
     if (v.nregs || v.farPtr || v.typeOnly) {
         error(0x38);
@@ -780,7 +873,6 @@ void Assembler::executeEqu(bool assign)
     }
     if (!ev.checkAddresses(v))
         return;
-    const uint32_t id = m_st.label;
     const Symbol &before = m_symbols[id];
     const bool redefined = before.definedPass && before.definedPass != m_pass;
     const bool wasMemory = before.memory, wasRelative = before.relative;

@@ -185,6 +185,18 @@ private:
     bool m_dataInitialized = false;
     uint32_t m_firstDataFile = 0, m_firstDataLine = 0;
 
+    // Equ definitions of this pass with the symbols their values were made from; the ones found
+    // on a cycle at the end of a pass are reported on their lines in the next one.
+    struct EquDefinition
+    {
+        uint32_t symbol;
+        std::vector<uint32_t> uses;
+    };
+    std::vector<EquDefinition> m_equDefinitions;
+    std::vector<uint32_t> m_circularEqus; // sorted
+    bool m_circularReported = false;
+    void findCircularEqus();
+
     std::vector<ListingLine> m_listing;
     int64_t m_year = 0, m_month = 0, m_day = 0;
 };

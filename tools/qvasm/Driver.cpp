@@ -2,11 +2,11 @@
 
 #include "qvasm/Assembler.h"
 #include "qvasm/CommandLine.h"
+#include "qvasm/FileAccess.h"
 #include "qvasm/Listing.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace qvasm {
@@ -14,32 +14,6 @@ namespace qvasm {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Writes through a temporary file in the same folder, so a failed write never leaves a
-// half-written target behind.
-bool writeAtomically(const std::string &path, const std::string &bytes)
-{
-    const std::string temp = path + ".qvasm-tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
-}
 
 std::string replaceExtension(const std::string &path, const std::string &ext)
 {
@@ -135,13 +109,31 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
     extra.push_back("Lines assembled:     " + std::to_string(a.linesAssembled()));
     extra.push_back("Passes:              " + std::to_string(a.passes()));
     if (!cl.syntaxOnly) {
+        std::string listed;
+        // The listing first: a listing that can't be written is an error, and a run with errors
+        // leaves no target.
+        if (cl.listing) {
+            const std::string listPath = (cl.source.size() >= 3
+                                              ? cl.source.substr(0, cl.source.size() - 3)
+                                              : cl.source)
+                                         + "lst";
+            std::string why = "the listing would replace the source";
+            if (SourceLoader::absolutePath(listPath) != sourceAbs
+                && FileAccess::replaceAtomically(listPath,
+                                                 Listing::render(a, sourceAbs, cl.pageBreaks),
+                                                 why))
+                listed = "Listing:             " + listPath;
+            else
+                msgs.add(lineZero(0x07, listPath + ": " + why, sourceFile));
+        }
         if (msgs.errors() == 0) {
             const std::string bytes(image.begin(), image.end());
-            if (writeAtomically(target, bytes))
+            std::string why;
+            if (FileAccess::replaceAtomically(target, bytes, why))
                 extra.push_back("Bytes written:       " + std::to_string(image.size()) + " to "
                                 + target);
             else
-                msgs.add(lineZero(0x07, target, sourceFile));
+                msgs.add(lineZero(0x07, target + ": " + why, sourceFile));
         }
         if (msgs.errors() != 0) {
             // No target from a failed run, not even an older one that could be mistaken for it.
@@ -149,17 +141,8 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
             if (fs::is_regular_file(target, ec) && SourceLoader::absolutePath(target) != sourceAbs)
                 fs::remove(target, ec);
         }
-        if (cl.listing) {
-            const std::string listPath = (cl.source.size() >= 3
-                                              ? cl.source.substr(0, cl.source.size() - 3)
-                                              : cl.source)
-                                         + "lst";
-            if (SourceLoader::absolutePath(listPath) == sourceAbs
-                || !writeAtomically(listPath, Listing::render(a, sourceAbs, cl.pageBreaks)))
-                msgs.add(lineZero(0x07, listPath, sourceFile));
-            else
-                extra.push_back("Listing:             " + listPath);
-        }
+        if (!listed.empty())
+            extra.push_back(listed);
     }
     r.out = msgs.format(files, a.symbolSpaceFree(), extra);
     r.exitCode = exitCode(msgs);

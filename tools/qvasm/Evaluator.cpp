@@ -58,6 +58,8 @@ bool Evaluator::looksLikeHex(std::string_view name)
 
 bool Evaluator::evalSym(uint32_t id, Value &out)
 {
+    if (m_refs)
+        m_refs->push_back(id);
     Symbol &s = (*m_env.symbols)[id];
     const bool definedNow = s.definedPass == m_env.pass;
     if (s.kind == SymKind::None || s.definedPass == 0) {

@@ -48,6 +48,9 @@ public:
 
     static bool looksLikeHex(std::string_view name);
 
+    // Every symbol an evaluation looks at is added to refs (an equ's dependencies).
+    void recordSymbols(std::vector<uint32_t> *refs) { m_refs = refs; }
+
 private:
     bool evalSym(uint32_t id, Value &out);
     bool evalMember(const ExprNode &n, Value &out);
@@ -58,6 +61,7 @@ private:
     const EvalEnv &m_env;
     const Reporter &m_report;
     bool m_noForward = false;
+    std::vector<uint32_t> *m_refs = nullptr;
 };
 
 } // namespace qvasm

@@ -1,7 +1,8 @@
 #include "qvasm/SourceLoader.h"
 
+#include "qvasm/FileAccess.h"
+
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace qvasm {
@@ -23,27 +24,29 @@ std::string lower(std::string s)
 
 SourceLoader::ReadResult SourceLoader::read(const std::string &path, std::string &text)
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
-        return fs::exists(path, ec) ? ReadResult::Unreadable : ReadResult::NotFound;
-    const auto size = fs::file_size(path, ec);
-    if (ec)
-        return ReadResult::Unreadable;
-    if (size > MaxFileBytes)
+    std::string why;
+    switch (FileAccess::readRegular(path, MaxFileBytes, text, why)) {
+    case FileAccess::ReadResult::Ok:
+        return ReadResult::Ok;
+    case FileAccess::ReadResult::NotFound:
+        return ReadResult::NotFound;
+    case FileAccess::ReadResult::NotRegular:
+        return ReadResult::NotRegular;
+    case FileAccess::ReadResult::TooLarge:
         return ReadResult::TooLarge;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return ReadResult::Unreadable;
-    text.resize(size_t(size));
-    in.read(text.data(), std::streamsize(size));
-    text.resize(size_t(in.gcount()));
-    return in.bad() ? ReadResult::Unreadable : ReadResult::Ok;
+    case FileAccess::ReadResult::Unreadable:
+        break;
+    }
+    return ReadResult::Unreadable;
 }
 
 std::string SourceLoader::find(const std::string &path)
 {
     std::error_code ec;
-    if (fs::is_regular_file(path, ec))
+    const auto isEntry = [](const fs::file_status &status) {
+        return fs::exists(status) && !fs::is_directory(status);
+    };
+    if (isEntry(fs::status(path, ec)))
         return path;
     const fs::path p(path);
     const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
@@ -51,7 +54,7 @@ std::string SourceLoader::find(const std::string &path)
     if (want.empty() || !fs::is_directory(dir, ec))
         return {};
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (lower(it->path().filename().string()) == want && it->is_regular_file(ec))
+        if (lower(it->path().filename().string()) == want && isEntry(it->status(ec)))
             return it->path().string();
     }
     return {};

@@ -12,12 +12,13 @@ class SourceLoader
 public:
     static constexpr size_t MaxFileBytes = 16u * 1024 * 1024;
 
-    enum class ReadResult { Ok, NotFound, Unreadable, TooLarge };
+    enum class ReadResult { Ok, NotFound, Unreadable, TooLarge, NotRegular };
 
     virtual ~SourceLoader() = default;
 
     virtual ReadResult read(const std::string &path, std::string &text);
-    // The existing file a path names, trying a case-insensitive match of its last component
+    // The existing entry a path names (a folder aside; a pipe or device is found, so that
+    // reading it can say what it is), trying a case-insensitive match of its last component
     // when the exact name is missing (DOS sources rarely agree with the disk on case);
     // empty when there is none.
     virtual std::string find(const std::string &path);

@@ -50,6 +50,11 @@ bool SourceReader::load(const std::string &path, uint32_t &id, uint8_t &failure,
         failure = 0x05;
         detail = "larger than 16 MiB";
         return false;
+    case SourceLoader::ReadResult::NotRegular:
+        // A pipe would block and a device never ends: neither is read.
+        failure = 0x05;
+        detail = "not a regular file";
+        return false;
     case SourceLoader::ReadResult::Unreadable:
         failure = 0x05;
         return false;

@@ -49,7 +49,15 @@ std::optional<InputFile> InputFile::open(const std::string &path, uint32_t skip,
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        error = "cannot open " + quoted(path) + ": " + std::strerror(errno);
+        const int openError = errno;
+        // A socket can't be opened at all (ENXIO): say what it is rather than why not.
+        struct stat info;
+        if (openError != ENOENT && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)
+            && !S_ISDIR(info.st_mode)) {
+            error = quoted(path) + " is not a regular file";
+            return std::nullopt;
+        }
+        error = "cannot open " + quoted(path) + ": " + std::strerror(openError);
         return std::nullopt;
     }
     InputFile file(fd, path, 0);

@@ -15,7 +15,11 @@
 #include <QTest>
 #include <QtMath>
 
+#include <atomic>
+#include <fcntl.h>
 #include <limits>
+#include <thread>
+#include <unistd.h>
 
 class tst_DumpWindow : public QObject
 {
@@ -35,6 +39,7 @@ private slots:
     void everyCellClickedSelectsItsByte();
     void keysMoveAndExtendTheSelection();
     void selectionIsCopiedAsHex();
+    void copyWhileTheFileShrinks();
     void fileChangedOnDisk_data();
     void fileChangedOnDisk();
 
@@ -317,6 +322,49 @@ void tst_DumpWindow::selectionIsCopiedAsHex()
              QStringList{"The selection of 16,777,217 bytes is too large to copy; at most "
                          "16,777,216 bytes can be copied as hex."});
     QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void tst_DumpWindow::copyWhileTheFileShrinks()
+{
+    // Another program shortens and regrows the file while selections are copied: the copy must
+    // never touch the mapping's pages past the file's end of the moment (SIGBUS), and says so
+    // when the bytes were gone.
+    constexpr qint64 Size = 4 * 1024 * 1024;
+    const QString path = sparse("shrinking.bin", Size);
+    if (path.isEmpty())
+        QSKIP("no sparse files here");
+    QVERIFY(m_window->openFile(path));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    std::atomic<bool> stop = false;
+    std::atomic<int> toggles = 0;
+    std::thread shrinker([&] {
+        while (!stop) {
+            if (::ftruncate(fd, Size / 2) != 0 || ::ftruncate(fd, Size) != 0)
+                break;
+            ++toggles;
+        }
+    });
+    constexpr int Copies = 12;
+    for (int i = 0; i < Copies; ++i)
+        m_prompts->answerMessage(PromptAnswer::Ok);
+    int copied = 0;
+    for (int i = 0; i < Copies; ++i) {
+        QApplication::clipboard()->clear();
+        m_window->view()->setSelection(0, Size - 1);
+        m_window->findChild<QAction *>("actionCopy")->trigger();
+        if (QApplication::clipboard()->text().size() == 3 * Size - 1)
+            ++copied;
+    }
+    stop = true;
+    shrinker.join();
+    ::close(fd);
+    QVERIFY(toggles > 0);
+    const QString changed = path + " changed on disk while it was copied; nothing was copied.";
+    QCOMPARE(m_prompts->messagesAsked().size() + copied, Copies);
+    for (const QString &message : m_prompts->messagesAsked())
+        QCOMPARE(message, changed);
+    m_prompts->clear(); // the answers the copies that got all their bytes did not need
 }
 
 void tst_DumpWindow::fileChangedOnDisk_data()

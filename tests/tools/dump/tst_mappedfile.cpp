@@ -16,6 +16,8 @@ private slots:
     void badPathsAreRefusedInOneSentence_data();
     void badPathsAreRefusedInOneSentence();
     void fileIsMappedWholeAndAFailedOpenUnmapsIt();
+    void readTakesTheFileAsItIsNow_data();
+    void readTakesTheFileAsItIsNow();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -76,6 +78,43 @@ void tst_MappedFile::fileIsMappedWholeAndAFailedOpenUnmapsIt()
     QVERIFY(!file.isOpen());
     QCOMPARE(file.size(), 0);
     QCOMPARE(file.path(), QString());
+}
+
+void tst_MappedFile::readTakesTheFileAsItIsNow_data()
+{
+    QTest::addColumn<qint64>("shortenedTo"); // -1: the file keeps its 1000 bytes
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("whole-file") << qint64(-1) << qint64(0) << qint64(1000) << true;
+    QTest::newRow("last-byte") << qint64(-1) << qint64(999) << qint64(1) << true;
+    QTest::newRow("one-past-the-mapping") << qint64(-1) << qint64(999) << qint64(2) << false;
+    QTest::newRow("negative-offset") << qint64(-1) << qint64(-1) << qint64(1) << false;
+    // The mapping still spans 1000 bytes; only the file knows where it ends now.
+    QTest::newRow("shortened-up-to-the-new-end")
+        << qint64(500) << qint64(400) << qint64(100) << true;
+    QTest::newRow("shortened-one-past-the-new-end")
+        << qint64(500) << qint64(400) << qint64(101) << false;
+    QTest::newRow("emptied") << qint64(0) << qint64(0) << qint64(1) << false;
+}
+
+void tst_MappedFile::readTakesTheFileAsItIsNow()
+{
+    QFETCH(qint64, shortenedTo);
+    QFETCH(qint64, offset);
+    QFETCH(qint64, length);
+    QFETCH(bool, read);
+    QByteArray bytes(1000, Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 3);
+    MappedFile file;
+    const QString path = write("shrinking", bytes);
+    QVERIFY(file.open(path));
+    if (shortenedTo >= 0)
+        QVERIFY(QFile::resize(path, shortenedTo));
+    QByteArray out = "stale";
+    QCOMPARE(file.read(offset, length, out), read);
+    QCOMPARE(out, read ? bytes.mid(offset, length) : QByteArray());
 }
 
 QTEST_APPLESS_MAIN(tst_MappedFile)

@@ -12,8 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace qvdisasm;
@@ -175,6 +178,23 @@ void tst_QvdisasmTool::badInputIsOneLineAndExitCodeOne_data()
         << QStringList{sample, "/e0x0000000A"} << "nothing is left after skipping 0x0000000A";
     // Opening a FIFO for reading would wait for a writer forever.
     QTest::newRow("fifo-does-not-hang") << QStringList{fifo} << "is not a regular file";
+    // A device that never ends is not read for ever (read only: nothing is written to it).
+    const QString zero = m_dir.filePath("zero-link");
+    QFile::link("/dev/zero", zero);
+    QTest::newRow("link-to-endless-device") << QStringList{zero, "/b"} << "is not a regular file";
+    // A socket can't even be opened; it is named for what it is.
+    const QString socketPath = m_dir.filePath("socket");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socketPath);
+    if (fd >= 0 && size_t(socketName.size()) < sizeof address.sun_path) {
+        std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+        ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    }
+    if (fd >= 0)
+        ::close(fd);
+    QTest::newRow("socket") << QStringList{socketPath, "/b"} << "is not a regular file";
     QTest::newRow("origin-beyond-4GB")
         << QStringList{sample, "/o4294967296"} << "origin is not a number below 4 GB: /o4294967296";
     QTest::newRow("hex-without-digits")
