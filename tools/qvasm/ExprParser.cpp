@@ -2,6 +2,8 @@
 
 #include "qvasm/NameTable.h"
 
+#include <utility>
+
 namespace qvasm {
 
 namespace {
@@ -374,23 +376,32 @@ bool ExprParser::enter()
     return false;
 }
 
+// The expression between an opening bracket or parenthesis (the next token) and its closing one,
+// which is taken too. A sign written before it does not reach inside.
+int32_t ExprParser::parseEnclosed(char close)
+{
+    skip();
+    if (!enter())
+        return -1;
+    const bool wasSigned = std::exchange(m_signed, false);
+    const int32_t inner = parseExpr();
+    m_signed = wasSigned;
+    --m_depth;
+    if (inner < 0)
+        return -1;
+    if (!peekPunct(close))
+        return fail(0x22, peek().text);
+    skip();
+    return inner;
+}
+
 int32_t ExprParser::parseIndexes(int32_t left)
 {
     // "var[bx]" and "[bx][si]": juxtaposition adds.
     while (left >= 0 && peekPunct('[')) {
-        skip();
-        if (!enter())
-            return -1;
-        const bool wasSigned = m_signed;
-        m_signed = false;
-        const int32_t inner = parseExpr();
-        m_signed = wasSigned;
-        --m_depth;
+        const int32_t inner = parseEnclosed(']');
         if (inner < 0)
             return -1;
-        if (!peekPunct(']'))
-            return fail(0x22, peek().text);
-        skip();
         const int32_t br = add({ExprOp::Bracket, uint32_t(inner), 0, 0});
         left = add({ExprOp::Add, uint32_t(left), uint32_t(br), 0});
     }
@@ -456,37 +467,11 @@ int32_t ExprParser::parsePrimary()
         return add({ExprOp::Num, 0, 0, int64_t(v)});
     }
     case TokKind::Punct:
-        if (t.punct == '(') {
-            skip();
-            if (!enter())
-                return -1;
-            const bool wasSigned = m_signed;
-            m_signed = false;
-            const int32_t inner = parseExpr();
-            m_signed = wasSigned;
-            --m_depth;
-            if (inner < 0)
-                return -1;
-            if (!peekPunct(')'))
-                return fail(0x22, peek().text);
-            skip();
-            return inner;
-        }
+        if (t.punct == '(')
+            return parseEnclosed(')');
         if (t.punct == '[') {
-            skip();
-            if (!enter())
-                return -1;
-            const bool wasSigned = m_signed;
-            m_signed = false;
-            const int32_t inner = parseExpr();
-            m_signed = wasSigned;
-            --m_depth;
-            if (inner < 0)
-                return -1;
-            if (!peekPunct(']'))
-                return fail(0x22, peek().text);
-            skip();
-            return add({ExprOp::Bracket, uint32_t(inner), 0, 0});
+            const int32_t inner = parseEnclosed(']');
+            return inner < 0 ? -1 : add({ExprOp::Bracket, uint32_t(inner), 0, 0});
         }
         return fail(0x2E, t.text);
     case TokKind::Ident:

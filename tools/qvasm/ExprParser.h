@@ -41,6 +41,7 @@ private:
     int32_t parseMul();
     int32_t parseUnary();
     int32_t parsePostfix();
+    int32_t parseEnclosed(char close);
     int32_t parseIndexes(int32_t left);
     int32_t parseNamedPtrOrPostfix();
     // One more level of nesting; false (and the error recorded) beyond the limit.
