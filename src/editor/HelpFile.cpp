@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 QString asciiLower(QStringView s)
@@ -91,8 +93,16 @@ std::optional<QString> HelpFile::entry(QStringView word) const
     const qsizetype close = m_text.indexOf(u'}', open + 1);
     if (close < 0)
         return std::nullopt;
-    QString text = m_text.mid(open + 1, close - open - 1);
+    const QStringView whole = QStringView(m_text).mid(open + 1, close - open - 1);
+    qsizetype cut = std::min(whole.size(), MaxEntryChars);
+    for (qsizetype i = 0, lines = 1; i < cut; ++i) {
+        if (whole[i] == u'\n' && ++lines > MaxEntryLines)
+            cut = i;
+    }
+    QString text = whole.left(cut).toString();
     text.replace(u'\t', QLatin1String("  "));
+    if (cut < whole.size())
+        text += QStringLiteral("\n...");
     return text;
 }
 

@@ -31,8 +31,11 @@ public:
     QString missingFileMessage() const;
 
     // The entry's text for a word; nothing when no entry matches or the matching entry has no
-    // braces before the end of the file.
+    // braces before the end of the file. A pop-up is no reader for a book: past MaxEntryChars
+    // characters or MaxEntryLines lines the text is cut and ends in "...".
     std::optional<QString> entry(QStringView word) const;
+    static constexpr qsizetype MaxEntryChars = 16384;
+    static constexpr qsizetype MaxEntryLines = 200;
     // What the pop-up shows: the entry, or "Could not find "<word>" in help file...".
     QString popupText(QStringView word) const;
 

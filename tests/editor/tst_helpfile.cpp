@@ -52,6 +52,20 @@ void tst_HelpFile::entries_data()
         << QByteArray("[>" + QByteArray(254, 'k') + "<]{long}") << QString(254, u'k') << "long";
     QTest::newRow("windows-1252") << QByteArray("[>x<]{\x93quoted\x94}") << "x"
                                   << QString("\u201cquoted\u201d");
+    // A huge entry is cut for the pop-up, at the character and at the line limit.
+    const qsizetype chars = HelpFile::MaxEntryChars;
+    const qsizetype lines = HelpFile::MaxEntryLines;
+    QTest::newRow("chars-at-the-limit") << "[>big<]{" + QByteArray(chars, 'x') + "}"
+                                        << "big" << QString(chars, u'x');
+    QTest::newRow("chars-past-the-limit") << "[>big<]{" + QByteArray(chars + 1, 'x') + "}"
+                                          << "big" << QString(chars, u'x') + "\n...";
+    QByteArray manyLines;
+    for (qsizetype i = 0; i < lines; ++i)
+        manyLines += "l\n";
+    QTest::newRow("lines-at-the-limit") << "[>big<]{" + manyLines.chopped(1) + "}"
+                                        << "big" << QString(manyLines.chopped(1));
+    QTest::newRow("lines-past-the-limit") << "[>big<]{" + manyLines + "l}"
+                                          << "big" << QString(manyLines.chopped(1)) + "\n...";
 }
 
 void tst_HelpFile::entries()
