@@ -79,6 +79,8 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
         connect(m_doc, &CQvasmDoc::loaded, this, [this] {
             setReadOnly(false);
             attachText();
+            for (const std::unique_ptr<QKeyEvent> &key : std::exchange(m_keysWhileLoading, {}))
+                QCoreApplication::sendEvent(this, key.get());
         });
     }
     attachText();
@@ -324,6 +326,14 @@ void CQvasmView::insertFromMimeData(const QMimeData *source)
 
 bool CQvasmView::event(QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && m_doc->isLoading()) {
+        // Typed before the text is in: kept and typed into it once it is (up to a limit no
+        // typist reaches in the seconds a load takes).
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (m_keysWhileLoading.size() < MaxKeysWhileLoading)
+            m_keysWhileLoading.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
+        return true;
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         // The editor would keep keys like Ctrl+Up or Ctrl+Z to itself; the accelerators in force
         // go to their commands instead.

@@ -4,8 +4,12 @@
 #include "frame/BusyIndicator.h"
 #include "frame/CommandMap.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+
+#include <memory>
+#include <vector>
 
 class CMainFrame;
 class CQvasmDoc;
@@ -142,4 +146,6 @@ private:
     int m_scrollRemainder = 0;
     bool m_settingScroll = false;
     QMetaObject::Connection m_contentsConnection;
+    static constexpr size_t MaxKeysWhileLoading = 10000;
+    std::vector<std::unique_ptr<QKeyEvent>> m_keysWhileLoading;
 };

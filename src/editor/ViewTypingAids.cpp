@@ -57,7 +57,9 @@ void ViewTypingAids::setAutoIndentFlag(bool on)
 
 bool ViewTypingAids::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view) {
+    // Keys typed while a large file is still loading are kept by the view and come back here
+    // once the text is in.
+    if (watched == m_view && !m_view->GetDocument()->isLoading()) {
         if (event->type() == QEvent::KeyPress)
             return keyPress(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::KeyRelease)

@@ -42,6 +42,7 @@ private slots:
     void saveAsMovesTheTreeItemAndTheKind();
     void saveAllAsksOnlyForUntitledAndCloseAllHonoursCancel();
     void largeFileLoadsBehindTheStartingWindow();
+    void keysTypedWhileLoadingAreKept();
 
 private:
     std::unique_ptr<DocumentFixture> m_f;
@@ -445,6 +446,27 @@ void tst_QvasmDoc::largeFileLoadsBehindTheStartingWindow()
     // Edits after the load behave as in any document, and the file saves back unchanged.
     QVERIFY(doc->OnSaveDocument(path));
     QCOMPARE(readFileBytes(path), bytes);
+}
+
+void tst_QvasmDoc::keysTypedWhileLoadingAreKept()
+{
+    m_f.reset();
+    m_f = std::make_unique<DocumentFixture>(false);
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < (8 << 20); ++i)
+        bytes += "label" + QByteArray::number(i) + ":\tmov ax, bx ; a comment\r\n";
+    CQvasmDoc *doc = m_f->documents->openDocument(m_f->write("big.asm", bytes));
+    QVERIFY(doc);
+    if (!doc->isLoading())
+        QSKIP("the text was in before a key could be typed");
+    CQvasmView *view = doc->view();
+    QTest::keyClicks(view, "ab");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Tab); // the typing aids see it once the text is in
+    QTest::keyClicks(view, "c");
+    QTRY_VERIFY(!doc->isLoading());
+    QVERIFY(documentText(doc).startsWith("ab\n\tclabel0:"));
+    QVERIFY(doc->IsModified());
 }
 
 QTEST_MAIN(tst_QvasmDoc)
