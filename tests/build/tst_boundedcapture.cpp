@@ -1,4 +1,5 @@
 #include "build/BoundedCapture.h"
+#include "build/BuildOutput.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -15,6 +16,7 @@ private slots:
     void longLinesAreKeptAsWritten_data();
     void longLinesAreKeptAsWritten();
     void memoryStaysBoundedAndIsGivenBack();
+    void theBuildWindowReadsAroundTheDroppedLine();
 };
 
 namespace {
@@ -150,6 +152,32 @@ void tst_BoundedCapture::memoryStaysBoundedAndIsGivenBack()
     QCOMPARE(parts->dropped, qint64(2000) * chunk.size() - parts->head.size() - parts->tail.size());
     QCOMPARE(capture.heldBytes(), 0);
     QCOMPARE(capture.totalBytes(), 0);
+}
+
+void tst_BoundedCapture::theBuildWindowReadsAroundTheDroppedLine()
+{
+    // An assembler's report of 500 errors, cut: the list goes on past the line that counts what
+    // was left out, and the totals still come from the end.
+    QByteArray report = "\r\n";
+    for (int i = 1; i <= 500; ++i)
+        report += "\t/p/a.asm (" + QByteArray::number(i) + "):  error 21h Symbol not defined\r\n";
+    report += "\r\nSymbol space free:   65000\r\nTotal errors:        500\r\nTotal diags: 0\r\n";
+    BoundedCapture capture(1000, 1000);
+    const BuildOutput out = BuildOutput::parse(feed(capture, report, 4096));
+
+    QVERIFY(capture.droppedBytes() > 0);
+    QCOMPARE(out.totalErrors(), 500u);
+    QCOMPARE(out.symbolSpaceFree(), 65000u);
+    QCOMPARE(out.entry(0), QStringLiteral("\t/p/a.asm (1):  error 21h Symbol not defined"));
+    QCOMPARE(out.goToTarget(out.count() - 1)->line, 500);
+    int droppedRow = -1;
+    for (int row = 0; row < out.count(); ++row) {
+        if (out.entry(row).endsWith(QStringLiteral(" bytes of output left out]")))
+            droppedRow = row;
+    }
+    QVERIFY(droppedRow > 0 && droppedRow < out.count() - 1);
+    QVERIFY(!out.canGoTo(droppedRow));
+    QVERIFY(out.goToTarget(droppedRow - 1)->line + 1 < out.goToTarget(droppedRow + 1)->line);
 }
 
 QTEST_GUILESS_MAIN(tst_BoundedCapture)
