@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -240,17 +241,24 @@ void SingleInstance::onNewConnection()
                 return;
             // Done with the socket before anything acts on the message: opening the file may show
             // a message box, whose nested event loop would delete the socket under this handler.
+            // The arguments are acted on once the reply has gone and the connection is closed.
             QLocalSocket *const done = socket; // the captures go with the connection
             disconnect(done, nullptr, this, nullptr);
-            if (result == Decoded::Complete)
-                done->write(kTaken);
-            done->disconnectFromServer();
             if (result == Decoded::Complete) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, arguments] { emit activationRequested(arguments); },
-                    Qt::QueuedConnection);
+                done->write(kTaken);
+                auto once = std::make_shared<bool>(false);
+                const auto activate = [this, arguments, once] {
+                    if (std::exchange(*once, true))
+                        return;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, arguments] { emit activationRequested(arguments); },
+                        Qt::QueuedConnection);
+                };
+                connect(done, &QLocalSocket::disconnected, this, activate);
+                connect(done, &QObject::destroyed, this, activate);
             }
+            done->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, read);
         if (socket->bytesAvailable() > 0)
