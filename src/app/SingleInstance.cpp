@@ -4,21 +4,76 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <memory>
+#include <utility>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 constexpr int kConnectWaitMs = 1000;
-constexpr int kWriteWaitMs = 2000;
+constexpr int kReplyWaitMs = 2000;
+// The listener greets a peer of its own user with this line; only then does the other copy
+// send its message, and it ends only on the listener's reply.
+const QByteArray kGreeting = QByteArrayLiteral("qvasmide-listening-2\n");
+const QByteArray kTaken = QByteArrayLiteral("taken\n");
 // The message: this line, a 32-bit big-endian length, then the arguments in UTF-8, each ended by
 // a NUL (no path holds one). Anything longer than a few file names is not ours.
-const QByteArray kMagic = QByteArrayLiteral("qvasmide-activate-1\n");
+const QByteArray kMagic = QByteArrayLiteral("qvasmide-activate-2\n");
 constexpr quint32 kMaxPayload = 64 * 1024;
+
+// Whether the process at the other end of a connected local socket runs as this user.
+bool peerIsThisUser(qintptr descriptor)
+{
+    if (descriptor < 0)
+        return false;
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0
+        || size != sizeof credentials) {
+        return false;
+    }
+    return credentials.uid == ::geteuid();
+}
+
+// Reads from the socket until it has sent exactly `expected`, running the event loop meanwhile.
+// False on anything else, on its end, or after waitMs.
+bool receive(QLocalSocket &socket, const QByteArray &expected, int waitMs)
+{
+    QByteArray got;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool matched = false;
+    const auto read = [&] {
+        got += socket.read(expected.size() - got.size());
+        if (!expected.startsWith(got)) {
+            loop.quit();
+        } else if (got.size() == expected.size()) {
+            matched = true;
+            loop.quit();
+        }
+    };
+    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, read);
+    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (socket.bytesAvailable() > 0)
+        read();
+    if (!matched && expected.startsWith(got) && socket.state() == QLocalSocket::ConnectedState) {
+        deadline.start(waitMs);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    QObject::disconnect(&socket, nullptr, &loop, nullptr);
+    return matched;
+}
 
 QByteArray encode(const QStringList &arguments)
 {
@@ -77,12 +132,35 @@ QString SingleInstance::serverNameFor(const QString &settingsFilePath)
                              .arg(QLatin1String(AppInfo::WindowClassName),
                                   user,
                                   QString::fromLatin1(digest));
-    // The user's runtime folder is private to them; without one, Qt's default (the temporary
-    // folder) with the user in the name.
+    // Never a shared folder such as /tmp: another user could take the name first, and be
+    // handed the files this user opens.
+    const QString folder = socketFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(name);
+}
+
+QString SingleInstance::socketFolder()
+{
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(name);
-    return name;
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return runtime;
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || QDir::isRelativePath(cache))
+        cache = QDir::home().filePath(QStringLiteral(".cache"));
+    if (!QDir().mkpath(cache))
+        return QString();
+    const QString folder = QDir(cache).filePath(QStringLiteral("qvasmide"));
+    // Made private from the start; one that was there already is used only when it is private.
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    return isPrivateFolder(folder) ? folder : QString();
+}
+
+bool SingleInstance::isPrivateFolder(const QString &path)
+{
+    struct stat info
+    {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
 
 SingleInstance::SingleInstance(const QString &serverName, QObject *parent)
@@ -94,23 +172,28 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::handOff(const QStringList &arguments)
 {
+    if (m_serverName.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(kConnectWaitMs))
         return false;
+    // Nothing goes to a peer that is not a copy of this program run by this user.
+    if (!peerIsThisUser(socket.socketDescriptor()) || !receive(socket, kGreeting, kReplyWaitMs))
+        return false;
     socket.write(encode(arguments));
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(kWriteWaitMs))
-            break;
-    }
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(kWriteWaitMs);
-    return true;
+    // Ending is right only once the other copy has the arguments.
+    const bool taken = receive(socket, kTaken, kReplyWaitMs);
+    socket.abort();
+    return taken;
 }
 
 bool SingleInstance::claim(const QStringList &arguments)
 {
+    if (m_serverName.isEmpty()) {
+        qWarning("qvasmide: no private folder for the single-instance socket; running alone");
+        return true;
+    }
     m_server = new QLocalServer(this);
     // No access options: with them Qt renames its socket over an existing one, so a copy
     // starting at the same moment would take the name instead of finding the first. The
@@ -141,6 +224,14 @@ bool SingleInstance::isListening() const
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            emit foreignPeerRefused();
+            continue;
+        }
+        socket->write(kGreeting);
         auto buffer = std::make_shared<QByteArray>();
         const auto read = [this, socket, buffer] {
             buffer->append(socket->readAll());
@@ -150,18 +241,26 @@ void SingleInstance::onNewConnection()
                 return;
             // Done with the socket before anything acts on the message: opening the file may show
             // a message box, whose nested event loop would delete the socket under this handler.
+            // The arguments are acted on once the reply has gone and the connection is closed.
             QLocalSocket *const done = socket; // the captures go with the connection
             disconnect(done, nullptr, this, nullptr);
-            done->disconnectFromServer();
             if (result == Decoded::Complete) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, arguments] { emit activationRequested(arguments); },
-                    Qt::QueuedConnection);
+                done->write(kTaken);
+                auto once = std::make_shared<bool>(false);
+                const auto activate = [this, arguments, once] {
+                    if (std::exchange(*once, true))
+                        return;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, arguments] { emit activationRequested(arguments); },
+                        Qt::QueuedConnection);
+                };
+                connect(done, &QLocalSocket::disconnected, this, activate);
+                connect(done, &QObject::destroyed, this, activate);
             }
+            done->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, read);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         if (socket->bytesAvailable() > 0)
             read();
     }

@@ -3,8 +3,8 @@
 #include <QByteArray>
 
 // The bytes of the last assembler run and its exit code, process-wide (the tool runner fills
-// them; the build commands, the output pane and the Build Window read them). The bytes are
-// exactly what the tool wrote, followed by a NUL, so they may be read as a C string. The buffer
+// them; the build commands, the output pane and the Build Window read them). The bytes are what
+// the runner kept of what the tool wrote (all of it up to BoundedCapture's bound), followed by a NUL, so they may be read as a C string. The buffer
 // is reused between runs: it grows to the size needed and never shrinks (as long as no reader
 // still holds a copy of the previous bytes, which would make the next run allocate afresh).
 class CaptureBuffer

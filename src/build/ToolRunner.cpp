@@ -71,7 +71,8 @@ bool ToolRunner::start(const ToolRequest &request)
     m_waitFailureCode = 0;
     m_messages.clear();
     m_request = request;
-    m_output.resize(0); // keeps the allocation of earlier runs
+    m_capture.clear();
+    m_output = QByteArray();
     m_postBuild.reset();
 
     if (request.program.isEmpty()) {
@@ -131,7 +132,7 @@ void ToolRunner::readOutput()
     const QByteArray chunk = m_process->readAllStandardOutput();
     if (chunk.isEmpty())
         return;
-    m_output.append(chunk);
+    m_capture.append(chunk);
     emit outputReceived(chunk);
 }
 
@@ -164,6 +165,8 @@ void ToolRunner::processFinished(int exitCode, QProcess::ExitStatus status)
     if (m_completed)
         return;
     readOutput();
+    // What was kept of the output is all the run holds on to from here.
+    m_output = m_capture.take();
     const bool assembler = m_request.kind == ToolRequest::Assembler;
 
     if (m_cancelled || m_waitFailureCode != 0) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "build/BoundedCapture.h"
+
 #include <memory>
 
 class PostBuildRun;
@@ -39,7 +41,10 @@ struct ToolRequest
 //   257        the tool wrote nothing at all (the read-failure message was shown)
 //   261        the run was cancelled or waiting for it failed (the wait-failure message was shown)
 //   512        the tool could not be started ("Create process failed" was shown)
-// The output is read while the tool runs, so a tool may write any amount without blocking.
+// The output is read while the tool runs, so a tool may write any amount without blocking; what
+// is kept of it is bounded (BoundedCapture: its first and last megabytes and a line saying how
+// much was left out between), so a tool that floods its output holds no more memory than that,
+// and the event loop (Esc, Cancel) runs between the reads.
 // An empty stdin is given. For an assembler run that obtained an exit code, the post-build
 // commands are started (not waited for) as a PostBuildRun, whose output goes on arriving after
 // the run (takePostBuild()); the tool's bytes replace the process-wide CaptureBuffer and its last
@@ -77,8 +82,9 @@ public:
 
     bool isRunning() const { return m_running; }
     int result() const { return m_result; }
-    // Every byte of the last run's output as read (also after a cancel).
-    const QByteArray &output() const { return m_output; }
+    // The last run's output as read (also after a cancel), as far as it is kept; while the tool
+    // runs, what has been kept so far.
+    QByteArray output() const { return m_completed ? m_output : m_capture.bytes(); }
     // The post-build commands the last run started, still reading what they write; nullptr when
     // it started none. Whoever takes it owns it; one left here goes with the next run.
     std::unique_ptr<PostBuildRun> takePostBuild();
@@ -108,7 +114,8 @@ private:
     ToolRequest m_request;
     QProcess *m_process = nullptr;
     std::unique_ptr<PostBuildRun> m_postBuild;
-    QByteArray m_output;
+    BoundedCapture m_capture; // while the tool runs
+    QByteArray m_output;      // once it has ended
     QStringList m_messages;
     int m_result = NoResult;
     int m_waitFailureCode = 0;

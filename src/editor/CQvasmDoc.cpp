@@ -154,31 +154,36 @@ void CQvasmDoc::initNew(const QString &title, const QString &text)
     SetTitle(title);
 }
 
-bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground)
+bool CQvasmDoc::OnOpenDocument(const QString &path, bool inBackground, QString *failure)
 {
     const QFileInfo info(path);
     if (info.isFile() && info.size() > kMaxOpenBytes) {
-        showMessage(openErrorMessage(path,
-                                     QStringLiteral("The file is too large to edit (%1 MiB; at "
-                                                    "most %2 MiB).")
-                                         .arg(info.size() >> 20)
-                                         .arg(kMaxOpenBytes >> 20)),
-                    PromptIcon::Exclamation);
+        const QString reason = QStringLiteral("The file is too large to edit (%1 MiB; at "
+                                              "most %2 MiB).")
+                                   .arg(info.size() >> 20)
+                                   .arg(kMaxOpenBytes >> 20);
+        if (failure)
+            *failure = reason;
+        else
+            showMessage(openErrorMessage(path, reason), PromptIcon::Exclamation);
         return false;
     }
-    if (!readFile(path, inBackground))
+    if (!readFile(path, inBackground, failure))
         return false;
     SetPathName(path);
     return true;
 }
 
-bool CQvasmDoc::readFile(const QString &path, bool inBackground)
+bool CQvasmDoc::readFile(const QString &path, bool inBackground, QString *failure)
 {
     // Taken before the read: a write that lands during it shows as a change afterwards.
     const FileStamp stamp = FileStamp::of(path);
     SourceFileCodec::ReadResult read = SourceFileCodec::readFile(path);
     if (!read.ok) {
-        showMessage(openErrorMessage(path, read.errorString), PromptIcon::Exclamation);
+        if (failure)
+            *failure = read.errorString;
+        else
+            showMessage(openErrorMessage(path, read.errorString), PromptIcon::Exclamation);
         return false;
     }
     m_format = read.format;

@@ -65,9 +65,10 @@ public:
     // Operations -----------------------------------------------------------------------------
     // An untitled document with that title; text is what it starts with (not undoable).
     void initNew(const QString &title, const QString &text = QString());
-    // Reads the file; false, after telling the user why, when it can't be read. With inBackground
-    // a large text is put into the document by a worker thread.
-    bool OnOpenDocument(const QString &path, bool inBackground = false);
+    // Reads the file; false, after telling the user why, when it can't be read (given failure,
+    // the reason goes there instead, for a caller that reports many files at once). With
+    // inBackground a large text is put into the document by a worker thread.
+    bool OnOpenDocument(const QString &path, bool inBackground = false, QString *failure = nullptr);
     // An atomic write, final line break included, in the file's own encoding and line ends. On
     // failure the user is told, the old file is whole and the document stays modified. The tree
     // entry moves to the new path only once the file is written.
@@ -123,7 +124,7 @@ signals:
 
 private:
     void registerCommands();
-    bool readFile(const QString &path, bool inBackground);
+    bool readFile(const QString &path, bool inBackground, QString *failure = nullptr);
     void loadText(const QString &text, const LineBreaks &otherBreaks, bool inBackground);
     void onLoaded();
     void connectText();

@@ -255,10 +255,13 @@ QObject *CQvasmDocTemplate::newDocument()
     return createNewDocument();
 }
 
-CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
+CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path, QString *failure)
 {
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        if (failure)
+            *failure = QStringLiteral("No file name.");
         return nullptr;
+    }
     const QString full = QFileInfo(path).absoluteFilePath();
     if (CQvasmDoc *open = findDocument(full); open && !open->GetPathName().isEmpty()) {
         activate(open);
@@ -277,7 +280,7 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path)
     auto *doc = new CQvasmDoc;
     if (!starting)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = doc->OnOpenDocument(full, starting);
+    const bool ok = doc->OnOpenDocument(full, starting, failure);
     if (!starting)
         QGuiApplication::restoreOverrideCursor();
     if (!ok) {

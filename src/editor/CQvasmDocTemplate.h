@@ -46,8 +46,9 @@ public:
     void closeAllDocuments() override;
 
     // Opens path as a document, or activates its window when it is open already. Relative paths
-    // are taken from the current folder. nullptr when it could not be read (the user was told).
-    CQvasmDoc *openDocument(const QString &path);
+    // are taken from the current folder. nullptr when it could not be read (the user was told;
+    // given failure, the reason goes there instead).
+    CQvasmDoc *openDocument(const QString &path, QString *failure = nullptr);
     // File > New: the kind from the requested kind, left Shift (source) or left Ctrl (include),
     // or the "Create New ..." dialog; nullptr when the dialog was cancelled. The document made
     // while the program starts holds the empty template.

@@ -32,10 +32,11 @@ CWorkspaceCommands *g_commands = nullptr;
 // Codes the error report shows when a command finds the workspace in a state it can't be in.
 enum WorkspaceFailure : quint32 { UnknownKind = 0x20, NoWorkspaceOpen = 0x21, NoSuchMember = 0x22 };
 
-CQvasmDoc *openDocument(const QString &path)
+// With failure, the reason it could not be opened goes there instead of into a message.
+CQvasmDoc *openDocument(const QString &path, QString *failure = nullptr)
 {
     CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    return documents ? documents->openDocument(path) : nullptr;
+    return documents ? documents->openDocument(path, failure) : nullptr;
 }
 
 void addTreeFile(const QString &path, CQvasmDoc *document)
@@ -203,7 +204,7 @@ void CWorkspaceCommands::OpenWorkspace(const QString &givenPath)
     }
     if (reopened.count == 0) {
         showMessage(WorkspaceRules::noMembersOpenedMessage());
-        openMainFileInstead();
+        openMainFileInstead(reopened.failed);
     }
     repaintActiveWindow();
     WorkspaceRules::setLastWorkspace(SettingsStore::instance(), path);
@@ -232,7 +233,7 @@ void CWorkspaceCommands::RestoreLastWorkspace()
     QPointer<QMdiSubWindow> remembered = reopened.remembered;
     if (reopened.count == 0) {
         showMessage(WorkspaceRules::noMembersOpenedMessage());
-        if (openMainFileInstead())
+        if (openMainFileInstead(reopened.failed))
             remembered = m_frame ? m_frame->activeDocumentFrame() : nullptr;
         else
             WorkspaceRules::restoreFailedWithoutFiles(record, settings);
@@ -250,10 +251,12 @@ CWorkspaceCommands::Reopened CWorkspaceCommands::reopenMembers()
     WorkspaceRecord &record = WorkspaceRecord::instance();
     Reopened result;
     ProgramValues::RecentFilesOff off;
+    QList<WorkspaceRules::OpenFailure> failures;
     const int count = record.entryCount();
     for (int i = 0; i < count; ++i) {
         const WorkspaceEntry entry = record.entry(i);
-        CQvasmDoc *doc = entry.wasOpened ? openDocument(entry.path) : nullptr;
+        QString reason;
+        CQvasmDoc *doc = entry.wasOpened ? openDocument(entry.path, &reason) : nullptr;
         if (doc) {
             ++result.count;
             if (CQvasmView *view = doc->view()) {
@@ -266,16 +269,23 @@ CWorkspaceCommands::Reopened CWorkspaceCommands::reopenMembers()
                 result.remembered = doc->frame();
         } else if (entry.wasOpened) {
             record.setEntryWasOpened(i, false);
+            failures.append({entry.path, reason});
+            result.failed.append(entry.path);
         }
         addTreeFile(entry.path, doc);
     }
+    // Eighty missing members are one message, not eighty boxes in a row.
+    if (!failures.isEmpty())
+        showMessage(WorkspaceRules::membersNotOpenedMessage(failures), PromptIcon::Exclamation);
     return result;
 }
 
-bool CWorkspaceCommands::openMainFileInstead()
+bool CWorkspaceCommands::openMainFileInstead(const QStringList &reported)
 {
     WorkspaceRecord &record = WorkspaceRecord::instance();
-    CQvasmDoc *doc = openDocument(record.mainFile());
+    const QString main = record.mainFile();
+    QString reason;
+    CQvasmDoc *doc = openDocument(main, reported.contains(main) ? &reason : nullptr);
     if (!doc) {
         showMessage(WorkspaceRules::mainFileFailedMessage());
         record.markClosed();

@@ -46,12 +46,14 @@ private:
     {
         int count = 0;
         QPointer<QMdiSubWindow> remembered; // the window that was active at the last save
+        QStringList failed;                 // reported already
     };
     // Opens the members marked open (kept out of the recent files), lists every member in the
-    // tree, and clears the mark of those that failed.
+    // tree, clears the mark of those that failed and reports them in one message.
     Reopened reopenMembers();
     // No member came back: the main file at its start; false (workspace closed) when it fails.
-    bool openMainFileInstead();
+    // A main file among the members reported already is not reported again.
+    bool openMainFileInstead(const QStringList &reported);
     void registerFrameCommands();
     void installOn(QMdiSubWindow *window);
     void commandsChanged();

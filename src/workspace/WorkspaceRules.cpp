@@ -80,6 +80,23 @@ QString WorkspaceRules::mainFileFailedMessage()
     return QStringLiteral("Could not open main file.  Closing Workspace.");
 }
 
+QString WorkspaceRules::membersNotOpenedMessage(const QList<OpenFailure> &failures)
+{
+    const qsizetype n = failures.size();
+    QString text = n == 1 ? QStringLiteral("This file of the workspace could not be opened:\n")
+                          : QStringLiteral("These %1 files of the workspace could not be opened:\n")
+                                .arg(n);
+    for (qsizetype i = 0; i < qMin<qsizetype>(n, MaxListedFailures); ++i) {
+        const OpenFailure &f = failures.at(i);
+        text += QLatin1Char('\n') + f.path;
+        if (!f.reason.isEmpty())
+            text += QStringLiteral(" (%1)").arg(f.reason);
+    }
+    if (n > MaxListedFailures)
+        text += QStringLiteral("\n... and %1 more.").arg(n - MaxListedFailures);
+    return text;
+}
+
 QString WorkspaceRules::closeAllWindowsQuestion()
 {
     return QStringLiteral("Close all Windows in Workspace?");

@@ -39,6 +39,16 @@ public:
     static QList<int> membersToReopen(const WorkspaceRecord &record);
     static QString noMembersOpenedMessage(); // then the main file is opened
     static QString mainFileFailedMessage();  // then the workspace closes: markClosed()
+    // The members that could not be reopened, in one message rather than one box each: each
+    // path with its reason, at most MaxListedFailures of them and a count of the rest (a box
+    // taller than the screen would hide its own OK button).
+    struct OpenFailure
+    {
+        QString path;
+        QString reason;
+    };
+    static QString membersNotOpenedMessage(const QList<OpenFailure> &failures);
+    static constexpr int MaxListedFailures = 20;
 
     // Close Workspace: "Close all Windows in Workspace?". documentPaths is the open documents in
     // the order collected (each at the head); the result is the order to close them in: for

@@ -3,6 +3,7 @@
 //   out TEXT     TEXT to stdout; \r \n \t \\ \0 and \xHH are unescaped
 //   err TEXT     TEXT to stderr
 //   bulk N       N bytes of a fixed pattern to stdout (see pattern())
+//   flood        the same pattern without end, until it is killed or nobody reads
 //   record FILE  its arguments one per line, then "cwd=" and its folder, then "stdin=eof" when
 //                its standard input is empty, into FILE
 //   sleep        waits until it is killed
@@ -104,6 +105,13 @@ int main(int argc, char **argv)
                 }
             }
             writeAll(1, chunk);
+        } else if (cmd == "flood") {
+            // The pattern repeats every 26 lines of 64 bytes.
+            std::string chunk;
+            for (size_t i = 0; i < 39 * 26 * 64; ++i)
+                chunk += pattern(i);
+            for (;;)
+                writeAll(1, chunk);
         } else if (cmd == "record") {
             std::string text;
             for (int i = 1; i < argc; ++i)

@@ -1,12 +1,15 @@
 #include "FakeTool.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
+#include "build/BoundedCapture.h"
 #include "build/CaptureBuffer.h"
 #include "build/PostBuildRun.h"
 #include "build/ToolRunner.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +24,10 @@ private slots:
     void resultProtocol();
     void everyByteIsCapturedAsWritten_data();
     void everyByteIsCapturedAsWritten();
+    void outputPastTheBoundIsCut_data();
+    void outputPastTheBoundIsCut();
     void cancelStopsAToolThatNeverEnds();
+    void aFloodingToolHoldsBoundedMemoryAndStopsPromptly();
     void argumentsStayWholeAndRunInTheFolder();
     void disassemblerOutputIsItsOwn();
     void captureBufferIsReused();
@@ -39,6 +45,9 @@ private:
 
 namespace {
 const QByteArray kEarlier = "\r\nearlier\r\n";
+constexpr qsizetype kBound = BoundedCapture::DefaultHeadLimit + BoundedCapture::DefaultTailLimit;
+// The most kept past the bound: both ends whole and the line between.
+constexpr qsizetype kMostKept = kBound + 64;
 const QString kRedirection = "Redirection failed:\nYou must use the Windows Console version of "
                              "%1\ninstead of the DJGPP version.";
 } // namespace
@@ -125,6 +134,8 @@ void tst_ToolRunner::everyByteIsCapturedAsWritten_data()
                                << QByteArray("10%\r\xE9\xC3\xA9\0last", 12);
     // Far more than a pipe holds: a runner that waited for the end before reading would hang.
     QTest::newRow("ten-megabytes") << QByteArray("bulk 10485760") << FakeTool::bulk(10485760);
+    QTest::newRow("exactly-the-bound")
+        << "bulk " + QByteArray::number(kBound) << FakeTool::bulk(kBound);
 }
 
 void tst_ToolRunner::everyByteIsCapturedAsWritten()
@@ -144,6 +155,66 @@ void tst_ToolRunner::everyByteIsCapturedAsWritten()
     QCOMPARE(CaptureBuffer::instance().bytes().constData()[expected.size()], '\0');
     QCOMPARE(runner.output(), expected);
     QCOMPARE(streamed, expected);
+}
+
+void tst_ToolRunner::outputPastTheBoundIsCut_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("one-byte-over-the-bound") << kBound + 1;
+    QTest::newRow("three-times-the-bound") << 3 * kBound;
+}
+
+void tst_ToolRunner::outputPastTheBoundIsCut()
+{
+    QFETCH(qsizetype, size);
+    ScriptedPrompts prompts;
+    FakeTool::script("bulk " + QByteArray::number(size) + "\nexit 4");
+    ToolRunner runner;
+    QCOMPARE(run(runner, assembler()), 4);
+    const QByteArray kept = runner.output();
+    QCOMPARE(CaptureBuffer::instance().bytes(), kept);
+    QVERIFY(kept.size() <= kMostKept);
+    QVERIFY(CaptureBuffer::instance().capacity() <= 2 * kBound);
+
+    // Whole lines from both ends, and a line between that counts what is not there.
+    static const QRegularExpression line("\\[(\\d+) bytes of output left out\\]\r\n");
+    const QRegularExpressionMatch m = line.match(QString::fromLatin1(kept));
+    QVERIFY(m.hasMatch());
+    const QByteArray head = kept.left(m.capturedStart());
+    const QByteArray tail = kept.sliced(m.capturedEnd());
+    const QByteArray all = FakeTool::bulk(size);
+    QVERIFY(all.startsWith(head) && head.endsWith("\r\n"));
+    QVERIFY(all.endsWith(tail) && all.at(size - tail.size() - 1) == '\n');
+    QVERIFY(head.size() > BoundedCapture::DefaultHeadLimit - 64);
+    QVERIFY(tail.size() > BoundedCapture::DefaultTailLimit - 64);
+    QCOMPARE(m.captured(1).toLongLong(), qint64(size - head.size() - tail.size()));
+}
+
+void tst_ToolRunner::aFloodingToolHoldsBoundedMemoryAndStopsPromptly()
+{
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    FakeTool::script("flood");
+    ToolRunner runner;
+    QSignalSpy finished(&runner, &ToolRunner::finished);
+    qint64 received = 0;
+    qsizetype keptWhileRunning = -1;
+    QElapsedTimer sinceCancel;
+    connect(&runner, &ToolRunner::outputReceived, this, [&](const QByteArray &chunk) {
+        received += chunk.size();
+        if (received > 4 * kBound && !sinceCancel.isValid()) {
+            keptWhileRunning = runner.output().size();
+            sinceCancel.start();
+            runner.cancel();
+        }
+    });
+    QVERIFY(runner.start(assembler()));
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(finished.at(0).at(0).toInt(), 261);
+    QVERIFY2(sinceCancel.elapsed() < 2000, qPrintable(QString::number(sinceCancel.elapsed())));
+    QVERIFY2(keptWhileRunning <= kMostKept, qPrintable(QString::number(keptWhileRunning)));
+    QVERIFY(runner.output().size() <= kMostKept);
+    QVERIFY(runner.output().contains(" bytes of output left out]\r\n"));
 }
 
 void tst_ToolRunner::cancelStopsAToolThatNeverEnds()

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QTest>
@@ -27,6 +29,7 @@ private slots:
 
     void aToolThatNeverEndsIsStopped_data();
     void aToolThatNeverEndsIsStopped();
+    void escStaysPromptWhileAToolFloodsItsOutput();
     void messagesComeOnceTheAnimationIsGone();
     void oneRunAtATime();
 
@@ -109,6 +112,30 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
     QVERIFY(!animation.isRunning() && !session.cancelButton() && !ToolRunSession::isBusy());
     QTest::keyClicks(m_doc->editor, "after");
     QCOMPARE(m_doc->editor->toPlainText(), QStringLiteral("after"));
+}
+
+void tst_ToolRunSession::escStaysPromptWhileAToolFloodsItsOutput()
+{
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    FakeTool::script("flood");
+    ToolRunner runner;
+    ToolRunSession session(m_frame.get(), nullptr);
+    qint64 received = 0;
+    QElapsedTimer sincePressed;
+    connect(&runner, &ToolRunner::outputReceived, this, [&](const QByteArray &chunk) {
+        received += chunk.size();
+        // Far past what is kept; the key goes through the event loop as a real one would.
+        if (received > 64 * 1024 * 1024 && !sincePressed.isValid()) {
+            sincePressed.start();
+            QCoreApplication::postEvent(m_doc->editor,
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+        }
+    });
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+    QCOMPARE(result, int(ToolRunner::WaitFailed));
+    QVERIFY(sincePressed.isValid());
+    QVERIFY2(sincePressed.elapsed() < 2000, qPrintable(QString::number(sincePressed.elapsed())));
 }
 
 namespace {

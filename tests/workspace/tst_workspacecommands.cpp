@@ -38,6 +38,8 @@ private slots:
     void openReopensMembersWhereTheyWere();
     void openFallsBackToTheMainFile_data();
     void openFallsBackToTheMainFile();
+    void missingMembersAreReportedInOneMessage_data();
+    void missingMembersAreReportedInOneMessage();
     void closeAsksAboutTheMembersWindows_data();
     void closeAsksAboutTheMembersWindows();
     void removingTheLastMemberDisablesRemove();
@@ -283,6 +285,69 @@ void tst_WorkspaceCommands::openFallsBackToTheMainFile()
         QCOMPARE(s.prompts.messagesAsked().last(), WorkspaceRules::mainFileFailedMessage());
         QCOMPARE(s.f.windowCount(), 0);
     }
+}
+
+void tst_WorkspaceCommands::missingMembersAreReportedInOneMessage_data()
+{
+    QTest::addColumn<int>("missing");          // members marked open that are not there
+    QTest::addColumn<int>("present");          // members marked open that are
+    QTest::addColumn<QString>("main");         // "missing-member", "there", "missing-elsewhere"
+    QTest::addColumn<QStringList>("messages"); // "list", "none", "main-error", "main-failed"
+
+    QTest::newRow("eighty-missing-the-main-file-among-them")
+        << 80 << 0 << "missing-member" << QStringList{"list", "none", "main-failed"};
+    QTest::newRow("seventy-nine-missing-the-main-file-opens")
+        << 79 << 0 << "there" << QStringList{"list", "none"};
+    QTest::newRow("one-missing-one-opens") << 1 << 1 << "there" << QStringList{"list"};
+    QTest::newRow("none-missing") << 0 << 2 << "there" << QStringList{};
+    // The main file was not in the list: its own error says why it failed.
+    QTest::newRow("main-file-missing-and-not-listed")
+        << 3 << 0 << "missing-elsewhere"
+        << QStringList{"list", "none", "main-error", "main-failed"};
+}
+
+void tst_WorkspaceCommands::missingMembersAreReportedInOneMessage()
+{
+    QFETCH(int, missing);
+    QFETCH(int, present);
+    QFETCH(QString, main);
+    QFETCH(QStringList, messages);
+    Session s;
+    QList<WorkspaceEntry> members;
+    QString mainFile = main == "there" ? s.f.write("main.asm", lines(3)) : s.f.path("main.asm");
+    if (main != "missing-member")
+        members << member(mainFile); // not marked open: opened only as the fallback
+    for (int i = 0; i < missing; ++i)
+        members << member(s.f.path(QString("gone%1.asm").arg(i)), true);
+    if (main == "missing-member")
+        mainFile = members.first().path;
+    for (int i = 0; i < present; ++i)
+        members << member(s.f.write(QString("here%1.asm").arg(i), lines(2)), true);
+    const QString stored = s.writeWorkspace(mainFile, members);
+    for (int i = 0; i < messages.size(); ++i)
+        s.prompts.answerMessage(PromptAnswer::Ok);
+
+    s.commands.OpenWorkspace(stored);
+    QVERIFY2(s.prompts.allAnswered(), qPrintable(s.prompts.messagesAsked().join("\n---\n")));
+    const QStringList asked = s.prompts.messagesAsked();
+    QCOMPARE(asked.size(), messages.size());
+    for (int i = 0; i < messages.size(); ++i) {
+        const QString &m = asked.at(i);
+        if (messages.at(i) == "list") {
+            QVERIFY(m.contains(s.f.path("gone0.asm") + " ("));
+            QVERIFY(m.startsWith(missing == 1 ? QString("This file")
+                                              : QString("These %1 files").arg(missing)));
+        } else if (messages.at(i) == "none") {
+            QCOMPARE(m, WorkspaceRules::noMembersOpenedMessage());
+        } else if (messages.at(i) == "main-error") {
+            QVERIFY(m.contains(mainFile));
+        } else {
+            QCOMPARE(m, WorkspaceRules::mainFileFailedMessage());
+        }
+    }
+    // Every member is still listed in the tree, opened or not.
+    QCOMPARE(s.treePaths().size(), members.size());
+    QCOMPARE(s.f.windowCount(), present + (main == "there" && present == 0 ? 1 : 0));
 }
 
 void tst_WorkspaceCommands::closeAsksAboutTheMembersWindows_data()

@@ -34,6 +34,8 @@ class tst_WorkspaceRules : public QObject
 private slots:
     void newMemberPathAndTreeOpening();
     void movedWorkspaceAnsweredYesWithAnOverlongPath();
+    void membersNotOpenedAreListedInOneMessage_data();
+    void membersNotOpenedAreListedInOneMessage();
     void closeWorkspaceClosesEachMembersDocumentOnce_data();
     void closeWorkspaceClosesEachMembersDocumentOnce();
     void droppedWorkspaceFiles_data();
@@ -59,6 +61,36 @@ void tst_WorkspaceRules::newMemberPathAndTreeOpening()
     QCOMPARE(WorkspaceRules::newMemberPath("/p/", "x.txt", FileKind::Include), QString("/p/x.txt"));
     QVERIFY(WorkspaceRules::treeItemOpensFromDisk("/p/x.asm"));
     QVERIFY(!WorkspaceRules::treeItemOpensFromDisk("untitled0.asm"));
+}
+
+void tst_WorkspaceRules::membersNotOpenedAreListedInOneMessage_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<QString>("last"); // the message's last line
+    const int most = WorkspaceRules::MaxListedFailures;
+    QTest::newRow("one") << 1 << 1 << "/p/m0.asm (No such file or directory)";
+    QTest::newRow("as-many-as-are-listed")
+        << most << most << QString("/p/m%1.asm (No such file or directory)").arg(most - 1);
+    QTest::newRow("one-more-than-are-listed") << most + 1 << most << "... and 1 more.";
+    QTest::newRow("eighty") << 80 << most << QString("... and %1 more.").arg(80 - most);
+}
+
+void tst_WorkspaceRules::membersNotOpenedAreListedInOneMessage()
+{
+    QFETCH(int, failures);
+    QFETCH(int, listed);
+    QFETCH(QString, last);
+    QList<WorkspaceRules::OpenFailure> list;
+    for (int i = 0; i < failures; ++i)
+        list.append({QString("/p/m%1.asm").arg(i), "No such file or directory"});
+    const QStringList lines = WorkspaceRules::membersNotOpenedMessage(list).split('\n');
+    QCOMPARE(lines.first(),
+             failures == 1
+                 ? QString("This file of the workspace could not be opened:")
+                 : QString("These %1 files of the workspace could not be opened:").arg(failures));
+    QCOMPARE(lines.filter(".asm (No such file or directory)").size(), listed);
+    QCOMPARE(lines.last(), last);
 }
 
 void tst_WorkspaceRules::movedWorkspaceAnsweredYesWithAnOverlongPath()
