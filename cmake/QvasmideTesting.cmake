@@ -28,6 +28,7 @@ endfunction()
 function(qvasmide_sanitizer_environment test)
     if(QVASMIDE_SANITIZE)
         set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
-            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+            "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
     endif()
 endfunction()
