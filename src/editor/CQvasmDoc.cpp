@@ -307,6 +307,8 @@ void CQvasmDoc::restoreText(const QString &text,
     cursor.insertText(shown);
     SourceFileCodec::attachLineBreaks(*m_text, otherBreaks);
     m_text->setModified(true);
+    if (CQvasmView *shown = view())
+        shown->moveCursor(QTextCursor::Start); // from the top, as a file just opened
 }
 
 QString CQvasmDoc::textForSaving() const
