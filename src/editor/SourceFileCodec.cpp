@@ -4,6 +4,7 @@
 #include "app/RegularFile.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -239,7 +240,12 @@ SourceFileCodec::Decoded SourceFileCodec::decode(const QByteArray &bytes)
         d.format.encoding = TextEncoding::Utf8;
         d.format.utf8Bom = bytes.startsWith(kBom);
         const qsizetype skip = d.format.utf8Bom ? 3 : 0;
-        d.text = QString::fromUtf8(bytes.constData() + skip, bytes.size() - skip);
+        // QString::fromUtf8() would drop a second byte-order mark too; it is the text's own
+        // character (U+FEFF) and must come back on saving.
+        QStringDecoder toText(QStringDecoder::Utf8,
+                              QStringDecoder::Flag::Stateless
+                                  | QStringDecoder::Flag::ConvertInitialBom);
+        d.text = toText(QByteArrayView(bytes).sliced(skip));
     } else {
         d.format.encoding = TextEncoding::Windows1252;
         d.text = decode1252(bytes.constData(), bytes.size());

@@ -67,6 +67,8 @@ void tst_SourceFileCodec::unchangedTextEncodesToTheSameBytes_data()
                                << LineEnding::CrLf;
     QTest::newRow("utf8-lf") << QByteArray("a\nb\n\n") << utf8 << LineEnding::Lf;
     QTest::newRow("utf8-bom") << QByteArray("\xef\xbb\xbf; x\r\n") << utf8 << LineEnding::CrLf;
+    QTest::newRow("utf8-second-bom-kept")
+        << QByteArray("\xef\xbb\xbf\xef\xbb\xbfx\n") << utf8 << LineEnding::Lf;
     QTest::newRow("astral-plane") << QByteArray("db '\xf0\x9f\x98\x80'\n") << utf8
                                   << LineEnding::Lf;
     QTest::newRow("nul-bytes") << QByteArray("a\0b\r\n\0\0\r\n", 9) << utf8 << LineEnding::CrLf;
@@ -124,6 +126,8 @@ void tst_SourceFileCodec::decodesToTheRightCharacters_data()
 
     QTest::newRow("utf8") << QByteArray("\xc3\xa9\r\n\xe2\x82\xac") << QString::fromUtf8("é\n€");
     QTest::newRow("utf8-bom-not-in-text") << QByteArray("\xef\xbb\xbfx") << QString("x");
+    QTest::newRow("utf8-second-bom-is-text")
+        << QByteArray("\xef\xbb\xbf\xef\xbb\xbfx") << QString(QChar(0xFEFF)) + u'x';
     QTest::newRow("cp1252-euro-and-quotes")
         << QByteArray("\x80\x93\x94\xe9") << QString::fromUtf8("€“”é");
     QTest::newRow("cp1252-undefined-as-latin1")
