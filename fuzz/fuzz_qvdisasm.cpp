@@ -1,9 +1,11 @@
 // The disassembler on any bytes: the first byte picks the options, the rest is the file. In
-// the source form the assembler checks every instruction's text (the round trip).
+// the source form the assembler checks every instruction's text, and the whole 16-bit source
+// must assemble back to the very bytes it came from.
 
 #include "Disassembler.h"
 #include "EncodingOracle.h"
 #include "OutputBuffer.h"
+#include "qvasm/Assembler.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -47,5 +49,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } while (held < size);
     disassembler.writeFooter();
     out.flush();
+    if (!options.sourceMode() || options.bits32)
+        return 0;
+    // Not checked yet: code that runs past the 64 KB line from its org. Its source form gets
+    // error 1Ah ("Segment near (or at) 64k limit") from the assembler; that is an open finding.
+    if ((options.origin & 0xFFFF) + size > 0x10000)
+        return 0;
+
+    // The banner is no source; the IDE cuts it before the text is assembled.
+    std::string source = out.text();
+    const std::string banner = qvdisasm::bannerLine() + "\r\n";
+    if (source.size() < banner.size()
+        || source.compare(source.size() - banner.size(), banner.size(), banner) != 0) {
+        std::fprintf(stderr, "fuzz oracle failed: the source form does not end in the banner\n");
+        std::abort();
+    }
+    source.resize(source.size() - banner.size());
+    qvasm::Assembler assembler(qvasm::AssemblerOptions{});
+    assembler.assembleText(source, "back.asm");
+    const std::vector<uint8_t> back = assembler.image();
+    if (assembler.messages().errors() != 0 || back.size() != size
+        || !std::equal(back.begin(), back.end(), data)) {
+        std::fprintf(stderr,
+                     "fuzz oracle failed: the source form assembles to other bytes (%zu errors, "
+                     "%zu of %zu bytes)\n",
+                     assembler.messages().errors(),
+                     back.size(),
+                     size);
+        std::abort();
+    }
     return 0;
 }
