@@ -4,6 +4,7 @@
 //
 //   cmake --build build --target bench_recovery && build/bench/bench_recovery [MiB]
 
+#include "BenchSupport.h"
 #include "app/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmDocTemplate.h"
@@ -30,16 +31,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     SettingsStore::setFilePath(dir.filePath(QStringLiteral("qvasmide.ini")));
     const QString path = dir.filePath(QStringLiteral("big.asm"));
-    {
-        QByteArray text;
-        for (int i = 0; text.size() < (qsizetype(mebibytes) << 20); ++i) {
-            text += "label_" + QByteArray::number(i) + ":\tmov ax, [bx+si+"
-                    + QByteArray::number(i % 97) + "]\t; step " + QByteArray::number(i) + "\r\n";
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-            return 1;
-    }
+    if (!writeLabelledSource(path, 0, qsizetype(mebibytes) << 20))
+        return 1;
     CMainFrame frame;
     CQvasmDocTemplate documents;
     documents.setMainFrame(&frame);

@@ -5,6 +5,7 @@
 //
 //   cmake --build build --target bench_typing && build/bench/bench_typing [lines] [keys]
 
+#include "BenchSupport.h"
 #include "app/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/CQvasmDocTemplate.h"
@@ -43,17 +44,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     SettingsStore::setFilePath(dir.filePath(QStringLiteral("qvasmide.ini")));
     const QString path = dir.filePath(QStringLiteral("big.asm"));
-    {
-        QByteArray text;
-        text.reserve(qsizetype(lines) * 40);
-        for (int i = 0; i < lines; ++i) {
-            text += "label_" + QByteArray::number(i) + ":\tmov ax, [bx+si+"
-                    + QByteArray::number(i % 97) + "]\t; step " + QByteArray::number(i) + "\r\n";
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-            return 1;
-    }
+    if (!writeLabelledSource(path, lines))
+        return 1;
 
     CMainFrame frame;
     CQvasmDocTemplate documents;

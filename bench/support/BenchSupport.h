@@ -96,3 +96,17 @@ inline bool writeHundredLineSource(const QString &path)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
 }
+
+// A large CR LF source of labelled lines, "label_<n>:\tmov ax, [bx+si+<n % 97>]\t; step <n>", with
+// at least lines lines and bytes bytes, written to path; false when it can't be.
+inline bool writeLabelledSource(const QString &path, qsizetype lines, qsizetype bytes = 0)
+{
+    QByteArray text;
+    text.reserve(std::max(lines * 40, bytes + 64));
+    for (qsizetype i = 0; i < lines || text.size() < bytes; ++i) {
+        text += "label_" + QByteArray::number(i) + ":\tmov ax, [bx+si+" + QByteArray::number(i % 97)
+                + "]\t; step " + QByteArray::number(i) + "\r\n";
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
