@@ -1,8 +1,8 @@
 // The build-output parser and the error catalogue: every row's rules on any capture.
 
 #include "FuzzSupport.h"
-#include "build/BuildOutput.h"
-#include "build/ErrorCatalogue.h"
+#include "make/BuildOutput.h"
+#include "make/ErrorCatalogue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

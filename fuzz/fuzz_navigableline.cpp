@@ -1,7 +1,7 @@
 // The navigable-line parser on any line, with files that exist and files that do not.
 
 #include "FuzzSupport.h"
-#include "build/NavigableLine.h"
+#include "make/NavigableLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,7 +3,7 @@
 // integer written must read back as itself.
 
 #include "FuzzSupport.h"
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 #include <QFile>
 

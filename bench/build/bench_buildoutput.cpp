@@ -3,11 +3,11 @@
 // (about 1 MB and 10 MB); and the runner's overhead over starting the same tool directly.
 //   cmake --build build --target bench_buildoutput && build/bench/bench_buildoutput
 #include "BenchSupport.h"
-#include "app/Prompts.h"
-#include "build/BuildOutput.h"
-#include "build/CaptureBuffer.h"
-#include "build/OutputPaneText.h"
-#include "build/ToolRunner.h"
+#include "base/Prompts.h"
+#include "make/BuildOutput.h"
+#include "make/CaptureBuffer.h"
+#include "make/OutputPaneText.h"
+#include "make/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,13 +8,13 @@
 // runs on over the following lines) and Enter, with formatting on and, for comparison, off.
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "app/ProgramValues.h"
-#include "app/SettingsStore.h"
-#include "editor/CQvasmDoc.h"
-#include "editor/CQvasmDocTemplate.h"
-#include "editor/CQvasmView.h"
-#include "editor/EditorAids.h"
-#include "frame/CMainFrame.h"
+#include "base/ProgramValues.h"
+#include "base/SettingsStore.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "editor/ui/EditorAids.h"
+#include "frame/ui/CMainFrame.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

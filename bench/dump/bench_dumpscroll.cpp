@@ -4,7 +4,7 @@
 #include "DumpView.h"
 #include "DumpWindow.h"
 #include "ProcessMemory.h"
-#include "app/QtPrompts.h"
+#include "base/ui/QtPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,12 +5,12 @@
 //   cmake --build build --target bench_recovery && build/bench/bench_recovery [MiB]
 
 #include "BenchSupport.h"
-#include "app/SettingsStore.h"
-#include "editor/CQvasmDoc.h"
-#include "editor/CQvasmDocTemplate.h"
-#include "editor/CQvasmView.h"
-#include "editor/DocumentRecovery.h"
-#include "frame/CMainFrame.h"
+#include "base/SettingsStore.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "editor/ui/DocumentRecovery.h"
+#include "frame/ui/CMainFrame.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,11 +6,11 @@
 //   cmake --build build --target bench_typing && build/bench/bench_typing [lines] [keys]
 
 #include "BenchSupport.h"
-#include "app/SettingsStore.h"
-#include "editor/CQvasmDoc.h"
-#include "editor/CQvasmDocTemplate.h"
-#include "editor/CQvasmView.h"
-#include "frame/CMainFrame.h"
+#include "base/SettingsStore.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "frame/ui/CMainFrame.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

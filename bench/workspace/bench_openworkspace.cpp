@@ -6,16 +6,16 @@
 //   cmake --build build --target bench_openworkspace
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_openworkspace [RUNS]
 #include "BenchSupport.h"
-#include "app/CQvasmApp.h"
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "app/Subsystems.h"
-#include "editor/CQvasmDoc.h"
-#include "editor/CQvasmDocTemplate.h"
-#include "editor/CQvasmView.h"
-#include "frame/CMainFrame.h"
-#include "workspace/CWorkspaceCommands.h"
+#include "app/ui/CQvasmApp.h"
+#include "app/ui/Subsystems.h"
+#include "base/Prompts.h"
+#include "base/SettingsStore.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "frame/ui/CMainFrame.h"
 #include "workspace/WorkspaceRecord.h"
+#include "workspace/ui/CWorkspaceCommands.h"
 
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>

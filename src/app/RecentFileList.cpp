@@ -1,7 +1,7 @@
 #include "app/RecentFileList.h"
 
-#include "app/FolderPaths.h"
-#include "app/SettingsStore.h"
+#include "base/FolderPaths.h"
+#include "base/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "app/CQvasmApp.h"
 #include "app/CommandLine.h"
-#include "app/Subsystems.h"
+#include "app/ui/CQvasmApp.h"
+#include "app/ui/Subsystems.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "editor/EditorSettings.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

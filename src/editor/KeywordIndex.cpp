@@ -1,6 +1,6 @@
 #include "editor/KeywordIndex.h"
 
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "editor/SourceFileCodec.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "editor/MemberCollector.h"
 
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FileStamp.h"
+#include "base/FileStamp.h"
 #include "editor/SourceFileCodec.h"
 
 #include <QDateTime>

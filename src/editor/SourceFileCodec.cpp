@@ -1,7 +1,7 @@
 #include "editor/SourceFileCodec.h"
 
-#include "app/AtomicFileWriter.h"
-#include "app/RegularFile.h"
+#include "base/AtomicFileWriter.h"
+#include "base/RegularFile.h"
 
 #include <QFile>
 #include <QStringDecoder>

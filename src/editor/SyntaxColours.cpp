@@ -1,6 +1,6 @@
 #include "editor/SyntaxColours.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace {
 

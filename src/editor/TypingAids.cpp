@@ -1,6 +1,6 @@
 #include "editor/TypingAids.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "editor/TextTransforms.h"
 
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 #include "frame/AcceleratorTables.h"
 
-#include "frame/CommandIds.h"
+#include "base/CommandIds.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/CommandMap.h"
 #include "frame/AcceleratorTables.h"
-#include "frame/CommandMap.h"
 
 #include <QHash>
 #include <QObject>

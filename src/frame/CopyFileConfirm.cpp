@@ -1,7 +1,7 @@
 #include "frame/CopyFileConfirm.h"
 
-#include "app/Prompts.h"
-#include "app/RegularFile.h"
+#include "base/Prompts.h"
+#include "base/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>

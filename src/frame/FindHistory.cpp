@@ -1,6 +1,6 @@
 #include "frame/FindHistory.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace {
 const QString kSection = QStringLiteral("FindBar");

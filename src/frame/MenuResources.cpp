@@ -1,7 +1,7 @@
 #include "frame/MenuResources.h"
 
+#include "base/CommandIds.h"
 #include "frame/AcceleratorTables.h"
-#include "frame/CommandIds.h"
 
 #include <QSet>
 

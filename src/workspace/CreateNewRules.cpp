@@ -1,6 +1,6 @@
 #include "workspace/CreateNewRules.h"
 
-#include "app/FolderPaths.h"
+#include "base/FolderPaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "workspace/ProjectWizard.h"
 
-#include "app/FolderPaths.h"
-#include "app/SettingsStore.h"
+#include "base/FolderPaths.h"
+#include "base/SettingsStore.h"
 #include "workspace/WorkspaceRecord.h"
 
 QString ProjectWizard::workspaceFilePath(const QString &location, const QString &sourceName)
@@ -29,7 +29,7 @@ QString ProjectWizard::checkPaths(const QString &location,
     for (const QString &name : copyList(options))
         paths << location + name;
     for (const QString &path : paths) {
-        if (!WorkspaceRecord::fitsField(path, WorkspaceRecord::PathFieldSize))
+        if (!RecordField::fitsField(path, WorkspaceRecord::PathFieldSize))
             return WorkspaceRecord::refusalMessage(WorkspaceRecord::Change::TooLong, path);
     }
     return QString();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AtomicFileWriter.h"
+#include "base/AtomicFileWriter.h"
 #include "workspace/ProjectWizardOptions.h"
 #include "workspace/SourceTemplates.h"
 

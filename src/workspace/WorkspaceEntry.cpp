@@ -1,6 +1,6 @@
 #include "workspace/WorkspaceEntry.h"
 
-#include "workspace/WorkspaceRecord.h"
+#include "workspace/RecordField.h"
 
 #include <QtEndian>
 
@@ -23,7 +23,7 @@ static_assert(OffReserved + WorkspaceEntry::ReservedSize == WorkspaceEntry::Size
 WorkspaceEntry WorkspaceEntry::fromBytes(const char *bytes)
 {
     WorkspaceEntry e;
-    e.path = WorkspaceRecord::decodeText(bytes + OffPath, PathSize);
+    e.path = RecordField::decodeText(bytes + OffPath, PathSize);
     e.wasOpened = bytes[OffWasOpened] != 0;
     e.active = bytes[OffActive] != 0;
     e.selectionStart = qFromLittleEndian<qint32>(bytes + OffSelStart);
@@ -36,12 +36,12 @@ WorkspaceEntry WorkspaceEntry::fromBytes(const char *bytes)
 
 bool WorkspaceEntry::fits() const
 {
-    return WorkspaceRecord::fitsField(path, PathSize);
+    return RecordField::fitsField(path, PathSize);
 }
 
 bool WorkspaceEntry::toBytes(char *bytes) const
 {
-    if (!WorkspaceRecord::encodeText(path, bytes + OffPath, PathSize))
+    if (!RecordField::encodeText(path, bytes + OffPath, PathSize))
         return false;
     bytes[OffWasOpened] = wasOpened ? 1 : 0;
     bytes[OffActive] = active ? 1 : 0;

@@ -1,7 +1,7 @@
 #include "workspace/WorkspaceRecord.h"
 
-#include "app/AtomicFileWriter.h"
-#include "app/RegularFile.h"
+#include "base/AtomicFileWriter.h"
+#include "base/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -202,7 +202,7 @@ int WorkspaceRecord::indexOfEntry(const QString &path, Qt::CaseSensitivity cs) c
 {
     const int count = entryCount();
     for (int i = 0; i < count; ++i) {
-        if (decodeText(entryBytes(i), WorkspaceEntry::PathSize).compare(path, cs) == 0)
+        if (RecordField::decodeText(entryBytes(i), WorkspaceEntry::PathSize).compare(path, cs) == 0)
             return i;
     }
     return -1;
@@ -214,7 +214,7 @@ QStringList WorkspaceRecord::entryPaths() const
     const int count = entryCount();
     paths.reserve(count);
     for (int i = 0; i < count; ++i)
-        paths << decodeText(entryBytes(i), WorkspaceEntry::PathSize);
+        paths << RecordField::decodeText(entryBytes(i), WorkspaceEntry::PathSize);
     return paths;
 }
 
@@ -313,49 +313,13 @@ QString WorkspaceRecord::refusalMessage(Change change, const QString &path)
     return QString();
 }
 
-QString WorkspaceRecord::decodeText(const char *field, int fieldSize)
-{
-    const void *end = std::memchr(field, 0, size_t(fieldSize));
-    const qsizetype length = end ? static_cast<const char *>(end) - field : fieldSize;
-    return QString::fromUtf8(field, length);
-}
-
-bool WorkspaceRecord::fitsField(const QString &text, int fieldSize)
-{
-    const QByteArray bytes = text.toUtf8();
-    return bytes.size() < fieldSize && !bytes.contains('\0');
-}
-
-bool WorkspaceRecord::encodeText(const QString &text, char *field, int fieldSize)
-{
-    const QByteArray bytes = text.toUtf8();
-    // An embedded NUL would cut the text short on the next read: refuse it like an overlong one.
-    if (bytes.size() >= fieldSize || bytes.contains('\0'))
-        return false;
-    std::memcpy(field, bytes.constData(), size_t(bytes.size()));
-    std::memset(field + bytes.size(), 0, size_t(fieldSize - bytes.size()));
-    return true;
-}
-
-QString WorkspaceRecord::fitToField(const QString &text, int fieldSize)
-{
-    QString cut = text.left(text.indexOf(QChar(0)) < 0 ? text.size() : text.indexOf(QChar(0)));
-    qsizetype bytes = cut.toUtf8().size();
-    while (bytes >= fieldSize && !cut.isEmpty()) {
-        // Drop one whole character (a surrogate pair counts as one).
-        const qsizetype drop = cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1;
-        cut.chop(drop);
-        bytes = cut.toUtf8().size();
-    }
-    return cut;
-}
-
 QString WorkspaceRecord::textAt(int offset, int fieldSize) const
 {
-    return decodeText(m_bytes.data() + offset, fieldSize);
+    return RecordField::decodeText(m_bytes.data() + offset, fieldSize);
 }
 
 WorkspaceRecord::Change WorkspaceRecord::setTextAt(int offset, int fieldSize, const QString &text)
 {
-    return encodeText(text, m_bytes.data() + offset, fieldSize) ? Change::Ok : Change::TooLong;
+    return RecordField::encodeText(text, m_bytes.data() + offset, fieldSize) ? Change::Ok
+                                                                             : Change::TooLong;
 }

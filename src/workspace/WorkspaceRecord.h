@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workspace/RecordField.h"
 #include "workspace/WorkspaceEntry.h"
 
 #include <QList>
@@ -125,13 +126,6 @@ public:
     static QString writeErrorMessage(const QString &filePath);
     // The message for a refused change; empty for Ok.
     static QString refusalMessage(Change change, const QString &path = QString());
-
-    // Text field helpers, also used for entries and by callers that want to cut a text to fit.
-    static QString decodeText(const char *field, int fieldSize);
-    static bool encodeText(const QString &text, char *field, int fieldSize);
-    static bool fitsField(const QString &text, int fieldSize);
-    // The longest leading part of text that fits the field, cut between characters.
-    static QString fitToField(const QString &text, int fieldSize);
 
 private:
     QString textAt(int offset, int fieldSize) const;

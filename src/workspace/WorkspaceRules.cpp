@@ -1,6 +1,6 @@
 #include "workspace/WorkspaceRules.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "workspace/SourceTemplates.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AtomicFileWriter.h"
-#include "app/Prompts.h"
+#include "base/AtomicFileWriter.h"
+#include "base/Prompts.h"
 #include "editor/DocumentNaming.h"
 #include "workspace/WorkspaceRecord.h"
 

@@ -1,8 +1,8 @@
 #include "FileSizeLimit.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
-#include "app/AtomicFileWriter.h"
-#include "app/Prompts.h"
+#include "base/AtomicFileWriter.h"
+#include "base/Prompts.h"
 
 #include <QFile>
 #include <QTemporaryDir>

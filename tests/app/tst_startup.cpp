@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
-#include "app/ErrorReport.h"
 #include "app/FirstRunSetup.h"
-#include "app/InternalFailure.h"
 #include "app/StartupDecision.h"
+#include "base/ErrorReport.h"
+#include "base/InternalFailure.h"
 
 #include "TestFiles.h"
 #include "TestSettings.h"

@@ -1,10 +1,10 @@
 #include "EditorViews.h"
 #include "ScriptedPrompts.h"
-#include "editor/CHelpPopup.h"
-#include "editor/EditorAids.h"
-#include "frame/CommandMenu.h"
+#include "editor/ui/CHelpPopup.h"
+#include "editor/ui/EditorAids.h"
 #include "frame/CommandRouter.h"
 #include "frame/MenuResources.h"
+#include "frame/ui/CommandMenu.h"
 
 #include <QCursor>
 #include <QLabel>

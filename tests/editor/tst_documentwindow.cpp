@@ -1,12 +1,12 @@
 #include "EditorViews.h"
 #include "ScriptedPrompts.h"
-#include "app/AppInfo.h"
-#include "build/CDisassembleDlg.h"
-#include "editor/EditorAids.h"
+#include "base/AppInfo.h"
+#include "editor/ui/EditorAids.h"
 #include "frame/AcceleratorTables.h"
-#include "frame/CommandMenu.h"
 #include "frame/CommandRouter.h"
 #include "frame/MenuResources.h"
+#include "frame/ui/CommandMenu.h"
+#include "make/ui/CDisassembleDlg.h"
 
 #include <QAction>
 #include <QClipboard>

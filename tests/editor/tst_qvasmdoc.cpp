@@ -3,11 +3,11 @@
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
-#include "frame/CommandIds.h"
+#include "base/CommandIds.h"
 #include "frame/CommandRouter.h"
-#include "workspace/CCreateNewDlg.h"
 #include "workspace/SourceTemplates.h"
 #include "workspace/WorkspaceTreeModel.h"
+#include "workspace/ui/CCreateNewDlg.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

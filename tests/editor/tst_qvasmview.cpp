@@ -1,10 +1,10 @@
 #include "EditorViews.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
+#include "base/CommandIds.h"
 #include "editor/EditorSettings.h"
-#include "editor/SourceDocumentLayout.h"
-#include "editor/ViewColourer.h"
-#include "frame/CommandIds.h"
+#include "editor/ui/SourceDocumentLayout.h"
+#include "editor/ui/ViewColourer.h"
 #include "frame/CommandRouter.h"
 
 #include <QClipboard>

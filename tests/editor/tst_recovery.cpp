@@ -1,8 +1,8 @@
 #include "DocumentFixture.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
-#include "editor/DocumentRecovery.h"
 #include "editor/RecoveryStore.h"
+#include "editor/ui/DocumentRecovery.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "DocumentFixture.h"
 #include "app/StartupDecision.h"
-#include "editor/CSyntaxColorer.h"
-#include "editor/EditorAids.h"
+#include "editor/ui/CSyntaxColorer.h"
+#include "editor/ui/EditorAids.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>

@@ -1,10 +1,10 @@
 #include "EditorViews.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
-#include "editor/CSignatureDlg.h"
-#include "editor/CSyntaxColorer.h"
-#include "editor/EditorAids.h"
-#include "editor/ViewTextCommands.h"
+#include "editor/ui/CSignatureDlg.h"
+#include "editor/ui/CSyntaxColorer.h"
+#include "editor/ui/EditorAids.h"
+#include "editor/ui/ViewTextCommands.h"
 #include "frame/CommandRouter.h"
 
 #include <QPlainTextEdit>

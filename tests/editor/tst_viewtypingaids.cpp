@@ -1,8 +1,8 @@
 #include "EditorViews.h"
 #include "ModalDriver.h"
-#include "editor/CMemberPopupDlg.h"
-#include "editor/EditorAids.h"
-#include "editor/ViewTypingAids.h"
+#include "editor/ui/CMemberPopupDlg.h"
+#include "editor/ui/EditorAids.h"
+#include "editor/ui/ViewTypingAids.h"
 
 #include <QListWidget>
 #include <QTextBlock>

@@ -1,5 +1,5 @@
+#include "base/CommandIds.h"
 #include "frame/AcceleratorTables.h"
-#include "frame/CommandIds.h"
 #include "frame/CommandRouter.h"
 #include "frame/CommandTable.h"
 #include "frame/MenuResources.h"

@@ -1,5 +1,5 @@
-#include "options/CAboutDlg.h"
-#include "options/CFirstTimeInstallDlg.h"
+#include "options/ui/CAboutDlg.h"
+#include "options/ui/CFirstTimeInstallDlg.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frame/BusyIndicator.h"
-#include "frame/CommandMap.h"
-#include "frame/DocumentWindow.h"
+#include "base/CommandMap.h"
+#include "frame/ui/BusyIndicator.h"
+#include "frame/ui/DocumentWindow.h"
 
 #include <QFile>
 #include <QFileInfo>

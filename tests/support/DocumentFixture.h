@@ -2,16 +2,16 @@
 
 #include "TestFiles.h"
 #include "TestSettings.h"
-#include "app/ProgramValues.h"
-#include "editor/CChildFrame.h"
-#include "editor/CQvasmDoc.h"
-#include "editor/CQvasmDocTemplate.h"
-#include "editor/CQvasmView.h"
+#include "base/CommandIds.h"
+#include "base/ProgramValues.h"
 #include "editor/DocumentNaming.h"
-#include "frame/CMainFrame.h"
-#include "frame/CommandIds.h"
-#include "workspace/CWorkspaceTree.h"
+#include "editor/ui/CChildFrame.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "frame/ui/CMainFrame.h"
 #include "workspace/WorkspaceRecord.h"
+#include "workspace/ui/CWorkspaceTree.h"
 
 #include <QApplication>
 #include <QDir>

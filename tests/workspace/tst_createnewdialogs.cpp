@@ -1,5 +1,5 @@
 #include "ScriptedPrompts.h"
-#include "workspace/CCreateNewLocationDlg.h"
+#include "workspace/ui/CCreateNewLocationDlg.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

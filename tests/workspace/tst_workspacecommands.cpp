@@ -6,15 +6,15 @@
 #include "WorkspaceFiles.h"
 #include "editor/EditorSettings.h"
 #include "frame/CommandRouter.h"
-#include "workspace/CCreateNewLocationDlg.h"
-#include "workspace/CNewComProjectDlg.h"
-#include "workspace/CProjectWizard.h"
-#include "workspace/CWorkspaceCommands.h"
-#include "workspace/CWorkspaceSettingsDlg.h"
 #include "workspace/ProjectWizard.h"
-#include "workspace/WorkspaceFile.h"
 #include "workspace/WorkspaceRules.h"
 #include "workspace/WorkspaceTreeModel.h"
+#include "workspace/ui/CCreateNewLocationDlg.h"
+#include "workspace/ui/CNewComProjectDlg.h"
+#include "workspace/ui/CProjectWizard.h"
+#include "workspace/ui/CWorkspaceCommands.h"
+#include "workspace/ui/CWorkspaceSettingsDlg.h"
+#include "workspace/ui/WorkspaceFile.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

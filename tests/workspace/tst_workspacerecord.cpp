@@ -254,7 +254,7 @@ void tst_WorkspaceRecord::refusesWhatDoesNotFit()
         QCOMPARE(r.toByteArray(), before);
         QVERIFY(!WorkspaceRecord::refusalMessage(WorkspaceRecord::Change::TooLong, path).isEmpty());
         // fitToField is the explicit way to cut, for fields where the user asked for a cut.
-        const QString cut = WorkspaceRecord::fitToField(path, WorkspaceRecord::PathFieldSize);
+        const QString cut = RecordField::fitToField(path, WorkspaceRecord::PathFieldSize);
         QVERIFY(path.startsWith(cut));
         QCOMPARE(r.setMainFile(cut), WorkspaceRecord::Change::Ok);
     } else {
@@ -288,13 +288,13 @@ void tst_WorkspaceRecord::fitsFieldAgreesWithWhatIsStored()
     QFETCH(int, fieldSize);
     QFETCH(bool, fits);
 
-    QCOMPARE(WorkspaceRecord::fitsField(text, fieldSize), fits);
+    QCOMPARE(RecordField::fitsField(text, fieldSize), fits);
     QByteArray field(fieldSize + 1, '\x55'); // one guard byte past the field
-    QCOMPARE(WorkspaceRecord::encodeText(text, field.data(), fieldSize), fits);
+    QCOMPARE(RecordField::encodeText(text, field.data(), fieldSize), fits);
     QCOMPARE(field.back(), '\x55');
     if (fits) {
         QCOMPARE(field.at(fieldSize - 1), '\0');
-        QCOMPARE(WorkspaceRecord::decodeText(field.constData(), fieldSize), text);
+        QCOMPARE(RecordField::decodeText(field.constData(), fieldSize), text);
     }
     if (fieldSize == WorkspaceRecord::PathFieldSize)
         QCOMPARE(WorkspaceEntry(text).fits(), fits);

@@ -1,9 +1,9 @@
 #include "DocumentFixture.h"
 #include "ScriptedPrompts.h"
-#include "frame/CommandIds.h"
-#include "frame/CommandMenu.h"
+#include "base/CommandIds.h"
 #include "frame/CommandRouter.h"
 #include "frame/MenuResources.h"
+#include "frame/ui/CommandMenu.h"
 #include "workspace/WorkspaceTreeModel.h"
 
 #include <QDockWidget>

@@ -1,7 +1,7 @@
 #include "DumpWindow.h"
 
 #include "DumpView.h"
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "DumpView.h"
 #include "DumpWindow.h"
 #include "ProcessMemory.h"
-#include "app/QtPrompts.h"
+#include "base/ui/QtPrompts.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "qvasm/Messages.h"
 
-#include "build/ErrorCatalogueData.h"
+#include "make/ErrorCatalogueData.h"
 
 namespace qvasm {
 

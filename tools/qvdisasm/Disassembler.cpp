@@ -1,6 +1,6 @@
 #include "Disassembler.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 namespace qvdisasm {
 

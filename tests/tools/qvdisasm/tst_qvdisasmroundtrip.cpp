@@ -1,5 +1,5 @@
 #include "TestFiles.h"
-#include "build/DisassemblerOptions.h"
+#include "make/DisassemblerOptions.h"
 
 #include <QFile>
 #include <QProcess>

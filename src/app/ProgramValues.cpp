@@ -1,7 +1,0 @@
-#include "app/ProgramValues.h"
-
-ProgramValues &ProgramValues::instance()
-{
-    static ProgramValues values;
-    return values;
-}

@@ -1,0 +1,7 @@
+#include "base/ProgramValues.h"
+
+ProgramValues &ProgramValues::instance()
+{
+    static ProgramValues values;
+    return values;
+}

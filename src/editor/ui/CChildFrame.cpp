@@ -1,0 +1,69 @@
+#include "editor/ui/CChildFrame.h"
+
+#include "base/AppInfo.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmView.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+
+CChildFrame::CChildFrame(CQvasmDoc *document, QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_doc(document)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("childFrame"));
+    m_doc->setParent(nullptr);
+    m_doc->setFrame(this);
+    m_view = new CQvasmView(m_doc);
+    setWidget(m_view);
+    setWindowTitle(m_doc->caption());
+    // Maximised, the window's icon sits at the start of the menu bar; without one of its own it
+    // would be Qt's.
+    setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
+}
+
+CChildFrame::~CChildFrame()
+{
+    // The view shows the document's text, so it goes first.
+    delete widget();
+    delete m_doc;
+}
+
+CommandMap *CChildFrame::viewCommands()
+{
+    return &m_view->commands();
+}
+
+CommandMap *CChildFrame::documentCommands()
+{
+    return &m_doc->commands();
+}
+
+QPlainTextEdit *CChildFrame::editorView()
+{
+    return m_view;
+}
+
+void CChildFrame::closeWithoutAsking()
+{
+    m_closeAsked = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!m_closeAsked && !m_doc->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    m_closeAsked = false;
+    m_closed = true;
+    m_doc->OnCloseDocument();
+    QMdiSubWindow::closeEvent(event);
+    emit documentClosed(m_doc);
+}

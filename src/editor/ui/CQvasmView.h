@@ -1,0 +1,151 @@
+#pragma once
+
+#include "base/CommandMap.h"
+#include "editor/DocumentNaming.h"
+#include "frame/ui/BusyIndicator.h"
+
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class CMainFrame;
+class CQvasmDoc;
+class QPrinter;
+class ViewColourer;
+
+// The editor window of a source document: a plain-text editor over the document's text with the
+// editor font, tab stops of `tabstops` characters, no wrapping until asked, plain-text paste
+// only, and no drops (files dropped on it go to the main frame). It is the first owner on the
+// command route and handles the editing, view and print commands.
+//
+// Hooks for the colouring engine (ViewColourer, installed once with setColourer()): the text
+// change of the caret's line, the moment other blocks come into view, Refresh / Formatting /
+// font as whole-text recolour points, the colouring-busy flag and the redraw lock.
+class CQvasmView : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit CQvasmView(CQvasmDoc *document, QWidget *parent = nullptr);
+    ~CQvasmView() override;
+
+    CQvasmDoc *GetDocument() const { return m_doc; }
+    FileKind fileKind() const;
+    CommandMap &commands() { return m_commands; }
+    CMainFrame *mainFrame() const;
+
+    // Redraw lock: bulk changes run inside it and end with one repaint. Nests.
+    void LockRedraw();
+    void UnlockRedraw();
+    int redrawLockCount() const { return m_redrawLock; }
+    class RedrawLock
+    {
+    public:
+        explicit RedrawLock(CQvasmView &view)
+            : m_view(view)
+        {
+            m_view.LockRedraw();
+        }
+        ~RedrawLock() { m_view.UnlockRedraw(); }
+        RedrawLock(const RedrawLock &) = delete;
+        RedrawLock &operator=(const RedrawLock &) = delete;
+
+    private:
+        CQvasmView &m_view;
+    };
+
+    // Colouring-busy flag: set while the view runs a colouring or a text command of its own, so
+    // that the text change it makes does not start another colouring.
+    bool isColouringBusy() const { return m_colouringBusy > 0; }
+    class ColouringBusy
+    {
+    public:
+        explicit ColouringBusy(CQvasmView &view)
+            : m_view(view)
+        {
+            ++m_view.m_colouringBusy;
+        }
+        ~ColouringBusy() { --m_view.m_colouringBusy; }
+        ColouringBusy(const ColouringBusy &) = delete;
+        ColouringBusy &operator=(const ColouringBusy &) = delete;
+
+    private:
+        CQvasmView &m_view;
+    };
+
+    // The busy animation of this view (CMainFrame::StartBusyAnimation / StopBusyAnimation).
+    BusyIndicator &busyIndicator() { return m_busy; }
+
+    // Colouring ------------------------------------------------------------------------------
+    static void setColourer(ViewColourer *colourer);
+    static ViewColourer *colourer();
+    // The program's formatting flag (Settings/useformatting).
+    static bool formattingOn();
+    // With formatting on: colour the whole text; off: every colour goes. The modified flag is
+    // kept either way.
+    void Refresh();
+    // First and last block on screen: the blocks under the top left and under the point one
+    // pixel right of the left edge and two pixels above the bottom.
+    QTextBlock firstVisibleTextBlock() const;
+    QTextBlock lastVisibleTextBlock() const;
+
+    // Font and tabs ----------------------------------------------------------------------------
+    void setEditorFont(const QFont &font);
+    void setTabStops(int characters);
+
+    bool wordWrap() const { return lineWrapMode() != NoWrap; }
+    void setWordWrap(bool on);
+
+    // Position -------------------------------------------------------------------------------
+    // Scroll position in pixels (y counts lines of the editor font). A y between two lines is
+    // kept to the pixel: the top line shows that far scrolled out, until the view scrolls.
+    QPoint scrollPosition() const;
+    void setScrollPosition(const QPoint &position);
+    // Selects from anchor to position without scrolling the caret into view.
+    void setSelection(int anchor, int position);
+    // Selection, then scroll position, as a workspace member is reopened; a document still
+    // loading gets them once its text is in.
+    void restoreView(int selectionStart, int selectionEnd, const QPoint &scroll);
+    // Scrolls by lines; the caret stays where it is.
+    void scrollLines(int lines);
+
+    // Prints the text in the editor font with its colours, on the printer's pages with margins
+    // of 720 twips. Returns the number of pages.
+    int print(QPrinter *printer) const;
+
+signals:
+    // Scroll, resize or a new text brought other blocks into view.
+    void visibleBlocksChanged();
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void attachText();
+    void registerCommands();
+    void noteVisibleBlocks();
+    void onContentsChange(int position, int removed, int added);
+    void printPreview();
+    void printWithDialog();
+    void setScrollRemainder(int pixels);
+
+    CQvasmDoc *m_doc;
+    CommandMap m_commands;
+    BusyIndicator m_busy;
+    int m_redrawLock = 0;
+    int m_colouringBusy = 0;
+    // Pixels of the top line scrolled out beyond the scroll bar's whole lines.
+    int m_scrollRemainder = 0;
+    bool m_settingScroll = false;
+    QMetaObject::Connection m_contentsConnection;
+    static constexpr size_t MaxKeysWhileLoading = 10000;
+    std::vector<std::unique_ptr<QKeyEvent>> m_keysWhileLoading;
+};

@@ -1,0 +1,84 @@
+#include "editor/ui/EditorAids.h"
+
+#include "app/StartupDecision.h"
+#include "app/ui/CQvasmApp.h"
+#include "base/SettingsStore.h"
+#include "editor/ui/CChildFrame.h"
+#include "editor/ui/CHelpPopup.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+#include "editor/ui/CSyntaxColorer.h"
+#include "editor/ui/ViewContextHelp.h"
+#include "editor/ui/ViewTextCommands.h"
+#include "editor/ui/ViewTypingAids.h"
+#include "frame/ui/CMainFrame.h"
+
+#include <QMdiArea>
+
+EditorAids::EditorAids(CMainFrame *frame)
+    : QObject(frame)
+    , m_frame(frame)
+{
+    setObjectName(QStringLiteral("editorAids"));
+    new CSyntaxColorer(frame);
+    new CHelpPopup(frame);
+    connect(frame, &CMainFrame::activeDocumentWindowChanged, this, &EditorAids::attachAll);
+    attachAll();
+}
+
+void EditorAids::attachAll()
+{
+    if (!m_frame)
+        return;
+    // Windows that never became active get theirs too (a workspace opens several at once).
+    for (QMdiSubWindow *window : m_frame->mdiArea()->subWindowList()) {
+        if (auto *child = qobject_cast<CChildFrame *>(window))
+            attach(child->view());
+    }
+}
+
+void EditorAids::attach(CQvasmView *view)
+{
+    if (!view || view->findChild<ViewTypingAids *>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    new ViewTypingAids(view);
+    new ViewTextCommands(view);
+    new ViewContextHelp(view);
+    // A new name can change whether the text is coloured (untitled.asm saved as notes.txt).
+    QPointer<CQvasmView> guarded(view);
+    connect(view->GetDocument(), &CQvasmDoc::fileKindChanged, view, [guarded] {
+        if (guarded && CQvasmView::formattingOn() && !guarded->GetDocument()->isLoading())
+            guarded->Refresh();
+    });
+    if (CMainFrame *frame = view->mainFrame())
+        frame->requestCommandUpdate();
+}
+
+void EditorAids::applyStartupSettings(CMainFrame *frame,
+                                      const QString &programFolder,
+                                      const StartupDecision &decision)
+{
+    CSyntaxColorer *colorer = frame ? frame->findChild<CSyntaxColorer *>() : nullptr;
+    if (!colorer)
+        return;
+    colorer->loadColours(SettingsStore::instance());
+    colorer->addUserKeywordFile(programFolder);
+    if (!CQvasmView::formattingOn() || !decision.emptyOn)
+        return;
+    if (CQvasmDocTemplate *documents = CQvasmDocTemplate::instance()) {
+        if (CQvasmView *view = documents->activeView())
+            view->Refresh();
+    }
+}
+
+void installEditorAids(CQvasmApp &app)
+{
+    app.addStartupStep(CQvasmApp::StartupStage::FrameCreated, [&app](const StartupDecision &) {
+        if (CMainFrame *frame = app.mainFrame())
+            new EditorAids(frame);
+    });
+    app.addStartupStep(CQvasmApp::StartupStage::WindowShown, [&app](const StartupDecision &decision) {
+        EditorAids::applyStartupSettings(app.mainFrame(), app.programFolder(), decision);
+    });
+}

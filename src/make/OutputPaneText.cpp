@@ -1,0 +1,42 @@
+#include "make/OutputPaneText.h"
+
+#include "make/ToolOutputDecoder.h"
+
+namespace {
+
+template<typename Char>
+bool isLeadingSpace(Char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+QString OutputPaneText::appendPart(QStringView text, qsizetype length)
+{
+    if (length <= 1)
+        return QString();
+    QStringView kept = text.first(qMin(length - 1, text.size()));
+    qsizetype skip = 0;
+    while (skip < kept.size() && isLeadingSpace(kept.at(skip).unicode()))
+        ++skip;
+    QString out = kept.sliced(skip).toString();
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+QString OutputPaneText::captureText(QByteArrayView capture, qsizetype captureLength)
+{
+    // The pane drops the tool's final line break; a capture cut short (a tool that crashed or
+    // prints its last line without one) keeps its last characters.
+    QByteArrayView kept = capture.first(qBound(qsizetype(0), captureLength, capture.size()));
+    if (kept.endsWith('\n'))
+        kept.chop(1);
+    if (kept.endsWith('\r'))
+        kept.chop(1);
+    qsizetype skip = 0;
+    while (skip < kept.size() && isLeadingSpace(kept.at(skip)))
+        ++skip;
+    return ToolOutputDecoder::decodeAll(kept.sliced(skip), ToolOutputDecoder::UnixLineEnds);
+}

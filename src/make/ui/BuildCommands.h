@@ -1,0 +1,93 @@
+#pragma once
+
+#include "make/ui/BuildDocuments.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CMainFrame;
+class CMyView;
+class PostBuildRun;
+class QMdiSubWindow;
+
+// The build commands of the source view: Check Syntax (F7), Assemble (F8), Build (F9), Execute
+// (F10) and View > Output > Build, with their update handlers. They are hung on every source
+// document window's view table as the window first becomes active, so they exist exactly while a
+// source document is active. Each run goes through a ToolRunSession on the view's busy animation;
+// Assemble and Build show their output in the output pane, and a run that reported errors opens
+// the Build Window, whose Go To selects the error's line.
+class BuildCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    BuildCommands(CMainFrame *frame, std::unique_ptr<BuildDocuments> documents);
+    ~BuildCommands() override;
+
+    // The view commands on this window's view table; done once per window.
+    void installOn(QMdiSubWindow *window);
+
+    void checkSyntax(QMdiSubWindow *window);
+    void assemble(QMdiSubWindow *window);
+    void build(QMdiSubWindow *window);
+    void execute();
+    // ShowBuildWindow: the Build Window over the last capture, and Go To's line afterwards.
+    // resetSelection selects the last row; unless force, nothing shows while "buildwin" is set.
+    // The Total Errors it read back, or nothing when it was not shown.
+    std::optional<quint32> showBuildWindow(bool force, bool resetSelection);
+
+    // The result of the last run a command made (for whoever drives the commands).
+    int lastResult() const { return m_lastResult; }
+
+    // Seams: the keyboard state read for the forced listing (left Ctrl), and what Execute
+    // starts (ExecuteCommand unless replaced).
+    void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
+    void setExecutor(std::function<bool(const QString &target)> executor);
+
+    static inline const QString SaveCaption = QStringLiteral("Save As");
+    static inline const QString BuildWindowSection = QStringLiteral("Settings");
+    static inline const QString BuildWindowKey = QStringLiteral("buildwin");
+
+private:
+    struct Source
+    {
+        std::unique_ptr<BuildSource> source;
+        QString path;
+        QString folder;
+    };
+    // Steps 1 and 2 of Check Syntax and Assemble: a name for an untitled document, then the save.
+    std::optional<Source> nameAndSave(QMdiSubWindow *window,
+                                      const QString &defaultSuffix,
+                                      const QString &filter);
+    int run(int command,
+            const QString &sourcePath,
+            const QString &target,
+            bool forceListing,
+            BuildSource *source);
+    void present(const QString &banner);
+    // The last run's post-build commands: read until they end, their text appended to the pane
+    // below the output present() wrote, until the pane is cleared for something else.
+    void followPostBuild(bool intoPane);
+    // What every command does with its result: an error-free run sets the capture's length to 0
+    // (Check Syntax also says "No Errors Found"), reported errors open the Build Window with a
+    // fresh selection, a failure shows its return code. The Build Window's Total Errors, when
+    // it was shown.
+    std::optional<quint32> report(int result, bool sayNoErrors);
+    void openListing(const QString &path);
+    void refreshCommands();
+    bool leftCtrlHeld() const;
+    CMyView *outputPane() const;
+
+    QPointer<CMainFrame> m_frame;
+    std::unique_ptr<BuildDocuments> m_documents;
+    QList<QPointer<QMdiSubWindow>> m_installed;
+    std::function<Qt::KeyboardModifiers()> m_modifiers;
+    std::function<bool(const QString &)> m_executor;
+    QByteArray m_runOutput;
+    std::unique_ptr<PostBuildRun> m_postBuild; // of the last run, until followPostBuild()
+    int m_lastResult = 0;
+};

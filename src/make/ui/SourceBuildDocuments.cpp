@@ -1,0 +1,63 @@
+#include "make/ui/SourceBuildDocuments.h"
+
+#include "app/ui/CQvasmApp.h"
+#include "editor/ui/CChildFrame.h"
+#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CQvasmView.h"
+
+#include <QPointer>
+#include <QTextDocument>
+
+namespace {
+
+class DocumentSource : public BuildSource
+{
+public:
+    explicit DocumentSource(CChildFrame *frame)
+        : m_frame(frame)
+    {}
+
+    QString pathName() const override { return doc() ? doc()->GetPathName() : QString(); }
+    QString title() const override { return doc() ? doc()->GetTitle() : QString(); }
+    // A text still arriving in the background belongs to its loader: it is not read here, and
+    // counts as empty, so nothing builds from half a file.
+    bool isModified() const override { return ready() && doc()->IsModified(); }
+    bool isTextEmpty() const override { return !ready() || doc()->textDocument()->isEmpty(); }
+    bool saveAs(const QString &path) override { return ready() && doc()->DoSave(path); }
+    BusyIndicator *busyIndicator() override
+    {
+        return m_frame && m_frame->view() ? &m_frame->view()->busyIndicator() : nullptr;
+    }
+
+private:
+    CQvasmDoc *doc() const { return m_frame ? m_frame->document() : nullptr; }
+    bool ready() const { return doc() && !doc()->isLoading(); }
+
+    QPointer<CChildFrame> m_frame;
+};
+
+} // namespace
+
+std::unique_ptr<BuildSource> SourceBuildDocuments::source(QMdiSubWindow *window)
+{
+    auto *frame = qobject_cast<CChildFrame *>(window);
+    if (!frame || !frame->document())
+        return nullptr;
+    return std::make_unique<DocumentSource>(frame);
+}
+
+void SourceBuildDocuments::closeBeforeReopening(const QString &path)
+{
+    // Closed first so that the listing just written is read afresh; a modified copy asks.
+    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    CQvasmDoc *open = documents ? documents->findDocument(path) : nullptr;
+    if (open && open->GetPathName() == path)
+        open->CloseWithPrompt();
+}
+
+QObject *SourceBuildDocuments::open(const QString &path)
+{
+    CQvasmApp *app = CQvasmApp::instance();
+    return app ? app->OpenDocumentFile(path) : nullptr;
+}
