@@ -23,7 +23,7 @@ REPO = HERE.parent.parent
 DEFAULT_SCRATCH = Path(os.environ.get("QVASMIDE_MUTATION_DIR", "/tmp/qvasmide-mutation"))
 LABELS = "core|tools"
 # Build folders at the top (build, build-asan, ...) and version control stay behind; everything
-# else is copied. bench/build is a source folder.
+# else is copied.
 SKIP_TOP = re.compile(r"^(\.git|\.cache|build.*)$")
 SKIP_ANY = re.compile(r"^__pycache__$")
 
