@@ -101,13 +101,14 @@ DumpWindow::DumpWindow(QWidget *parent)
             remap();
     });
     // It can still shrink after that check; the paint then found rows missing and showed them
-    // blank. Mapped afresh once the paint is over.
+    // blank. Mapped afresh once the paint is over (only when shorter: a read that failed for
+    // another reason would fail again on every paint the new mapping brings).
     connect(
         m_view,
         &DumpView::bytesMissing,
         this,
         [this] {
-            if (m_file->isOpen())
+            if (m_file->shrank())
                 remap();
         },
         Qt::QueuedConnection);
