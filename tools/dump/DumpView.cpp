@@ -28,10 +28,10 @@ DumpView::DumpView(QWidget *parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DumpView::onScrollBarMoved);
 }
 
-void DumpView::setData(const uchar *data, qint64 size, bool keepPlace)
+void DumpView::setData(ByteReader reader, qint64 size, bool keepPlace)
 {
-    m_data = size > 0 ? data : nullptr;
-    m_size = m_data ? size : 0;
+    m_reader = size > 0 ? std::move(reader) : ByteReader();
+    m_size = m_reader ? size : 0;
     m_format = DumpFormat(DumpFormat::offsetDigits(m_size));
     if (keepPlace && m_size > 0) {
         m_cursor = qMin(m_cursor, m_size - 1);
@@ -144,16 +144,27 @@ void DumpView::paintEvent(QPaintEvent *event)
                                        QPalette::Highlight);
 
     const int firstLine = qMax(0, (event->rect().top() - Margin) / m_lineHeight);
-    const int lastLine = (event->rect().bottom() - Margin) / m_lineHeight;
+    const int lastLine = int(
+        qMin<qint64>((event->rect().bottom() - Margin) / m_lineHeight, rowCount() - 1 - m_topRow));
+    // Read, not taken from a mapping: a file shortened at any moment, even since the check just
+    // made, must cost blank rows and not the program (touching a mapped page past the end of the
+    // file kills it).
+    const qint64 first = (m_topRow + firstLine) * DumpFormat::BytesPerRow;
+    const qint64 end = qMin(m_size, (m_topRow + lastLine + 1) * DumpFormat::BytesPerRow);
+    if (firstLine <= lastLine && !m_reader(first, end - first, m_rowBytes)) {
+        emit bytesMissing();
+        return;
+    }
     for (int line = firstLine; line <= lastLine; ++line) {
         const qint64 row = m_topRow + line;
-        if (row >= rowCount())
-            break;
         const qint64 offset = row * DumpFormat::BytesPerRow;
         const int count = int(qMin<qint64>(DumpFormat::BytesPerRow, m_size - offset));
         const int y = Margin + line * m_lineHeight;
 
-        m_format.row(offset, m_data + offset, count, m_rowText);
+        m_format.row(offset,
+                     reinterpret_cast<const uchar *>(m_rowBytes.constData()) + (offset - first),
+                     count,
+                     m_rowText);
         painter.setPen(pal.color(QPalette::Text));
         painter.drawText(QPointF(left, y + m_ascent), m_rowText);
 

@@ -4,20 +4,26 @@
 
 #include <QAbstractScrollArea>
 
-// Shows bytes as dump rows, painting only the rows in sight, so a 1 GB file (67 million rows)
-// scrolls as lightly as a small one. The bytes are not owned. A scroll bar holds an int, so past
-// a billion rows each of its steps covers several rows.
+#include <functional>
+
+// Shows bytes as dump rows, reading and painting only the rows in sight, so a 1 GB file
+// (67 million rows) scrolls as lightly as a small one. A scroll bar holds an int, so past a
+// billion rows each of its steps covers several rows.
 class DumpView : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
+    // Puts the bytes [offset, offset + length) into `out`; false when they are no longer all
+    // there (the file shrank).
+    using ByteReader = std::function<bool(qint64 offset, qint64 length, QByteArray &out)>;
+
     explicit DumpView(QWidget *parent = nullptr);
 
-    // Shows `size` bytes at `data` (which must outlive the view or the next call); nullptr clears.
-    // With `keepPlace` the rows in sight and the selection stay where they were, as far as the new
-    // data reaches.
-    void setData(const uchar *data, qint64 size, bool keepPlace = false);
+    // Shows `size` bytes that `reader` gives (it must stay valid until the next call); an empty
+    // reader clears. With `keepPlace` the rows in sight and the selection stay where they were, as
+    // far as the new data reaches.
+    void setData(ByteReader reader, qint64 size, bool keepPlace = false);
     qint64 dataSize() const { return m_size; }
 
     qint64 rowCount() const;
@@ -51,6 +57,8 @@ signals:
     void selectionChanged();
     // Before every paint, so the owner of the bytes can check they are all still there.
     void aboutToPaint();
+    // A paint found fewer bytes than the view shows; those rows were left blank.
+    void bytesMissing();
     void firstRowsPainted();
 
 protected:
@@ -71,7 +79,7 @@ private:
     qreal columnX(int column) const;
     QRectF cellRectF(qint64 offset, bool character) const;
 
-    const uchar *m_data = nullptr;
+    ByteReader m_reader;
     qint64 m_size = 0;
     DumpFormat m_format;
     qint64 m_topRow = 0;
@@ -85,5 +93,6 @@ private:
     int m_ascent = 12;
     bool m_syncingScrollBar = false;
     bool m_paintedRows = false;
-    QString m_rowText; // reused by every painted row
+    QString m_rowText;     // reused by every painted row
+    QByteArray m_rowBytes; // the bytes of the rows in sight, read for each paint
 };

@@ -28,6 +28,14 @@ QString grouped(qint64 value)
     return digits;
 }
 
+// The view reads the rows it paints from the file as it is now, never from the mapping.
+DumpView::ByteReader reader(const MappedFile &file)
+{
+    return [&file](qint64 offset, qint64 length, QByteArray &out) {
+        return file.read(offset, length, out);
+    };
+}
+
 } // namespace
 
 DumpWindow::DumpWindow(QWidget *parent)
@@ -92,6 +100,18 @@ DumpWindow::DumpWindow(QWidget *parent)
         if (m_file->shrank())
             remap();
     });
+    // It can still shrink after that check; the paint then found rows missing and showed them
+    // blank. Mapped afresh once the paint is over (only when shorter: a read that failed for
+    // another reason would fail again on every paint the new mapping brings).
+    connect(
+        m_view,
+        &DumpView::bytesMissing,
+        this,
+        [this] {
+            if (m_file->shrank())
+                remap();
+        },
+        Qt::QueuedConnection);
 
     const QFontMetrics metrics(m_view->font());
     resize(metrics.horizontalAdvance(QLatin1Char('0')) * (m_view->format().rowLength() + 6),
@@ -103,7 +123,7 @@ DumpWindow::DumpWindow(QWidget *parent)
 DumpWindow::~DumpWindow()
 {
     // The view must let go of the bytes before they are unmapped.
-    m_view->setData(nullptr, 0);
+    m_view->setData({}, 0);
 }
 
 void DumpWindow::tell(const QString &text)
@@ -118,8 +138,8 @@ bool DumpWindow::openFile(const QString &path)
         tell(file->errorString());
         return false;
     }
-    m_view->setData(file->data(), file->size());
-    m_file = std::move(file); // the old mapping goes only now, after the view let go of it
+    m_view->setData(reader(*file), file->size());
+    m_file = std::move(file); // the old file goes only now, after the view let go of it
     if (!m_watcher->files().isEmpty())
         m_watcher->removePaths(m_watcher->files());
     m_watcher->addPath(path);
@@ -206,7 +226,7 @@ void DumpWindow::remap()
     const QString path = m_file->path();
     auto file = std::make_unique<MappedFile>();
     if (!file->open(path)) {
-        m_view->setData(nullptr, 0);
+        m_view->setData({}, 0);
         m_file = std::make_unique<MappedFile>();
         m_watcher->removePaths(m_watcher->files());
         updateTitle();
@@ -218,7 +238,7 @@ void DumpWindow::remap()
             this, [this, text] { tell(text); }, Qt::QueuedConnection);
         return;
     }
-    m_view->setData(file->data(), file->size(), true);
+    m_view->setData(reader(*file), file->size(), true);
     m_file = std::move(file);
     if (!m_watcher->files().contains(path))
         m_watcher->addPath(path); // some editors replace the file, which ends the watch

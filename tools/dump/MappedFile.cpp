@@ -4,6 +4,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 MappedFile::MappedFile() = default;
@@ -18,7 +21,7 @@ void MappedFile::close()
     if (m_data)
         m_file.unmap(const_cast<uchar *>(m_data));
     m_file.close();
-    m_file.setFileName(QString());
+    m_path.clear();
     m_data = nullptr;
     m_size = 0;
 }
@@ -42,13 +45,40 @@ bool MappedFile::open(const QString &path)
         m_error = QStringLiteral("%1 is not a regular file.").arg(shown);
         return false;
     }
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("Cannot open %1:\n%2").arg(shown, m_file.errorString());
-        m_file.setFileName(QString());
+    // Something else may be put at the path since it was looked at: the open must not wait for
+    // a FIFO's writer nor take a terminal, and what it opened is checked again.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        m_error = error == ENOENT || error == ENOTDIR
+                      ? QStringLiteral("%1 does not exist.").arg(shown)
+                      : QStringLiteral("Cannot open %1:\n%2")
+                            .arg(shown, QString::fromLocal8Bit(std::strerror(error)));
         return false;
     }
-    const qint64 size = m_file.size();
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0) {
+        m_error = QStringLiteral("Cannot open %1:\n%2")
+                      .arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        m_error = S_ISDIR(opened.st_mode) ? QStringLiteral("%1 is a folder, not a file.").arg(shown)
+                                          : QStringLiteral("%1 is not a regular file.").arg(shown);
+        ::close(fd);
+        return false;
+    }
+    // A regular file's reads never wait; the flag only guarded the open.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        m_error = QStringLiteral("Cannot open %1:\n%2").arg(shown, m_file.errorString());
+        ::close(fd);
+        return false;
+    }
+    m_path = path;
+    const qint64 size = opened.st_size;
     if (size == 0) {
         m_error = QStringLiteral("%1 is empty.").arg(shown);
         close();

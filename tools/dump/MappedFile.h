@@ -3,9 +3,10 @@
 #include <QFile>
 #include <QString>
 
-// The file on show, mapped into memory so a 1 GB file costs only the pages the view touches.
-// Everything that can be wrong with a path is found before anything is mapped, and said in one
-// sentence for a message box.
+// The file on show, open and mapped into memory. Everything that can be wrong with a path is
+// found before anything is mapped, on what was opened rather than on the name (which may be
+// given to a FIFO in between), and said in one sentence for a message box. The window reads
+// what it shows with read(), which a file shortened meanwhile cannot make fatal.
 class MappedFile
 {
 public:
@@ -22,7 +23,7 @@ public:
     bool isOpen() const { return m_data != nullptr; }
     const uchar *data() const { return m_data; }
     qint64 size() const { return m_size; }
-    QString path() const { return m_file.fileName(); }
+    QString path() const { return m_path; }
     // True when the file on disk is now shorter than the mapping: the pages past its new end
     // must not be touched.
     bool shrank() const;
@@ -33,7 +34,8 @@ public:
     QString errorString() const { return m_error; }
 
 private:
-    QFile m_file;
+    QFile m_file; // opened on a descriptor, so it has no name of its own
+    QString m_path;
     const uchar *m_data = nullptr;
     qint64 m_size = 0;
     QString m_error;

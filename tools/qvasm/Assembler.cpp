@@ -618,8 +618,11 @@ void Assembler::defineLabel(uint32_t id,
 
 void Assembler::checkLimit()
 {
-    // Snippets stand for single instructions anywhere in a bigger file: no 64 KiB image.
-    if (!m_limitReported && !m_options.snippet && section().address() > 0x10000) {
+    // Snippets stand for single instructions anywhere in a bigger file: no 64 KiB image. orgnf
+    // can set the counter back and go on, but no further than the bytes a section holds: past
+    // them the image would lose bytes.
+    if (!m_limitReported && !m_options.snippet
+        && (section().address() > 0x10000 || section().length() > Section::Cap)) {
         m_limitReported = true;
         error(0x1A);
     }

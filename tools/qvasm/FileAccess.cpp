@@ -57,6 +57,25 @@ mode_t defaultMode()
     return 0666 & ~mask;
 }
 
+// Gives the file at fd the owner and group of `old`, as far as this user may: false only on a
+// failure other than not being allowed to.
+bool keepOwner(int fd, const struct stat &old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if (now.st_uid == old.st_uid && now.st_gid == old.st_gid)
+        return true;
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return true;
+    // EINVAL: an id with no mapping in this user namespace, which no one here may give.
+    if (errno != EPERM && errno != EINVAL)
+        return false;
+    if (::fchown(fd, uid_t(-1), old.st_gid) == 0 || errno == EPERM || errno == EINVAL)
+        return true;
+    return false;
+}
+
 } // namespace
 
 ReadResult readRegular(const std::string &path, size_t maxBytes, std::string &text, std::string &why)
@@ -150,6 +169,13 @@ bool replaceAtomically(const std::string &path, std::string_view bytes, std::str
         return false;
     }
     Temporary temp(fd, name);
+    // A replaced file stays its owner's: as root the new one would otherwise be root's. Only
+    // root may give a file away, so others keep the group at most; the mode is kept either way.
+    // Before the mode: a change of owner clears the set-user and set-group bits.
+    if (existed && !keepOwner(fd, old)) {
+        why = systemError(errno);
+        return false;
+    }
     // mkostemp makes the file private; the result gets the mode the old target had, or the one
     // a new file gets.
     if (::fchmod(fd, existed ? (old.st_mode & 07777) : defaultMode()) != 0) {

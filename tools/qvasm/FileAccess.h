@@ -25,7 +25,8 @@ std::string refusalToReplace(const std::string &path);
 
 // Replaces path with bytes through a new temporary file of a unique name in the same folder
 // (created exclusively, so a planted link is never followed) and one rename, so a reader sees
-// the old file or the new one and never half of it. An existing target keeps its permissions.
+// the old file or the new one and never half of it. An existing target keeps its permissions,
+// and its owner and group as far as this user may give them (all of them as root).
 // Nothing is left behind on failure, and `why` then says what went wrong.
 bool replaceAtomically(const std::string &path, std::string_view bytes, std::string &why);
 

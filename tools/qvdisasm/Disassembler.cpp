@@ -76,20 +76,44 @@ size_t Disassembler::feed(const uint8_t *data, size_t size, bool last)
 {
     size_t used = 0;
     while (used < size && (last || size - used >= 16)) {
+        if (m_options.sourceMode() && m_fed > 0 && (m_address & 0xFFFF) == 0)
+            writeWrap();
         const uint8_t *code = data + used;
         size_t left = size - used;
         uint64_t address = m_address;
+        size_t step = 1;
         if (cs_disasm_iter(m_handle, &code, &left, &address, m_insn)) {
             writeInstruction(*m_insn);
-            used += m_insn->size;
-            m_address += m_insn->size;
+            step = m_insn->size;
         } else {
             writeData(data + used, 1, {});
-            used += 1;
-            m_address += 1;
         }
+        used += step;
+        m_address += uint32_t(step);
+        m_fed += step;
     }
     return used;
+}
+
+void Disassembler::writeWrap()
+{
+    // 64 KB past org the IP is back at 0 while the file goes on. The assembler refuses to run
+    // its location counter past 64 KB, so it is set back where the CPU's goes, without filling:
+    // the bytes that follow come next in the image and assemble as they run.
+    m_scratch = "orgnf 0 ; the offset wraps at ";
+    appendNumber(m_scratch, m_address);
+    m_out.put(m_scratch);
+    m_out.lineEnd();
+}
+
+void Disassembler::writeSplitData(const uint8_t *bytes, size_t size, std::string_view comment)
+{
+    const size_t before = 0x10000 - (m_address & 0xFFFF);
+    writeData(bytes, before, comment);
+    m_address += uint32_t(before);
+    writeWrap();
+    writeData(bytes + before, size - before, {});
+    m_address -= uint32_t(before);
 }
 
 void Disassembler::writeColumns(const uint8_t *bytes, size_t size)
@@ -129,6 +153,11 @@ void Disassembler::writeData(const uint8_t *bytes, size_t size, std::string_view
 void Disassembler::writeInstruction(const cs_insn &insn)
 {
     m_text.render(insn);
+    if (m_options.sourceMode() && (m_address & 0xFFFF) + insn.size > 0x10000) {
+        // Across the 64 KB line: no text of it assembles there, its bytes do on either side.
+        writeSplitData(insn.bytes, insn.size, m_text.primary());
+        return;
+    }
     if (m_options.sourceMode() && m_options.bits32) {
         // Kept as data so the source still assembles to these bytes; the text says what they are.
         writeData(insn.bytes, insn.size, m_text.primary());

@@ -45,6 +45,10 @@ private:
     void writeInstruction(const cs_insn &insn);
     void writeData(const uint8_t *bytes, size_t size, std::string_view comment);
     void writeColumns(const uint8_t *bytes, size_t size);
+    // The source form's line where the IP wraps to 0, 64 KB past org.
+    void writeWrap();
+    // Bytes that run across that line, as data on either side of it.
+    void writeSplitData(const uint8_t *bytes, size_t size, std::string_view comment);
 
     Options m_options;
     OutputBuffer &m_out;
@@ -53,6 +57,7 @@ private:
     InstructionText m_text;
     std::unique_ptr<RoundTrip> m_roundTrip;
     uint32_t m_address;
+    uint64_t m_fed = 0; // bytes decoded so far
     std::string m_error;
     std::string m_scratch;
 };

@@ -42,6 +42,8 @@ private slots:
     void copyWhileTheFileShrinks();
     void fileChangedOnDisk_data();
     void fileChangedOnDisk();
+    void fileShrinksWhileRowsArePainted_data();
+    void fileShrinksWhileRowsArePainted();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -410,6 +412,54 @@ void tst_DumpWindow::fileChangedOnDisk()
         QCOMPARE(m_window->windowTitle(), "Dump");
     } else {
         QCOMPARE(m_window->windowTitle(), "changing.bin - Dump");
+    }
+}
+
+void tst_DumpWindow::fileShrinksWhileRowsArePainted_data()
+{
+    QTest::addColumn<qint64>("newSize");
+    QTest::addColumn<qint64>("cursor");
+    QTest::addColumn<QString>("message");
+    // The rows in sight start four rows before the 4 KB page at 61440; the cursor is on the
+    // first of them. A mapped page wholly past the end is the one that kills when touched.
+    QTest::newRow("cut-before-the-rows-in-sight") << qint64(1000) << qint64(999) << "";
+    QTest::newRow("cut-inside-the-rows-in-sight-at-a-page") << qint64(61440) << qint64(61376) << "";
+    // Past the rows in sight the paint has all it needs; the change notice still comes.
+    QTest::newRow("cut-after-the-rows-in-sight") << qint64(65000) << qint64(61376) << "";
+    QTest::newRow("emptied") << qint64(0) << qint64(0)
+                             << "%1 changed on disk and can no longer be shown:\n%1 is empty.";
+}
+
+void tst_DumpWindow::fileShrinksWhileRowsArePainted()
+{
+    QFETCH(qint64, newSize);
+    QFETCH(qint64, cursor);
+    QFETCH(QString, message);
+    const QString path = write("shrinking.bin", QByteArray(65536, 'x'));
+    QVERIFY(m_window->openFile(path));
+    DumpView *view = m_window->view();
+    QVERIFY(view->goToOffset(61376));
+    view->setTopRow(61376 / 16);
+    QCOMPARE(view->topRow(), 61376 / 16);
+    QVERIFY(view->topRow() * 16 + view->visibleRows() * 16 < 65000);
+    if (!message.isEmpty())
+        m_prompts->answerMessage(PromptAnswer::Ok);
+
+    // Connected after the window's own check of the size, so the file shrinks after that check
+    // and before the rows are read: touching the old mapping there would kill the program.
+    QObject guard;
+    bool shrunk = false;
+    connect(view, &DumpView::aboutToPaint, &guard, [&] {
+        if (!shrunk)
+            shrunk = QFile::resize(path, newSize);
+    });
+    view->viewport()->repaint();
+    QVERIFY(shrunk);
+    QTRY_COMPARE(view->dataSize(), newSize);
+    QCOMPARE(view->cursorOffset(), cursor);
+    if (!message.isEmpty()) {
+        QTRY_COMPARE(m_prompts->messagesAsked(), QStringList{message.arg(path)});
+        QCOMPARE(m_window->windowTitle(), "Dump");
     }
 }
 

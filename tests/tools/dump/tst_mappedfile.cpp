@@ -4,7 +4,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 class tst_MappedFile : public QObject
@@ -18,6 +23,7 @@ private slots:
     void fileIsMappedWholeAndAFailedOpenUnmapsIt();
     void readTakesTheFileAsItIsNow_data();
     void readTakesTheFileAsItIsNow();
+    void fifoPutInPlaceIsRefusedWithoutWaiting();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -115,6 +121,61 @@ void tst_MappedFile::readTakesTheFileAsItIsNow()
     QByteArray out = "stale";
     QCOMPARE(file.read(offset, length, out), read);
     QCOMPARE(out, read ? bytes.mid(offset, length) : QByteArray());
+}
+
+void tst_MappedFile::fifoPutInPlaceIsRefusedWithoutWaiting()
+{
+    // A FIFO and a regular file take turns at one name, each renamed into place, while it is
+    // opened again and again: the name may be a file when looked at and a FIFO when opened.
+    const QByteArray fifo = QFile::encodeName(m_dir.filePath("turn-fifo"));
+    const QByteArray regular = QFile::encodeName(write("turn-file", "bytes"));
+    const QByteArray next = QFile::encodeName(m_dir.filePath("turn-next"));
+    const QString target = m_dir.filePath("turn");
+    const QByteArray targetName = QFile::encodeName(target);
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+    QVERIFY(::link(regular.constData(), targetName.constData()) == 0);
+
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        for (bool toFifo = true; !stop; toFifo = !toFifo) {
+            ::unlink(next.constData());
+            if (::link(toFifo ? fifo.constData() : regular.constData(), next.constData()) == 0)
+                ::rename(next.constData(), targetName.constData());
+        }
+    });
+    constexpr int Opens = 20000;
+    std::atomic<int> opened = 0;
+    std::atomic<int> refused = 0;
+    std::atomic<bool> giveUp = false;
+    std::promise<void> finished;
+    std::thread opener([&] {
+        for (int i = 0; i < Opens && !giveUp; ++i) {
+            MappedFile file;
+            if (file.open(target))
+                ++opened;
+            else if (file.errorString() == target + " is not a regular file.")
+                ++refused;
+        }
+        finished.set_value();
+    });
+    std::future<void> done = finished.get_future();
+    const bool inTime = done.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    stop = true;
+    swapper.join();
+    if (!inTime) {
+        // An open waiting for a writer: give it one, so the test fails rather than hangs.
+        giveUp = true;
+        while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+            const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+        }
+    }
+    opener.join();
+    QVERIFY2(inTime, "an open waited for the FIFO's writer");
+    QCOMPARE(opened + refused, Opens);
+    QVERIFY(opened > 0);
+    QVERIFY(refused > 0);
 }
 
 QTEST_APPLESS_MAIN(tst_MappedFile)

@@ -97,6 +97,8 @@ private slots:
     void plantedLinksAreNeverFollowed_data();
     void plantedLinksAreNeverFollowed();
     void targetKeepsItsPermissions();
+    void replacedFileKeepsItsOwner_data();
+    void replacedFileKeepsItsOwner();
     void newTargetGetsTheUsualPermissions();
     void failedWriteLeavesNoTemporary();
     void onlyRegularFilesAreRead_data();
@@ -224,6 +226,38 @@ void tst_QvasmFiles::targetKeepsItsPermissions()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(readFileBytes(path("t.com")) != "old");
     QCOMPARE(permissionsOf(path("t.com")), mode_t(0750));
+}
+
+void tst_QvasmFiles::replacedFileKeepsItsOwner_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("target-of-another-user") << "t.com" << 0640;
+    QTest::newRow("listing-of-another-user") << "t.lst" << 0640;
+    // A change of owner clears the set-group bit; it must come back with the mode.
+    QTest::newRow("setgid-target-of-another-user") << "t.com" << 02750;
+}
+
+void tst_QvasmFiles::replacedFileKeepsItsOwner()
+{
+    QFETCH(QString, name);
+    QFETCH(int, mode);
+    if (::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    constexpr uid_t Other = 12345;
+    const QByteArray file = QFile::encodeName(path(name));
+    QVERIFY(writeFileBytes(path("t.asm"), kHello));
+    QVERIFY(writeFileBytes(path(name), "old"));
+    QVERIFY(::chown(file.constData(), Other, Other) == 0);
+    QVERIFY(::chmod(file.constData(), mode_t(mode)) == 0);
+    const Run r = qvasm({"t.asm", "t.com", "/x"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(readFileBytes(path(name)) != "old");
+    struct stat info;
+    QVERIFY(::stat(file.constData(), &info) == 0);
+    QCOMPARE(info.st_uid, Other);
+    QCOMPARE(info.st_gid, gid_t(Other));
+    QCOMPARE(info.st_mode & 07777, mode_t(mode));
 }
 
 void tst_QvasmFiles::newTargetGetsTheUsualPermissions()

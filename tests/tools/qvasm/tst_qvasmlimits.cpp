@@ -34,6 +34,8 @@ private slots:
     void sourceAndTargetWords();
     void everyDigitInEveryRadix_data();
     void everyDigitInEveryRadix();
+    void locationAndImageLimits_data();
+    void locationAndImageLimits();
 };
 
 void tst_QvasmLimits::accepted_data()
@@ -266,6 +268,43 @@ void tst_QvasmLimits::everyDigitInEveryRadix()
     } else {
         QVERIFY2(r.errors == 0, qPrintable(r.describe()));
         QCOMPARE(r.bytes, QByteArray::number(value, 16).toUpper().rightJustified(2, '0'));
+    }
+}
+
+void tst_QvasmLimits::locationAndImageLimits_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<qint64>("length"); // of the image when it assembles
+    QTest::addColumn<bool>("refused");  // error 1Ah
+
+    // Flat sources, as the disassembler writes them; the location counter may reach 64 KiB.
+    QTest::newRow("counter-ends-at-64K")
+        << QByteArray("org 0FFF0h\ndup 16,1\n") << qint64(16) << false;
+    QTest::newRow("counter-one-past-64K")
+        << QByteArray("org 0FFF0h\ndup 17,1\n") << qint64(0) << true;
+    // orgnf sets the counter back where a 16-bit offset wraps; the bytes go on.
+    QTest::newRow("orgnf-at-64K-goes-on")
+        << QByteArray("org 0FFF0h\ndup 16,1\norgnf 0\ndup 16,2\n") << qint64(32) << false;
+    // The image can then outgrow 64 KiB, up to the 1 MiB a section holds; past that bytes would
+    // be lost without a word.
+    QByteArray mebibyte = "org 0\n";
+    for (int i = 0; i < 16; ++i)
+        mebibyte += "dup 65536,1\norgnf 0\n";
+    QTest::newRow("image-of-1MiB") << mebibyte << (qint64(1) << 20) << false;
+    QTest::newRow("image-one-byte-past-1MiB") << mebibyte + "db 1\n" << qint64(0) << true;
+}
+
+void tst_QvasmLimits::locationAndImageLimits()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(qint64, length);
+    QFETCH(bool, refused);
+    const Assembled r = assembleMemory(source);
+    const bool limit = r.messages.filter(" 1a error").size() == 1;
+    QCOMPARE(limit, refused);
+    if (!refused) {
+        QCOMPARE(r.errors, 0);
+        QCOMPARE((r.bytes.size() + 1) / 3, length);
     }
 }
 

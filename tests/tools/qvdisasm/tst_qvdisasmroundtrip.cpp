@@ -19,6 +19,8 @@ private slots:
     void assembledProgramsComeBack();
     void anyBytesComeBack_data();
     void anyBytesComeBack();
+    void codePast64KComesBack_data();
+    void codePast64KComesBack();
 
 private:
     // Runs a tool; its standard output, or nothing (and a warning) when it failed.
@@ -28,8 +30,14 @@ private:
     // Assembles `source`; the .com bytes, or nothing when the assembler refused it.
     std::optional<QByteArray> assemble(const QString &name, const QByteArray &source);
     // Disassembles `bytes` as the IDE asks for a source and cuts the banner as the IDE does.
-    QByteArray disassemble(const QString &name, const QByteArray &bytes, quint32 origin);
-    void checkRoundTrip(const QString &name, const QByteArray &bytes, quint32 origin);
+    QByteArray disassemble(const QString &name,
+                           const QByteArray &bytes,
+                           quint32 origin,
+                           bool bits32 = false);
+    void checkRoundTrip(const QString &name,
+                        const QByteArray &bytes,
+                        quint32 origin,
+                        bool bits32 = false);
 
     QTemporaryDir m_dir;
     QString m_qvasm;
@@ -142,10 +150,12 @@ std::optional<QByteArray> tst_QvdisasmRoundTrip::assemble(const QString &name,
 
 QByteArray tst_QvdisasmRoundTrip::disassemble(const QString &name,
                                               const QByteArray &bytes,
-                                              quint32 origin)
+                                              quint32 origin,
+                                              bool bits32)
 {
     DisassemblerOptions options;
     options.origin = origin;
+    options.bits32 = bits32;
     const std::optional<QByteArray> out = run(m_qvdisasm,
                                               options.arguments(write(name + ".bin", bytes)));
     return out ? DisassemblerOptions::cutBanner(*out) : QByteArray();
@@ -153,15 +163,20 @@ QByteArray tst_QvdisasmRoundTrip::disassemble(const QString &name,
 
 void tst_QvdisasmRoundTrip::checkRoundTrip(const QString &name,
                                            const QByteArray &bytes,
-                                           quint32 origin)
+                                           quint32 origin,
+                                           bool bits32)
 {
-    m_lastSource = disassemble(name, bytes, origin);
+    m_lastSource = disassemble(name, bytes, origin, bits32);
     QVERIFY(!m_lastSource.isEmpty());
     const QList<QByteArray> lines = m_lastSource.split('\n');
     // The source starts with org; the IP wraps at 64 KB, so org takes the low 16 bits.
-    QByteArray org = "org " + QByteArray::number(origin & 0xFFFF, 16).toUpper() + "h";
+    const auto hex = [](quint32 value) {
+        const QByteArray digits = QByteArray::number(value, 16).toUpper();
+        return (digits.front() > '9' ? "0" : "") + digits + "h";
+    };
+    QByteArray org = "org " + hex(origin & 0xFFFF);
     if (origin > 0xFFFF)
-        org += " ; loaded at " + QByteArray::number(origin, 16).toUpper() + "h";
+        org += " ; loaded at " + hex(origin);
     QCOMPARE(lines.value(0), org + "\r");
 
     const std::optional<QByteArray> back = assemble(name + "-back", m_lastSource);
@@ -231,6 +246,61 @@ void tst_QvdisasmRoundTrip::anyBytesComeBack()
     QFETCH(QByteArray, bytes);
     QFETCH(quint32, origin);
     checkRoundTrip(QTest::currentDataTag(), bytes, origin);
+}
+
+void tst_QvdisasmRoundTrip::codePast64KComesBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<quint32>("origin");
+    QTest::addColumn<bool>("bits32");
+    QTest::addColumn<QStringList>("wraps"); // the lines where the offset goes back to 0
+
+    const QString wrap = "orgnf 0 ; the offset wraps at %1h";
+    const QByteArray movs = QByteArray::fromHex("b83412").repeated(0xFF00 / 3); // mov ax, 1234h
+    // The largest .COM file: its last byte is the segment's last.
+    QTest::newRow("ends-at-64K") << movs << 0x100u << false << QStringList();
+    QTest::newRow("one-byte-past-64K")
+        << movs + QByteArray::fromHex("90") << 0x100u << false << QStringList{wrap.arg("10000")};
+    // An instruction cut by the line; only its bytes assemble there.
+    QTest::newRow("instruction-across-64K")
+        << QByteArray::fromHex("b8341290") << 0xFFFEu << false << QStringList{wrap.arg("10000")};
+    QTest::newRow("instruction-ends-at-64K")
+        << QByteArray::fromHex("90b8341290") << 0xFFFCu << false << QStringList{wrap.arg("10000")};
+    // Jumps over the line, both ways: their targets wrap as the IP does.
+    const QByteArray nops = QByteArray(16, char(0x90));
+    QTest::newRow("short-jump-forward-across-64K")
+        << QByteArray::fromHex("eb10") + nops + nops << 0xFFF0u << false
+        << QStringList{wrap.arg("10000")};
+    QTest::newRow("near-jump-forward-across-64K")
+        << QByteArray::fromHex("e90001") + nops + nops << 0xFFF0u << false
+        << QStringList{wrap.arg("10000")};
+    QTest::newRow("short-jump-back-across-64K")
+        << nops + QByteArray::fromHex("ebee") << 0xFFF0u << false << QStringList{wrap.arg("10000")};
+    QTest::newRow("call-back-across-64K") << nops + QByteArray::fromHex("e8edff") << 0xFFF0u
+                                          << false << QStringList{wrap.arg("10000")};
+    // Loaded past 64 KB: the line is where the low 16 bits wrap.
+    QTest::newRow("loaded-past-64K") << nops << 0x1FFF8u << false << QStringList{wrap.arg("20000")};
+    QTest::newRow("past-64K-twice") << QByteArray(0x10020, char(0x90)) << 0xFFF0u << false
+                                    << QStringList{wrap.arg("10000"), wrap.arg("20000")};
+    QByteArray random(0x11000, Qt::Uninitialized);
+    QRandomGenerator(3).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    QTest::newRow("random-past-64K") << random << 0x100u << false << QStringList{wrap.arg("10000")};
+    QTest::newRow("32-bit-past-64K") << random << 0x100u << true << QStringList{wrap.arg("10000")};
+}
+
+void tst_QvdisasmRoundTrip::codePast64KComesBack()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(quint32, origin);
+    QFETCH(bool, bits32);
+    QFETCH(QStringList, wraps);
+    checkRoundTrip(QTest::currentDataTag(), bytes, origin, bits32);
+    QStringList found;
+    for (const QByteArray &line : m_lastSource.split('\n')) {
+        if (line.startsWith("orgnf"))
+            found << QString::fromLatin1(line.trimmed());
+    }
+    QCOMPARE(found, wraps);
 }
 
 QTEST_GUILESS_MAIN(tst_QvdisasmRoundTrip)
