@@ -4,6 +4,7 @@
 // and how long the document took to open.
 //
 //   cmake --build build --target bench_typing && build/bench/bench_typing [lines] [keys]
+//   build/bench/bench_typing --one-line MiB [keys]   the same into the middle of one line that long
 
 #include "BenchSupport.h"
 #include "base/SettingsStore.h"
@@ -38,14 +39,24 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int lines = argc > 1 ? std::atoi(argv[1]) : 200000;
-    const int keys = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const bool oneLine = argc > 1 && qstrcmp(argv[1], "--one-line") == 0;
+    const int arg = oneLine ? 2 : 1;
+    const int lines = oneLine ? 1 : argc > arg ? std::atoi(argv[arg]) : 200000;
+    const qsizetype lineBytes = oneLine && argc > arg ? qsizetype(std::atof(argv[arg]) * 1048576)
+                                                      : 0;
+    const int keys = argc > arg + 1 ? std::atoi(argv[arg + 1]) : oneLine ? 20 : 1000;
 
     QTemporaryDir dir;
     SettingsStore::setFilePath(dir.filePath(QStringLiteral("qvasmide.ini")));
     const QString path = dir.filePath(QStringLiteral("big.asm"));
-    if (!writeLabelledSource(path, lines))
+    if (oneLine) {
+        QFile f(path);
+        const QByteArray text = "text db '" + QByteArray(lineBytes, 'a') + "'\r\n";
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+            return 1;
+    } else if (!writeLabelledSource(path, lines)) {
         return 1;
+    }
 
     CMainFrame frame;
     CQvasmDocTemplate documents;
@@ -64,11 +75,12 @@ int main(int argc, char *argv[])
     CQvasmView *view = doc->view();
     view->setFocus();
     const QTextBlock middle = doc->textDocument()->findBlockByNumber(lines / 2);
-    view->setSelection(middle.position() + 8, middle.position() + 8);
+    const int column = oneLine ? int(lineBytes / 2) : 8;
+    view->setSelection(middle.position() + column, middle.position() + column);
     view->centerCursor();
     QCoreApplication::processEvents();
 
-    for (int i = 0; i < 50; ++i) { // warm-up: glyph caches, the line's layout
+    for (int i = 0; i < (oneLine ? 2 : 50); ++i) { // warm-up: glyph caches, the line's layout
         QTest::keyClick(view, Qt::Key_X);
         QCoreApplication::processEvents();
     }
@@ -76,8 +88,9 @@ int main(int argc, char *argv[])
     std::vector<double> ms;
     ms.reserve(size_t(keys));
     for (int i = 0; i < keys; ++i) {
-        const QTextBlock line = doc->textDocument()->findBlockByNumber(lines / 2 - keys / 2 + i);
-        view->setSelection(line.position() + 8, line.position() + 8);
+        const QTextBlock line = doc->textDocument()->findBlockByNumber(
+            oneLine ? 0 : lines / 2 - keys / 2 + i);
+        view->setSelection(line.position() + column + i, line.position() + column + i);
         view->ensureCursorVisible();
         QCoreApplication::processEvents();
         clock.restart();
@@ -89,7 +102,12 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsSet("BENCH_SPLIT"))
             std::printf("%.3f %.3f\n", keyMs, ms.back() - keyMs);
     }
-    std::printf("document: %d lines, opened and shown in %.0f ms\n", lines, openMs);
+    if (oneLine)
+        std::printf("document: one line of %lld bytes, opened and shown in %.0f ms\n",
+                    static_cast<long long>(lineBytes),
+                    openMs);
+    else
+        std::printf("document: %d lines, opened and shown in %.0f ms\n", lines, openMs);
     std::printf("one key in the middle, %d keys: median %.3f ms, p90 %.3f ms, max %.3f ms\n",
                 keys,
                 percentile(ms, 0.5),

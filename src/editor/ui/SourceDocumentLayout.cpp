@@ -76,6 +76,7 @@ QSizeF SourceDocumentLayout::documentSize() const
 
 QRectF SourceDocumentLayout::blockBoundingRect(const QTextBlock &block) const
 {
+    keepShapes(block);
     const QRectF rect = QPlainTextDocumentLayout::blockBoundingRect(block);
     if (m_standIn && rect.width() > m_widest) {
         m_widest = rect.width();
@@ -83,6 +84,15 @@ QRectF SourceDocumentLayout::blockBoundingRect(const QTextBlock &block) const
         emit self->documentSizeChanged(documentSize());
     }
     return rect;
+}
+
+void SourceDocumentLayout::keepShapes(const QTextBlock &block)
+{
+    // A layout lets go of its shaped text once laid out, so each caret move, caret blink and
+    // repaint of the line shapes it again: nothing for a source line, seconds for a line of
+    // megabytes. Long lines keep theirs (about their length times 30 bytes while laid out).
+    if (block.isValid() && block.length() > LongLine)
+        block.layout()->setCacheEnabled(true);
 }
 
 void SourceDocumentLayout::documentChanged(int from, int charsRemoved, int charsAdded)
@@ -96,6 +106,7 @@ void SourceDocumentLayout::documentChanged(int from, int charsRemoved, int chars
         const QTextBlock first = doc->findBlock(from);
         const QTextBlock last = doc->findBlock(from + qMax(charsRemoved, charsAdded) - 1);
         if (first.isValid() && first == last) {
+            keepShapes(first);
             QPlainTextDocumentLayout::documentChanged(first.position(), 0, 1);
             return;
         }

@@ -36,6 +36,10 @@ public:
     void setViewWraps(bool wraps);
     bool standInHoldsMainView() const { return m_standIn != nullptr; }
 
+    // Lines longer than this (in characters, with the block's end) keep their shaped text
+    // between layouts.
+    static constexpr int LongLine = 16384;
+
     QSizeF documentSize() const override;
     QRectF blockBoundingRect(const QTextBlock &block) const override;
 
@@ -43,6 +47,7 @@ protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
 
 private:
+    static void keepShapes(const QTextBlock &block);
     void installStandIn();
     void releaseStandIn();
 
