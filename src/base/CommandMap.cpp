@@ -49,11 +49,6 @@ bool CommandMap::handles(int id) const
     return m_handlers.contains(id) || findRange(id);
 }
 
-bool CommandMap::hasUpdater(int id) const
-{
-    return m_updaters.contains(id) || findUpdateRange(id);
-}
-
 bool CommandMap::execute(int id) const
 {
     const auto it = m_handlers.constFind(id);

@@ -29,7 +29,6 @@ public:
     void remove(int id);
 
     bool handles(int id) const;
-    bool hasUpdater(int id) const;
     // Runs the handler; false when this owner has none for the id.
     bool execute(int id) const;
     // Runs the updater; false when this owner has none for the id.

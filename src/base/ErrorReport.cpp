@@ -51,14 +51,3 @@ QString ErrorReport::exceptionTypeName(std::exception_ptr e)
     std::free(demangled);
     return name;
 }
-
-QString ErrorReport::exceptionMessage(std::exception_ptr e)
-{
-    try {
-        std::rethrow_exception(e);
-    } catch (const std::exception &ex) {
-        return QString::fromLocal8Bit(ex.what());
-    } catch (...) {
-    }
-    return QString();
-}

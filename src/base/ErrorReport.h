@@ -21,6 +21,4 @@ struct ErrorReport
 
     // Demangled class name of the exception inside e ("unknown" for non-class types).
     static QString exceptionTypeName(std::exception_ptr e);
-    // The exception's own description, empty when it has none.
-    static QString exceptionMessage(std::exception_ptr e);
 };

@@ -102,14 +102,6 @@ CommandUpdate CommandRouter::query(int id) const
     return queryOwners(owners(), id);
 }
 
-bool CommandRouter::isHandled(int id) const
-{
-    for (const CommandMap *map : owners()) {
-        if (map->handles(id))
-            return true;
-    }
-    return false;
-}
 
 bool CommandRouter::dispatch(int id)
 {

@@ -45,7 +45,6 @@ public:
     // What the update handlers decide now, without touching the action.
     CommandUpdate query(int id) const;
     bool isEnabled(int id) const { return query(id).isEnabled(); }
-    bool isHandled(int id) const;
 
     // Brings every action's enabled, checked, text and visible state up to date.
     void refresh();

@@ -96,12 +96,6 @@ void CStatusLine::showColouredMessage(int id, const QString &text, const QColor 
     label->setProperty(kColoured, true);
 }
 
-bool CStatusLine::hasColouredMessage(int id) const
-{
-    QLabel *label = pane(id);
-    return label && label->property(kColoured).toBool();
-}
-
 void CStatusLine::showIndicators()
 {
     setPaneText(OverwritePane, m_overwrite ? QStringLiteral("OVR") : QString());

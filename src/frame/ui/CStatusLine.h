@@ -37,7 +37,6 @@ public:
     QString paneText(int id) const;
     // A message on a coloured background, until the pane next shows its own text.
     void showColouredMessage(int id, const QString &text, const QColor &colour);
-    bool hasColouredMessage(int id) const;
 
     static QString idleText() { return QStringLiteral("For Help, press F1"); }
 
