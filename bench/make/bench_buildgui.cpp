@@ -12,13 +12,14 @@
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
-#include "make/CaptureBuffer.h"
+#include "make/BuildState.h"
 #include "make/MakeSettings.h"
 #include "make/ToolRunner.h"
 #include "make/ui/BuildCommands.h"
 #include "make/ui/CBuildWindowDlg.h"
 #include "make/ui/CMyView.h"
 #include "make/ui/SourceBuildDocuments.h"
+#include "make/ui/SourceNavigator.h"
 #include "make/ui/ToolRunSession.h"
 
 #include <QApplication>
@@ -71,23 +72,26 @@ int main(int argc, char **argv)
         qsizetype bytes = 0;
         for (int r = 0; r < runs; ++r) {
             ToolRunner runner;
-            ToolRunSession session(&frame, nullptr);
-            session.run(runner,
-                        ToolRequest::assembler(writer, {QString::number(lines), stamp}, dir.path()));
+            BuildState state;
+            ToolRunSession session(&frame, &state, nullptr);
+            state.keepAssemblerRun(
+                session.run(runner,
+                            ToolRequest::assembler(writer,
+                                                   {QString::number(lines), stamp},
+                                                   dir.path())));
             const qint64 exitNs = writerExitNs(stamp);
-            const CaptureBuffer &capture = CaptureBuffer::instance();
-            bytes = capture.bytes().size();
+            bytes = state.capture().size();
 
             // What Assemble does with it: banner and capture into the pane, shown.
             pane->Clear();
             const QString banner = QStringLiteral("-=-=-=-=-=-=-=-=-= Assembling: x.asm "
                                                   "-=-=-=-=-=-=-=-=-=\r\n ");
             pane->Append(banner, banner.size());
-            pane->AppendCapture(capture.bytes(), capture.length());
+            pane->AppendCapture(state.capture(), state.captureLength());
             paint(pane);
             const qint64 paneNs = monotonicNs();
 
-            CBuildWindowDlg dialog(QStringLiteral("FFh"), &frame);
+            CBuildWindowDlg dialog(state.readCapture(), QStringLiteral("FFh"), -1, &frame);
             dialog.show();
             paint(&dialog);
             const qint64 listedNs = monotonicNs();
@@ -124,7 +128,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "could not open the source\n");
         return 1;
     }
-    auto *commands = new BuildCommands(&frame, std::make_unique<SourceBuildDocuments>());
+    const auto opener = [&documents](const QString &path) {
+        return documents.OpenDocumentFile(path);
+    };
+    auto *commands = new BuildCommands(&frame,
+                                       std::make_unique<SourceBuildDocuments>(&documents, opener),
+                                       SourceNavigator(&frame, opener));
     commands->setModifierQuery([] { return Qt::NoModifier; });
     MakeSettings::savePaths({qvasm, QString(), QString(), QString()});
     frame.router().refresh();

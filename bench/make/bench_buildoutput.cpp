@@ -5,7 +5,7 @@
 #include "BenchSupport.h"
 #include "base/Prompts.h"
 #include "make/BuildOutput.h"
-#include "make/CaptureBuffer.h"
+#include "make/BuildState.h"
 #include "make/OutputPaneText.h"
 #include "make/ToolRunner.h"
 
@@ -56,20 +56,23 @@ int main(int argc, char **argv)
         qsizetype bytes = 0;
         for (int r = 0; r < runs; ++r) {
             ToolRunner runner;
+            BuildState state;
             qint64 finishedNs = 0;
-            QObject::connect(&runner, &ToolRunner::finished, [&] { finishedNs = monotonicNs(); });
+            QObject::connect(&runner, &ToolRunner::finished, [&](const ToolRunResult &result) {
+                state.keepAssemblerRun(result);
+                finishedNs = monotonicNs();
+            });
             runner.runAndWait(
                 ToolRequest::assembler(writer, {QString::number(lines), stamp}, dir.path()));
             const qint64 exitNs = writerExitNs(stamp);
 
-            const CaptureBuffer &capture = CaptureBuffer::instance();
-            bytes = capture.bytes().size();
+            bytes = state.capture().size();
             QElapsedTimer t;
             t.start();
-            const QString text = OutputPaneText::captureText(capture.bytes(), capture.length());
+            const QString text = OutputPaneText::captureText(state.capture(), state.captureLength());
             const double paneMs = t.nsecsElapsed() / 1e6;
             t.restart();
-            const BuildOutput out = BuildOutput::parse(capture.bytes());
+            const BuildOutput out = state.readCapture();
             const double parseMs = t.nsecsElapsed() / 1e6;
             t.restart();
             qsizetype chars = 0;

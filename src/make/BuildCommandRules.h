@@ -12,7 +12,7 @@
 //
 // Sequence of Assemble, for the command that drives it: save; run (ToolRunner); show the output
 // (OutputPaneText with assemblingBanner()); then by classify(): NoErrors -> executableTarget(),
-// CaptureBuffer length 0; Reported -> Build Window (unless "buildwin") with a fresh selection;
+// capture length 0; Reported -> Build Window (unless "buildwin") with a fresh selection;
 // Failed -> returnCodeMessage(). Then canExecuteAfterAssemble() and opensListingAfterAssemble().
 class BuildCommandRules
 {

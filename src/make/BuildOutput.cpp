@@ -8,8 +8,6 @@
 
 namespace {
 
-int g_keptSelection = 0;
-
 constexpr QByteArrayView ErrorMarker("):  error ");
 constexpr QByteArrayView DiagMarker("):   diag ");
 
@@ -238,14 +236,4 @@ std::optional<ErrorInfoMessage> BuildOutput::errorInfo(QByteArrayView entry)
 QString BuildOutput::returnCodeText(quint32 exitCode)
 {
     return QString::asprintf("%.2Xh", exitCode);
-}
-
-int BuildOutput::keptSelection()
-{
-    return g_keptSelection;
-}
-
-void BuildOutput::setKeptSelection(int row)
-{
-    g_keptSelection = row;
 }

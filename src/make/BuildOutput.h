@@ -74,11 +74,6 @@ public:
     // The Return Code box: the last exit code as "%.2Xh".
     static QString returnCodeText(quint32 exitCode);
 
-    // The selection kept between showings, process-wide: the row Go To was last pressed on,
-    // or -1 for "the last row". Starts at 0.
-    static int keptSelection();
-    static void setKeptSelection(int row);
-
     static inline const QString ContinuationLineMessage = QStringLiteral(
         "Use Main Error line for this error");
 

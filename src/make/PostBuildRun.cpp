@@ -94,7 +94,7 @@ void PostBuildRun::readAvailable()
     for (int i = 0; i < ReadsPerWakeUp && m_fd >= 0; ++i) {
         const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
         if (n > 0) {
-            deliver(m_decoder.decode(QByteArrayView(buffer, n)));
+            deliver(m_decoder.decode(m_bound.append(QByteArrayView(buffer, n))));
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -102,7 +102,10 @@ void PostBuildRun::readAvailable()
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return;
         // End of the output (or a broken pipe, which ends it as well).
-        deliver(m_decoder.finish());
+        const QByteArray held = m_bound.finish();
+        QString text = m_decoder.decode(held);
+        text += m_decoder.finish();
+        deliver(text);
         stopReading();
         emit finished();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "make/BoundedStream.h"
 #include "make/ToolOutputDecoder.h"
 
 #include <QObject>
@@ -12,7 +13,9 @@ class QSocketNotifier;
 // shell of its own (PostBuildCommands), started and never waited for; their standard output
 // goes into one pipe that is read on the event loop as the text arrives, decoded piece by piece,
 // until every command (and anything they left running with that output) has ended. Nothing here
-// blocks.
+// blocks. What is passed on is bounded as a tool's capture is (BoundedStream): the first
+// megabytes as they come, then at the end the last ones after a line saying how much was left
+// out, so commands that flood their output fill neither this nor the pane without limit.
 //
 // Destroying the object stops the reading: a command still running then loses what it writes
 // from there on, as it would if the IDE ended.
@@ -45,6 +48,7 @@ private:
 
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
+    BoundedStream m_bound;
     ToolOutputDecoder m_decoder;
     QString m_received;
     bool m_keepReceived = true;

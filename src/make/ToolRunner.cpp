@@ -1,7 +1,6 @@
 #include "make/ToolRunner.h"
 
 #include "base/Prompts.h"
-#include "make/CaptureBuffer.h"
 #include "make/PostBuildCommands.h"
 #include "make/PostBuildRun.h"
 
@@ -69,14 +68,13 @@ bool ToolRunner::start(const ToolRequest &request)
     m_completed = false;
     m_cancelled = false;
     m_waitFailureCode = 0;
-    m_messages.clear();
     m_request = request;
     m_capture.clear();
-    m_output = QByteArray();
+    m_result = ToolRunResult();
     m_postBuild.reset();
 
     if (request.program.isEmpty()) {
-        m_messages << missingPathMessage(request.kind);
+        m_result.messages << missingPathMessage(request.kind);
         complete(NoResult);
         return true;
     }
@@ -99,7 +97,8 @@ bool ToolRunner::start(const ToolRequest &request)
     return true;
 }
 
-int ToolRunner::runAndWait(const ToolRequest &request, QEventLoop::ProcessEventsFlags flags)
+ToolRunResult ToolRunner::runAndWait(const ToolRequest &request,
+                                     QEventLoop::ProcessEventsFlags flags)
 {
     QEventLoop loop;
     bool done = false;
@@ -109,7 +108,7 @@ int ToolRunner::runAndWait(const ToolRequest &request, QEventLoop::ProcessEvents
     });
     if (!start(request)) {
         disconnect(connection);
-        return NoResult;
+        return ToolRunResult();
     }
     if (!done)
         loop.exec(flags);
@@ -142,7 +141,7 @@ void ToolRunner::processError(QProcess::ProcessError error)
         return;
     switch (error) {
     case QProcess::FailedToStart:
-        m_messages << CreateProcessFailedMessage;
+        m_result.messages << CreateProcessFailedMessage;
         complete(StartFailed);
         break;
     case QProcess::ReadError:
@@ -166,41 +165,34 @@ void ToolRunner::processFinished(int exitCode, QProcess::ExitStatus status)
         return;
     readOutput();
     // What was kept of the output is all the run holds on to from here.
-    m_output = m_capture.take();
-    const bool assembler = m_request.kind == ToolRequest::Assembler;
+    m_result.totalBytes = m_capture.totalBytes();
+    m_result.droppedBytes = m_capture.droppedBytes();
+    m_result.output = m_capture.take();
 
     if (m_cancelled || m_waitFailureCode != 0) {
-        m_messages << waitFailedMessage(m_request.kind,
-                                        m_cancelled ? CancelledWaitCode : m_waitFailureCode);
+        m_result.messages << waitFailedMessage(m_request.kind,
+                                               m_cancelled ? CancelledWaitCode : m_waitFailureCode);
         complete(WaitFailed);
         return;
     }
 
+    // The tool ended by itself: even without an exit code (a crash) what it wrote before is this
+    // run's output, so the pane shows this run and not the one before.
+    m_result.toolEnded = true;
     if (status == QProcess::CrashExit) {
-        // No exit code to report; still keep what the tool wrote before it died, so the pane
-        // shows this run and not the one before.
-        if (assembler) {
-            CaptureBuffer::instance().setLastExitCode(0);
-            CaptureBuffer::instance().store(m_output.constData(), m_output.size());
-        }
         complete(NoResult);
         return;
     }
 
-    if (assembler) {
-        CaptureBuffer::instance().setLastExitCode(quint32(exitCode));
+    m_result.exitCode = exitCode;
+    if (m_request.kind == ToolRequest::Assembler)
         runPostBuildCommands();
-    }
 
-    if (m_output.isEmpty()) {
-        if (assembler)
-            CaptureBuffer::instance().clear();
-        m_messages << readFailedMessage(m_request.kind);
+    if (m_result.output.isEmpty()) {
+        m_result.messages << readFailedMessage(m_request.kind);
         complete(ReadFailed);
         return;
     }
-    if (assembler)
-        CaptureBuffer::instance().store(m_output.constData(), m_output.size());
     complete(exitCode);
 }
 
@@ -217,13 +209,13 @@ void ToolRunner::runPostBuildCommands()
     // They outlive the run: their output is read as it comes, by whoever takes them.
     m_postBuild = std::make_unique<PostBuildRun>();
     if (!m_postBuild->start(commands, m_request.workingDirectory))
-        m_messages << CreateProcessFailedMessage;
+        m_result.messages << CreateProcessFailedMessage;
 }
 
 void ToolRunner::complete(int result)
 {
     m_completed = true;
-    m_result = result;
+    m_result.code = result;
     // Never from inside start(), and never while QProcess is still delivering its own signal.
     QMetaObject::invokeMethod(this, &ToolRunner::emitFinished, Qt::QueuedConnection);
 }
@@ -232,12 +224,12 @@ void ToolRunner::emitFinished()
 {
     releaseProcess(false);
     emit ended();
-    const QStringList messages = m_messages;
-    m_messages.clear();
-    for (const QString &message : messages)
+    for (const QString &message : std::as_const(m_result.messages))
         showMessage(message);
     m_running = false;
-    emit finished(m_result);
+    // A copy: a receiver may start the next run.
+    const ToolRunResult result = m_result;
+    emit finished(result);
 }
 
 void ToolRunner::releaseProcess(bool now)

@@ -10,6 +10,7 @@
 #include "make/BoundedCapture.h"
 
 #include <memory>
+#include <optional>
 
 class PostBuildRun;
 
@@ -17,8 +18,8 @@ class PostBuildRun;
 struct ToolRequest
 {
     enum Kind {
-        Assembler,   // stderr not captured; output goes to the CaptureBuffer; post-build commands
-        Disassembler // stderr merged into the output; output only in ToolRunner::output()
+        Assembler,   // stderr not captured; post-build commands
+        Disassembler // stderr merged into the output
     };
 
     Kind kind = Assembler;
@@ -34,6 +35,26 @@ struct ToolRequest
     static ToolRequest disassembler(const QString &program, const QStringList &arguments);
 };
 
+// What one run gives back to whoever started it.
+struct ToolRunResult
+{
+    // The result protocol below (ToolRunner::Result); NoResult until a run has ended.
+    int code = 0x100;
+    // The tool ran and ended by itself, with an exit code or by crashing: output is then what this
+    // run captured. False for a run that was not started, could not start, was cancelled or
+    // whose wait failed; such a run leaves an earlier capture standing.
+    bool toolEnded = false;
+    // The tool's own exit code; none when it crashed or did not end by itself.
+    std::optional<int> exitCode;
+    // What was kept of the tool's output (also after a cancel), exactly as written within the
+    // bound; past it, both ends and the line between (BoundedCapture).
+    QByteArray output;
+    qint64 totalBytes = 0;   // every byte the tool wrote
+    qint64 droppedBytes = 0; // how many of them output leaves out
+    // The messages shown about the run, in the order shown.
+    QStringList messages;
+};
+
 // Runs one console tool at a time and turns its end into the result protocol:
 //   0          the tool ended with exit code 0
 //   1..255     the tool's exit code (errors or diagnostics were reported)
@@ -47,9 +68,8 @@ struct ToolRequest
 // and the event loop (Esc, Cancel) runs between the reads.
 // An empty stdin is given. For an assembler run that obtained an exit code, the post-build
 // commands are started (not waited for) as a PostBuildRun, whose output goes on arriving after
-// the run (takePostBuild()); the tool's bytes replace the process-wide CaptureBuffer and its last
-// exit code. Runs that end with 256 for an empty path, 261 or 512 leave the previous capture as
-// it was.
+// the run (takePostBuild()). The run's result (ToolRunResult) goes to the caller; nothing of it is
+// kept anywhere else, so whoever keeps a last capture decides what to keep.
 //
 // Asynchronous: start() returns at once; started() and outputReceived() follow as the tool runs,
 // and exactly one finished(result), never from inside start(). Messages go through Prompts
@@ -75,16 +95,18 @@ public:
 
     // False (and nothing happens) while a run is in progress.
     bool start(const ToolRequest &request);
-    int runAndWait(const ToolRequest &request,
-                   QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
+    // The run's result; code NoResult without a run when one is in progress.
+    ToolRunResult runAndWait(const ToolRequest &request,
+                             QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
     // Stops the running tool; the run ends with 261.
     void cancel();
 
     bool isRunning() const { return m_running; }
-    int result() const { return m_result; }
+    // The last run's result, as finished() gave it.
+    const ToolRunResult &result() const { return m_result; }
     // The last run's output as read (also after a cancel), as far as it is kept; while the tool
     // runs, what has been kept so far.
-    QByteArray output() const { return m_completed ? m_output : m_capture.bytes(); }
+    QByteArray output() const { return m_completed ? m_result.output : m_capture.bytes(); }
     // The post-build commands the last run started, still reading what they write; nullptr when
     // it started none. Whoever takes it owns it; one left here goes with the next run.
     std::unique_ptr<PostBuildRun> takePostBuild();
@@ -100,7 +122,7 @@ signals:
     void outputReceived(const QByteArray &chunk);
     // The run is over and its messages are about to be shown; finished() follows them.
     void ended();
-    void finished(int result);
+    void finished(const ToolRunResult &result);
 
 private:
     void readOutput();
@@ -115,9 +137,7 @@ private:
     QProcess *m_process = nullptr;
     std::unique_ptr<PostBuildRun> m_postBuild;
     BoundedCapture m_capture; // while the tool runs
-    QByteArray m_output;      // once it has ended
-    QStringList m_messages;
-    int m_result = NoResult;
+    ToolRunResult m_result;   // its output once it has ended
     int m_waitFailureCode = 0;
     bool m_running = false;
     bool m_completed = false;

@@ -11,6 +11,7 @@
 #include "make/MakeSettings.h"
 #include "make/ui/BuildCommands.h"
 #include "make/ui/CBuildWindowDlg.h"
+#include "make/ui/CDisassembleDlg.h"
 #include "make/ui/CMyView.h"
 #include "make/ui/FrameToolCommands.h"
 #include "workspace/WorkspaceRecord.h"
@@ -19,6 +20,7 @@
 #include "TestFiles.h"
 #include "TestSettings.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -221,6 +223,21 @@ void tst_AssembleErrors::disassemblyOpensAsAnUntitledSource()
     auto *tools = frame->findChild<FrameToolCommands *>();
     QVERIFY(tools);
     ScriptedPrompts prompts;
+    // The dialog's "..." starts where the documents' dialogs do (the last test's folder).
+    auto *documents = dynamic_cast<CQvasmDocTemplate *>(CQvasmApp::instance()->documentTemplate());
+    QVERIFY(documents);
+    const QString folder = documents->dialogFolder();
+    QVERIFY(folder != QDir::currentPath());
+    prompts.answerOpenFiles({});
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<CDisassembleDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        dlg->findChild<QPushButton *>("ctl_1021")->click();
+        dlg->reject();
+    });
+    QVERIFY(frame->router().dispatch(ID_TOOLS_DISASSEMBLE));
+    QCOMPARE(prompts.asked().at(0).file.directory, folder);
+
     const int before = CQvasmDocTemplate::instance()->documents().size();
     QVERIFY(tools->disassemble(binary, DisassemblerOptions())); // the bundled qvdisasm
     QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), before + 1);

@@ -218,8 +218,9 @@ void tst_DocumentWindow::disassemblerDialogKeepsItsFile()
     QVERIFY(f.documents->openDocument(f.write("src/boot.asm", "nop\r\n")));
     const QString binary = f.write("boot.bin", "\x90");
 
-    // The first time "..." starts beside the active document.
-    CDisassembleDlg first;
+    // The first time "..." starts beside the active document (the installer hands the dialog
+    // the documents' folder).
+    CDisassembleDlg first([&f] { return f.documents->dialogFolder(); });
     QVERIFY(first.file().isEmpty());
     prompts.answerOpenFiles({binary});
     first.findChild<QPushButton *>("ctl_1021")->click();

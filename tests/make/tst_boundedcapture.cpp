@@ -1,4 +1,5 @@
 #include "make/BoundedCapture.h"
+#include "make/BoundedStream.h"
 #include "make/BuildOutput.h"
 
 #include <QRegularExpression>
@@ -17,6 +18,10 @@ private slots:
     void longLinesAreKeptAsWritten();
     void memoryStaysBoundedAndIsGivenBack();
     void theBuildWindowReadsAroundTheDroppedLine();
+    void streamedOutputIsBoundedAlike_data();
+    void streamedOutputIsBoundedAlike();
+    void streamedLongLinesAreKeptAsWritten_data();
+    void streamedLongLinesAreKeptAsWritten();
 };
 
 namespace {
@@ -178,6 +183,80 @@ void tst_BoundedCapture::theBuildWindowReadsAroundTheDroppedLine()
     QVERIFY(droppedRow > 0 && droppedRow < out.count() - 1);
     QVERIFY(!out.canGoTo(droppedRow));
     QVERIFY(out.goToTarget(droppedRow - 1)->line + 1 < out.goToTarget(droppedRow + 1)->line);
+}
+
+void tst_BoundedCapture::streamedOutputIsBoundedAlike_data()
+{
+    keptWholeUpToTheBound_data();
+}
+
+void tst_BoundedCapture::streamedOutputIsBoundedAlike()
+{
+    QFETCH(qsizetype, size);
+    QFETCH(qsizetype, chunk);
+    const QByteArray input = lines(size);
+    BoundedStream stream(kHead, kTail);
+    QByteArray passed;
+    for (qsizetype at = 0; at < input.size(); at += chunk) {
+        passed += stream.append(QByteArrayView(input).sliced(at, qMin(chunk, input.size() - at)));
+        // What goes on as it comes is the head, never more.
+        QVERIFY(passed.size() <= kHead);
+    }
+    QVERIFY(input.startsWith(passed));
+    const QByteArray kept = passed + stream.finish();
+    QCOMPARE(stream.totalBytes(), qint64(size));
+
+    if (size <= kHead + kTail) {
+        QCOMPARE(kept, input);
+        QCOMPARE(stream.droppedBytes(), 0);
+        return;
+    }
+    const std::optional<Split> parts = split(kept);
+    QVERIFY2(parts, kept.constData());
+    QVERIFY(input.startsWith(parts->head));
+    QVERIFY(parts->head.endsWith("\r\n"));
+    QVERIFY(parts->head.size() <= kHead && parts->head.size() > kHead - 8);
+    QVERIFY(input.endsWith(parts->tail));
+    QCOMPARE(input.at(input.size() - parts->tail.size() - 1), '\n');
+    // Together within the bound: the tail may have what the head gave back to end on a line.
+    QVERIFY(parts->head.size() + parts->tail.size() <= kHead + kTail);
+    QVERIFY(parts->tail.size() > kTail - 8);
+    QCOMPARE(parts->dropped, qint64(size - parts->head.size() - parts->tail.size()));
+    QCOMPARE(stream.droppedBytes(), parts->dropped);
+}
+
+void tst_BoundedCapture::streamedLongLinesAreKeptAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("passed"); // before the end
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray a(kHead, 'a');
+    const QByteArray b(kTail, 'b');
+    // No line break to cut at: the head goes on as it came, the count on a line of its own.
+    QTest::newRow("one-endless-line")
+        << a + "xx" + b << a << a + "\r\n" + BoundedCapture::droppedLine(2) + b;
+    // The head ends its line where it fills: nothing to add before the count.
+    QTest::newRow("head-ends-on-a-break")
+        << a.chopped(1) + "\n" + "zz\n" + b << a.chopped(1) + "\n"
+        << a.chopped(1) + "\n" + BoundedCapture::droppedLine(3) + b;
+    // A line that runs over the head's end is finished at the end, nothing left out.
+    const QByteArray across = "h\n" + a + "\n";
+    QTest::newRow("line-across-the-head-within-the-bound")
+        << across << across.first(kHead) << across;
+}
+
+void tst_BoundedCapture::streamedLongLinesAreKeptAsWritten()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, passed);
+    QFETCH(QByteArray, expected);
+    BoundedStream stream(kHead, kTail);
+    QByteArray out;
+    for (qsizetype at = 0; at < input.size(); at += 7)
+        out += stream.append(
+            QByteArrayView(input).sliced(at, qMin<qsizetype>(7, input.size() - at)));
+    QCOMPARE(out, passed);
+    QCOMPARE(out + stream.finish(), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_BoundedCapture)

@@ -2,7 +2,6 @@
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
 #include "make/BuildOutput.h"
-#include "make/CaptureBuffer.h"
 #include "make/ExecuteCommand.h"
 #include "make/MakeSettings.h"
 #include "make/PostBuildRun.h"
@@ -85,8 +84,6 @@ void tst_BuildCommands::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("SHELL", "/bin/sh"); // the post-build commands are written for it
     WorkspaceRecord::instance().clear();
-    CaptureBuffer::instance().clear();
-    BuildOutput::setKeptSelection(0);
     m_log.clear();
     m_executed.clear();
     m_ctrl = false;
@@ -100,7 +97,12 @@ void tst_BuildCommands::init()
     m_frame->setApplicationCommands(&m_app);
     auto documents = std::make_unique<StubBuildDocuments>();
     documents->log = &m_log;
-    m_commands = new BuildCommands(m_frame.get(), std::move(documents));
+    m_commands = new BuildCommands(m_frame.get(),
+                                   std::move(documents),
+                                   SourceNavigator(m_frame.get(), [this](const QString &path) {
+                                       m_log << "go to " + path;
+                                       return nullptr;
+                                   }));
     m_commands->setModifierQuery([this] { return m_ctrl ? Qt::ControlModifier : Qt::NoModifier; });
     m_commands->setExecutor([this](const QString &target) {
         m_executed << target;
@@ -160,11 +162,19 @@ void tst_BuildCommands::commandsFollowTheActiveSource()
     QVERIFY(!m_frame->router().dispatch(ID_MAKE_EXECUTE));
     // Execute follows the flag, Build output the last capture.
     WorkspaceRecord::instance().setCanExecute(true);
-    CaptureBuffer::instance().store("\r\nx\r\n", 5);
+    m_commands->state().storeCapture("\r\nx\r\n");
     QVERIFY(m_frame->router().isEnabled(ID_OUTPUT_BUILD));
     QVERIFY(!m_frame->router().isEnabled(ID_OUTPUT_DEBUG));
     QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
     QCOMPARE(m_executed, QStringList{"/src/my prog.com"});
+    // While a tool of this frame runs, none of them starts another.
+    QVERIFY(m_commands->state().beginRun());
+    m_frame->router().refresh();
+    for (int id : all)
+        QVERIFY(!m_frame->router().isEnabled(id));
+    m_commands->state().endRun();
+    m_frame->router().refresh();
+    QVERIFY(m_frame->router().isEnabled(ID_MAKE_ASSEMBLE));
 }
 
 void tst_BuildCommands::untitledDocumentIsNamedFirst_data()
@@ -255,7 +265,7 @@ void tst_BuildCommands::assembleResults()
     WorkspaceRecord::instance().setCanExecute(!canExecute);
     WorkspaceRecord::instance().setTargetFile(older);
     // A capture from an earlier run must never show under this run's banner.
-    CaptureBuffer::instance().store("\r\nearlier\r\n", 11);
+    m_commands->state().storeCapture("\r\nearlier\r\n");
     addSource("Prog.asm", "nop", source);
     bool shown = false;
     ModalDriver<CBuildWindowDlg> driver([&](CBuildWindowDlg *dlg) {
@@ -272,10 +282,10 @@ void tst_BuildCommands::assembleResults()
         QCOMPARE(paneText(), pane.arg(source));
     QVERIFY(paneText().startsWith("-=-=-=-=-=-=-=-=-= Assembling: " + source));
     if (m_commands->lastResult() == 0)
-        QCOMPARE(CaptureBuffer::instance().length(), 0u);
+        QCOMPARE(m_commands->state().captureLength(), 0u);
     const QString target = newTarget ? m_dir->filePath("Prog.com") : older;
     QCOMPARE(WorkspaceRecord::instance().targetFile(), target);
-    QCOMPARE(BuildOutput::keptSelection(), buildWindow ? -1 : 0);
+    QCOMPARE(m_commands->state().keptSelection(), buildWindow ? -1 : 0);
     QVERIFY(!m_log.contains("open " + m_dir->filePath("Prog.lst")));
     // Execute starts what the flag promises, or nothing at all.
     QCOMPARE(m_frame->router().isEnabled(ID_MAKE_EXECUTE), canExecute);
@@ -503,13 +513,15 @@ void tst_BuildCommands::buildWindowOnlyOnRequestWithBuildwin()
     QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
     QVERIFY(!shown);
     QVERIFY(!WorkspaceRecord::instance().canExecute()); // not shown: diagnostics don't count
-    QCOMPARE(BuildOutput::keptSelection(), -1);
+    QCOMPARE(m_commands->state().keptSelection(), -1);
 
-    // View > Output > Build shows it anyway, and Go To keeps its row.
+    // View > Output > Build shows it anyway, and Go To keeps its row and opens its file.
+    QVERIFY(writeFileBytes(source, "nop\r\n"));
     QVERIFY(m_frame->router().isEnabled(ID_OUTPUT_BUILD));
     QVERIFY(m_frame->router().dispatch(ID_OUTPUT_BUILD));
     QVERIFY(shown);
-    QCOMPARE(BuildOutput::keptSelection(), 0);
+    QCOMPARE(m_commands->state().keptSelection(), 0);
+    QVERIFY(m_log.contains("go to " + source));
     QVERIFY(prompts.allAnswered());
 }
 

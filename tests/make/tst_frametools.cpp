@@ -1,6 +1,7 @@
 #include "base/CommandIds.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
+#include "make/BuildState.h"
 #include "make/DisassemblerOptions.h"
 #include "make/MakeSettings.h"
 #include "make/ui/CDisassembleDlg.h"
@@ -40,6 +41,7 @@ private slots:
 private:
     std::optional<TestSettings> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
+    BuildState m_state; // the frame's
     CommandMap m_app;
     QList<int> m_newKinds;
     QTemporaryDir m_dir;
@@ -62,7 +64,8 @@ void tst_FrameTools::init()
         m_frame->mdiArea()->setActiveSubWindow(w);
     });
     m_frame->setApplicationCommands(&m_app);
-    new FrameToolCommands(m_frame.get());
+    m_state = BuildState();
+    new FrameToolCommands(m_frame.get(), m_state, [this] { return m_dir.path(); });
     m_frame->show();
 }
 
@@ -84,9 +87,16 @@ void tst_FrameTools::disassemblyOpensAsANewDocument()
     options.origin = 0x7C00;
     options.showBinary = true; // so a text document, not a source
     const QString binaryFile = m_dir.filePath("boot sector.bin");
+    // An assembler run's capture, which a disassembly leaves alone.
+    const QByteArray earlier = "\r\nearlier\r\n";
+    m_state.storeCapture(earlier);
+    m_state.setLastExitCode(2);
 
     FrameToolCommands *commands = m_frame->findChild<FrameToolCommands *>();
     QVERIFY(commands->disassemble(binaryFile, options));
+    QCOMPARE(m_state.capture(), earlier);
+    QCOMPARE(m_state.lastExitCode(), 2u);
+    QVERIFY(!m_state.isBusy());
     QCOMPARE(m_newKinds, QList<int>{2});
     auto *doc = dynamic_cast<DocWindowStub *>(m_frame->activeDocumentWindow());
     QVERIFY(doc);
@@ -145,6 +155,8 @@ void tst_FrameTools::dialogNeedsAFileAndRemembersItsChoices()
     QVERIFY(m_frame->router().dispatch(ID_TOOLS_DISASSEMBLE));
     QVERIFY(!okWithoutFile);
     QCOMPARE(m_newKinds, QList<int>{0});
+    // With no file named, "..." starts where the documents' dialogs do.
+    QCOMPARE(prompts.asked().at(0).file.directory, m_dir.path());
 
     const DisassemblerOptions kept = DisassemblerOptions::load();
     QVERIFY(kept.bits32);
@@ -164,6 +176,13 @@ void tst_FrameTools::frameCommandsAreOnTheRoute()
     m_settings->store().writeString("Configuration", "tools_dir", m_dir.path()); // no separator
     for (int id : {ID_MAKE_SETTINGS, ID_TOOLS_DISASSEMBLE, ID_TOOLS_DUMP})
         QVERIFY(m_frame->router().isEnabled(id));
+    // While a tool of the frame runs, the two that start or change tools wait.
+    QVERIFY(m_state.beginRun());
+    m_frame->router().refresh();
+    for (int id : {ID_MAKE_SETTINGS, ID_TOOLS_DISASSEMBLE})
+        QVERIFY(!m_frame->router().isEnabled(id));
+    m_state.endRun();
+    m_frame->router().refresh();
     QVERIFY(m_frame->router().dispatch(ID_TOOLS_DUMP));
     QCOMPARE(prompts.messagesAsked(),
              QStringList{"Did not find path to Dump.exe\nUse the Special->Configuration Options "

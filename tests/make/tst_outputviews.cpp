@@ -1,5 +1,5 @@
 #include "make/BuildOutput.h"
-#include "make/CaptureBuffer.h"
+#include "make/BuildState.h"
 #include "make/ui/CBuildWindowDlg.h"
 #include "make/ui/CMyView.h"
 
@@ -24,8 +24,6 @@ class tst_OutputViews : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-
     void appendsGoToTheEndAndNeverIntoUndo();
     void wheelScrollsOneLineMore();
     void doubleClickFollowsFileLines_data();
@@ -176,11 +174,6 @@ void tst_OutputViews::doubleClickSelectsTheClickedLine()
     QCOMPARE(pane.textCursor().selectedText(), QStringLiteral("Searching for 'x'"));
 }
 
-void tst_OutputViews::init()
-{
-    BuildOutput::setKeptSelection(-1);
-}
-
 QString tst_OutputViews::boxText(const CBuildWindowDlg &dlg, int id)
 {
     auto *box = dlg.findChild<QLineEdit *>(QStringLiteral("ctl_%1").arg(id));
@@ -189,8 +182,7 @@ QString tst_OutputViews::boxText(const CBuildWindowDlg &dlg, int id)
 
 void tst_OutputViews::listsAndTotalsTheCaptureAndCloseKeepsThem()
 {
-    BuildOutput::setKeptSelection(1);
-    CBuildWindowDlg dlg(kThree, QStringLiteral("03h"));
+    CBuildWindowDlg dlg(BuildOutput::parse(kThree), QStringLiteral("03h"), 1);
     auto *list = dlg.findChild<QListView *>(QStringLiteral("ctl_1036"));
     QCOMPARE(list->model()->rowCount(), 4);
     QVERIFY(!list->model()->index(0, 0).data().toString().contains('\t'));
@@ -205,17 +197,18 @@ void tst_OutputViews::listsAndTotalsTheCaptureAndCloseKeepsThem()
     QCOMPARE(dlg.totalErrors(), 2u);
     QCOMPARE(dlg.totalDiagnostics(), 1u);
     QCOMPARE(dlg.fileName(), QString());
-    QCOMPARE(BuildOutput::keptSelection(), 1); // only Go To keeps a selection
+    QCOMPARE(dlg.keptSelection(), 1); // only Go To keeps a selection
 }
 
 void tst_OutputViews::capturesLengthIsReDerived()
 {
     QByteArray withNul = kExample;
     withNul.insert(kExample.indexOf("Errors"), '\0');
-    CaptureBuffer::instance().store(withNul.constData(), withNul.size());
-    CaptureBuffer::instance().setLength(0);
-    CBuildWindowDlg dlg(QStringLiteral("01h"));
-    QCOMPARE(CaptureBuffer::instance().length(), quint32(kExample.indexOf("Errors")));
+    BuildState state;
+    state.storeCapture(withNul);
+    state.setCaptureLength(0);
+    CBuildWindowDlg dlg(state.readCapture(), QStringLiteral("01h"), -1);
+    QCOMPARE(state.captureLength(), quint32(kExample.indexOf("Errors")));
     QCOMPARE(dlg.output().count(), 1);
     QCOMPARE(boxText(dlg, 1040), QStringLiteral("100"));
     QCOMPARE(boxText(dlg, 1038), QStringLiteral("0")); // past the NUL nothing is read
@@ -225,7 +218,7 @@ void tst_OutputViews::buttonsFollowTheSelectedRow()
 {
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer::Ok);
-    CBuildWindowDlg dlg(kThree, QStringLiteral("03h"));
+    CBuildWindowDlg dlg(BuildOutput::parse(kThree), QStringLiteral("03h"), -1);
     for (int row : {1, 2}) { // a continuation line, then a diagnostic
         dlg.selectRow(row);
         QCOMPARE(dlg.findChild<QPushButton *>("ctl_1")->isEnabled(), row == 2);
@@ -243,7 +236,7 @@ void tst_OutputViews::goToAndDoubleClickKeepTheSelection()
 {
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer::Ok);
-    CBuildWindowDlg dlg(kThree, QStringLiteral("03h"));
+    CBuildWindowDlg dlg(BuildOutput::parse(kThree), QStringLiteral("03h"), -1);
     QCOMPARE(dlg.selectedRow(), 3); // a fresh selection is the last row
     QSignalSpy finished(&dlg, &QDialog::finished);
     auto *list = dlg.findChild<QListView *>("ctl_1036");
@@ -255,16 +248,17 @@ void tst_OutputViews::goToAndDoubleClickKeepTheSelection()
     emit list->doubleClicked(list->model()->index(0, 0));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(dlg.lineNumber(), 3);
-    QCOMPARE(BuildOutput::keptSelection(), 0);
+    QCOMPARE(dlg.keptSelection(), 0);
 
-    CBuildWindowDlg again(kThree, QStringLiteral("03h"));
+    CBuildWindowDlg again(BuildOutput::parse(kThree), QStringLiteral("03h"), dlg.keptSelection());
+    QCOMPARE(again.selectedRow(), 0);
     again.selectRow(2);
     again.findChild<QPushButton *>("ctl_1")->click();
     QCOMPARE(again.result(), int(QDialog::Accepted));
     QCOMPARE(again.fileName(), QStringLiteral("/s/a.asm"));
     QCOMPARE(again.lineNumber(), 9);
     QCOMPARE(again.totalErrors(), 2u);
-    QCOMPARE(BuildOutput::keptSelection(), 2);
+    QCOMPARE(again.keptSelection(), 2);
     QVERIFY(prompts.allAnswered());
 }
 

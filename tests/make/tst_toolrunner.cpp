@@ -2,7 +2,7 @@
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "make/BoundedCapture.h"
-#include "make/CaptureBuffer.h"
+#include "make/BuildState.h"
 #include "make/PostBuildRun.h"
 #include "make/ToolRunner.h"
 
@@ -31,12 +31,17 @@ private slots:
     void argumentsStayWholeAndRunInTheFolder();
     void disassemblerOutputIsItsOwn();
     void captureBufferIsReused();
+    void postBuildFloodIsBounded_data();
+    void postBuildFloodIsBounded();
     void postBuildCommandsRunOnePerLine();
     void postBuildStartFailureStopsTheList();
     void postBuildOutputArrivesWhileTheCommandsRun();
 
 private:
     static int run(ToolRunner &runner, const ToolRequest &request);
+    // The frame's state after an earlier run, then the runner's last result kept in it as the
+    // build commands keep it.
+    static BuildState keptAfter(const ToolRunner &runner);
     static ToolRequest assembler(const QString &folder = QString(), const QString &postBuild = {})
     {
         return ToolRequest::assembler(FakeTool::path(), {}, folder, postBuild);
@@ -62,13 +67,26 @@ int tst_ToolRunner::run(ToolRunner &runner, const ToolRequest &request)
         return -3;
     if (!finished.wait(60000))
         return -2;
-    return finished.at(0).at(0).toInt();
+    // What the signal hands over is what the runner keeps as its result.
+    const auto given = finished.at(0).at(0).value<ToolRunResult>();
+    if (given.code != runner.result().code || given.output != runner.result().output
+        || given.messages != runner.result().messages) {
+        return -4;
+    }
+    return given.code;
+}
+
+BuildState tst_ToolRunner::keptAfter(const ToolRunner &runner)
+{
+    BuildState state;
+    state.storeCapture(kEarlier);
+    state.setLastExitCode(2);
+    state.keepAssemblerRun(runner.result());
+    return state;
 }
 
 void tst_ToolRunner::init()
 {
-    CaptureBuffer::instance().store(kEarlier.constData(), kEarlier.size());
-    CaptureBuffer::instance().setLastExitCode(2);
     FakeTool::script({});
 }
 
@@ -118,9 +136,11 @@ void tst_ToolRunner::resultProtocol()
              result);
     QCOMPARE(started.isEmpty(), result >= 512 || program.isEmpty());
     QCOMPARE(prompts.messagesAsked(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(CaptureBuffer::instance().bytes(), capture);
-    QCOMPARE(CaptureBuffer::instance().length(), quint32(capture.size()));
-    QCOMPARE(CaptureBuffer::instance().lastExitCode(), quint32(exitCode));
+    QCOMPARE(runner.result().messages, prompts.messagesAsked());
+    const BuildState state = keptAfter(runner);
+    QCOMPARE(state.capture(), capture);
+    QCOMPARE(state.captureLength(), quint32(capture.size()));
+    QCOMPARE(state.lastExitCode(), quint32(exitCode));
     QCOMPARE(QDir::currentPath(), before);
     QVERIFY(!runner.isRunning());
 }
@@ -150,10 +170,15 @@ void tst_ToolRunner::everyByteIsCapturedAsWritten()
         streamed += chunk;
     });
     QCOMPARE(run(runner, assembler()), 3);
-    QCOMPARE(CaptureBuffer::instance().bytes(), expected);
+    const BuildState state = keptAfter(runner);
+    QCOMPARE(state.capture(), expected);
     // Readers may treat the capture as a C string.
-    QCOMPARE(CaptureBuffer::instance().bytes().constData()[expected.size()], '\0');
+    QCOMPARE(state.capture().constData()[expected.size()], '\0');
     QCOMPARE(runner.output(), expected);
+    QCOMPARE(runner.result().output, expected);
+    QCOMPARE(runner.result().totalBytes, qint64(expected.size()));
+    QCOMPARE(runner.result().droppedBytes, 0);
+    QCOMPARE(runner.result().exitCode, std::optional<int>(3));
     QCOMPARE(streamed, expected);
 }
 
@@ -172,9 +197,10 @@ void tst_ToolRunner::outputPastTheBoundIsCut()
     ToolRunner runner;
     QCOMPARE(run(runner, assembler()), 4);
     const QByteArray kept = runner.output();
-    QCOMPARE(CaptureBuffer::instance().bytes(), kept);
+    const BuildState state = keptAfter(runner);
+    QCOMPARE(state.capture(), kept);
     QVERIFY(kept.size() <= kMostKept);
-    QVERIFY(CaptureBuffer::instance().capacity() <= 2 * kBound);
+    QVERIFY(state.captureCapacity() <= 2 * kBound);
 
     // Whole lines from both ends, and a line between that counts what is not there.
     static const QRegularExpression line("\\[(\\d+) bytes of output left out\\]\r\n");
@@ -188,6 +214,8 @@ void tst_ToolRunner::outputPastTheBoundIsCut()
     QVERIFY(head.size() > BoundedCapture::DefaultHeadLimit - 64);
     QVERIFY(tail.size() > BoundedCapture::DefaultTailLimit - 64);
     QCOMPARE(m.captured(1).toLongLong(), qint64(size - head.size() - tail.size()));
+    QCOMPARE(runner.result().droppedBytes, m.captured(1).toLongLong());
+    QCOMPARE(runner.result().totalBytes, qint64(size));
 }
 
 void tst_ToolRunner::aFloodingToolHoldsBoundedMemoryAndStopsPromptly()
@@ -210,7 +238,7 @@ void tst_ToolRunner::aFloodingToolHoldsBoundedMemoryAndStopsPromptly()
     });
     QVERIFY(runner.start(assembler()));
     QVERIFY(finished.wait(120000));
-    QCOMPARE(finished.at(0).at(0).toInt(), 261);
+    QCOMPARE(finished.at(0).at(0).value<ToolRunResult>().code, 261);
     QVERIFY2(sinceCancel.elapsed() < 2000, qPrintable(QString::number(sinceCancel.elapsed())));
     QVERIFY2(keptWhileRunning <= kMostKept, qPrintable(QString::number(keptWhileRunning)));
     QVERIFY(runner.output().size() <= kMostKept);
@@ -232,10 +260,13 @@ void tst_ToolRunner::cancelStopsAToolThatNeverEnds()
     prompts.answerMessage(PromptAnswer::Ok);
     runner.cancel();
     QVERIFY(finished.wait());
-    QCOMPARE(finished.at(0).at(0).toInt(), 261);
+    QCOMPARE(finished.at(0).at(0).value<ToolRunResult>().code, 261);
     QCOMPARE(prompts.messagesAsked(),
              QStringList{"Waiting for QVASM to finish failed with code -1"});
-    QCOMPARE(CaptureBuffer::instance().bytes(), kEarlier);
+    // What it wrote before is the run's output, but no capture for the Build Window.
+    QCOMPARE(runner.result().output, QByteArray("\r\nworking\r\n"));
+    QVERIFY(!runner.result().toolEnded);
+    QCOMPARE(keptAfter(runner).capture(), kEarlier);
 }
 
 void tst_ToolRunner::argumentsStayWholeAndRunInTheFolder()
@@ -248,7 +279,7 @@ void tst_ToolRunner::argumentsStayWholeAndRunInTheFolder()
     FakeTool::script("out x\nrecord " + record.toUtf8());
     ToolRunner runner;
     const QStringList args{folder + "/hello world.asm", "/s", "/i{/inc dir}"};
-    QCOMPARE(runner.runAndWait(ToolRequest::assembler(FakeTool::path(), args, folder)), 0);
+    QCOMPARE(runner.runAndWait(ToolRequest::assembler(FakeTool::path(), args, folder)).code, 0);
     const QByteArray expected = args.join('\n').toUtf8() + "\ncwd="
                                 + QDir(folder).canonicalPath().toUtf8() + "\nstdin=eof\n";
     QCOMPARE(readFileBytes(record), expected);
@@ -256,14 +287,14 @@ void tst_ToolRunner::argumentsStayWholeAndRunInTheFolder()
 
 void tst_ToolRunner::disassemblerOutputIsItsOwn()
 {
-    // Its stderr joins its output, and neither touches the assembler's capture.
+    // Its stderr joins its output (that it leaves the build state alone is the frame tools'
+    // test).
     ScriptedPrompts prompts;
     FakeTool::script("out 00000100  90  nop\\r\\n\nerr \\x07err\nexit 1");
     ToolRunner runner;
     QCOMPARE(run(runner, ToolRequest::disassembler(FakeTool::path(), {})), 1);
     QCOMPARE(runner.output(), QByteArray("00000100  90  nop\r\n\aerr"));
-    QCOMPARE(CaptureBuffer::instance().bytes(), kEarlier);
-    QCOMPARE(CaptureBuffer::instance().lastExitCode(), 2u);
+    QCOMPARE(runner.result().output, runner.output());
     // The assembler's stderr is not part of its output.
     FakeTool::script("out out\nerr \\x07err");
     QCOMPARE(run(runner, assembler()), 0);
@@ -280,16 +311,20 @@ void tst_ToolRunner::captureBufferIsReused()
 {
     ScriptedPrompts prompts;
     ToolRunner runner;
+    BuildState state;
     FakeTool::script("bulk 1000000\nexit 1");
     QCOMPARE(run(runner, assembler()), 1);
-    const qsizetype capacity = CaptureBuffer::instance().capacity();
+    state.keepAssemblerRun(runner.result());
+    const qsizetype capacity = state.captureCapacity();
     QVERIFY(capacity >= 1000000);
 
     FakeTool::script("out \\r\\nsmall\\r\\n\nexit 2");
     QCOMPARE(run(runner, assembler()), 2);
-    QCOMPARE(CaptureBuffer::instance().capacity(), capacity);
-    QCOMPARE(CaptureBuffer::instance().length(), 9u);
-    QCOMPARE(CaptureBuffer::instance().bytes().constData()[9], '\0');
+    state.keepAssemblerRun(runner.result());
+    QCOMPARE(state.captureCapacity(), capacity);
+    QCOMPARE(state.captureLength(), 9u);
+    QCOMPARE(state.capture().constData()[9], '\0');
+    QCOMPARE(state.lastExitCode(), 2u);
 }
 
 void tst_ToolRunner::postBuildCommandsRunOnePerLine()
@@ -304,7 +339,7 @@ void tst_ToolRunner::postBuildCommandsRunOnePerLine()
     ToolRunner runner;
     QCOMPARE(run(runner, assembler(dir.path(), postBuild)), 5);
     // The tool's own output comes first, whatever the commands add after it.
-    QVERIFY(CaptureBuffer::instance().bytes().startsWith("\r\nassembled\r\n"));
+    QVERIFY(runner.result().output.startsWith("\r\nassembled\r\n"));
     for (const QString &mark : marks)
         QTRY_VERIFY(QFile::exists(dir.filePath(mark)));
     QTRY_COMPARE(QDir(dir.path()).entryList(QDir::Files).size(), marks.size());
@@ -345,7 +380,7 @@ void tst_ToolRunner::postBuildOutputArrivesWhileTheCommandsRun()
     qputenv("SHELL", shell);
     QCOMPARE(result, 0);
     // The capture is the tool's alone: the Build Window reads it.
-    QCOMPARE(CaptureBuffer::instance().bytes(), QByteArray("\r\nassembled\r\n"));
+    QCOMPARE(runner.result().output, QByteArray("\r\nassembled\r\n"));
     const std::unique_ptr<PostBuildRun> postRun = runner.takePostBuild();
     QVERIFY(postRun);
     QVERIFY(postRun->isReading()); // still waiting at the gate
@@ -362,6 +397,67 @@ void tst_ToolRunner::postBuildOutputArrivesWhileTheCommandsRun()
     QVERIFY2(text.contains("second\n"), qPrintable(text));
     QCOMPARE(text.remove("second\n"), QString::fromUtf8("one\ntwo \xC3\xA9\n"));
     QVERIFY(!runner.takePostBuild()); // taken once
+}
+
+void tst_ToolRunner::postBuildFloodIsBounded_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("exactly-the-bound") << kBound;
+    QTest::newRow("one-byte-over-the-bound") << kBound + 1;
+    QTest::newRow("three-times-the-bound") << 3 * kBound;
+}
+
+void tst_ToolRunner::postBuildFloodIsBounded()
+{
+    QFETCH(qsizetype, size);
+    const QByteArray shell = qgetenv("SHELL");
+    qputenv("SHELL", "/bin/sh");
+    // Lines of 16 bytes, the last one cut short.
+    PostBuildRun run;
+    const bool started = run.start({"yes 0123456789abcde | head -c " + QString::number(size)},
+                                   QString());
+    qputenv("SHELL", shell);
+    QVERIFY(started);
+    QString text = run.takeReceived();
+    QList<qsizetype> pieces;
+    connect(&run, &PostBuildRun::textReceived, this, [&](const QString &piece) {
+        pieces << piece.size();
+        text += piece;
+    });
+    QSignalSpy finished(&run, &PostBuildRun::finished);
+    QVERIFY(finished.wait(60000));
+
+    // What `yes` wrote from a given byte on.
+    const auto written = [](qint64 from, qsizetype n) {
+        static const QString line = QStringLiteral("0123456789abcde\n");
+        QString out;
+        out.reserve(n + line.size());
+        out += line.mid(int(from % line.size()));
+        while (out.size() < n)
+            out += line;
+        out.truncate(n);
+        return out;
+    };
+    if (size <= kBound) {
+        QCOMPARE(text.size(), size);
+        QVERIFY(text == written(0, size));
+        return;
+    }
+    // While the commands write, no more than the head goes on; at the end the tail.
+    QVERIFY(!pieces.isEmpty());
+    QVERIFY(text.size() - pieces.constLast() <= BoundedCapture::DefaultHeadLimit);
+    QVERIFY2(text.size() <= kMostKept, qPrintable(QString::number(text.size())));
+    static const QRegularExpression line("\\[(\\d+) bytes of output left out\\]\n");
+    const QRegularExpressionMatch m = line.match(text);
+    QVERIFY(m.hasMatch());
+    const QString head = text.left(m.capturedStart());
+    const QString tail = text.sliced(m.capturedEnd());
+    QVERIFY(head == written(0, head.size()) && head.endsWith('\n'));
+    QVERIFY(tail == written(size - tail.size(), tail.size()));
+    QCOMPARE(written(size - tail.size() - 1, 1), QStringLiteral("\n")); // whole lines
+    QVERIFY(head.size() > BoundedCapture::DefaultHeadLimit - 16);
+    QVERIFY(tail.size() > BoundedCapture::DefaultTailLimit - 16);
+    QCOMPARE(m.captured(1).toLongLong(), qint64(size - head.size() - tail.size()));
 }
 
 QTEST_GUILESS_MAIN(tst_ToolRunner)

@@ -1,6 +1,7 @@
 #include "frame/ui/BusyIndicator.h"
 #include "frame/ui/CMainFrame.h"
 #include "frame/ui/CStatusLine.h"
+#include "make/BuildState.h"
 #include "make/ui/ToolRunSession.h"
 
 #include "DocWindowStub.h"
@@ -36,12 +37,14 @@ private slots:
 private:
     std::optional<TestSettings> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
+    BuildState m_state; // the frame's
     DocWindowStub *m_doc = nullptr;
 };
 
 void tst_ToolRunSession::init()
 {
     m_settings.emplace();
+    m_state = BuildState();
     FakeTool::script({});
     m_frame = std::make_unique<CMainFrame>();
     m_doc = new DocWindowStub;
@@ -78,7 +81,7 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
 
     ToolRunner runner;
     BusyIndicator animation;
-    ToolRunSession session(m_frame.get(), &animation);
+    ToolRunSession session(m_frame.get(), &m_state, &animation);
     bool animating = false;
     bool busy = false;
     bool closed = true;
@@ -87,7 +90,7 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
         if (!typed.startsWith('<'))
             return;
         animating = animation.isRunning() && busyPane->findChild<QWidget *>("busy");
-        busy = ToolRunSession::isBusy();
+        busy = m_state.isBusy();
         // Keys, clicks and the window's close all wait for the tool.
         QTest::keyClicks(m_doc->editor, "typed");
         QTest::mouseClick(m_doc->editor->viewport(), Qt::LeftButton);
@@ -100,7 +103,8 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
         else
             QTest::mouseClick(cancel, Qt::LeftButton);
     });
-    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()))
+                           .code;
 
     QCOMPARE(result, int(ToolRunner::WaitFailed)); // its message is the runner test's
     QVERIFY(animating && busy);
@@ -109,7 +113,7 @@ void tst_ToolRunSession::aToolThatNeverEndsIsStopped()
     // Esc stopped the tool and did not also hide the output.
     QCOMPARE(!m_frame->viewBar()->isHidden(), viewBarShown);
 
-    QVERIFY(!animation.isRunning() && !session.cancelButton() && !ToolRunSession::isBusy());
+    QVERIFY(!animation.isRunning() && !session.cancelButton() && !m_state.isBusy());
     QTest::keyClicks(m_doc->editor, "after");
     QCOMPARE(m_doc->editor->toPlainText(), QStringLiteral("after"));
 }
@@ -120,7 +124,7 @@ void tst_ToolRunSession::escStaysPromptWhileAToolFloodsItsOutput()
     prompts.answerMessage(PromptAnswer::Ok);
     FakeTool::script("flood");
     ToolRunner runner;
-    ToolRunSession session(m_frame.get(), nullptr);
+    ToolRunSession session(m_frame.get(), &m_state, nullptr);
     qint64 received = 0;
     QElapsedTimer sincePressed;
     connect(&runner, &ToolRunner::outputReceived, this, [&](const QByteArray &chunk) {
@@ -132,7 +136,8 @@ void tst_ToolRunSession::escStaysPromptWhileAToolFloodsItsOutput()
                                         new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
         }
     });
-    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()))
+                           .code;
     QCOMPARE(result, int(ToolRunner::WaitFailed));
     QVERIFY(sincePressed.isValid());
     QVERIFY2(sincePressed.elapsed() < 2000, qPrintable(QString::number(sincePressed.elapsed())));
@@ -164,14 +169,15 @@ void tst_ToolRunSession::messagesComeOnceTheAnimationIsGone()
     FakeTool::script("exit 0"); // silent: the redirection failure is reported
     ToolRunner runner;
     BusyIndicator animation;
-    ToolRunSession session(m_frame.get(), &animation);
+    ToolRunSession session(m_frame.get(), &m_state, &animation);
     QStringList seen;
     ObservingPrompts prompts;
     prompts.onMessage = [&] {
         seen << QStringLiteral("%1 %2").arg(animation.isRunning()).arg(bool(session.cancelButton()));
     };
     Prompts::setInstance(&prompts);
-    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+    const int result = session.run(runner, ToolRequest::assembler(FakeTool::path(), {}, QString()))
+                           .code;
     Prompts::setInstance(nullptr);
     QCOMPARE(result, int(ToolRunner::ReadFailed));
     QCOMPARE(seen, QStringList{"0 0"});
@@ -184,19 +190,20 @@ void tst_ToolRunSession::oneRunAtATime()
     FakeTool::script("out x\nsleep");
     ToolRunner first;
     ToolRunner second;
-    ToolRunSession outer(m_frame.get(), nullptr);
+    ToolRunSession outer(m_frame.get(), &m_state, nullptr);
     int inner = -1;
     connect(&first, &ToolRunner::outputReceived, this, [&] {
         if (inner != -1)
             return;
-        ToolRunSession nested(m_frame.get(), nullptr);
-        inner = nested.run(second, ToolRequest::assembler(FakeTool::path(), {}, QString()));
+        ToolRunSession nested(m_frame.get(), &m_state, nullptr);
+        inner = nested.run(second, ToolRequest::assembler(FakeTool::path(), {}, QString())).code;
         outer.cancel();
     });
-    QCOMPARE(outer.run(first, ToolRequest::assembler(FakeTool::path(), {}, QString())),
+    QCOMPARE(outer.run(first, ToolRequest::assembler(FakeTool::path(), {}, QString())).code,
              int(ToolRunner::WaitFailed));
     QCOMPARE(inner, int(ToolRunner::NoResult));
     QVERIFY(!second.isRunning());
+    QVERIFY(!m_state.isBusy());
 }
 
 QTEST_MAIN(tst_ToolRunSession)

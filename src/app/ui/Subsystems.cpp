@@ -1,9 +1,9 @@
 #include "app/ui/Subsystems.h"
 
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/InstallBuild.h"
 #include "editor/ui/DocumentSubsystem.h"
 #include "editor/ui/EditorAids.h"
-#include "make/ui/InstallBuild.h"
 #include "workspace/ui/WorkspaceSubsystem.h"
 
 // Each part adds one line here, calling its own install function, for example

@@ -10,14 +10,12 @@
 #include "make/AssemblerCommandLine.h"
 #include "make/BuildCommandRules.h"
 #include "make/BuildOutput.h"
-#include "make/CaptureBuffer.h"
 #include "make/ExecuteCommand.h"
 #include "make/MakeSettings.h"
 #include "make/PostBuildRun.h"
 #include "make/ToolRunner.h"
 #include "make/ui/CBuildWindowDlg.h"
 #include "make/ui/CMyView.h"
-#include "make/ui/SourceNavigator.h"
 #include "make/ui/ToolRunSession.h"
 #include "workspace/WorkspaceRecord.h"
 
@@ -28,10 +26,13 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-BuildCommands::BuildCommands(CMainFrame *frame, std::unique_ptr<BuildDocuments> documents)
+BuildCommands::BuildCommands(CMainFrame *frame,
+                             std::unique_ptr<BuildDocuments> documents,
+                             SourceNavigator navigator)
     : QObject(frame)
     , m_frame(frame)
     , m_documents(std::move(documents))
+    , m_navigator(std::move(navigator))
     , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
     , m_executor([](const QString &target) { return ExecuteCommand::execute(target); })
 {
@@ -67,7 +68,7 @@ void BuildCommands::installOn(QMdiSubWindow *window)
     const auto withSource = [this, w](const std::function<void(CommandUpdate &, BuildSource &)> &f) {
         return [this, w, f](CommandUpdate &u) {
             const std::unique_ptr<BuildSource> source = w ? m_documents->source(w) : nullptr;
-            if (!source || ToolRunSession::isBusy()) {
+            if (!source || m_state.isBusy()) {
                 u.enable(false);
                 return;
             }
@@ -91,12 +92,12 @@ void BuildCommands::installOn(QMdiSubWindow *window)
                    u.enable(record.isOpen());
                }));
     c.on(ID_MAKE_EXECUTE, [this] { execute(); });
-    c.onUpdate(ID_MAKE_EXECUTE, [](CommandUpdate &u) {
-        u.enable(!ToolRunSession::isBusy() && WorkspaceRecord::instance().canExecute());
+    c.onUpdate(ID_MAKE_EXECUTE, [this](CommandUpdate &u) {
+        u.enable(!m_state.isBusy() && WorkspaceRecord::instance().canExecute());
     });
     c.on(ID_OUTPUT_BUILD, [this] { showBuildWindow(true, false); });
-    c.onUpdate(ID_OUTPUT_BUILD, [](CommandUpdate &u) {
-        u.enable(!ToolRunSession::isBusy() && CaptureBuffer::instance().length() != 0);
+    c.onUpdate(ID_OUTPUT_BUILD, [this](CommandUpdate &u) {
+        u.enable(!m_state.isBusy() && m_state.captureLength() != 0);
     });
     c.onUpdate(ID_OUTPUT_DEBUG, [](CommandUpdate &u) { u.enable(false); });
     if (m_frame)
@@ -151,10 +152,12 @@ int BuildCommands::run(int command,
     run.forceListing = forceListing;
 
     ToolRunner runner;
-    ToolRunSession session(m_frame, source ? source->busyIndicator() : nullptr);
-    m_lastResult = session.run(runner,
-                               AssemblerCommandLine::request(run, MakeSettings::loadPaths()));
-    m_runOutput = runner.output();
+    ToolRunSession session(m_frame, &m_state, source ? source->busyIndicator() : nullptr);
+    const ToolRunResult result
+        = session.run(runner, AssemblerCommandLine::request(run, MakeSettings::loadPaths()));
+    m_state.keepAssemblerRun(result);
+    m_lastResult = result.code;
+    m_runOutput = result.output;
     m_postBuild = runner.takePostBuild();
     return m_lastResult;
 }
@@ -315,7 +318,7 @@ std::optional<quint32> BuildCommands::report(int result, bool sayNoErrors)
     case BuildCommandRules::ResultRange::NoErrors:
         if (sayNoErrors)
             showMessage(BuildCommandRules::NoErrorsFoundMessage);
-        CaptureBuffer::instance().setLength(0);
+        m_state.setCaptureLength(0);
         break;
     case BuildCommandRules::ResultRange::Reported:
         return showBuildWindow(false, true);
@@ -342,14 +345,17 @@ void BuildCommands::execute()
 std::optional<quint32> BuildCommands::showBuildWindow(bool force, bool resetSelection)
 {
     if (resetSelection)
-        BuildOutput::setKeptSelection(-1);
+        m_state.setKeptSelection(-1);
     if (!force && SettingsStore::instance().readInt(BuildWindowSection, BuildWindowKey, 0) != 0)
         return std::nullopt;
-    CBuildWindowDlg dialog(BuildOutput::returnCodeText(CaptureBuffer::instance().lastExitCode()),
+    CBuildWindowDlg dialog(m_state.readCapture(),
+                           BuildOutput::returnCodeText(m_state.lastExitCode()),
+                           m_state.keptSelection(),
                            m_frame);
     const bool goTo = dialog.exec() == QDialog::Accepted;
+    m_state.setKeptSelection(dialog.keptSelection());
     if (goTo)
-        SourceNavigator::open(dialog.fileName(), dialog.lineNumber(), SourceNavigator::SelectLine);
+        m_navigator.open(dialog.fileName(), dialog.lineNumber(), SourceNavigator::SelectLine);
     refreshCommands();
     return dialog.totalErrors();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "make/BuildState.h"
 #include "make/ui/BuildDocuments.h"
+#include "make/ui/SourceNavigator.h"
 
 #include <QObject>
 #include <QPointer>
@@ -19,14 +21,22 @@ class QMdiSubWindow;
 // document window's view table as the window first becomes active, so they exist exactly while a
 // source document is active. Each run goes through a ToolRunSession on the view's busy animation;
 // Assemble and Build show their output in the output pane, and a run that reported errors opens
-// the Build Window, whose Go To selects the error's line.
+// the Build Window, whose Go To selects the error's line through the navigator. What survives a
+// run (the last capture, its exit code, the kept Build Window row, whether a tool runs) is the
+// frame's BuildState, held here.
 class BuildCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    BuildCommands(CMainFrame *frame, std::unique_ptr<BuildDocuments> documents);
+    BuildCommands(CMainFrame *frame,
+                  std::unique_ptr<BuildDocuments> documents,
+                  SourceNavigator navigator);
     ~BuildCommands() override;
+
+    // The frame's build state; the frame's other tool commands run through it too.
+    BuildState &state() { return m_state; }
+    const BuildState &state() const { return m_state; }
 
     // The view commands on this window's view table; done once per window.
     void installOn(QMdiSubWindow *window);
@@ -84,6 +94,8 @@ private:
 
     QPointer<CMainFrame> m_frame;
     std::unique_ptr<BuildDocuments> m_documents;
+    SourceNavigator m_navigator;
+    BuildState m_state;
     QList<QPointer<QMdiSubWindow>> m_installed;
     std::function<Qt::KeyboardModifiers()> m_modifiers;
     std::function<bool(const QString &)> m_executor;

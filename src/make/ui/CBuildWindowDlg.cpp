@@ -1,7 +1,6 @@
 #include "make/ui/CBuildWindowDlg.h"
 
 #include "base/Prompts.h"
-#include "make/CaptureBuffer.h"
 #include "make/ui/BuildOutputModel.h"
 
 #include <QGridLayout>
@@ -26,30 +25,18 @@ QLineEdit *totalBox(int id, QWidget *parent)
 
 } // namespace
 
-CBuildWindowDlg::CBuildWindowDlg(const QString &returnCode, QWidget *parent)
-    : QDialog(parent)
-{
-    CaptureBuffer &capture = CaptureBuffer::instance();
-    build(capture.bytes(), returnCode);
-    // Readers take the capture as a C string, so its length is what comes before the first NUL.
-    capture.setLength(quint32(output().length()));
-}
-
-CBuildWindowDlg::CBuildWindowDlg(const QByteArray &capture,
+CBuildWindowDlg::CBuildWindowDlg(BuildOutput output,
                                  const QString &returnCode,
+                                 int keptSelection,
                                  QWidget *parent)
     : QDialog(parent)
-{
-    build(capture, returnCode);
-}
-
-void CBuildWindowDlg::build(const QByteArray &capture, const QString &returnCode)
+    , m_keptSelection(keptSelection)
 {
     setObjectName(QStringLiteral("CBuildWindowDlg"));
     setWindowTitle(Caption);
 
     m_model = new BuildOutputModel(this);
-    m_model->setOutput(BuildOutput::parse(capture));
+    m_model->setOutput(std::move(output));
 
     m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("ctl_1036"));
@@ -124,7 +111,7 @@ void CBuildWindowDlg::build(const QByteArray &capture, const QString &returnCode
         activateRow(index.row());
     });
 
-    selectRow(out.rowToSelect(BuildOutput::keptSelection()));
+    selectRow(out.rowToSelect(keptSelection));
     updateButtons();
     m_list->setFocus();
 }
@@ -175,7 +162,7 @@ void CBuildWindowDlg::goTo()
     const std::optional<ErrorLocation> target = output().goToTarget(row);
     m_fileName = target ? target->file : QString();
     m_lineNumber = target ? target->line : 0;
-    BuildOutput::setKeptSelection(row);
+    m_keptSelection = row;
     readTotalsBack();
     accept();
 }

@@ -11,18 +11,19 @@ class QPushButton;
 
 // The Build Window (dialog 154): the assembler's capture as a list of error lines with its three
 // totals and the return code, Go To for the selected error, Error Info from the catalogue. The
-// list is rebuilt from the capture at every showing; the selection is kept between showings
-// (BuildOutput::keptSelection).
+// list is built afresh for every showing; the selection kept between showings comes in and goes
+// back out through the caller (keptSelection()).
 class CBuildWindowDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Reads the process-wide capture and re-derives its length; returnCode is the last exit code
-    // as the Return Code box shows it ("%.2Xh").
-    explicit CBuildWindowDlg(const QString &returnCode, QWidget *parent = nullptr);
-    // The same over a capture of the caller's own (it is not stored anywhere).
-    CBuildWindowDlg(const QByteArray &capture, const QString &returnCode, QWidget *parent = nullptr);
+    // output: the capture as read; returnCode: the last exit code as the Return Code box shows it
+    // ("%.2Xh"); keptSelection: the row kept from the last showing, -1 for the last error.
+    CBuildWindowDlg(BuildOutput output,
+                    const QString &returnCode,
+                    int keptSelection,
+                    QWidget *parent = nullptr);
 
     // After Go To (the dialog was accepted): the file and 1-based line of the chosen error.
     QString fileName() const { return m_fileName; }
@@ -31,6 +32,10 @@ public:
     quint32 totalErrors() const { return m_totalErrors; }
     quint32 totalDiagnostics() const { return m_totalDiagnostics; }
     quint32 symbolSpaceFree() const { return m_symbolSpaceFree; }
+
+    // The row to keep for the next showing: the one Go To was last pressed on, else the one
+    // given.
+    int keptSelection() const { return m_keptSelection; }
 
     const BuildOutput &output() const;
     int selectedRow() const;
@@ -48,7 +53,6 @@ public:
     static inline const QString Caption = QStringLiteral("Build Window");
 
 private:
-    void build(const QByteArray &capture, const QString &returnCode);
     void updateButtons();
     void readTotalsBack();
 
@@ -63,6 +67,7 @@ private:
 
     QString m_fileName;
     int m_lineNumber = 0;
+    int m_keptSelection = 0;
     quint32 m_totalErrors = 0;
     quint32 m_totalDiagnostics = 0;
     quint32 m_symbolSpaceFree = 0;

@@ -1,9 +1,9 @@
 #include "make/ui/CDisassembleDlg.h"
 
 #include "base/Prompts.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,8 +14,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-CDisassembleDlg::CDisassembleDlg(QWidget *parent)
+CDisassembleDlg::CDisassembleDlg(std::function<QString()> startFolder, QWidget *parent)
     : QDialog(parent)
+    , m_startFolder(std::move(startFolder))
 {
     setObjectName(QStringLiteral("CDisassembleDlg"));
     setWindowTitle(Caption);
@@ -126,8 +127,10 @@ void CDisassembleDlg::browse()
 {
     FileDialogRequest request;
     request.filter = Prompts::filterFromClassic(DisassemblerOptions::FileFilter);
-    request.directory = m_file->text().isEmpty() ? CQvasmDocTemplate::dialogFolder()
-                                                 : m_file->text();
+    if (!m_file->text().isEmpty())
+        request.directory = m_file->text();
+    else
+        request.directory = m_startFolder ? m_startFolder() : QDir::currentPath();
     const QStringList chosen = Prompts::instance().openFiles(request);
     if (!chosen.isEmpty())
         m_file->setText(QFileInfo(chosen.constFirst()).absoluteFilePath());

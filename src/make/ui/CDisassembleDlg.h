@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -12,13 +14,14 @@ class QRadioButton;
 // Tools > Disassemble File (dialog 198 "Disassemble File"): the binary to read and how to show
 // it. "Disassemble" is enabled while a file is named; it reads the origin and skip fields by
 // their own rule (hex after "0x", else decimal) and closes the dialog. The file disassembled
-// last comes back the next time; "..." starts beside it, else in the active document's folder.
+// last comes back the next time; "..." starts beside it, else where startFolder says (the
+// documents' dialog folder; the working folder without one).
 class CDisassembleDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CDisassembleDlg(QWidget *parent = nullptr);
+    explicit CDisassembleDlg(std::function<QString()> startFolder = {}, QWidget *parent = nullptr);
 
     void setOptions(const DisassemblerOptions &options);
     // The options as read by "Disassemble".
@@ -45,4 +48,5 @@ private:
     QLineEdit *m_skip = nullptr;
     QPushButton *m_ok = nullptr;
     DisassemblerOptions m_options;
+    std::function<QString()> m_startFolder;
 };

@@ -6,6 +6,7 @@
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
 #include "frame/ui/DocumentWindow.h"
+#include "make/BuildState.h"
 #include "make/DumpTool.h"
 #include "make/MakeSettings.h"
 #include "make/ToolOutputDecoder.h"
@@ -17,12 +18,16 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 
-FrameToolCommands::FrameToolCommands(CMainFrame *frame)
+FrameToolCommands::FrameToolCommands(CMainFrame *frame,
+                                     BuildState &state,
+                                     std::function<QString()> dialogFolder)
     : QObject(frame)
     , m_frame(frame)
+    , m_state(state)
+    , m_dialogFolder(std::move(dialogFolder))
 {
     CommandMap &c = frame->commands();
-    const auto idle = [](CommandUpdate &u) { u.enable(!ToolRunSession::isBusy()); };
+    const auto idle = [this](CommandUpdate &u) { u.enable(!m_state.isBusy()); };
     c.on(ID_MAKE_SETTINGS, [this] { makeSettings(); });
     c.onUpdate(ID_MAKE_SETTINGS, idle);
     c.on(ID_TOOLS_DISASSEMBLE, [this] { disassembleFile(); });
@@ -37,7 +42,7 @@ void FrameToolCommands::makeSettings()
 
 void FrameToolCommands::disassembleFile()
 {
-    CDisassembleDlg dialog(m_frame);
+    CDisassembleDlg dialog(m_dialogFolder, m_frame);
     dialog.setOptions(DisassemblerOptions::load());
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -54,14 +59,15 @@ bool FrameToolCommands::disassemble(const QString &file, const DisassemblerOptio
         return false;
     }
     ToolRunner runner;
-    ToolRunSession session(m_frame, nullptr);
-    const int result = session.run(runner, ToolRequest::disassembler(tool, options.arguments(file)));
+    ToolRunSession session(m_frame, &m_state, nullptr);
+    const ToolRunResult result = session.run(runner,
+                                             ToolRequest::disassembler(tool,
+                                                                       options.arguments(file)));
     // Any failure has been reported by the runner (or had no exit code); the code itself says
     // nothing about the listing.
-    if (result >= ToolRunner::NoResult || !m_frame)
+    if (result.code >= ToolRunner::NoResult || !m_frame)
         return false;
-    const QString text = ToolOutputDecoder::decodeAll(
-        DisassemblerOptions::cutBanner(runner.output()));
+    const QString text = ToolOutputDecoder::decodeAll(DisassemblerOptions::cutBanner(result.output));
 
     const QMdiSubWindow *before = m_frame->activeDocumentFrame();
     m_frame->setRequestedKind(options.requestedKind());

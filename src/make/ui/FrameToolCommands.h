@@ -5,17 +5,23 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
+class BuildState;
 class CMainFrame;
 
 // The main frame's tool commands, available with or without documents: Make > Settings (32800),
 // Tools > Disassemble File (32902) and Tools > Dump (32873). Constructed once with the frame,
-// whose command table it fills.
+// whose command table it fills. Its tool runs count as the frame's (state: one at a time).
 class FrameToolCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit FrameToolCommands(CMainFrame *frame);
+    // dialogFolder: where the Disassemble File dialog's "..." starts without a file named.
+    FrameToolCommands(CMainFrame *frame,
+                      BuildState &state,
+                      std::function<QString()> dialogFolder = {});
 
     void makeSettings();
     // The dialog, then disassemble() with what it returned.
@@ -27,4 +33,6 @@ public:
 
 private:
     QPointer<CMainFrame> m_frame;
+    BuildState &m_state;
+    std::function<QString()> m_dialogFolder;
 };

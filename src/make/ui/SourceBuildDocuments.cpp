@@ -1,6 +1,5 @@
 #include "make/ui/SourceBuildDocuments.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
@@ -39,6 +38,11 @@ private:
 
 } // namespace
 
+SourceBuildDocuments::SourceBuildDocuments(CQvasmDocTemplate *documents, Opener opener)
+    : m_documents(documents)
+    , m_opener(std::move(opener))
+{}
+
 std::unique_ptr<BuildSource> SourceBuildDocuments::source(QMdiSubWindow *window)
 {
     auto *frame = qobject_cast<CChildFrame *>(window);
@@ -50,14 +54,12 @@ std::unique_ptr<BuildSource> SourceBuildDocuments::source(QMdiSubWindow *window)
 void SourceBuildDocuments::closeBeforeReopening(const QString &path)
 {
     // Closed first so that the listing just written is read afresh; a modified copy asks.
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    CQvasmDoc *open = documents ? documents->findDocument(path) : nullptr;
+    CQvasmDoc *open = m_documents ? m_documents->findDocument(path) : nullptr;
     if (open && open->GetPathName() == path)
         open->CloseWithPrompt();
 }
 
 QObject *SourceBuildDocuments::open(const QString &path)
 {
-    CQvasmApp *app = CQvasmApp::instance();
-    return app ? app->OpenDocumentFile(path) : nullptr;
+    return m_opener ? m_opener(path) : nullptr;
 }

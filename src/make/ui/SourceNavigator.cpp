@@ -1,6 +1,5 @@
 #include "make/ui/SourceNavigator.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "frame/ui/CMainFrame.h"
 #include "frame/ui/DocumentWindow.h"
 #include "make/NavigableLine.h"
@@ -9,15 +8,18 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
-bool SourceNavigator::open(const QString &file, int line, Mode mode)
+SourceNavigator::SourceNavigator(CMainFrame *frame, Opener opener)
+    : m_frame(frame)
+    , m_opener(std::move(opener))
+{}
+
+bool SourceNavigator::open(const QString &file, int line, Mode mode) const
 {
-    CQvasmApp *app = CQvasmApp::instance();
-    if (file.isEmpty() || line <= 0 || !app || !QFileInfo(file).isFile())
+    if (file.isEmpty() || line <= 0 || !m_opener || !QFileInfo(file).isFile())
         return false;
-    if (!app->OpenDocumentFile(QFileInfo(file).absoluteFilePath()))
+    if (!m_opener(QFileInfo(file).absoluteFilePath()))
         return false;
-    CMainFrame *frame = app->mainFrame();
-    DocumentWindow *window = frame ? frame->activeDocumentWindow() : nullptr;
+    DocumentWindow *window = m_frame ? m_frame->activeDocumentWindow() : nullptr;
     QPlainTextEdit *editor = window ? window->editorView() : nullptr;
     if (!editor)
         return false;

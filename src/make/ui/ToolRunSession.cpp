@@ -3,6 +3,7 @@
 #include "frame/ui/BusyIndicator.h"
 #include "frame/ui/CMainFrame.h"
 #include "frame/ui/CStatusLine.h"
+#include "make/BuildState.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,40 +12,27 @@
 #include <QLayout>
 #include <QToolButton>
 
-namespace {
-ToolRunSession *g_current = nullptr;
-} // namespace
-
-ToolRunSession::ToolRunSession(CMainFrame *frame, BusyIndicator *animation)
+ToolRunSession::ToolRunSession(CMainFrame *frame, BuildState *state, BusyIndicator *animation)
     : m_frame(frame)
+    , m_state(state)
     , m_animation(animation)
 {}
 
 ToolRunSession::~ToolRunSession()
 {
-    if (g_current == this)
+    if (m_running)
         end();
 }
 
-bool ToolRunSession::isBusy()
+ToolRunResult ToolRunSession::run(ToolRunner &runner, const ToolRequest &request)
 {
-    return g_current != nullptr;
-}
-
-ToolRunSession *ToolRunSession::current()
-{
-    return g_current;
-}
-
-int ToolRunSession::run(ToolRunner &runner, const ToolRequest &request)
-{
-    if (g_current || runner.isRunning())
-        return ToolRunner::NoResult;
+    if (m_running || runner.isRunning() || (m_state && !m_state->beginRun()))
+        return ToolRunResult();
     m_runner = &runner;
     begin();
     // The animation and Cancel go as soon as the tool has ended, before any message about it.
     const auto connection = connect(&runner, &ToolRunner::ended, this, &ToolRunSession::stopShowing);
-    const int result = runner.runAndWait(request);
+    const ToolRunResult result = runner.runAndWait(request);
     disconnect(connection);
     end();
     return result;
@@ -58,7 +46,7 @@ void ToolRunSession::cancel()
 
 void ToolRunSession::begin()
 {
-    g_current = this;
+    m_running = true;
     qApp->installEventFilter(this);
     if (!m_frame)
         return;
@@ -88,8 +76,9 @@ void ToolRunSession::stopShowing()
 void ToolRunSession::end()
 {
     qApp->removeEventFilter(this);
-    if (g_current == this)
-        g_current = nullptr;
+    if (m_running && m_state)
+        m_state->endRun();
+    m_running = false;
     stopShowing();
     m_runner = nullptr;
     if (!m_frame)

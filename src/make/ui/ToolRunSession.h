@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QToolButton>
 
+class BuildState;
 class BusyIndicator;
 class CMainFrame;
 
@@ -15,24 +16,22 @@ class CMainFrame;
 // the tool has ended, so no command or keystroke can land in the middle of a run. Esc or Cancel
 // stops the tool, which ends the run with 261 and the wait-failure message. Dialogs (the
 // runner's own messages) still get their input. Afterwards the main window comes to the front.
+// The frame's BuildState is busy meanwhile: one tool run at a time per frame.
 class ToolRunSession : public QObject
 {
     Q_OBJECT
 
 public:
-    // frame may be nullptr (no status line, nothing to hold back).
-    ToolRunSession(CMainFrame *frame, BusyIndicator *animation);
+    // frame may be nullptr (no status line, nothing to hold back); so may state (no other run
+    // of the frame to wait for).
+    ToolRunSession(CMainFrame *frame, BuildState *state, BusyIndicator *animation);
     ~ToolRunSession() override;
 
-    // The result protocol of ToolRunner; NoResult without a run when another run is in progress.
-    int run(ToolRunner &runner, const ToolRequest &request);
+    // The run's result; code NoResult without a run when the frame or the runner runs a tool
+    // already.
+    ToolRunResult run(ToolRunner &runner, const ToolRequest &request);
     // Stops the tool of the run in progress.
     void cancel();
-
-    // True while some session runs a tool (commands that start tools stay disabled meanwhile).
-    static bool isBusy();
-    // The session running now, if any.
-    static ToolRunSession *current();
 
     QToolButton *cancelButton() const { return m_cancel; }
 
@@ -48,7 +47,9 @@ private:
     void end();
 
     QPointer<CMainFrame> m_frame;
+    BuildState *m_state = nullptr;
     BusyIndicator *m_animation = nullptr;
     QPointer<ToolRunner> m_runner;
     QPointer<QToolButton> m_cancel;
+    bool m_running = false;
 };
