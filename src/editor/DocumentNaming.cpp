@@ -127,3 +127,10 @@ QString DocumentNaming::dialogFolder(const QString &activeDocumentPath,
     }
     return QDir::currentPath();
 }
+
+bool DocumentNaming::isWorkspaceFileName(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && name.mid(dot).toLower() == QLatin1String(".qvw");
+}

@@ -60,4 +60,7 @@ public:
     // Where Open and Insert File dialogs start: the folder of the active document's file, else
     // that of the open workspace's file, else the working folder. Empty paths stand for none.
     static QString dialogFolder(const QString &activeDocumentPath, const QString &workspaceFilePath);
+    // A workspace file: its extension is ".qvw" in any letter case (a dropped one opens as a
+    // workspace).
+    static bool isWorkspaceFileName(const QString &path);
 };

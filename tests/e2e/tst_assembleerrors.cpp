@@ -2,7 +2,7 @@
 #include "app/ui/DocumentTemplate.h"
 #include "app/ui/Subsystems.h"
 #include "base/CommandIds.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"

@@ -58,7 +58,7 @@ QString documentText(CQvasmDoc *doc)
 
 void typeAtEnd(CQvasmDoc *doc, const QString &text)
 {
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     view->moveCursor(QTextCursor::End);
     QTest::keyClicks(view, text);
 }
@@ -114,19 +114,19 @@ void tst_QvasmDoc::saveAddsTheFinalLineBreakToTheFileOnly()
     // Which last lines need one is the codec's test; here: not in the text, not in the history.
     const QString path = m_f->write("main.asm", "nop\r\n");
     CQvasmDoc *doc = m_f->documents->openDocument(path);
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     CommandRouter &router = m_f->frame->router();
-    QCOMPARE(doc->frame()->windowTitle(), path);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path);
     QVERIFY(!router.isEnabled(ID_FILE_SAVE));
     typeAtEnd(doc, "ret");
-    QCOMPARE(doc->frame()->windowTitle(), path + QLatin1Char('*'));
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path + QLatin1Char('*'));
     QVERIFY(router.isEnabled(ID_FILE_SAVE_ALL));
     const int caret = view->textCursor().position();
 
     QVERIFY(router.dispatch(ID_FILE_SAVE));
     QCOMPARE(readFileBytes(path), QByteArray("nop\r\nret\r\n"));
     QVERIFY(!doc->IsModified());
-    QCOMPARE(doc->frame()->windowTitle(), path);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path);
     QVERIFY(!router.isEnabled(ID_FILE_SAVE));
     QVERIFY(!router.isEnabled(ID_FILE_SAVE_ALL));
     QCOMPARE(documentText(doc), "nop\nret");
@@ -146,7 +146,7 @@ void tst_QvasmDoc::editKeepsTheOtherLinesBytes()
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
     QCOMPARE(doc->textDocument()->blockCount(), 5);
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     view->moveCursor(QTextCursor::Start);
     QTest::keyClicks(view, "x");
     QVERIFY(doc->OnSaveDocument(path));
@@ -177,8 +177,8 @@ void tst_QvasmDoc::characterTheEncodingLacksIsAskedAbout()
     const QString path = m_f->write("w.asm", "mov al,'\x80'\r\n"); // 80h: the euro sign
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
-    doc->view()->moveCursor(QTextCursor::End);
-    doc->view()->insertPlainText(typed); // as typed: keyClicks takes Latin-1 only
+    CChildFrame::viewOf(doc)->moveCursor(QTextCursor::End);
+    CChildFrame::viewOf(doc)->insertPlainText(typed); // as typed: keyClicks takes Latin-1 only
     if (answer)
         m_prompts->answerMessage(PromptAnswer(answer));
     QCOMPARE(doc->OnSaveDocument(path), answer != int(PromptAnswer::No));
@@ -224,8 +224,8 @@ void tst_QvasmDoc::closeQuestionAnswers()
     QFETCH(QByteArray, onDisk);
     const QString path = m_f->write("a.asm", "nop\r\n");
     QPointer<CQvasmDoc> doc = m_f->documents->openDocument(path);
-    doc->view()->moveCursor(QTextCursor::EndOfLine);
-    QTest::keyClick(doc->view(), Qt::Key_X);
+    CChildFrame::viewOf(doc)->moveCursor(QTextCursor::EndOfLine);
+    QTest::keyClick(CChildFrame::viewOf(doc), Qt::Key_X);
     m_prompts->answerMessage(answer);
     QVERIFY(m_f->frame->router().dispatch(ID_FILE_CLOSE));
     m_f->settle();
@@ -249,7 +249,7 @@ void tst_QvasmDoc::untitledCloseYesSavesInCurrentFolderButNeverOverAFile()
     QDir::setCurrent(m_f->dir.path());
     m_f->modifiers = Qt::ShiftModifier;
     CQvasmDoc *first = m_f->documents->createNewDocument();
-    QTest::keyClicks(first->view(), "ret");
+    QTest::keyClicks(CChildFrame::viewOf(first), "ret");
     m_prompts->answerMessage(PromptAnswer::Yes);
     QVERIFY(first->CloseWithPrompt());
     QCOMPARE(readFileBytes(m_f->path("untitled0.asm")), QByteArray("ret\r\n"));
@@ -257,7 +257,7 @@ void tst_QvasmDoc::untitledCloseYesSavesInCurrentFolderButNeverOverAFile()
     // The next untitled0.asm would land on that file: the save dialog asks instead.
     DocumentNaming::setUntitledCounter(0);
     CQvasmDoc *second = m_f->documents->createNewDocument();
-    QTest::keyClicks(second->view(), "nop");
+    QTest::keyClicks(CChildFrame::viewOf(second), "nop");
     m_prompts->answerMessage(PromptAnswer::Yes);
     m_prompts->answerSaveFile(QString()); // cancelled: the document stays open with its text
     QVERIFY(!second->CloseWithPrompt());
@@ -283,11 +283,11 @@ void tst_QvasmDoc::newDocumentKindsAndNames()
         CQvasmDoc *other = m_f->documents->createNewDocument();
         QVERIFY(!driver.failed());
         QCOMPARE(other->GetTitle(), "untitled2.other");
-        QVERIFY(other->frame()->isMaximized());
+        QVERIFY(CChildFrame::of(other)->isMaximized());
     }
     QCOMPARE(source->GetTitle(), "untitled0.asm");
     QCOMPARE(include->GetTitle(), "untitled1.inc");
-    QCOMPARE(source->frame()->windowTitle(), "untitled0.asm");
+    QCOMPARE(CChildFrame::of(source)->windowTitle(), "untitled0.asm");
 
     {
         // Cancel makes nothing and uses no number.
@@ -380,7 +380,7 @@ void tst_QvasmDoc::saveAsMovesTheTreeItemAndTheKind()
     QCOMPARE(doc->fileKind(), FileKind::Source);
     QCOMPARE(kinds.count(), 1);
     QCOMPARE(m_f->tree->model()->filePaths(), QStringList{target});
-    QCOMPARE(doc->frame()->windowTitle(), target);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), target);
     QVERIFY(QFile::exists(target));
 }
 
@@ -388,10 +388,10 @@ void tst_QvasmDoc::saveAllAsksOnlyForUntitledAndCloseAllHonoursCancel()
 {
     const QString path = m_f->write("a.asm", "nop\r\n");
     CQvasmDoc *named = m_f->documents->openDocument(path);
-    QTest::keyClick(named->view(), Qt::Key_X);
+    QTest::keyClick(CChildFrame::viewOf(named), Qt::Key_X);
     m_f->modifiers = Qt::ShiftModifier;
     CQvasmDoc *untitled = m_f->documents->createNewDocument();
-    QTest::keyClick(untitled->view(), Qt::Key_Y);
+    QTest::keyClick(CChildFrame::viewOf(untitled), Qt::Key_Y);
     CQvasmDoc *clean = m_f->documents->openDocument(m_f->write("c.asm", "c\r\n"));
     Q_UNUSED(clean);
 
@@ -405,8 +405,8 @@ void tst_QvasmDoc::saveAllAsksOnlyForUntitledAndCloseAllHonoursCancel()
     QCOMPARE(untitled->GetPathName(), chosen);
 
     // Close All: the first modified document answers Cancel and stays; the rest close.
-    QTest::keyClick(named->view(), Qt::Key_Z);
-    QTest::keyClick(untitled->view(), Qt::Key_Z);
+    QTest::keyClick(CChildFrame::viewOf(named), Qt::Key_Z);
+    QTest::keyClick(CChildFrame::viewOf(untitled), Qt::Key_Z);
     m_prompts->answerMessage(PromptAnswer::Cancel);
     m_prompts->answerMessage(PromptAnswer::No);
     QVERIFY(m_f->frame->router().dispatch(ID_FILE_CLOSE_ALL));
@@ -426,7 +426,7 @@ void tst_QvasmDoc::largeFileLoadsBehindTheStartingWindow()
     const QString path = m_f->write("big.asm", bytes);
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     // Whatever is asked of the view meanwhile waits for the text.
     view->restoreView(40, 45, QPoint(0, 0));
     if (doc->isLoading()) {
@@ -459,7 +459,7 @@ void tst_QvasmDoc::keysTypedWhileLoadingAreKept()
     QVERIFY(doc);
     if (!doc->isLoading())
         QSKIP("the text was in before a key could be typed");
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     QTest::keyClicks(view, "ab");
     QTest::keyClick(view, Qt::Key_Return);
     QTest::keyClick(view, Qt::Key_Tab); // the typing aids see it once the text is in

@@ -1,10 +1,10 @@
 #include "app/ui/Subsystems.h"
 
 #include "app/ui/CQvasmApp.h"
-#include "editor/ui/DocumentSubsystem.h"
-#include "editor/ui/EditorAids.h"
+#include "app/ui/DocumentSubsystem.h"
+#include "app/ui/EditorAidsSubsystem.h"
+#include "app/ui/WorkspaceSubsystem.h"
 #include "make/ui/InstallBuild.h"
-#include "workspace/ui/WorkspaceSubsystem.h"
 
 // Each part adds one line here, calling its own install function, for example
 //     installDocuments(app);   // src/editor: app.setDocumentTemplate(...), frame handlers

@@ -1,8 +1,9 @@
 #include "editor/ui/CSyntaxColorer.h"
 
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/DocumentNaming.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
@@ -101,7 +102,7 @@ void CSyntaxColorer::applyColours(const SyntaxColours &colours)
     if (!documents)
         return;
     for (CQvasmDoc *doc : documents->documents()) {
-        if (CQvasmView *view = doc->view())
+        if (CQvasmView *view = CChildFrame::viewOf(doc))
             view->Refresh();
     }
 }

@@ -4,10 +4,8 @@
 #include <QPointer>
 
 class CMainFrame;
-class CQvasmApp;
 class CQvasmView;
 class QMdiSubWindow;
-struct StartupDecision;
 
 // Puts the colouring engine and the help pop-up on a main frame, and the typing aids, text
 // commands and context help on every editor view that appears in it.
@@ -27,13 +25,10 @@ public:
     // whole text of the active view coloured.
     static void applyStartupSettings(CMainFrame *frame,
                                      const QString &programFolder,
-                                     const StartupDecision &decision);
+                                     bool documentOpenedAtStart);
 
 private:
     void attachAll();
 
     QPointer<CMainFrame> m_frame;
 };
-
-// Hooks the above into start-up.
-void installEditorAids(CQvasmApp &app);

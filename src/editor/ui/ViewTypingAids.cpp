@@ -1,11 +1,11 @@
 #include "editor/ui/ViewTypingAids.h"
 
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/MemberCollector.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
 #include "editor/ui/CMemberPopupDlg.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/ViewColourer.h"

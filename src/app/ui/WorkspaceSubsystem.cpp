@@ -1,4 +1,4 @@
-#include "workspace/ui/WorkspaceSubsystem.h"
+#include "app/ui/WorkspaceSubsystem.h"
 
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/RecentListCommands.h"
@@ -6,9 +6,12 @@
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/ui/CMainFrame.h"
 #include "workspace/ui/CWorkspaceCommands.h"
+#include "workspace/ui/CWorkspaceTree.h"
 
 #include <QFileInfo>
 #include <QPointer>
+
+#include <memory>
 
 void installWorkspace(CQvasmApp &app)
 {
@@ -21,11 +24,21 @@ void installWorkspace(CQvasmApp &app)
     app.addStartupStep(Stage::SettingsOpened, [lists](const StartupDecision &) {
         lists->read(SettingsStore::instance());
     });
-    app.addStartupStep(Stage::FrameCreated, [&app, lists](const StartupDecision &) {
+    // Made with the frame, used again when the last workspace comes back.
+    auto made = std::make_shared<QPointer<CWorkspaceCommands>>();
+    app.addStartupStep(Stage::FrameCreated, [&app, lists, made](const StartupDecision &) {
         CMainFrame *frame = app.mainFrame();
         if (!frame)
             return;
-        const QPointer<CWorkspaceCommands> commands(new CWorkspaceCommands(frame));
+        RecentWorkspaces recent;
+        recent.add = [lists](const QString &path) { lists->workspaces().add(path); };
+        recent.remove = [lists](const QString &path) { lists->workspaces().remove(path); };
+        const QPointer<CWorkspaceCommands> commands(
+            new CWorkspaceCommands(frame,
+                                   CQvasmDocTemplate::instance(),
+                                   frame->findChild<CWorkspaceTree *>(),
+                                   std::move(recent)));
+        *made = commands;
         const auto open = [commands](const QString &path) {
             if (commands)
                 commands->OpenWorkspace(path);
@@ -40,8 +53,8 @@ void installWorkspace(CQvasmApp &app)
             lists->write(SettingsStore::instance());
         });
     });
-    app.addStartupStep(Stage::RestoreWorkspace, [](const StartupDecision &decision) {
-        CWorkspaceCommands *commands = CWorkspaceCommands::instance();
+    app.addStartupStep(Stage::RestoreWorkspace, [made](const StartupDecision &decision) {
+        CWorkspaceCommands *commands = *made;
         if (!commands)
             return;
         if (!decision.workspaceFile.isEmpty())
