@@ -3,10 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-int g_untitledCounter = 0;
-} // namespace
-
 FileKind DocumentNaming::fileKind(const QString &pathOrTitle)
 {
     if (pathOrTitle.endsWith(QLatin1String(".asm"), Qt::CaseSensitive))
@@ -57,26 +53,6 @@ QString DocumentNaming::untitledExtension(int choice)
 QString DocumentNaming::untitledTitle(int number, int choice)
 {
     return QStringLiteral("untitled%1.%2").arg(number).arg(untitledExtension(choice));
-}
-
-QString DocumentNaming::peekUntitledTitle(int choice)
-{
-    return untitledTitle(g_untitledCounter, choice);
-}
-
-QString DocumentNaming::takeUntitledTitle(int choice)
-{
-    return untitledTitle(g_untitledCounter++, choice);
-}
-
-int DocumentNaming::untitledCounter()
-{
-    return g_untitledCounter;
-}
-
-void DocumentNaming::setUntitledCounter(int value)
-{
-    g_untitledCounter = value;
 }
 
 QString DocumentNaming::caption(const QString &pathOrTitle, bool modified)

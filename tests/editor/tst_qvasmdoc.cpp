@@ -150,7 +150,7 @@ void tst_QvasmDoc::untitledCloseYesSavesInCurrentFolderButNeverOverAFile()
     QCOMPARE(readFileBytes(m_f->path("untitled0.asm")), QByteArray("ret\r\n"));
 
     // The next untitled0.asm would land on that file: the save dialog asks instead.
-    DocumentNaming::setUntitledCounter(0);
+    m_f->documents->setUntitledCounter(0);
     CQvasmDoc *second = m_f->documents->createNewDocument();
     QTest::keyClicks(CChildFrame::viewOf(second), "nop");
     m_prompts->answerMessage(PromptAnswer::Yes);
@@ -190,7 +190,7 @@ void tst_QvasmDoc::newDocumentKindsAndNames()
         QVERIFY(!m_f->documents->createNewDocument());
         QVERIFY(!driver.failed());
     }
-    QCOMPARE(DocumentNaming::untitledCounter(), 3);
+    QCOMPARE(m_f->documents->untitledCounter(), 3);
     QCOMPARE(m_f->windowCount(), 3);
 
     // A requested kind needs no dialog and is used once.

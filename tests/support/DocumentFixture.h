@@ -23,7 +23,7 @@
 #include <memory>
 
 // A main frame with the document template and the workspace tree as the program puts them
-// together, its own settings, a clean workspace record and untitled counter, and a folder for
+// together, its own settings, a clean workspace record and program values, and a folder for
 // files. Tests of windows, views, the template and the tree start from one; a document alone
 // needs none of it (tst_sourcedocument).
 class DocumentFixture
@@ -33,7 +33,6 @@ public:
     {
         ProgramValues::instance() = ProgramValues();
         WorkspaceRecord::instance().clear();
-        DocumentNaming::setUntitledCounter(0);
         frame = std::make_unique<CMainFrame>();
         documents = std::make_unique<CQvasmDocTemplate>();
         documents->setMainFrame(frame.get());

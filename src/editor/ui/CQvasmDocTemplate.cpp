@@ -330,7 +330,8 @@ CQvasmDoc *CQvasmDocTemplate::createNewDocument()
         choice = DocumentNaming::choiceFromDialog(*chosen);
     }
     auto *doc = new CQvasmDoc(&SourceDocumentLayout::createDocument);
-    const QString title = DocumentNaming::takeUntitledTitle(choice);
+    // Only a document actually made uses a number (a cancelled kind dialog returned above).
+    const QString title = DocumentNaming::untitledTitle(m_untitledCounter++, choice);
     doc->initNew(title, plan.insertTemplate ? m_startupText : QString());
     createFrame(doc);
     doc->registerName(title);

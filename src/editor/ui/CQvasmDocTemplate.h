@@ -106,6 +106,10 @@ public:
     // running) and while a modal dialog is up.
     void setDiskQuestionGate(std::function<bool()> canAsk);
 
+    // The number the next untitled document gets; one count for all of the program's documents.
+    int untitledCounter() const { return m_untitledCounter; }
+    void setUntitledCounter(int value) { m_untitledCounter = value; } // tests
+
     // Seams for tests: the keyboard modifiers New looks at (left Shift, left Ctrl).
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
 
@@ -139,5 +143,6 @@ private:
     std::function<std::optional<int>(QWidget *)> m_askKind;
     std::function<QString()> m_workspaceFile;
     QString m_startupText;
+    int m_untitledCounter = 0;
     std::function<QPrinter *()> m_printer;
 };
