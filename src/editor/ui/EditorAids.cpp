@@ -39,8 +39,8 @@ void EditorAids::attach(CQvasmView *view)
 {
     if (!view || view->findChild<ViewTypingAids *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    new ViewTypingAids(view);
-    new ViewTextCommands(view);
+    new ViewTypingAids(view, m_autoIndent);
+    new ViewTextCommands(view, m_modifiers);
     new ViewContextHelp(view);
     // A new name can change whether the text is coloured (untitled.asm saved as notes.txt).
     QPointer<CQvasmView> guarded(view);

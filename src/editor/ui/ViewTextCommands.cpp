@@ -20,13 +20,6 @@
 
 namespace {
 
-std::function<Qt::KeyboardModifiers()> g_modifiers;
-
-Qt::KeyboardModifiers keyboardModifiers()
-{
-    return g_modifiers ? g_modifiers() : QGuiApplication::queryKeyboardModifiers();
-}
-
 int tabstops()
 {
     return SettingsStore::instance().readInt(QStringLiteral("Settings"),
@@ -38,17 +31,19 @@ const QString kNotImplemented = QStringLiteral("Not implemented yet");
 
 } // namespace
 
-ViewTextCommands::ViewTextCommands(CQvasmView *view)
+ViewTextCommands::ViewTextCommands(CQvasmView *view, std::shared_ptr<const ModifierQuery> modifiers)
     : QObject(view)
     , m_view(view)
+    , m_modifiers(std::move(modifiers))
 {
     setObjectName(QStringLiteral("textCommands"));
     registerCommands();
 }
 
-void ViewTextCommands::setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
+Qt::KeyboardModifiers ViewTextCommands::keyboardModifiers() const
 {
-    g_modifiers = std::move(query);
+    return m_modifiers && *m_modifiers ? (*m_modifiers)()
+                                       : QGuiApplication::queryKeyboardModifiers();
 }
 
 void ViewTextCommands::registerCommands()

@@ -17,8 +17,6 @@
 
 namespace {
 
-bool g_autoIndent = false;
-
 bool isNavigationKey(int key)
 {
     switch (key) {
@@ -37,22 +35,13 @@ bool isNavigationKey(int key)
 
 } // namespace
 
-ViewTypingAids::ViewTypingAids(CQvasmView *view)
+ViewTypingAids::ViewTypingAids(CQvasmView *view, std::shared_ptr<bool> autoIndent)
     : QObject(view)
     , m_view(view)
+    , m_autoIndent(autoIndent ? std::move(autoIndent) : std::make_shared<bool>(false))
 {
     setObjectName(QStringLiteral("typingAids"));
     view->installEventFilter(this);
-}
-
-bool ViewTypingAids::autoIndentFlag()
-{
-    return g_autoIndent;
-}
-
-void ViewTypingAids::setAutoIndentFlag(bool on)
-{
-    g_autoIndent = on;
 }
 
 bool ViewTypingAids::eventFilter(QObject *watched, QEvent *event)
@@ -89,20 +78,20 @@ bool ViewTypingAids::keyPress(QKeyEvent *event)
         enter();
         return true;
     case Qt::Key_Backspace:
-        if (g_autoIndent && plain) {
-            g_autoIndent = false;
+        if (*m_autoIndent && plain) {
+            *m_autoIndent = false;
             QTextCursor cursor = m_view->textCursor();
             if (TypingAids::backspaceAfterAutoIndent(cursor)) {
                 m_view->setTextCursor(cursor);
                 return true;
             }
         }
-        g_autoIndent = false;
+        *m_autoIndent = false;
         return false;
     default:
         // Any other character ends the auto-indentation; keys without one leave it.
         if (!event->text().isEmpty() && event->text().at(0).isPrint())
-            g_autoIndent = false;
+            *m_autoIndent = false;
         return false;
     }
 }
@@ -115,7 +104,7 @@ void ViewTypingAids::keyRelease(QKeyEvent *event)
             && !m_view->GetDocument()->isLoading()) {
             CQvasmView::colourer()->visibleBlocksChanged(*m_view);
         }
-        g_autoIndent = false;
+        *m_autoIndent = false;
         return;
     }
     if ((event->key() == Qt::Key_Period || event->key() == Qt::Key_Greater)
@@ -159,7 +148,7 @@ void ViewTypingAids::enter()
         m_view->setTextCursor(cursor);
     }
     m_view->ensureCursorVisible();
-    g_autoIndent = indented;
+    *m_autoIndent = indented;
 }
 
 QStringList ViewTypingAids::membersAtCaret() const
