@@ -5,13 +5,15 @@
 #include "editor/MemberCollector.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CMemberPopupDlg.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/ViewColourer.h"
 #include "frame/ui/CMainFrame.h"
 
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -162,12 +164,15 @@ QStringList ViewTypingAids::membersAtCaret() const
     if (query.kind == MemberCollector::Kind::None)
         return {};
     const CQvasmDoc *doc = m_view->GetDocument();
-    const auto openText = [](const QString &fullPath) -> std::optional<QString> {
-        CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-        if (!documents)
+    // The documents open in this view's frame.
+    const QPointer<CMainFrame> frame = m_view->mainFrame();
+    const auto openText = [frame](const QString &fullPath) -> std::optional<QString> {
+        if (!frame)
             return std::nullopt;
-        for (const CQvasmDoc *other : documents->documents()) {
-            if (other->GetPathName().compare(fullPath, Qt::CaseInsensitive) == 0)
+        for (QMdiSubWindow *window : frame->mdiArea()->subWindowList()) {
+            auto *child = qobject_cast<CChildFrame *>(window);
+            const CQvasmDoc *other = child ? child->document() : nullptr;
+            if (other && other->GetPathName().compare(fullPath, Qt::CaseInsensitive) == 0)
                 return SourceFileCodec::documentText(*other->textDocument());
         }
         return std::nullopt;
