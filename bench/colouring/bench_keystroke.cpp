@@ -10,7 +10,8 @@
 
 #include "base/ProgramValues.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/EditorAids.h"
@@ -63,7 +64,7 @@ void measure(CQvasmDocTemplate &documents, const QString &path, bool formatting)
         std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
         std::exit(1);
     }
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     view->setFocus();
     QCoreApplication::processEvents();
     std::printf("formatting %s, %d lines:\n",

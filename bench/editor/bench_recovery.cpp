@@ -6,7 +6,8 @@
 
 #include "BenchSupport.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/DocumentRecovery.h"
@@ -44,7 +45,7 @@ int main(int argc, char *argv[])
     recovery.setIdleDelay(60000); // written below, by hand
     std::vector<double> held, total;
     for (int i = 0; i < 10; ++i) {
-        doc->view()->insertPlainText(QStringLiteral("x"));
+        CChildFrame::viewOf(doc)->insertPlainText(QStringLiteral("x"));
         QElapsedTimer t;
         t.start();
         recovery.writeAllNow(); // take the text, then wait for the worker as well

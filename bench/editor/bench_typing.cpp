@@ -8,7 +8,8 @@
 
 #include "BenchSupport.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
@@ -72,7 +73,7 @@ int main(int argc, char *argv[])
     const double openMs = double(clock.nsecsElapsed()) / 1e6;
     if (!doc)
         return 1;
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     view->setFocus();
     const QTextBlock middle = doc->textDocument()->findBlockByNumber(lines / 2);
     const int column = oneLine ? int(lineBytes / 2) : 8;

@@ -8,7 +8,7 @@
 #include "base/CommandIds.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"

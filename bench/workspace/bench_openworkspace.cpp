@@ -7,10 +7,11 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_openworkspace [RUNS]
 #include "BenchSupport.h"
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/DocumentSubsystem.h"
 #include "app/ui/Subsystems.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
@@ -113,7 +114,7 @@ int main(int argc, char *argv[])
     }
 
     std::vector<double> opens;
-    CWorkspaceCommands *commands = CWorkspaceCommands::instance();
+    CWorkspaceCommands *commands = frame->findChild<CWorkspaceCommands *>();
     for (int run = 0; run < runs; ++run) {
         commands->CloseWorkspace(); // Yes: every member's window closes
         untilIdle();
@@ -124,7 +125,7 @@ int main(int argc, char *argv[])
         if (frame->mdiArea()->subWindowList().size() != kMembers)
             return 5;
     }
-    CQvasmView *active = CQvasmDocTemplate::instance()->activeView();
+    CQvasmView *active = sourceDocuments(*CQvasmApp::instance())->activeView();
     std::printf("workspace of %d members x %d lines, formatting on, colourer %s\n",
                 kMembers,
                 kLines,
@@ -136,7 +137,7 @@ int main(int argc, char *argv[])
                 median(opens),
                 *std::min_element(opens.begin(), opens.end()),
                 *std::max_element(opens.begin(), opens.end()));
-    CQvasmDocTemplate::instance()->closeAllDocuments();
+    sourceDocuments(*CQvasmApp::instance())->closeAllDocuments();
     delete frame;
     return 0;
 }

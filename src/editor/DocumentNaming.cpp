@@ -3,10 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-int g_untitledCounter = 0;
-} // namespace
-
 FileKind DocumentNaming::fileKind(const QString &pathOrTitle)
 {
     if (pathOrTitle.endsWith(QLatin1String(".asm"), Qt::CaseSensitive))
@@ -59,26 +55,6 @@ QString DocumentNaming::untitledTitle(int number, int choice)
     return QStringLiteral("untitled%1.%2").arg(number).arg(untitledExtension(choice));
 }
 
-QString DocumentNaming::peekUntitledTitle(int choice)
-{
-    return untitledTitle(g_untitledCounter, choice);
-}
-
-QString DocumentNaming::takeUntitledTitle(int choice)
-{
-    return untitledTitle(g_untitledCounter++, choice);
-}
-
-int DocumentNaming::untitledCounter()
-{
-    return g_untitledCounter;
-}
-
-void DocumentNaming::setUntitledCounter(int value)
-{
-    g_untitledCounter = value;
-}
-
 QString DocumentNaming::caption(const QString &pathOrTitle, bool modified)
 {
     return modified ? pathOrTitle + QLatin1Char('*') : pathOrTitle;
@@ -126,4 +102,11 @@ QString DocumentNaming::dialogFolder(const QString &activeDocumentPath,
             return QFileInfo(path).absolutePath();
     }
     return QDir::currentPath();
+}
+
+bool DocumentNaming::isWorkspaceFileName(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && name.mid(dot).toLower() == QLatin1String(".qvw");
 }

@@ -7,8 +7,7 @@
 // What a document is called and what kind it is, without a window:
 // - the file kind from the last four characters of its path or title, case-sensitive
 //   (".asm" source, ".inc" include, anything else other; only the first two are coloured);
-// - untitled names "untitled%i.%s" from one process-wide counter that only a document actually
-//   created advances (a cancelled kind dialog uses no number);
+// - untitled names "untitled%i.%s" (the template numbers them);
 // - which kind File > New makes (requested kind, start-up template, left Shift / left Ctrl, or
 //   ask), the caption with its "*", the close prompt and the Save As and Open dialogs.
 enum class FileKind { Source = 0, Include = 1, Other = 2 };
@@ -41,10 +40,6 @@ public:
 
     // The process-wide counter: the title the next new document of this choice gets, and
     // taking it (the counter advances).
-    static QString peekUntitledTitle(int choice);
-    static QString takeUntitledTitle(int choice);
-    static int untitledCounter();
-    static void setUntitledCounter(int value); // tests
 
     // Path, or the title of an untitled document, with "*" while modified.
     static QString caption(const QString &pathOrTitle, bool modified);
@@ -60,4 +55,7 @@ public:
     // Where Open and Insert File dialogs start: the folder of the active document's file, else
     // that of the open workspace's file, else the working folder. Empty paths stand for none.
     static QString dialogFolder(const QString &activeDocumentPath, const QString &workspaceFilePath);
+    // A workspace file: its extension is ".qvw" in any letter case (a dropped one opens as a
+    // workspace).
+    static bool isWorkspaceFileName(const QString &path);
 };

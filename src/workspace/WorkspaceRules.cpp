@@ -1,6 +1,7 @@
 #include "workspace/WorkspaceRules.h"
 
 #include "base/SettingsStore.h"
+#include "editor/DocumentNaming.h"
 #include "workspace/SourceTemplates.h"
 
 #include <QDir>
@@ -165,9 +166,7 @@ bool WorkspaceRules::keepsTreeItemOnClose(const WorkspaceRecord &record, const Q
 
 bool WorkspaceRules::isWorkspaceFileName(const QString &path)
 {
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot >= 0 && name.mid(dot).toLower() == QLatin1String(".qvw");
+    return DocumentNaming::isWorkspaceFileName(path);
 }
 
 QString WorkspaceRules::lastWorkspace(const SettingsStore &settings)

@@ -3,12 +3,14 @@
 #include "TestSettings.h"
 #include "WorkspaceFiles.h"
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/DocumentSubsystem.h"
 #include "app/ui/RecentListCommands.h"
 #include "app/ui/SingleInstance.h"
 #include "app/ui/Subsystems.h"
 #include "base/CommandIds.h"
 #include "base/ProgramValues.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
@@ -47,6 +49,8 @@ private slots:
 
 private:
     static CQvasmApp &app() { return *CQvasmApp::instance(); }
+    // The application's recent lists, or nullptr before the subsystems are installed.
+    static RecentListCommands *recentLists() { return app().findChild<RecentListCommands *>(); }
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString write(const QString &name, const QByteArray &bytes) const
     {
@@ -73,7 +77,7 @@ void tst_WorkspaceStartup::init()
     ProgramValues::instance() = ProgramValues();
     WorkspaceRecord::instance().clear();
     m_settings->store().writeInt("Settings", "Installed", 1);
-    if (RecentListCommands *lists = RecentListCommands::instance()) {
+    if (RecentListCommands *lists = recentLists()) {
         lists->workspaces().clear();
         lists->files().clear();
     }
@@ -81,7 +85,7 @@ void tst_WorkspaceStartup::init()
 
 void tst_WorkspaceStartup::cleanup()
 {
-    if (CQvasmDocTemplate *documents = CQvasmDocTemplate::instance())
+    if (CQvasmDocTemplate *documents = sourceDocuments(*CQvasmApp::instance()))
         documents->closeAllDocuments();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete app().mainFrame();
@@ -160,15 +164,15 @@ void tst_WorkspaceStartup::restoreBringsBackTheActiveMemberThenTheNamedFile()
     ScriptedPrompts prompts;
     QVERIFY(start(1, w));
     QVERIFY(prompts.allAnswered());
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    CQvasmDocTemplate *documents = sourceDocuments(*CQvasmApp::instance());
     QCOMPARE(documents->documents().size(), 4);
     QCOMPARE(documents->activeDocument()->GetPathName(), x);
     const QList<QMdiSubWindow *> stack = app().mainFrame()->mdiArea()->subWindowList(
         QMdiArea::StackingOrder);
-    QCOMPARE(stack.at(2), documents->findDocument(b)->frame());
+    QCOMPARE(stack.at(2), CChildFrame::of(documents->findDocument(b)));
     // Members stay out of the recent files; restoring adds nothing to the recent workspaces.
-    QCOMPARE(RecentListCommands::instance()->files().paths(), QStringList{x});
-    QVERIFY(RecentListCommands::instance()->workspaces().isEmpty());
+    QCOMPARE(recentLists()->files().paths(), QStringList{x});
+    QVERIFY(recentLists()->workspaces().isEmpty());
     QVERIFY(ProgramValues::instance().recentFileSwitch);
 }
 
@@ -182,9 +186,9 @@ void tst_WorkspaceStartup::workspaceNamedOnTheCommandLineOrHandedOver()
     QVERIFY(start(0, path("last.qvw")));
     QVERIFY(prompts.allAnswered());
     QVERIFY(WorkspaceRecord::instance().isOpen());
-    QCOMPARE(CQvasmDocTemplate::instance()->activeDocument()->GetPathName(), a);
+    QCOMPARE(sourceDocuments(*CQvasmApp::instance())->activeDocument()->GetPathName(), a);
     QCOMPARE(m_settings->store().readString("Settings", "lastws"), upper);
-    QCOMPARE(RecentListCommands::instance()->workspaces().paths(), QStringList{upper});
+    QCOMPARE(recentLists()->workspaces().paths(), QStringList{upper});
 
     // Another copy hands one over: the open workspace closes (No keeps its windows) and the new
     // one opens.
@@ -194,8 +198,8 @@ void tst_WorkspaceStartup::workspaceNamedOnTheCommandLineOrHandedOver()
     app().activateFromOtherInstance({other});
     QVERIFY(prompts.allAnswered());
     QCOMPARE(WorkspaceRecord::instance().workspaceFilePath(), other);
-    QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), 2);
-    QCOMPARE(RecentListCommands::instance()->workspaces().paths(), QStringList({other, upper}));
+    QCOMPARE(sourceDocuments(*CQvasmApp::instance())->documents().size(), 2);
+    QCOMPARE(recentLists()->workspaces().paths(), QStringList({other, upper}));
 }
 
 void tst_WorkspaceStartup::handOverSurvivesAMessageBox_data()
@@ -239,7 +243,7 @@ void tst_WorkspaceStartup::handOverSurvivesAMessageBox()
     QVERIFY(started);
     QVERIFY(app().singleInstance() && app().singleInstance()->isListening());
     if (workspaceOpen)
-        CWorkspaceCommands::instance()->OpenWorkspace(w);
+        app().mainFrame()->findChild<CWorkspaceCommands *>()->OpenWorkspace(w);
     QVERIFY(prompts.allAnswered());
 
     // While the box is up its own event loop runs: the other copy's connection ends and goes
@@ -288,7 +292,7 @@ void tst_WorkspaceStartup::recentMenusAndClose()
     const QString a = write("a.asm", "a\r\n");
     const QString w = writeWorkspace("w.qvw", a, {member(a, true)});
     const QString gone = path("gone.qvw");
-    RecentFileList &workspaces = RecentListCommands::instance()->workspaces();
+    RecentFileList &workspaces = recentLists()->workspaces();
     workspaces.add(gone);
     workspaces.add(w);
     const QString loose = write("loose.asm", "l\r\n");
@@ -307,11 +311,12 @@ void tst_WorkspaceStartup::recentMenusAndClose()
 
     QVERIFY(frame->router().dispatch(ID_RECENT_WORKSPACE_FIRST));
     QVERIFY(WorkspaceRecord::instance().isOpen());
-    QCOMPARE(RecentListCommands::instance()->files().paths(), QStringList{loose});
+    QCOMPARE(recentLists()->files().paths(), QStringList{loose});
     QVERIFY(prompts.allAnswered());
 
     // Closing the frame saves the workspace and writes both lists.
-    CQvasmDocTemplate::instance()->activate(CQvasmDocTemplate::instance()->findDocument(loose));
+    sourceDocuments(*CQvasmApp::instance())
+        ->activate(sourceDocuments(*CQvasmApp::instance())->findDocument(loose));
     QVERIFY(frame->close());
     WorkspaceRecord saved;
     QCOMPARE(saved.load(w), WorkspaceRecord::LoadResult::Opened);

@@ -1,8 +1,9 @@
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/DocumentSubsystem.h"
 #include "app/ui/DocumentTemplate.h"
 #include "app/ui/Subsystems.h"
 #include "base/CommandIds.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
@@ -173,8 +174,8 @@ void tst_AssembleErrors::untitledSourceIsSavedThenAssembled()
     QVERIFY(frame->router().dispatch(ID_MAKE_ASSEMBLE));
     QVERIFY(prompts.allAnswered());
     QVERIFY(QFileInfo(path).isFile());
-    QCOMPARE(CQvasmDocTemplate::instance()->activeDocument()->GetPathName(), path);
-    QVERIFY(!CQvasmDocTemplate::instance()->activeDocument()->IsModified());
+    QCOMPARE(sourceDocuments(*CQvasmApp::instance())->activeDocument()->GetPathName(), path);
+    QVERIFY(!sourceDocuments(*CQvasmApp::instance())->activeDocument()->IsModified());
     QVERIFY(QFileInfo(m_dir.filePath("fresh.com")).isFile());
     QCOMPARE(WorkspaceRecord::instance().targetFile(), m_dir.filePath("fresh.com"));
     QVERIFY(WorkspaceRecord::instance().canExecute());
@@ -206,7 +207,7 @@ void tst_AssembleErrors::forcedListingOpensAfresh()
     QVERIFY(frame->router().dispatch(ID_MAKE_ASSEMBLE));
     commands->setModifierQuery([] { return Qt::NoModifier; });
 
-    CQvasmDoc *active = CQvasmDocTemplate::instance()->activeDocument();
+    CQvasmDoc *active = sourceDocuments(*CQvasmApp::instance())->activeDocument();
     QVERIFY(active);
     QCOMPARE(active->GetPathName(), listing);
     const QString text = active->textDocument()->toPlainText();
@@ -224,7 +225,7 @@ void tst_AssembleErrors::disassemblyOpensAsAnUntitledSource()
     QVERIFY(tools);
     ScriptedPrompts prompts;
     // The dialog's "..." starts where the documents' dialogs do (the last test's folder).
-    auto *documents = dynamic_cast<CQvasmDocTemplate *>(CQvasmApp::instance()->documentTemplate());
+    auto *documents = sourceDocuments(*CQvasmApp::instance());
     QVERIFY(documents);
     const QString folder = documents->dialogFolder();
     QVERIFY(folder != QDir::currentPath());
@@ -238,10 +239,10 @@ void tst_AssembleErrors::disassemblyOpensAsAnUntitledSource()
     QVERIFY(frame->router().dispatch(ID_TOOLS_DISASSEMBLE));
     QCOMPARE(prompts.asked().at(0).file.directory, folder);
 
-    const int before = CQvasmDocTemplate::instance()->documents().size();
+    const int before = sourceDocuments(*CQvasmApp::instance())->documents().size();
     QVERIFY(tools->disassemble(binary, DisassemblerOptions())); // the bundled qvdisasm
-    QCOMPARE(CQvasmDocTemplate::instance()->documents().size(), before + 1);
-    CQvasmDoc *doc = CQvasmDocTemplate::instance()->activeDocument();
+    QCOMPARE(sourceDocuments(*CQvasmApp::instance())->documents().size(), before + 1);
+    CQvasmDoc *doc = sourceDocuments(*CQvasmApp::instance())->activeDocument();
     QVERIFY(doc->GetPathName().isEmpty());
     QVERIFY2(doc->GetTitle().endsWith(".asm"), qPrintable(doc->GetTitle()));
     const QString text = doc->textDocument()->toPlainText();

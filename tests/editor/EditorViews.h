@@ -11,8 +11,8 @@ inline CQvasmView *openView(DocumentFixture &f,
     CQvasmDoc *doc = f.documents->openDocument(f.write(name, bytes));
     if (!doc)
         return nullptr;
-    doc->view()->setFocus();
-    return doc->view();
+    CChildFrame::viewOf(doc)->setFocus();
+    return CChildFrame::viewOf(doc);
 }
 
 // The view's text as it is saved, each line end a "\n".

@@ -79,7 +79,7 @@ void tst_DiskChanges::unmodifiedDocumentOffersReload()
     const QString path = m_f->write("a.asm", "nop\r\nret\r\n");
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
-    doc->view()->setSelection(5, 8);
+    CChildFrame::viewOf(doc)->setSelection(5, 8);
 
     m_prompts->answerMessage(PromptAnswer(answer));
     const QByteArray theirs = "mov ax, 1\nint 21h\nret\n";
@@ -90,7 +90,7 @@ void tst_DiskChanges::unmodifiedDocumentOffersReload()
     if (answer == int(PromptAnswer::Yes)) {
         QCOMPARE(text(doc), QString("mov ax, 1\nint 21h\nret\n"));
         QCOMPARE(doc->fileFormat().lineEnding, LineEnding::Lf);
-        QCOMPARE(doc->view()->textCursor().selectionStart(), 5); // the caret stays put
+        QCOMPARE(CChildFrame::viewOf(doc)->textCursor().selectionStart(), 5); // the caret stays put
         QVERIFY(!doc->changedOnDisk());
     } else {
         QCOMPARE(text(doc), QString("nop\nret\n"));
@@ -117,8 +117,8 @@ void tst_DiskChanges::saveOverAnotherProgramsChangeAsksFirst()
     const QString path = m_f->write("a.asm", "nop\r\n");
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
-    doc->view()->moveCursor(QTextCursor::End);
-    QTest::keyClicks(doc->view(), "ret");
+    CChildFrame::viewOf(doc)->moveCursor(QTextCursor::End);
+    QTest::keyClicks(CChildFrame::viewOf(doc), "ret");
     QVERIFY(doc->IsModified());
 
     // A modified document is not asked to reload: the question comes at the save.
@@ -145,8 +145,8 @@ void tst_DiskChanges::ownSavesAskNothingAndStayWatched()
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
     for (int i = 0; i < 3; ++i) {
-        doc->view()->moveCursor(QTextCursor::End);
-        QTest::keyClicks(doc->view(), "x");
+        CChildFrame::viewOf(doc)->moveCursor(QTextCursor::End);
+        QTest::keyClicks(CChildFrame::viewOf(doc), "x");
         QVERIFY(doc->DoFileSave());
         QVERIFY(!doc->changedOnDisk());
     }

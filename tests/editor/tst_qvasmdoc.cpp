@@ -1,5 +1,4 @@
 #include "DocumentFixture.h"
-#include "FileSizeLimit.h"
 #include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
@@ -16,8 +15,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-// Source documents through the template as the program uses them: open, save, close with the
-// question, new untitled documents, the tree entries they keep.
+// Source documents through the template and their windows as the program uses them: open, save
+// and close from the commands, new untitled documents, the tree entries and captions that follow
+// them. The document on its own is tst_sourcedocument.
 class tst_QvasmDoc : public QObject
 {
     Q_OBJECT
@@ -25,13 +25,7 @@ class tst_QvasmDoc : public QObject
 private slots:
     void init();
     void cleanup();
-    void unchangedFilesSaveByteForByte_data();
-    void unchangedFilesSaveByteForByte();
     void saveAddsTheFinalLineBreakToTheFileOnly();
-    void failedSaveLeavesOldFileAndModifiedDocument();
-    void editKeepsTheOtherLinesBytes();
-    void characterTheEncodingLacksIsAskedAbout_data();
-    void characterTheEncodingLacksIsAskedAbout();
     void closeQuestionAnswers_data();
     void closeQuestionAnswers();
     void untitledCloseYesSavesInCurrentFolderButNeverOverAFile();
@@ -58,7 +52,7 @@ QString documentText(CQvasmDoc *doc)
 
 void typeAtEnd(CQvasmDoc *doc, const QString &text)
 {
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     view->moveCursor(QTextCursor::End);
     QTest::keyClicks(view, text);
 }
@@ -78,55 +72,24 @@ void tst_QvasmDoc::cleanup()
     m_prompts.reset();
 }
 
-void tst_QvasmDoc::unchangedFilesSaveByteForByte_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-
-    // The codec's own tests cover the encodings and the text document; these prove the
-    // document's loader and saver keep every line end.
-    QTest::newRow("utf-8, CR LF") << QByteArray("mov ax, 1\r\n\tret\r\n");
-    QTest::newRow("LF with one CR LF") << QByteArray("x\ny\r\nz\n");
-    QTest::newRow("carriage return inside a line") << QByteArray("a\rb\r\n\r\r\n");
-    QTest::newRow("CR LF with LF lines") << QByteArray("a\r\nb\nc\r\n\n");
-    QTest::newRow("CR only") << QByteArray("mov ax, 1\rret\r");
-    QTest::newRow("line and paragraph separators")
-        << QByteArray("db '\xe2\x80\xa8'\r\ndb '\xe2\x80\xa9'\r\n");
-    QTest::newRow("frame marker noncharacters") << QByteArray("a\xef\xb7\x90\xef\xb7\x91z\r\n");
-    QTest::newRow("stand-in symbol already in the file")
-        << QByteArray("\xe2\x90\xa4 \xe2\x80\xa8 \xee\xa3\xb0\r\n");
-    QTest::newRow("empty file stays empty") << QByteArray();
-}
-
-void tst_QvasmDoc::unchangedFilesSaveByteForByte()
-{
-    QFETCH(QByteArray, bytes);
-    const QString path = m_f->write("a.asm", bytes);
-    CQvasmDoc *doc = m_f->documents->openDocument(path);
-    QVERIFY(doc);
-    QVERIFY(!doc->IsModified());
-    QVERIFY(doc->OnSaveDocument(path));
-    QCOMPARE(readFileBytes(path), bytes);
-    QVERIFY(!doc->IsModified());
-}
-
 void tst_QvasmDoc::saveAddsTheFinalLineBreakToTheFileOnly()
 {
     // Which last lines need one is the codec's test; here: not in the text, not in the history.
     const QString path = m_f->write("main.asm", "nop\r\n");
     CQvasmDoc *doc = m_f->documents->openDocument(path);
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     CommandRouter &router = m_f->frame->router();
-    QCOMPARE(doc->frame()->windowTitle(), path);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path);
     QVERIFY(!router.isEnabled(ID_FILE_SAVE));
     typeAtEnd(doc, "ret");
-    QCOMPARE(doc->frame()->windowTitle(), path + QLatin1Char('*'));
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path + QLatin1Char('*'));
     QVERIFY(router.isEnabled(ID_FILE_SAVE_ALL));
     const int caret = view->textCursor().position();
 
     QVERIFY(router.dispatch(ID_FILE_SAVE));
     QCOMPARE(readFileBytes(path), QByteArray("nop\r\nret\r\n"));
     QVERIFY(!doc->IsModified());
-    QCOMPARE(doc->frame()->windowTitle(), path);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), path);
     QVERIFY(!router.isEnabled(ID_FILE_SAVE));
     QVERIFY(!router.isEnabled(ID_FILE_SAVE_ALL));
     QCOMPARE(documentText(doc), "nop\nret");
@@ -136,74 +99,6 @@ void tst_QvasmDoc::saveAddsTheFinalLineBreakToTheFileOnly()
     QCOMPARE(documentText(doc), "nop\n");
     QVERIFY(!doc->textDocument()->isUndoAvailable());
     QVERIFY(doc->IsModified());
-}
-
-// One edit changes one line's bytes: the other lines keep their own breaks and the characters
-// the text document would have turned into breaks.
-void tst_QvasmDoc::editKeepsTheOtherLinesBytes()
-{
-    const QString path = m_f->write("a.asm", "a\r\nb \xe2\x80\xa8\nc\rd\r\n");
-    CQvasmDoc *doc = m_f->documents->openDocument(path);
-    QVERIFY(doc);
-    QCOMPARE(doc->textDocument()->blockCount(), 5);
-    CQvasmView *view = doc->view();
-    view->moveCursor(QTextCursor::Start);
-    QTest::keyClicks(view, "x");
-    QVERIFY(doc->OnSaveDocument(path));
-    QCOMPARE(readFileBytes(path), QByteArray("xa\r\nb \xe2\x80\xa8\nc\rd\r\n"));
-}
-
-void tst_QvasmDoc::characterTheEncodingLacksIsAskedAbout_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QByteArray>("saved");
-
-    const QByteArray old = "mov al,'\x80'\r\n";
-    QTest::newRow("held: saved as it was, nothing asked")
-        << QString::fromUtf8("é") << 0 << QByteArray("mov al,'\x80'\r\n\xe9\r\n");
-    QTest::newRow("lacking, no: file untouched, still modified")
-        << QString::fromUtf8("ő") << int(PromptAnswer::No) << old;
-    QTest::newRow("lacking, yes: saved as UTF-8")
-        << QString::fromUtf8("ő") << int(PromptAnswer::Yes)
-        << QByteArray("mov al,'\xe2\x82\xac'\r\n\xc5\x91\r\n");
-}
-
-void tst_QvasmDoc::characterTheEncodingLacksIsAskedAbout()
-{
-    QFETCH(QString, typed);
-    QFETCH(int, answer);
-    QFETCH(QByteArray, saved);
-    const QString path = m_f->write("w.asm", "mov al,'\x80'\r\n"); // 80h: the euro sign
-    CQvasmDoc *doc = m_f->documents->openDocument(path);
-    QVERIFY(doc);
-    doc->view()->moveCursor(QTextCursor::End);
-    doc->view()->insertPlainText(typed); // as typed: keyClicks takes Latin-1 only
-    if (answer)
-        m_prompts->answerMessage(PromptAnswer(answer));
-    QCOMPARE(doc->OnSaveDocument(path), answer != int(PromptAnswer::No));
-    QCOMPARE(readFileBytes(path), saved);
-    QCOMPARE(doc->IsModified(), answer == int(PromptAnswer::No));
-    if (answer)
-        QVERIFY(m_prompts->messagesAsked().value(0).contains(typed));
-}
-
-void tst_QvasmDoc::failedSaveLeavesOldFileAndModifiedDocument()
-{
-    const QByteArray old = "; the old text\r\n";
-    const QString path = m_f->write("a.asm", old);
-    CQvasmDoc *doc = m_f->documents->openDocument(path);
-    typeAtEnd(doc, QString(200, QLatin1Char('x')));
-    m_prompts->answerMessage(PromptAnswer::Ok);
-    {
-        FileSizeLimit limit(64);
-        QVERIFY(limit.isActive());
-        QVERIFY(!doc->DoFileSave());
-    }
-    QCOMPARE(readFileBytes(path), old);
-    QVERIFY(doc->IsModified());
-    QVERIFY(m_prompts->messagesAsked().value(0).startsWith(QString("Could not save ") + path));
-    QCOMPARE(QDir(m_f->dir.path()).entryList(QDir::Files), QStringList{"a.asm"});
 }
 
 void tst_QvasmDoc::closeQuestionAnswers_data()
@@ -224,8 +119,8 @@ void tst_QvasmDoc::closeQuestionAnswers()
     QFETCH(QByteArray, onDisk);
     const QString path = m_f->write("a.asm", "nop\r\n");
     QPointer<CQvasmDoc> doc = m_f->documents->openDocument(path);
-    doc->view()->moveCursor(QTextCursor::EndOfLine);
-    QTest::keyClick(doc->view(), Qt::Key_X);
+    CChildFrame::viewOf(doc)->moveCursor(QTextCursor::EndOfLine);
+    QTest::keyClick(CChildFrame::viewOf(doc), Qt::Key_X);
     m_prompts->answerMessage(answer);
     QVERIFY(m_f->frame->router().dispatch(ID_FILE_CLOSE));
     m_f->settle();
@@ -249,15 +144,15 @@ void tst_QvasmDoc::untitledCloseYesSavesInCurrentFolderButNeverOverAFile()
     QDir::setCurrent(m_f->dir.path());
     m_f->modifiers = Qt::ShiftModifier;
     CQvasmDoc *first = m_f->documents->createNewDocument();
-    QTest::keyClicks(first->view(), "ret");
+    QTest::keyClicks(CChildFrame::viewOf(first), "ret");
     m_prompts->answerMessage(PromptAnswer::Yes);
     QVERIFY(first->CloseWithPrompt());
     QCOMPARE(readFileBytes(m_f->path("untitled0.asm")), QByteArray("ret\r\n"));
 
     // The next untitled0.asm would land on that file: the save dialog asks instead.
-    DocumentNaming::setUntitledCounter(0);
+    m_f->documents->setUntitledCounter(0);
     CQvasmDoc *second = m_f->documents->createNewDocument();
-    QTest::keyClicks(second->view(), "nop");
+    QTest::keyClicks(CChildFrame::viewOf(second), "nop");
     m_prompts->answerMessage(PromptAnswer::Yes);
     m_prompts->answerSaveFile(QString()); // cancelled: the document stays open with its text
     QVERIFY(!second->CloseWithPrompt());
@@ -283,11 +178,11 @@ void tst_QvasmDoc::newDocumentKindsAndNames()
         CQvasmDoc *other = m_f->documents->createNewDocument();
         QVERIFY(!driver.failed());
         QCOMPARE(other->GetTitle(), "untitled2.other");
-        QVERIFY(other->frame()->isMaximized());
+        QVERIFY(CChildFrame::of(other)->isMaximized());
     }
     QCOMPARE(source->GetTitle(), "untitled0.asm");
     QCOMPARE(include->GetTitle(), "untitled1.inc");
-    QCOMPARE(source->frame()->windowTitle(), "untitled0.asm");
+    QCOMPARE(CChildFrame::of(source)->windowTitle(), "untitled0.asm");
 
     {
         // Cancel makes nothing and uses no number.
@@ -295,7 +190,7 @@ void tst_QvasmDoc::newDocumentKindsAndNames()
         QVERIFY(!m_f->documents->createNewDocument());
         QVERIFY(!driver.failed());
     }
-    QCOMPARE(DocumentNaming::untitledCounter(), 3);
+    QCOMPARE(m_f->documents->untitledCounter(), 3);
     QCOMPARE(m_f->windowCount(), 3);
 
     // A requested kind needs no dialog and is used once.
@@ -370,6 +265,7 @@ void tst_QvasmDoc::saveAsMovesTheTreeItemAndTheKind()
     QCOMPARE(m_f->tree->model()->filePaths(), QStringList{"untitled0.txt"});
     QCOMPARE(doc->fileKind(), FileKind::Other);
     QSignalSpy kinds(doc, &CQvasmDoc::fileKindChanged);
+    QSignalSpy recent(m_f->documents.get(), &CQvasmDocTemplate::recentFileUsed);
     const QString target = m_f->path("prog.asm");
     m_prompts->answerSaveFile(target);
     QVERIFY(m_f->frame->router().dispatch(ID_FILE_SAVE_AS));
@@ -380,7 +276,9 @@ void tst_QvasmDoc::saveAsMovesTheTreeItemAndTheKind()
     QCOMPARE(doc->fileKind(), FileKind::Source);
     QCOMPARE(kinds.count(), 1);
     QCOMPARE(m_f->tree->model()->filePaths(), QStringList{target});
-    QCOMPARE(doc->frame()->windowTitle(), target);
+    QCOMPARE(CChildFrame::of(doc)->windowTitle(), target);
+    QCOMPARE(recent.count(), 1);
+    QCOMPARE(recent.at(0).at(0).toString(), target);
     QVERIFY(QFile::exists(target));
 }
 
@@ -388,10 +286,10 @@ void tst_QvasmDoc::saveAllAsksOnlyForUntitledAndCloseAllHonoursCancel()
 {
     const QString path = m_f->write("a.asm", "nop\r\n");
     CQvasmDoc *named = m_f->documents->openDocument(path);
-    QTest::keyClick(named->view(), Qt::Key_X);
+    QTest::keyClick(CChildFrame::viewOf(named), Qt::Key_X);
     m_f->modifiers = Qt::ShiftModifier;
     CQvasmDoc *untitled = m_f->documents->createNewDocument();
-    QTest::keyClick(untitled->view(), Qt::Key_Y);
+    QTest::keyClick(CChildFrame::viewOf(untitled), Qt::Key_Y);
     CQvasmDoc *clean = m_f->documents->openDocument(m_f->write("c.asm", "c\r\n"));
     Q_UNUSED(clean);
 
@@ -405,8 +303,8 @@ void tst_QvasmDoc::saveAllAsksOnlyForUntitledAndCloseAllHonoursCancel()
     QCOMPARE(untitled->GetPathName(), chosen);
 
     // Close All: the first modified document answers Cancel and stays; the rest close.
-    QTest::keyClick(named->view(), Qt::Key_Z);
-    QTest::keyClick(untitled->view(), Qt::Key_Z);
+    QTest::keyClick(CChildFrame::viewOf(named), Qt::Key_Z);
+    QTest::keyClick(CChildFrame::viewOf(untitled), Qt::Key_Z);
     m_prompts->answerMessage(PromptAnswer::Cancel);
     m_prompts->answerMessage(PromptAnswer::No);
     QVERIFY(m_f->frame->router().dispatch(ID_FILE_CLOSE_ALL));
@@ -426,7 +324,7 @@ void tst_QvasmDoc::largeFileLoadsBehindTheStartingWindow()
     const QString path = m_f->write("big.asm", bytes);
     CQvasmDoc *doc = m_f->documents->openDocument(path);
     QVERIFY(doc);
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     // Whatever is asked of the view meanwhile waits for the text.
     view->restoreView(40, 45, QPoint(0, 0));
     if (doc->isLoading()) {
@@ -459,7 +357,7 @@ void tst_QvasmDoc::keysTypedWhileLoadingAreKept()
     QVERIFY(doc);
     if (!doc->isLoading())
         QSKIP("the text was in before a key could be typed");
-    CQvasmView *view = doc->view();
+    CQvasmView *view = CChildFrame::viewOf(doc);
     QTest::keyClicks(view, "ab");
     QTest::keyClick(view, Qt::Key_Return);
     QTest::keyClick(view, Qt::Key_Tab); // the typing aids see it once the text is in

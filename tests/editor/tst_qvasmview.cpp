@@ -149,7 +149,7 @@ void tst_QvasmView::clipboardGivesPlainText()
     QVERIFY(run(ID_FILE_NEW_FROM_CLIPBOARD));
     CQvasmDoc *made = m_f->documents->activeDocument();
     QCOMPARE(made->GetTitle(), "untitled0.asm");
-    QCOMPARE(viewText(made->view()), "mov ax, bx\nret");
+    QCOMPARE(viewText(CChildFrame::viewOf(made)), "mov ax, bx\nret");
     QCOMPARE(viewText(view), "bold");
     QGuiApplication::clipboard()->clear();
 }

@@ -43,8 +43,8 @@ const QByteArray kEditedBytes = "; added\r\nmov al,'\x80'\r\nret\n";
 
 void makeTheEdit(CQvasmDoc *doc)
 {
-    doc->view()->moveCursor(QTextCursor::Start);
-    doc->view()->insertPlainText("; added\n");
+    CChildFrame::viewOf(doc)->moveCursor(QTextCursor::Start);
+    CChildFrame::viewOf(doc)->insertPlainText("; added\n");
 }
 
 QStringList copies(const QString &folder)

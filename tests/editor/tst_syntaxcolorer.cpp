@@ -43,7 +43,7 @@ CQvasmView *tst_SyntaxColorer::open(const QString &name, const QByteArray &text)
     if (!doc)
         return nullptr;
     QCoreApplication::processEvents();
-    return doc->view();
+    return CChildFrame::viewOf(doc);
 }
 
 // One letter per character, as the scanner's tests write them: . black, D directive,
@@ -224,7 +224,7 @@ void tst_SyntaxColorer::startupAppliesColoursAndUserKeywords()
     ProgramValues::instance().formatting = true;
     StartupDecision decision;
     decision.emptyOn = true;
-    EditorAids::applyStartupSettings(m_fixture->frame.get(), program.path(), decision);
+    EditorAids::applyStartupSettings(m_fixture->frame.get(), program.path(), decision.emptyOn);
 
     const SyntaxColours &colours = CSyntaxColorer::instance()->colours();
     QCOMPARE(colours.colour(SyntaxColours::Instructions), QColor(0x56, 0x34, 0x12));

@@ -34,15 +34,16 @@ private:
 
     std::unique_ptr<DocumentFixture> m_fixture;
     std::unique_ptr<ScriptedPrompts> m_prompts;
+    EditorAids *m_aids = nullptr; // the frame's
 };
 
 void tst_TextCommands::init()
 {
     m_fixture = std::make_unique<DocumentFixture>();
-    new EditorAids(m_fixture->frame.get());
+    m_aids = new EditorAids(m_fixture->frame.get());
     ProgramValues::instance().formatting = true;
     m_prompts = std::make_unique<ScriptedPrompts>();
-    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(); });
+    m_aids->setModifierQuery([] { return Qt::KeyboardModifiers(); });
 }
 
 void tst_TextCommands::cleanup()
@@ -50,7 +51,6 @@ void tst_TextCommands::cleanup()
     QVERIFY2(m_prompts->allAnswered(), qPrintable(m_prompts->unexpected().join("; ")));
     m_fixture.reset();
     m_prompts.reset();
-    ViewTextCommands::setModifierQuery({});
 }
 
 void tst_TextCommands::selectionCommands_data()
@@ -230,10 +230,10 @@ void tst_TextCommands::insertSignature()
     SettingsStore &store = m_fixture->settings.store();
 
     // Shift held: the stored signature (or its default) goes in without a dialog.
-    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
+    m_aids->setModifierQuery([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
     run(ID_INSERT_SIGNATURE);
     QCOMPARE(viewText(view), "Your sig goes hereret");
-    ViewTextCommands::setModifierQuery([] { return Qt::KeyboardModifiers(); });
+    m_aids->setModifierQuery([] { return Qt::KeyboardModifiers(); });
 
     // OK replaces the selection with the dialog's text and stores it.
     view->selectAll();

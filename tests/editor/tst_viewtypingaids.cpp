@@ -27,8 +27,7 @@ private:
 void tst_ViewTypingAids::init()
 {
     m_fixture = std::make_unique<DocumentFixture>();
-    new EditorAids(m_fixture->frame.get());
-    ViewTypingAids::setAutoIndentFlag(false);
+    new EditorAids(m_fixture->frame.get()); // a fresh auto-indent flag for each test
 }
 
 void tst_ViewTypingAids::cleanup()

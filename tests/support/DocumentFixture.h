@@ -2,11 +2,12 @@
 
 #include "TestFiles.h"
 #include "TestSettings.h"
+#include "app/ui/DocumentSubsystem.h"
 #include "base/CommandIds.h"
 #include "base/ProgramValues.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/DocumentNaming.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
@@ -22,8 +23,9 @@
 #include <memory>
 
 // A main frame with the document template and the workspace tree as the program puts them
-// together, its own settings, a clean workspace record and untitled counter, and a folder for
-// files. Widget tests of documents, views and the tree start from one.
+// together, its own settings, a clean workspace record and program values, and a folder for
+// files. Tests of windows, views, the template and the tree start from one; a document alone
+// needs none of it (tst_sourcedocument).
 class DocumentFixture
 {
 public:
@@ -31,12 +33,12 @@ public:
     {
         ProgramValues::instance() = ProgramValues();
         WorkspaceRecord::instance().clear();
-        DocumentNaming::setUntitledCounter(0);
         frame = std::make_unique<CMainFrame>();
         documents = std::make_unique<CQvasmDocTemplate>();
         documents->setMainFrame(frame.get());
         documents->setModifierQuery([this] { return modifiers; });
-        tree = new CWorkspaceTree(frame.get());
+        connectDocumentsToWorkspace(*documents);
+        tree = new CWorkspaceTree(frame.get(), documents.get());
         // What the application's own table adds to the route.
         appCommands.on(ID_FILE_NEW, [this] { documents->createNewDocument(); });
         frame->setApplicationCommands(&appCommands);

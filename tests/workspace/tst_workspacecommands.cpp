@@ -66,7 +66,7 @@ struct Session
 {
     DocumentFixture f;
     ScriptedPrompts prompts;
-    CWorkspaceCommands commands{f.frame.get()};
+    CWorkspaceCommands commands{f.frame.get(), f.documents.get(), f.tree};
 
     // A workspace file with these members, stored at storedPath (default w.qvw here).
     QString writeWorkspace(const QString &mainFile,
@@ -160,7 +160,7 @@ void tst_WorkspaceCommands::wizardKeepsFilesThatAreThere()
     s.prompts.answerMessage(PromptAnswer::Yes); // replace the workspace file
     s.prompts.answerMessage(PromptAnswer::No);  // keep my qvasme.inc
     ModalDriver<CNewComProjectDlg> options([](CNewComProjectDlg *d) { d->accept(); });
-    QVERIFY(CProjectWizard(s.f.frame.get())
+    QVERIFY(CProjectWizard(s.f.frame.get(), s.f.documents.get(), s.f.tree)
                 .RunProjectWizard(project, "main.asm", "main.obj", ProjectKind::Exe));
     QVERIFY(s.prompts.allAnswered());
     QCOMPARE(readFileBytes(project + "main.asm"), QByteArray("; mine\n"));
@@ -181,7 +181,7 @@ void tst_WorkspaceCommands::wizardCancelLeavesTheOpenWorkspaceAlone()
     s.f.settle();
 
     ModalDriver<CNewComProjectDlg> options([](CNewComProjectDlg *d) { d->reject(); });
-    QVERIFY(!CProjectWizard(s.f.frame.get())
+    QVERIFY(!CProjectWizard(s.f.frame.get(), s.f.documents.get(), s.f.tree)
                  .RunProjectWizard(s.f.path("q/"), "q.asm", "q.com", ProjectKind::Com));
     QVERIFY(s.prompts.allAnswered());
     QCOMPARE(WorkspaceRecord::instance().entryPaths(), QStringList{a});
@@ -388,7 +388,7 @@ void tst_WorkspaceCommands::closeAsksAboutTheMembersWindows()
     s.f.settle();
     QCOMPARE(s.f.windowCount(), 3);
     QCOMPARE(s.activePath(), a);
-    QVERIFY(s.f.documents->activeDocument()->frame()->isVisible());
+    QVERIFY(CChildFrame::of(s.f.documents->activeDocument())->isVisible());
 }
 
 void tst_WorkspaceCommands::removingTheLastMemberDisablesRemove()
@@ -472,9 +472,9 @@ void tst_WorkspaceCommands::saveWalkStoresEachOpenMember()
         QCOMPARE(record.appendEntry(WorkspaceEntry(p)), WorkspaceRecord::Change::Ok);
 
     CQvasmDoc *docA = f.documents->openDocument(a);
-    docA->view()->setSelection(30, 25);
-    docA->view()->setScrollPosition(QPoint(0, 100 * 16));
-    const QPoint scrollA = docA->view()->scrollPosition();
+    CChildFrame::viewOf(docA)->setSelection(30, 25);
+    CChildFrame::viewOf(docA)->setScrollPosition(QPoint(0, 100 * 16));
+    const QPoint scrollA = CChildFrame::viewOf(docA)->scrollPosition();
     QVERIFY(scrollA.y() > 0);
     f.documents->openDocument(b);
     f.documents->activate(f.documents->findDocument(b));

@@ -268,7 +268,7 @@ void tst_WorkspaceTree::menuCommandsActOnTheClickedItem()
     QCOMPARE(f.documents->activeDocument(), a);
 
     // Close on b's item closes b through the Close command's question.
-    QTest::keyClick(b->view(), Qt::Key_Z);
+    QTest::keyClick(CChildFrame::viewOf(b), Qt::Key_Z);
     f.tree->showContextMenu(tree->visualRect(model.indexOfFile(b->GetPathName())).center());
     f.frame->contextMenu(MenuResources::TreeItem)->close();
     prompts.answerMessage(PromptAnswer::No);
@@ -284,7 +284,7 @@ void tst_WorkspaceTree::focusGoesBackToTheEditor()
     DocumentFixture f;
     CQvasmDoc *doc = f.documents->openDocument(f.write(QStringLiteral("a.asm"), "a\r\n"));
     f.tree->view()->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(doc->view()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(CChildFrame::viewOf(doc)));
 }
 
 QTEST_MAIN(tst_WorkspaceTree)

@@ -30,7 +30,8 @@ public:
     CQvasmApp(int &argc, char **argv);
     ~CQvasmApp() override;
 
-    // The running application, or nullptr when the QApplication is not a CQvasmApp.
+    // The running application, or nullptr when the QApplication is not a CQvasmApp. Kept: a
+    // process has one application object, and QCoreApplication already holds it.
     static CQvasmApp *instance();
 
     // The file named on the command line (main() parses it); empty for none.

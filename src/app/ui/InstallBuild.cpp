@@ -13,37 +13,40 @@
 #include <QDir>
 #include <QPointer>
 
-void installBuild(CQvasmApp &app)
+void installBuild(CQvasmApp &app, CQvasmDocTemplate *installed)
 {
-    app.addStartupStep(CQvasmApp::StartupStage::FrameCreated, [&app](const StartupDecision &) {
-        // After the first-run defaults: a new user can assemble at once with the bundled tools,
-        // and a path already set (even to nothing) is left alone.
-        MakeSettings::applyBundledToolDefaults(app.programFolder());
+    const QPointer<CQvasmDocTemplate> documentsOf(installed);
+    app.addStartupStep(
+        CQvasmApp::StartupStage::FrameCreated, [&app, documentsOf](const StartupDecision &) {
+            // After the first-run defaults: a new user can assemble at once with the bundled tools,
+            // and a path already set (even to nothing) is left alone.
+            MakeSettings::applyBundledToolDefaults(app.programFolder());
 
-        CMainFrame *frame = app.mainFrame();
-        if (!frame)
-            return;
-        auto *documents = dynamic_cast<CQvasmDocTemplate *>(app.documentTemplate());
-        const auto opener = [&app](const QString &path) { return app.OpenDocumentFile(path); };
-        const SourceNavigator navigator(frame, opener);
+            CMainFrame *frame = app.mainFrame();
+            if (!frame)
+                return;
+            CQvasmDocTemplate *documents = documentsOf;
+            const auto opener = [&app](const QString &path) { return app.OpenDocumentFile(path); };
+            const SourceNavigator navigator(frame, opener);
 
-        auto *pane = new CMyView;
-        pane->setNavigator([navigator](const NavigableLine::Location &location) {
-            return navigator.open(location.file, location.line, SourceNavigator::CaretOnly);
+            auto *pane = new CMyView;
+            pane->setNavigator([navigator](const NavigableLine::Location &location) {
+                return navigator.open(location.file, location.line, SourceNavigator::CaretOnly);
+            });
+            frame->setOutputPane(pane);
+            auto *build = new BuildCommands(frame,
+                                            std::make_unique<SourceBuildDocuments>(documents,
+                                                                                   opener),
+                                            navigator);
+            const QPointer<CQvasmDocTemplate> folderOf(documents);
+            new FrameToolCommands(frame, build->state(), [folderOf]() -> QString {
+                return folderOf ? folderOf->dialogFolder() : QDir::currentPath();
+            });
+            // A tool writing a file that is open (a listing) is no news to ask about while it runs.
+            if (documents) {
+                const QPointer<BuildCommands> commands(build);
+                documents->setDiskQuestionGate(
+                    [commands] { return !commands || !commands->state().isBusy(); });
+            }
         });
-        frame->setOutputPane(pane);
-        auto *build = new BuildCommands(frame,
-                                        std::make_unique<SourceBuildDocuments>(documents, opener),
-                                        navigator);
-        const QPointer<CQvasmDocTemplate> folderOf(documents);
-        new FrameToolCommands(frame, build->state(), [folderOf]() -> QString {
-            return folderOf ? folderOf->dialogFolder() : QDir::currentPath();
-        });
-        // A tool writing a file that is open (a listing) is no news to ask about while it runs.
-        if (documents) {
-            const QPointer<BuildCommands> commands(build);
-            documents->setDiskQuestionGate(
-                [commands] { return !commands || !commands->state().isBusy(); });
-        }
-    });
 }

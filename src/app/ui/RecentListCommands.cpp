@@ -7,14 +7,9 @@
 #include <QDir>
 #include <QPointer>
 
-namespace {
-RecentListCommands *g_lists = nullptr;
-} // namespace
-
 RecentListCommands::RecentListCommands(CommandMap &commands, QObject *parent)
     : QObject(parent)
 {
-    g_lists = this;
     // The command table may outlive this object (tests tear down in any order).
     const QPointer<RecentListCommands> self(this);
     commands.onRange(ID_RECENT_WORKSPACE_FIRST, ID_RECENT_WORKSPACE_LAST, [self](int id) {
@@ -40,16 +35,7 @@ RecentListCommands::RecentListCommands(CommandMap &commands, QObject *parent)
     });
 }
 
-RecentListCommands::~RecentListCommands()
-{
-    if (g_lists == this)
-        g_lists = nullptr;
-}
-
-RecentListCommands *RecentListCommands::instance()
-{
-    return g_lists;
-}
+RecentListCommands::~RecentListCommands() = default;
 
 void RecentListCommands::read(const SettingsStore &settings)
 {

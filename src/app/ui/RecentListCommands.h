@@ -23,9 +23,6 @@ public:
     explicit RecentListCommands(CommandMap &commands, QObject *parent = nullptr);
     ~RecentListCommands() override;
 
-    // The program's lists, or nullptr before they exist.
-    static RecentListCommands *instance();
-
     RecentFileList &workspaces() { return m_workspaces; }
     RecentFileList &files() { return m_files; }
 

@@ -1,18 +1,18 @@
 #include "app/ui/Subsystems.h"
 
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/DocumentSubsystem.h"
+#include "app/ui/EditorAidsSubsystem.h"
 #include "app/ui/InstallBuild.h"
-#include "editor/ui/DocumentSubsystem.h"
-#include "editor/ui/EditorAids.h"
-#include "workspace/ui/WorkspaceSubsystem.h"
+#include "app/ui/WorkspaceSubsystem.h"
 
 // Each part adds one line here, calling its own install function, for example
 //     installDocuments(app);   // src/editor: app.setDocumentTemplate(...), frame handlers
 // The order of the lines is the order in which start-up steps of the same stage run.
 void installSubsystems(CQvasmApp &app)
 {
-    installDocuments(app);
+    CQvasmDocTemplate *documents = installDocuments(app);
     installEditorAids(app);
-    installBuild(app);
-    installWorkspace(app);
+    installBuild(app, documents);
+    installWorkspace(app, documents);
 }

@@ -1,7 +1,7 @@
 #include "editor/ui/CChildFrame.h"
 
 #include "base/AppInfo.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmView.h"
 
 #include <QCloseEvent>
@@ -13,11 +13,13 @@ CChildFrame::CChildFrame(CQvasmDoc *document, QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("childFrame"));
-    m_doc->setParent(nullptr);
-    m_doc->setFrame(this);
+    // The document's parent says whose window it is; the destructor deletes it after the view.
+    m_doc->setParent(this);
     m_view = new CQvasmView(m_doc);
     setWidget(m_view);
     setWindowTitle(m_doc->caption());
+    connect(m_doc, &CQvasmDoc::captionChanged, this, &QWidget::setWindowTitle);
+    connect(m_doc, &CQvasmDoc::closeRequested, this, &CChildFrame::closeWithoutAsking);
     // Maximised, the window's icon sits at the start of the menu bar; without one of its own it
     // would be Qt's.
     setWindowIcon(QIcon(QLatin1String(AppInfo::IconPath)));
@@ -28,6 +30,17 @@ CChildFrame::~CChildFrame()
     // The view shows the document's text, so it goes first.
     delete widget();
     delete m_doc;
+}
+
+CChildFrame *CChildFrame::of(const CQvasmDoc *document)
+{
+    return document ? qobject_cast<CChildFrame *>(document->parent()) : nullptr;
+}
+
+CQvasmView *CChildFrame::viewOf(const CQvasmDoc *document)
+{
+    CChildFrame *frame = of(document);
+    return frame ? frame->view() : nullptr;
 }
 
 CommandMap *CChildFrame::viewCommands()

@@ -10,7 +10,8 @@ class CQvasmView;
 
 // The document window in the main frame's document area: always opened maximised, captioned with
 // the document's name and "*" while modified. It owns its document and the document's view;
-// closing it through its own close button asks "Save changes to: " first.
+// closing it through its own close button asks "Save changes to: " first. It follows its
+// document's signals: the caption, and the Close command's request to close.
 class CChildFrame : public QMdiSubWindow, public DocumentWindow
 {
     Q_OBJECT
@@ -22,6 +23,9 @@ public:
 
     CQvasmDoc *document() const { return m_doc; }
     CQvasmView *view() const { return m_view; }
+    // The window (and view) of a document, or nullptr when it has none (a bare document).
+    static CChildFrame *of(const CQvasmDoc *document);
+    static CQvasmView *viewOf(const CQvasmDoc *document);
 
     // Closes the window without asking: the document has been asked already, or must go.
     void closeWithoutAsking();

@@ -1,21 +1,17 @@
 #include "editor/ui/CQvasmDocTemplate.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "base/CommandIds.h"
 #include "base/FileStamp.h"
 #include "base/ProgramValues.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/DocumentNaming.h"
 #include "editor/EditorSettings.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmView.h"
+#include "editor/ui/SourceDocumentLayout.h"
 #include "frame/ui/CMainFrame.h"
-#include "workspace/SourceTemplates.h"
-#include "workspace/WorkspaceRecord.h"
-#include "workspace/WorkspaceRules.h"
-#include "workspace/ui/CCreateNewDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,15 +20,10 @@
 #include <QMdiArea>
 #include <QTimer>
 
-namespace {
-CQvasmDocTemplate *g_instance = nullptr;
-} // namespace
-
 CQvasmDocTemplate::CQvasmDocTemplate(QObject *parent)
     : QObject(parent)
     , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
 {
-    g_instance = this;
     connect(&m_diskWatcher,
             &QFileSystemWatcher::fileChanged,
             this,
@@ -41,40 +32,36 @@ CQvasmDocTemplate::CQvasmDocTemplate(QObject *parent)
     connect(&m_diskQuestionTimer, &QTimer::timeout, this, &CQvasmDocTemplate::askAboutDiskChanges);
 }
 
-CQvasmDocTemplate::~CQvasmDocTemplate()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
+CQvasmDocTemplate::~CQvasmDocTemplate() = default;
 
-CQvasmDocTemplate *CQvasmDocTemplate::instance()
+QString CQvasmDocTemplate::dialogFolder() const
 {
-    return g_instance;
-}
-
-QString CQvasmDocTemplate::dialogFolder()
-{
-    const CQvasmDoc *active = g_instance ? g_instance->activeDocument() : nullptr;
-    const WorkspaceRecord &workspace = WorkspaceRecord::instance();
-    return DocumentNaming::dialogFolder(active ? active->GetPathName() : QString(),
-                                        workspace.isOpen() ? workspace.workspaceFilePath()
-                                                           : QString());
+    const CQvasmDoc *active = activeDocument();
+    const QString workspace = m_workspaceFile ? m_workspaceFile() : QString();
+    return DocumentNaming::dialogFolder(active ? active->GetPathName() : QString(), workspace);
 }
 
 void CQvasmDocTemplate::setMainFrame(CMainFrame *frame)
 {
     m_frame = frame;
     if (frame)
-        frame->setOpenFolder([] { return dialogFolder(); });
+        frame->setOpenFolder([this] { return dialogFolder(); });
     watchNewShortcut();
 }
 
 CMainFrame *CQvasmDocTemplate::mainFrame() const
 {
-    if (m_frame)
-        return m_frame;
-    CQvasmApp *app = CQvasmApp::instance();
-    return app ? app->mainFrame() : nullptr;
+    return m_frame;
+}
+
+void CQvasmDocTemplate::setKindQuestion(std::function<std::optional<int>(QWidget *)> ask)
+{
+    m_askKind = std::move(ask);
+}
+
+void CQvasmDocTemplate::setWorkspaceFile(std::function<QString()> workspaceFile)
+{
+    m_workspaceFile = std::move(workspaceFile);
 }
 
 void CQvasmDocTemplate::setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
@@ -191,8 +178,7 @@ CQvasmDoc *CQvasmDocTemplate::activeDocument() const
 
 CQvasmView *CQvasmDocTemplate::activeView() const
 {
-    CQvasmDoc *doc = activeDocument();
-    return doc ? doc->view() : nullptr;
+    return CChildFrame::viewOf(activeDocument());
 }
 
 bool CQvasmDocTemplate::anyModified() const
@@ -206,7 +192,7 @@ bool CQvasmDocTemplate::anyModified() const
 
 void CQvasmDocTemplate::activate(CQvasmDoc *document)
 {
-    CChildFrame *child = document ? document->frame() : nullptr;
+    CChildFrame *child = CChildFrame::of(document);
     CMainFrame *frame = mainFrame();
     if (!child || !frame)
         return;
@@ -231,6 +217,9 @@ CChildFrame *CQvasmDocTemplate::createFrame(CQvasmDoc *document)
     });
     connect(document, &CQvasmDoc::saved, this, [this, document] { watchFile(document); });
     connect(document, &CQvasmDoc::nameChanged, this, [this, document] { watchFile(document); });
+    connect(document, &CQvasmDoc::savedAs, this, &CQvasmDocTemplate::recentFileUsed);
+    child->view()->setPrinter(m_printer);
+    registerViewCommands(*child->view());
     if (CMainFrame *frame = mainFrame()) {
         watchNewShortcut();
         frame->mdiArea()->addSubWindow(child);
@@ -277,7 +266,7 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path, QString *failure
     // While the program starts nobody waits for the text, so a large one loads in the background
     // and the window comes up at once.
     const bool starting = !frame || !frame->isVisible();
-    auto *doc = new CQvasmDoc;
+    auto *doc = new CQvasmDoc(&SourceDocumentLayout::createDocument);
     if (!starting)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = doc->OnOpenDocument(full, starting, failure);
@@ -290,14 +279,13 @@ CQvasmDoc *CQvasmDocTemplate::openDocument(const QString &path, QString *failure
     createFrame(doc);
     doc->registerName(full);
     watchFile(doc);
-    if (CQvasmApp *app = CQvasmApp::instance())
-        app->AddToRecentFileList(full);
+    emit recentFileUsed(full);
     return doc;
 }
 
 CQvasmDoc *CQvasmDocTemplate::createDocumentWithText(const QString &title, const QString &text)
 {
-    auto *doc = new CQvasmDoc;
+    auto *doc = new CQvasmDoc(&SourceDocumentLayout::createDocument);
     doc->initNew(title);
     createFrame(doc);
     doc->registerName(title);
@@ -320,14 +308,15 @@ CQvasmDoc *CQvasmDocTemplate::createNewDocument()
                                           keys.testFlag(Qt::ControlModifier) && !fromShortcut);
     int choice = plan.choice;
     if (plan.askUser) {
-        CCreateNewDlg dialog(frame);
-        if (dialog.exec() != QDialog::Accepted)
+        const std::optional<int> chosen = m_askKind ? m_askKind(frame) : std::nullopt;
+        if (!chosen)
             return nullptr;
-        choice = DocumentNaming::choiceFromDialog(dialog.chosenIndex());
+        choice = DocumentNaming::choiceFromDialog(*chosen);
     }
-    auto *doc = new CQvasmDoc;
-    const QString title = DocumentNaming::takeUntitledTitle(choice);
-    doc->initNew(title, plan.insertTemplate ? SourceTemplates::emptyTemplate() : QString());
+    auto *doc = new CQvasmDoc(&SourceDocumentLayout::createDocument);
+    // Only a document actually made uses a number (a cancelled kind dialog returned above).
+    const QString title = DocumentNaming::untitledTitle(m_untitledCounter++, choice);
+    doc->initNew(title, plan.insertTemplate ? m_startupText : QString());
     createFrame(doc);
     doc->registerName(title);
     if (frame)
@@ -336,6 +325,31 @@ CQvasmDoc *CQvasmDocTemplate::createNewDocument()
 }
 
 // Every document -----------------------------------------------------------------------------------
+
+void CQvasmDocTemplate::registerViewCommands(CQvasmView &view)
+{
+    // On every view's table, as the view is the first owner on the route; they act on all.
+    CommandMap &c = view.commands();
+    const QPointer<CQvasmDocTemplate> self(this);
+    c.on(ID_VIEW_FORMATTING, [self] {
+        if (self)
+            self->OnFormatting();
+    });
+    c.on(ID_VIEW_FONT, [self] {
+        if (self)
+            self->OnFont();
+    });
+    c.on(ID_FILE_SAVE_ALL, [self] {
+        if (self)
+            self->SaveAll();
+    });
+    c.onUpdate(ID_FILE_SAVE_ALL,
+               [self](CommandUpdate &u) { u.enable(self && self->anyModified()); });
+    c.on(ID_FILE_CLOSE_ALL, [self] {
+        if (self)
+            self->CloseAll();
+    });
+}
 
 bool CQvasmDocTemplate::SaveAllModified()
 {
@@ -349,7 +363,7 @@ bool CQvasmDocTemplate::SaveAllModified()
 void CQvasmDocTemplate::closeAllDocuments()
 {
     for (CQvasmDoc *doc : documents()) {
-        if (CChildFrame *child = doc->frame())
+        if (CChildFrame *child = CChildFrame::of(doc))
             child->closeWithoutAsking();
     }
 }
@@ -377,8 +391,8 @@ static void forEachView(CMainFrame *frame, const QList<CQvasmDoc *> &documents, 
 {
     if (!frame) {
         for (CQvasmDoc *doc : documents) {
-            if (doc->view())
-                run(*doc->view());
+            if (CQvasmView *view = CChildFrame::viewOf(doc))
+                run(*view);
         }
         return;
     }
@@ -428,7 +442,7 @@ void CQvasmDocTemplate::OnFont()
 void CQvasmDocTemplate::openDroppedFiles(const QStringList &files)
 {
     for (const QString &file : files) {
-        if (WorkspaceRules::isWorkspaceFileName(file)) {
+        if (DocumentNaming::isWorkspaceFileName(file)) {
             if (m_workspaceOpener)
                 m_workspaceOpener(file);
         } else {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/ui/DocumentTemplate.h"
-
 #include <QFileSystemWatcher>
 #include <QList>
 #include <QObject>
@@ -9,17 +7,22 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class CChildFrame;
 class CMainFrame;
 class CQvasmDoc;
 class CQvasmView;
+class QPrinter;
+class QWidget;
 
 // The source-document template: it pairs CQvasmDoc with CQvasmView in a CChildFrame, opens files
 // (activating a document that is open already), makes new untitled documents, and runs the
-// commands that act on every document (Save All, Close All, Formatting, Font). One is registered
-// with the application (instance()); its documents live in the main frame's document area.
-class CQvasmDocTemplate : public QObject, public DocumentTemplate
+// commands that act on every document (Save All, Close All, Formatting, Font), which it puts on
+// each view's table. Its documents live in the main frame's document area. What it needs from
+// above (the kind dialog, the start-up text, the open workspace, the printer) is handed to it;
+// what happens to its documents it announces.
+class CQvasmDocTemplate : public QObject
 {
     Q_OBJECT
 
@@ -27,23 +30,33 @@ public:
     explicit CQvasmDocTemplate(QObject *parent = nullptr);
     ~CQvasmDocTemplate() override;
 
-    // The template the program registered (the last one made), or nullptr.
-    static CQvasmDocTemplate *instance();
-
     // Where file dialogs start: the active document's folder, else the open workspace's, else
     // the working folder.
-    static QString dialogFolder();
+    QString dialogFolder() const;
 
-    // Where the windows go; the application's main frame unless set. The frame's File > Open
-    // starts in dialogFolder().
+    // Where the windows go; without one they stand alone. The frame's File > Open starts in
+    // dialogFolder().
     void setMainFrame(CMainFrame *frame);
     CMainFrame *mainFrame() const;
 
-    // DocumentTemplate -------------------------------------------------------------------------
-    QObject *OpenDocumentFile(const QString &path) override;
-    QObject *newDocument() override;
-    bool SaveAllModified() override;
-    void closeAllDocuments() override;
+    // What the application asks of the documents ----------------------------------------------
+    QObject *OpenDocumentFile(const QString &path);
+    QObject *newDocument();
+    // Asks about every modified document in turn; false when the user cancelled.
+    bool SaveAllModified();
+    // Closes every document without asking.
+    void closeAllDocuments();
+
+    // Given from above ---------------------------------------------------------------------------
+    // The "Create New ..." dialog: the row chosen, or nothing when cancelled. Without it New
+    // without a kind makes nothing.
+    void setKindQuestion(std::function<std::optional<int>(QWidget *parent)> ask);
+    // What the document made while the program starts holds.
+    void setStartupText(const QString &text) { m_startupText = text; }
+    // The open workspace's file, or empty: where file dialogs start without an active document.
+    void setWorkspaceFile(std::function<QString()> workspaceFile);
+    // The printer every view prints on (Print Setup's).
+    void setPrinter(std::function<QPrinter *()> printer) { m_printer = std::move(printer); }
 
     // Opens path as a document, or activates its window when it is open already. Relative paths
     // are taken from the current folder. nullptr when it could not be read (the user was told;
@@ -89,15 +102,23 @@ public:
     // running) and while a modal dialog is up.
     void setDiskQuestionGate(std::function<bool()> canAsk);
 
+    // The number the next untitled document gets; one count for all of the program's documents.
+    int untitledCounter() const { return m_untitledCounter; }
+    void setUntitledCounter(int value) { m_untitledCounter = value; } // tests
+
     // Seams for tests: the keyboard modifiers New looks at (left Shift, left Ctrl).
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
 
 signals:
-    // A document got its window: opened, created or recovered.
+    // A document got its window: opened, created or recovered. Its own signals follow from here
+    // (the tree listens to its names).
     void documentAdded(CQvasmDoc *document);
+    // A file was opened, or a document saved under a new name: the recent-file list takes it.
+    void recentFileUsed(const QString &path);
 
 private:
     CChildFrame *createFrame(CQvasmDoc *document);
+    void registerViewCommands(CQvasmView &view);
     void watchNewShortcut();
     // Keeps an eye on the document's file: a save replaces the file, which ends the old watch.
     void watchFile(CQvasmDoc *document);
@@ -115,4 +136,9 @@ private:
     QList<QPointer<CQvasmDoc>> m_changedOnDisk;
     QTimer m_diskQuestionTimer;
     std::function<bool()> m_diskQuestionGate;
+    std::function<std::optional<int>(QWidget *)> m_askKind;
+    std::function<QString()> m_workspaceFile;
+    QString m_startupText;
+    int m_untitledCounter = 0;
+    std::function<QPrinter *()> m_printer;
 };

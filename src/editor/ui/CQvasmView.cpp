@@ -1,12 +1,10 @@
 #include "editor/ui/CQvasmView.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "base/CommandIds.h"
 #include "base/ProgramValues.h"
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/EditorSettings.h"
-#include "editor/ui/CQvasmDoc.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/DocumentPrinter.h"
 #include "editor/ui/SourceDocumentLayout.h"
 #include "editor/ui/ViewColourer.h"
@@ -45,12 +43,9 @@ bool clipboardHasText()
     return *known;
 }
 
-// The printer Print Setup configures; a program without the application object (tests) has its
-// own.
-QPrinter *sharedPrinter()
+// The printer of a view nobody gave the program's printer to (tests).
+QPrinter *ownPrinter()
 {
-    if (CQvasmApp *app = CQvasmApp::instance())
-        return app->printer();
     static QPrinter printer;
     return &printer;
 }
@@ -85,6 +80,23 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
     }
     attachText();
     registerCommands();
+    // A reload keeps the caret and the scroll where they can be; recovered text shows from the
+    // top, as a file just opened.
+    connect(m_doc, &CQvasmDoc::aboutToReload, this, [this] {
+        m_beforeReload = {textCursor().anchor(), textCursor().position(), scrollPosition()};
+    });
+    connect(m_doc, &CQvasmDoc::reloaded, this, [this] {
+        const int last = this->document()->characterCount() - 1;
+        setSelection(qMin(m_beforeReload.anchor, last), qMin(m_beforeReload.position, last));
+        setScrollPosition(m_beforeReload.scroll);
+    });
+    connect(m_doc, &CQvasmDoc::textRestored, this, [this] { moveCursor(QTextCursor::Start); });
+}
+
+QPrinter *CQvasmView::printer() const
+{
+    QPrinter *given = m_printer ? m_printer() : nullptr;
+    return given ? given : ownPrinter();
 }
 
 CQvasmView::~CQvasmView()
@@ -388,35 +400,14 @@ void CQvasmView::registerCommands()
         u.enable();
         u.setCheck(wordWrap());
     });
-    c.on(ID_VIEW_FORMATTING, [] {
-        if (CQvasmDocTemplate *t = CQvasmDocTemplate::instance())
-            t->OnFormatting();
-    });
     c.onUpdate(ID_VIEW_FORMATTING, [](CommandUpdate &u) {
         u.enable();
         u.setCheck(formattingOn());
     });
     c.on(ID_VIEW_REFRESH, [this] { Refresh(); });
     c.onUpdate(ID_VIEW_REFRESH, [](CommandUpdate &u) { u.enable(formattingOn()); });
-    c.on(ID_VIEW_FONT, [] {
-        if (CQvasmDocTemplate *t = CQvasmDocTemplate::instance())
-            t->OnFont();
-    });
     c.on(ID_SCROLL_LINE_UP, [this] { scrollLines(-1); });
     c.on(ID_SCROLL_LINE_DOWN, [this] { scrollLines(1); });
-
-    c.on(ID_FILE_SAVE_ALL, [] {
-        if (CQvasmDocTemplate *t = CQvasmDocTemplate::instance())
-            t->SaveAll();
-    });
-    c.onUpdate(ID_FILE_SAVE_ALL, [](CommandUpdate &u) {
-        CQvasmDocTemplate *t = CQvasmDocTemplate::instance();
-        u.enable(t && t->anyModified());
-    });
-    c.on(ID_FILE_CLOSE_ALL, [] {
-        if (CQvasmDocTemplate *t = CQvasmDocTemplate::instance())
-            t->CloseAll();
-    });
 
     c.on(ID_FILE_PRINT, [this] { printWithDialog(); });
     c.onUpdate(ID_FILE_PRINT, [this](CommandUpdate &u) { u.enable(!m_doc->isLoading()); });
@@ -437,7 +428,7 @@ int CQvasmView::print(QPrinter *printer) const
 
 void CQvasmView::printWithDialog()
 {
-    QPrinter *printer = sharedPrinter();
+    QPrinter *printer = this->printer();
     QPrintDialog dialog(printer, this);
     dialog.setWindowTitle(QStringLiteral("Print"));
     if (dialog.exec() == QDialog::Accepted)
@@ -446,7 +437,7 @@ void CQvasmView::printWithDialog()
 
 void CQvasmView::printPreview()
 {
-    QPrinter *printer = sharedPrinter();
+    QPrinter *printer = this->printer();
     QPrintPreviewDialog dialog(printer, this);
     dialog.setObjectName(QStringLiteral("printPreview"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) { print(p); });

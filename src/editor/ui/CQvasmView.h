@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,11 @@ public:
         CQvasmView &m_view;
     };
 
+    // The printer Print Setup configures, given by whoever makes the view (asked when needed: it
+    // is made on first use); else one of its own.
+    void setPrinter(std::function<QPrinter *()> printer) { m_printer = std::move(printer); }
+    QPrinter *printer() const;
+
     // The busy animation of this view (CMainFrame::StartBusyAnimation / StopBusyAnimation).
     BusyIndicator &busyIndicator() { return m_busy; }
 
@@ -138,6 +144,13 @@ private:
     void setScrollRemainder(int pixels);
 
     CQvasmDoc *m_doc;
+    std::function<QPrinter *()> m_printer;
+    struct Place
+    {
+        int anchor = 0;
+        int position = 0;
+        QPoint scroll;
+    } m_beforeReload;
     CommandMap m_commands;
     BusyIndicator m_busy;
     int m_redrawLock = 0;

@@ -1,13 +1,15 @@
 #include "editor/ui/CSyntaxColorer.h"
 
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/DocumentNaming.h"
-#include "editor/ui/CQvasmDoc.h"
-#include "editor/ui/CQvasmDocTemplate.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
 
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -97,12 +99,13 @@ void CSyntaxColorer::setColours(const SyntaxColours &colours)
 void CSyntaxColorer::applyColours(const SyntaxColours &colours)
 {
     setColours(colours);
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    if (!documents)
+    // Every source window of this colorer's frame.
+    auto *frame = qobject_cast<CMainFrame *>(parent());
+    if (!frame)
         return;
-    for (CQvasmDoc *doc : documents->documents()) {
-        if (CQvasmView *view = doc->view())
-            view->Refresh();
+    for (QMdiSubWindow *window : frame->mdiArea()->subWindowList()) {
+        if (auto *child = qobject_cast<CChildFrame *>(window))
+            child->view()->Refresh();
     }
 }
 

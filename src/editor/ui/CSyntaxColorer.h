@@ -38,7 +38,8 @@ public:
     explicit CSyntaxColorer(CMainFrame *frame);
     ~CSyntaxColorer() override;
 
-    // The colourer the views use, if it is one of these.
+    // The colourer the views use, if it is one of these: one per program, since the keyword
+    // list and the colours are the program's and every editor shows them alike.
     static CSyntaxColorer *instance();
 
     // Keywords and colours ----------------------------------------------------------------------

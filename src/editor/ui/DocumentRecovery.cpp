@@ -1,7 +1,7 @@
 #include "editor/ui/DocumentRecovery.h"
 
 #include "base/Prompts.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 
 #include <QCoreApplication>

@@ -1,12 +1,9 @@
 #include "editor/ui/EditorAids.h"
 
-#include "app/StartupDecision.h"
-#include "app/ui/CQvasmApp.h"
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CHelpPopup.h"
-#include "editor/ui/CQvasmDoc.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/CSyntaxColorer.h"
 #include "editor/ui/ViewContextHelp.h"
@@ -42,8 +39,8 @@ void EditorAids::attach(CQvasmView *view)
 {
     if (!view || view->findChild<ViewTypingAids *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    new ViewTypingAids(view);
-    new ViewTextCommands(view);
+    new ViewTypingAids(view, m_autoIndent);
+    new ViewTextCommands(view, m_modifiers);
     new ViewContextHelp(view);
     // A new name can change whether the text is coloured (untitled.asm saved as notes.txt).
     QPointer<CQvasmView> guarded(view);
@@ -57,28 +54,15 @@ void EditorAids::attach(CQvasmView *view)
 
 void EditorAids::applyStartupSettings(CMainFrame *frame,
                                       const QString &programFolder,
-                                      const StartupDecision &decision)
+                                      bool documentOpenedAtStart)
 {
     CSyntaxColorer *colorer = frame ? frame->findChild<CSyntaxColorer *>() : nullptr;
     if (!colorer)
         return;
     colorer->loadColours(SettingsStore::instance());
     colorer->addUserKeywordFile(programFolder);
-    if (!CQvasmView::formattingOn() || !decision.emptyOn)
+    if (!CQvasmView::formattingOn() || !documentOpenedAtStart)
         return;
-    if (CQvasmDocTemplate *documents = CQvasmDocTemplate::instance()) {
-        if (CQvasmView *view = documents->activeView())
-            view->Refresh();
-    }
-}
-
-void installEditorAids(CQvasmApp &app)
-{
-    app.addStartupStep(CQvasmApp::StartupStage::FrameCreated, [&app](const StartupDecision &) {
-        if (CMainFrame *frame = app.mainFrame())
-            new EditorAids(frame);
-    });
-    app.addStartupStep(CQvasmApp::StartupStage::WindowShown, [&app](const StartupDecision &decision) {
-        EditorAids::applyStartupSettings(app.mainFrame(), app.programFolder(), decision);
-    });
+    if (auto *child = qobject_cast<CChildFrame *>(frame->activeDocumentFrame()))
+        child->view()->Refresh();
 }

@@ -3,11 +3,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+#include <memory>
+
 class CMainFrame;
-class CQvasmApp;
 class CQvasmView;
 class QMdiSubWindow;
-struct StartupDecision;
 
 // Puts the colouring engine and the help pop-up on a main frame, and the typing aids, text
 // commands and context help on every editor view that appears in it.
@@ -20,20 +21,28 @@ public:
     explicit EditorAids(CMainFrame *frame);
 
     // Gives a view its aids (once; later calls do nothing).
-    static void attach(CQvasmView *view);
+    void attach(CQvasmView *view);
+
+    // Tests: the keyboard state the text commands look at; empty asks the keyboard.
+    void setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
+    {
+        *m_modifiers = std::move(query);
+    }
 
     // Start-up, once the main window shows: the colours from the settings, the user keyword file
     // of the program folder, and, with formatting on and a document opened at start-up, the
     // whole text of the active view coloured.
     static void applyStartupSettings(CMainFrame *frame,
                                      const QString &programFolder,
-                                     const StartupDecision &decision);
+                                     bool documentOpenedAtStart);
 
 private:
     void attachAll();
 
     QPointer<CMainFrame> m_frame;
+    // State the views of this frame share: the typing aids' auto-indent flag and the text
+    // commands' keyboard query. Shared pointers, as a view may outlive this object at teardown.
+    std::shared_ptr<bool> m_autoIndent = std::make_shared<bool>(false);
+    std::shared_ptr<std::function<Qt::KeyboardModifiers()>> m_modifiers
+        = std::make_shared<std::function<Qt::KeyboardModifiers()>>();
 };
-
-// Hooks the above into start-up.
-void installEditorAids(CQvasmApp &app);

@@ -4,14 +4,14 @@
 #include "base/Prompts.h"
 #include "base/RegularFile.h"
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TextTransforms.h"
-#include "editor/ui/CQvasmDoc.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/CSignatureDlg.h"
 #include "frame/ui/CMainFrame.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,13 +19,6 @@
 #include <QTextBlock>
 
 namespace {
-
-std::function<Qt::KeyboardModifiers()> g_modifiers;
-
-Qt::KeyboardModifiers keyboardModifiers()
-{
-    return g_modifiers ? g_modifiers() : QGuiApplication::queryKeyboardModifiers();
-}
 
 int tabstops()
 {
@@ -38,17 +31,19 @@ const QString kNotImplemented = QStringLiteral("Not implemented yet");
 
 } // namespace
 
-ViewTextCommands::ViewTextCommands(CQvasmView *view)
+ViewTextCommands::ViewTextCommands(CQvasmView *view, std::shared_ptr<const ModifierQuery> modifiers)
     : QObject(view)
     , m_view(view)
+    , m_modifiers(std::move(modifiers))
 {
     setObjectName(QStringLiteral("textCommands"));
     registerCommands();
 }
 
-void ViewTextCommands::setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
+Qt::KeyboardModifiers ViewTextCommands::keyboardModifiers() const
 {
-    g_modifiers = std::move(query);
+    return m_modifiers && *m_modifiers ? (*m_modifiers)()
+                                       : QGuiApplication::queryKeyboardModifiers();
 }
 
 void ViewTextCommands::registerCommands()
@@ -188,7 +183,8 @@ QString ViewTextCommands::askForFile(const QString &classicFilter) const
     FileDialogRequest request;
     request.caption = QStringLiteral("Open");
     request.filter = Prompts::filterFromClassic(classicFilter);
-    request.directory = CQvasmDocTemplate::dialogFolder();
+    const CMainFrame *frame = m_view->mainFrame();
+    request.directory = frame ? frame->openFolder() : QDir::currentPath();
     const QStringList chosen = Prompts::instance().openFiles(request);
     return chosen.isEmpty() ? QString() : chosen.first();
 }

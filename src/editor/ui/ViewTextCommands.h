@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CQvasmView;
 
@@ -18,11 +19,13 @@ public:
     // Largest file Insert Binary turns into `db` lines (each byte becomes about eight characters).
     static constexpr qint64 MaxBinaryInsert = 4 * 1024 * 1024;
 
-    // Registers on view's command table (becomes its child).
-    explicit ViewTextCommands(CQvasmView *view);
+    // The keyboard state Insert Signature looks at (Shift skips the dialog); tests set their own.
+    using ModifierQuery = std::function<Qt::KeyboardModifiers()>;
 
-    // Tests: the keyboard state Insert Signature looks at (Shift skips the dialog).
-    static void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
+    // Registers on view's command table (becomes its child). modifiers is shared by the views of
+    // one frame (EditorAids); an empty one asks the keyboard.
+    explicit ViewTextCommands(CQvasmView *view,
+                              std::shared_ptr<const ModifierQuery> modifiers = nullptr);
 
     void changeCase(bool upper);
     void untabify();
@@ -39,5 +42,8 @@ private:
     void recolourAll();
     QString askForFile(const QString &classicFilter) const;
 
+    Qt::KeyboardModifiers keyboardModifiers() const;
+
     CQvasmView *m_view;
+    std::shared_ptr<const ModifierQuery> m_modifiers;
 };

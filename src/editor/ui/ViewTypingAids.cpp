@@ -1,23 +1,23 @@
 #include "editor/ui/ViewTypingAids.h"
 
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/MemberCollector.h"
 #include "editor/SourceFileCodec.h"
 #include "editor/TypingAids.h"
+#include "editor/ui/CChildFrame.h"
 #include "editor/ui/CMemberPopupDlg.h"
-#include "editor/ui/CQvasmDoc.h"
-#include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "editor/ui/ViewColourer.h"
 #include "frame/ui/CMainFrame.h"
 
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTextBlock>
 
 namespace {
-
-bool g_autoIndent = false;
 
 bool isNavigationKey(int key)
 {
@@ -37,22 +37,13 @@ bool isNavigationKey(int key)
 
 } // namespace
 
-ViewTypingAids::ViewTypingAids(CQvasmView *view)
+ViewTypingAids::ViewTypingAids(CQvasmView *view, std::shared_ptr<bool> autoIndent)
     : QObject(view)
     , m_view(view)
+    , m_autoIndent(autoIndent ? std::move(autoIndent) : std::make_shared<bool>(false))
 {
     setObjectName(QStringLiteral("typingAids"));
     view->installEventFilter(this);
-}
-
-bool ViewTypingAids::autoIndentFlag()
-{
-    return g_autoIndent;
-}
-
-void ViewTypingAids::setAutoIndentFlag(bool on)
-{
-    g_autoIndent = on;
 }
 
 bool ViewTypingAids::eventFilter(QObject *watched, QEvent *event)
@@ -89,20 +80,20 @@ bool ViewTypingAids::keyPress(QKeyEvent *event)
         enter();
         return true;
     case Qt::Key_Backspace:
-        if (g_autoIndent && plain) {
-            g_autoIndent = false;
+        if (*m_autoIndent && plain) {
+            *m_autoIndent = false;
             QTextCursor cursor = m_view->textCursor();
             if (TypingAids::backspaceAfterAutoIndent(cursor)) {
                 m_view->setTextCursor(cursor);
                 return true;
             }
         }
-        g_autoIndent = false;
+        *m_autoIndent = false;
         return false;
     default:
         // Any other character ends the auto-indentation; keys without one leave it.
         if (!event->text().isEmpty() && event->text().at(0).isPrint())
-            g_autoIndent = false;
+            *m_autoIndent = false;
         return false;
     }
 }
@@ -115,7 +106,7 @@ void ViewTypingAids::keyRelease(QKeyEvent *event)
             && !m_view->GetDocument()->isLoading()) {
             CQvasmView::colourer()->visibleBlocksChanged(*m_view);
         }
-        g_autoIndent = false;
+        *m_autoIndent = false;
         return;
     }
     if ((event->key() == Qt::Key_Period || event->key() == Qt::Key_Greater)
@@ -159,7 +150,7 @@ void ViewTypingAids::enter()
         m_view->setTextCursor(cursor);
     }
     m_view->ensureCursorVisible();
-    g_autoIndent = indented;
+    *m_autoIndent = indented;
 }
 
 QStringList ViewTypingAids::membersAtCaret() const
@@ -173,12 +164,15 @@ QStringList ViewTypingAids::membersAtCaret() const
     if (query.kind == MemberCollector::Kind::None)
         return {};
     const CQvasmDoc *doc = m_view->GetDocument();
-    const auto openText = [](const QString &fullPath) -> std::optional<QString> {
-        CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-        if (!documents)
+    // The documents open in this view's frame.
+    const QPointer<CMainFrame> frame = m_view->mainFrame();
+    const auto openText = [frame](const QString &fullPath) -> std::optional<QString> {
+        if (!frame)
             return std::nullopt;
-        for (const CQvasmDoc *other : documents->documents()) {
-            if (other->GetPathName().compare(fullPath, Qt::CaseInsensitive) == 0)
+        for (QMdiSubWindow *window : frame->mdiArea()->subWindowList()) {
+            auto *child = qobject_cast<CChildFrame *>(window);
+            const CQvasmDoc *other = child ? child->document() : nullptr;
+            if (other && other->GetPathName().compare(fullPath, Qt::CaseInsensitive) == 0)
                 return SourceFileCodec::documentText(*other->textDocument());
         }
         return std::nullopt;

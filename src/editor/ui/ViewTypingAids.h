@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <memory>
+
 class CQvasmView;
 class QKeyEvent;
 
@@ -11,17 +13,15 @@ class QKeyEvent;
 // line or a block of lines, Enter keeps the line's indentation, Backspace right after such an
 // indentation takes all of it away at once, the release of a page or line movement key recolours
 // the lines in view, and a "." or "->" after a structure variable or name offers the members in
-// the member pop-up. The auto-indent flag is shared by all views.
+// the member pop-up. The auto-indent flag (Backspace takes back what Enter just indented) is
+// shared by the views of one frame: EditorAids holds it.
 class ViewTypingAids : public QObject
 {
     Q_OBJECT
 
 public:
-    // Watches view (becomes its child).
-    explicit ViewTypingAids(CQvasmView *view);
-
-    static bool autoIndentFlag();
-    static void setAutoIndentFlag(bool on);
+    // Watches view (becomes its child); without a shared flag it has one of its own.
+    explicit ViewTypingAids(CQvasmView *view, std::shared_ptr<bool> autoIndent = nullptr);
 
     // The members a "." or "->" just typed before the caret offers; empty for none.
     QStringList membersAtCaret() const;
@@ -37,4 +37,5 @@ private:
     void showMemberPopup();
 
     CQvasmView *m_view;
+    std::shared_ptr<bool> m_autoIndent;
 };

@@ -275,7 +275,7 @@ void CMainFrame::openFiles()
     request.multiple = true;
     request.filter = Prompts::filterFromClassic(
         QStringLiteral(".asm files (.asm)|*.asm|.asm files (.inc)|*.inc|All Files (*.*)|*.*||"));
-    request.directory = m_openFolder ? m_openFolder() : QDir::currentPath();
+    request.directory = openFolder();
     for (const QString &path : Prompts::instance().openFiles(request))
         m_documentOpener(path);
 }
@@ -734,6 +734,11 @@ void CMainFrame::setDocumentOpener(std::function<void(const QString &)> opener)
 {
     m_documentOpener = std::move(opener);
     requestCommandUpdate();
+}
+
+QString CMainFrame::openFolder() const
+{
+    return m_openFolder ? m_openFolder() : QDir::currentPath();
 }
 
 void CMainFrame::setOpenFolder(std::function<QString()> folder)

@@ -124,6 +124,7 @@ public:
     void setDocumentOpener(std::function<void(const QString &)> opener);
     // The folder File > Open starts in; without one, the working folder.
     void setOpenFolder(std::function<QString()> folder);
+    QString openFolder() const;
     // Receives dropped local files; without one the frame accepts no drops.
     void setDropHandler(std::function<void(const QStringList &)> handler);
 

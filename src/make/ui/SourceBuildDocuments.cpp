@@ -1,7 +1,7 @@
 #include "make/ui/SourceBuildDocuments.h"
 
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 

@@ -3,7 +3,7 @@
 #include "base/ProgramValues.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/CopyFileConfirm.h"
@@ -16,8 +16,10 @@
 
 #include <QFileInfo>
 
-CProjectWizard::CProjectWizard(CMainFrame *frame)
+CProjectWizard::CProjectWizard(CMainFrame *frame, CQvasmDocTemplate *documents, CWorkspaceTree *tree)
     : m_frame(frame)
+    , m_documents(documents)
+    , m_tree(tree)
 {}
 
 bool CProjectWizard::RunProjectWizard(const QString &location,
@@ -25,7 +27,7 @@ bool CProjectWizard::RunProjectWizard(const QString &location,
                                       const QString &targetName,
                                       ProjectKind kind)
 {
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    CQvasmDocTemplate *documents = m_documents;
     WorkspaceRecord &record = WorkspaceRecord::instance();
     SettingsStore &settings = SettingsStore::instance();
 
@@ -73,7 +75,7 @@ bool CProjectWizard::RunProjectWizard(const QString &location,
         return false;
     }
 
-    CWorkspaceTree *tree = CWorkspaceTree::instance();
+    CWorkspaceTree *tree = m_tree;
     if (tree) {
         for (const QString &path : oldMembers)
             tree->RemoveTreeFile(path);
@@ -110,11 +112,10 @@ void CProjectWizard::CopyIntoProject(const QString &name,
         showMessage(ProjectWizard::copyFailedMessage(destination));
         return;
     }
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    CQvasmDoc *doc = documents ? documents->openDocument(destination) : nullptr;
+    CQvasmDoc *doc = m_documents ? m_documents->openDocument(destination) : nullptr;
     if (!doc)
         return;
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
-        tree->AddTreeFile(destination, doc);
+    if (m_tree)
+        m_tree->AddTreeFile(destination, doc);
     ProjectWizard::addCopiedMember(WorkspaceRecord::instance(), destination);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 
 class CMainFrame;
+class CQvasmDocTemplate;
+class CWorkspaceTree;
 
 // New Workspace's wizard over the main frame: saves and closes the documents, asks for the
 // project's options (dialog 138), writes the skeleton main file, copies the chosen include and
@@ -13,7 +15,7 @@ class CMainFrame;
 class CProjectWizard
 {
 public:
-    explicit CProjectWizard(CMainFrame *frame);
+    CProjectWizard(CMainFrame *frame, CQvasmDocTemplate *documents, CWorkspaceTree *tree);
 
     // Location (ending in "/"), source and target file names and the project kind. False when
     // the user stopped it or the project could not be made; the previous workspace stays as it
@@ -28,4 +30,6 @@ private:
     void CopyIntoProject(const QString &name, const QString &includeFolder, const QString &location);
 
     CMainFrame *m_frame;
+    CQvasmDocTemplate *m_documents;
+    CWorkspaceTree *m_tree;
 };

@@ -1,13 +1,12 @@
 #include "workspace/ui/CWorkspaceCommands.h"
 
-#include "app/ui/RecentListCommands.h"
 #include "base/CommandIds.h"
 #include "base/InternalFailure.h"
 #include "base/ProgramValues.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
@@ -27,29 +26,8 @@
 
 namespace {
 
-CWorkspaceCommands *g_commands = nullptr;
-
 // Codes the error report shows when a command finds the workspace in a state it can't be in.
 enum WorkspaceFailure : quint32 { UnknownKind = 0x20, NoWorkspaceOpen = 0x21, NoSuchMember = 0x22 };
-
-// With failure, the reason it could not be opened goes there instead of into a message.
-CQvasmDoc *openDocument(const QString &path, QString *failure = nullptr)
-{
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
-    return documents ? documents->openDocument(path, failure) : nullptr;
-}
-
-void addTreeFile(const QString &path, CQvasmDoc *document)
-{
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
-        tree->AddTreeFile(path, document);
-}
-
-RecentFileList *recentWorkspaces()
-{
-    RecentListCommands *lists = RecentListCommands::instance();
-    return lists ? &lists->workspaces() : nullptr;
-}
 
 void requireOpenWorkspace()
 {
@@ -59,26 +37,40 @@ void requireOpenWorkspace()
 
 } // namespace
 
-CWorkspaceCommands::CWorkspaceCommands(CMainFrame *frame)
+CWorkspaceCommands::CWorkspaceCommands(CMainFrame *frame,
+                                       CQvasmDocTemplate *documents,
+                                       CWorkspaceTree *tree,
+                                       RecentWorkspaces recent)
     : QObject(frame)
     , m_frame(frame)
+    , m_documents(documents)
+    , m_tree(tree)
+    , m_recent(std::move(recent))
 {
-    g_commands = this;
     registerFrameCommands();
     connect(frame, &CMainFrame::activeDocumentWindowChanged, this, &CWorkspaceCommands::installOn);
     if (QMdiSubWindow *active = frame->activeDocumentFrame())
         installOn(active);
 }
 
-CWorkspaceCommands::~CWorkspaceCommands()
+CWorkspaceCommands::~CWorkspaceCommands() = default;
+
+// With failure, the reason it could not be opened goes there instead of into a message.
+CQvasmDoc *CWorkspaceCommands::openDocument(const QString &path, QString *failure)
 {
-    if (g_commands == this)
-        g_commands = nullptr;
+    return m_documents ? m_documents->openDocument(path, failure) : nullptr;
 }
 
-CWorkspaceCommands *CWorkspaceCommands::instance()
+void CWorkspaceCommands::addTreeFile(const QString &path, CQvasmDoc *document)
 {
-    return g_commands;
+    if (m_tree)
+        m_tree->AddTreeFile(path, document);
+}
+
+void CWorkspaceCommands::removeTreeFile(const QString &path)
+{
+    if (m_tree)
+        m_tree->RemoveTreeFile(path);
 }
 
 // Command tables ------------------------------------------------------------------------------
@@ -170,18 +162,19 @@ void CWorkspaceCommands::OpenWorkspace(const QString &givenPath)
     }
     path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 
-    RecentFileList *recent = recentWorkspaces();
+    const auto forget = [this](const QString &gone) {
+        if (m_recent.remove)
+            m_recent.remove(gone);
+    };
     switch (WorkspaceFile::LoadWorkspace(record, path)) {
     case WorkspaceRecord::LoadResult::NotOpenable:
-        if (recent)
-            recent->remove(path);
+        forget(path);
         showMessage(WorkspaceRules::couldNotOpenMessage(path));
         commandsChanged();
         return;
     case WorkspaceRecord::LoadResult::NotAWorkspace:
         showMessage(WorkspaceRules::invalidWorkspaceMessage());
-        if (recent)
-            recent->remove(path);
+        forget(path);
         commandsChanged();
         return;
     case WorkspaceRecord::LoadResult::Opened:
@@ -208,8 +201,8 @@ void CWorkspaceCommands::OpenWorkspace(const QString &givenPath)
     }
     repaintActiveWindow();
     WorkspaceRules::setLastWorkspace(SettingsStore::instance(), path);
-    if (recent)
-        recent->add(path);
+    if (m_recent.add)
+        m_recent.add(path);
     commandsChanged();
 }
 
@@ -259,14 +252,14 @@ CWorkspaceCommands::Reopened CWorkspaceCommands::reopenMembers()
         CQvasmDoc *doc = entry.wasOpened ? openDocument(entry.path, &reason) : nullptr;
         if (doc) {
             ++result.count;
-            if (CQvasmView *view = doc->view()) {
+            if (CQvasmView *view = CChildFrame::viewOf(doc)) {
                 view->restoreView(entry.selectionStart,
                                   entry.selectionEnd,
                                   QPoint(entry.scrollX, entry.scrollY));
                 view->Refresh();
             }
             if (entry.active)
-                result.remembered = doc->frame();
+                result.remembered = CChildFrame::of(doc);
         } else if (entry.wasOpened) {
             record.setEntryWasOpened(i, false);
             failures.append({entry.path, reason});
@@ -291,7 +284,7 @@ bool CWorkspaceCommands::openMainFileInstead(const QStringList &reported)
         record.markClosed();
         return false;
     }
-    if (CQvasmView *view = doc->view()) {
+    if (CQvasmView *view = CChildFrame::viewOf(doc)) {
         view->restoreView(0, 0, QPoint(0, 0));
         view->Refresh();
     }
@@ -328,8 +321,8 @@ void CWorkspaceCommands::CloseWorkspace()
     // Newest first, as the documents are collected.
     QList<QPointer<CQvasmDoc>> documents;
     QStringList paths;
-    if (CQvasmDocTemplate *templ = CQvasmDocTemplate::instance()) {
-        for (CQvasmDoc *doc : templ->documents()) {
+    if (m_documents) {
+        for (CQvasmDoc *doc : m_documents->documents()) {
             documents.prepend(doc);
             paths.prepend(doc->GetPathName());
         }
@@ -344,10 +337,8 @@ void CWorkspaceCommands::CloseWorkspace()
                 doc->CloseWithPrompt();
         }
     }
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance()) {
-        for (const QString &path : members)
-            tree->RemoveTreeFile(path);
-    }
+    for (const QString &path : members)
+        removeTreeFile(path);
     WorkspaceRules::setLastWorkspace(SettingsStore::instance(), QString());
     commandsChanged();
 }
@@ -362,13 +353,13 @@ void CWorkspaceCommands::NewWorkspace()
     const int kind = dialog.chosenIndex();
     if (kind != int(ProjectKind::Com) && kind != int(ProjectKind::Exe))
         InternalFailure::raise(UnknownKind);
-    CProjectWizard wizard(m_frame);
+    CProjectWizard wizard(m_frame, m_documents, m_tree);
     if (wizard.RunProjectWizard(dialog.location(),
                                 dialog.sourceName(),
                                 dialog.targetName(),
                                 ProjectKind(kind))) {
-        if (RecentFileList *recent = recentWorkspaces())
-            recent->add(WorkspaceRecord::instance().workspaceFilePath());
+        if (m_recent.add)
+            m_recent.add(WorkspaceRecord::instance().workspaceFilePath());
     }
     commandsChanged();
 }
@@ -455,8 +446,7 @@ void CWorkspaceCommands::RemoveFile()
             break;
         }
     }
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
-        tree->RemoveTreeFile(path);
+    removeTreeFile(path);
     record.removeEntry(index);
     commandsChanged();
 }

@@ -4,24 +4,38 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class CMainFrame;
 class CQvasmDoc;
+class CQvasmDocTemplate;
+class CWorkspaceTree;
 class QMdiSubWindow;
+
+// The recent-workspace list, which the application keeps: a workspace opened or made is added, one
+// that could not be opened is taken out.
+struct RecentWorkspaces
+{
+    std::function<void(const QString &)> add;
+    std::function<void(const QString &)> remove;
+};
 
 // The Workspace menu: Open, New, Save and Close Workspace, Add new file, Insert file(s), Remove
 // file and Workspace settings, and the start-up restore of the last workspace. The frame's table
 // gets Open and New Workspace (always enabled, for when no document window is open); every source
 // window's view table gets all eight with the enabling rules (Open/New only while no workspace is
-// open, Remove only with a member). One per main frame; instance() is the program's.
+// open, Remove only with a member). One per main frame, made by the installer with the frame's
+// documents, tree and the recent-workspace list.
 class CWorkspaceCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit CWorkspaceCommands(CMainFrame *frame);
+    CWorkspaceCommands(CMainFrame *frame,
+                       CQvasmDocTemplate *documents,
+                       CWorkspaceTree *tree,
+                       RecentWorkspaces recent = {});
     ~CWorkspaceCommands() override;
-
-    static CWorkspaceCommands *instance();
 
     // Closes an open workspace first; an empty path asks with the open dialog. The members marked
     // open come back at their selection and scroll position, the rest are listed in the tree.
@@ -61,6 +75,13 @@ private:
     // Where the file dialogs start: the main file's folder, else the current folder.
     QString dialogFolder() const;
 
+    CQvasmDoc *openDocument(const QString &path, QString *failure = nullptr);
+    void addTreeFile(const QString &path, CQvasmDoc *document);
+    void removeTreeFile(const QString &path);
+
     QPointer<CMainFrame> m_frame;
+    QPointer<CQvasmDocTemplate> m_documents;
+    QPointer<CWorkspaceTree> m_tree;
+    RecentWorkspaces m_recent;
     QList<QPointer<QMdiSubWindow>> m_installed;
 };

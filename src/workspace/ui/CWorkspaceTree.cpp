@@ -2,14 +2,15 @@
 
 #include "base/CommandIds.h"
 #include "base/InternalFailure.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "frame/CommandRouter.h"
 #include "frame/MenuResources.h"
 #include "frame/ui/CMainFrame.h"
 #include "frame/ui/CommandMenu.h"
 #include "frame/ui/DocumentWindow.h"
+#include "workspace/WorkspaceRecord.h"
 #include "workspace/WorkspaceRules.h"
 #include "workspace/WorkspaceTreeModel.h"
 
@@ -26,16 +27,15 @@
 
 namespace {
 
-CWorkspaceTree *g_tree = nullptr;
-
 // Codes the error report shows for a tree in a state it should never be in.
 enum TreeFailure : quint32 { NoItem = 0, NoPathInLabel = 2 };
 
 } // namespace
 
-CWorkspaceTree::CWorkspaceTree(CMainFrame *frame)
+CWorkspaceTree::CWorkspaceTree(CMainFrame *frame, CQvasmDocTemplate *documents)
     : QObject(frame)
     , m_frame(frame)
+    , m_documents(documents)
     , m_model(new WorkspaceTreeModel(this))
 {
     m_model->setImages({QIcon(QStringLiteral(":/icons/tree-group.svg")),
@@ -63,18 +63,25 @@ CWorkspaceTree::CWorkspaceTree(CMainFrame *frame)
             m->showPlain(ID_VIEW_TREE_BAR);
     }
     registerCommands();
-    g_tree = this;
+    if (documents) {
+        for (CQvasmDoc *document : documents->documents())
+            follow(document);
+        connect(documents, &CQvasmDocTemplate::documentAdded, this, &CWorkspaceTree::follow);
+    }
 }
 
-CWorkspaceTree::~CWorkspaceTree()
-{
-    if (g_tree == this)
-        g_tree = nullptr;
-}
+CWorkspaceTree::~CWorkspaceTree() = default;
 
-CWorkspaceTree *CWorkspaceTree::instance()
+void CWorkspaceTree::follow(CQvasmDoc *document)
 {
-    return g_tree;
+    connect(document, &CQvasmDoc::nameRegistered, this, [this, document](const QString &name) {
+        AddTreeFile(name, document);
+    });
+    connect(document, &CQvasmDoc::nameReleased, this, [this](const QString &name) {
+        // A member of the open workspace stays listed under its own path.
+        if (!WorkspaceRules::keepsTreeItemOnClose(WorkspaceRecord::instance(), name))
+            RemoveTreeFile(name);
+    });
 }
 
 QTreeView *CWorkspaceTree::view() const
@@ -146,7 +153,7 @@ void CWorkspaceTree::openItem(const QModelIndex &index)
     if (m_model->isGroup(index))
         return;
     const QString path = pathOf(index);
-    CQvasmDocTemplate *documents = CQvasmDocTemplate::instance();
+    CQvasmDocTemplate *documents = m_documents;
     if (!documents)
         return;
     // A window of that name comes to the front (an untitled document has only its title); a file

@@ -6,6 +6,7 @@
 
 class CMainFrame;
 class CQvasmDoc;
+class CQvasmDocTemplate;
 class QTreeView;
 class WorkspaceTreeModel;
 
@@ -13,20 +14,18 @@ class WorkspaceTreeModel;
 // into the main frame's tree control 105 and handles its notifications: a double-click opens or
 // activates a file, a right-click shows "TreeBack", "TreeItemBold" or "TreeItem" of menu 159, the
 // tree taking the focus hands it to the active document window. Commands 32848 Open and 32855
-// Close go on the frame's command table. One per main frame; instance() is the program's.
+// Close go on the frame's command table. One per main frame, made by the installer.
 //
-// AddTreeFile/RemoveTreeFile are what documents and workspace commands call; the list of items
-// has no fixed size.
+// It listens to the documents of its template: a name a document registers is added, a name it
+// lets go of is removed (unless the file is a member of the open workspace). The workspace
+// commands call AddTreeFile/RemoveTreeFile directly; the list of items has no fixed size.
 class CWorkspaceTree : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit CWorkspaceTree(CMainFrame *frame);
+    CWorkspaceTree(CMainFrame *frame, CQvasmDocTemplate *documents);
     ~CWorkspaceTree() override;
-
-    // The tree of the program's main frame, or nullptr before it exists.
-    static CWorkspaceTree *instance();
 
     WorkspaceTreeModel *model() const { return m_model; }
     QTreeView *view() const;
@@ -58,8 +57,10 @@ private:
     QString pathOf(const QModelIndex &index) const;
     void activateWindowNamed(const QString &name);
     void registerCommands();
+    void follow(CQvasmDoc *document);
 
     QPointer<CMainFrame> m_frame;
+    QPointer<CQvasmDocTemplate> m_documents;
     WorkspaceTreeModel *m_model;
     QPersistentModelIndex m_rightClicked;
 };

@@ -1,9 +1,8 @@
 #include "workspace/ui/WorkspaceFile.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "base/Prompts.h"
+#include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmDoc.h"
 #include "editor/ui/CQvasmView.h"
 #include "frame/ui/CMainFrame.h"
 
@@ -44,12 +43,6 @@ QList<WorkspaceWindowState> WorkspaceFile::windowStates(CMainFrame *frame)
         states.append(state);
     }
     return states;
-}
-
-bool WorkspaceFile::SaveWorkspace()
-{
-    CQvasmApp *app = CQvasmApp::instance();
-    return SaveWorkspace(app ? app->mainFrame() : nullptr, WorkspaceRecord::instance());
 }
 
 bool WorkspaceFile::SaveWorkspace(CMainFrame *frame, WorkspaceRecord &record)

@@ -18,7 +18,6 @@ public:
     // active flags, selection, scroll position) and writes the record to its workspace file path,
     // atomically. On failure the user reads "Error writing to workspace file: %s", the old file
     // stays whole and false comes back.
-    static bool SaveWorkspace();
     static bool SaveWorkspace(CMainFrame *frame, WorkspaceRecord &record);
 
     // Where each document window stands, topmost first; untitled documents have an empty path.

@@ -1,21 +1,16 @@
-#include "editor/ui/CQvasmDoc.h"
+#include "editor/CQvasmDoc.h"
 
-#include "app/ui/CQvasmApp.h"
 #include "base/CommandIds.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
 #include "editor/EditorSettings.h"
-#include "editor/ui/CChildFrame.h"
-#include "editor/ui/CQvasmView.h"
-#include "editor/ui/SourceDocumentLayout.h"
-#include "workspace/WorkspaceRecord.h"
-#include "workspace/WorkspaceRules.h"
-#include "workspace/ui/CWorkspaceTree.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
 #include <QThread>
 
 #ifdef __GLIBC__
@@ -38,6 +33,16 @@ void fillDocument(QTextDocument &text, const QString &content, const LineBreaks 
     text.setModified(false);
 }
 
+QTextDocument *plainText(const QFont &font, qreal tabStop, QObject *parent)
+{
+    auto *text = new QTextDocument(parent);
+    text->setDefaultFont(font);
+    QTextOption option = text->defaultTextOption();
+    option.setTabStopDistance(tabStop);
+    text->setDefaultTextOption(option);
+    return text;
+}
+
 QString untitledSaveFilter()
 {
     return Prompts::filterFromClassic(
@@ -46,13 +51,15 @@ QString untitledSaveFilter()
 
 } // namespace
 
-CQvasmDoc::CQvasmDoc(QObject *parent)
+CQvasmDoc::CQvasmDoc(TextFactory makeText, QObject *parent)
     : QObject(parent)
+    , m_makeText(makeText ? makeText : &plainText)
 {
     const SettingsStore &settings = SettingsStore::instance();
     const QFont font = EditorSettings::font(settings);
-    m_text = SourceDocumentLayout::createDocument(
-        font, EditorSettings::tabStopDistance(font, EditorSettings::tabStops(settings)));
+    m_text = m_makeText(font,
+                        EditorSettings::tabStopDistance(font, EditorSettings::tabStops(settings)),
+                        nullptr);
     registerCommands();
 }
 
@@ -64,11 +71,6 @@ CQvasmDoc::~CQvasmDoc()
         delete m_loader;
     }
     delete m_text;
-}
-
-CQvasmView *CQvasmDoc::view() const
-{
-    return m_frame ? m_frame->view() : nullptr;
 }
 
 void CQvasmDoc::registerCommands()
@@ -111,8 +113,7 @@ void CQvasmDoc::setFileKind(FileKind kind)
 void CQvasmDoc::registerName(const QString &name)
 {
     setFileKind(DocumentNaming::fileKind(name));
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
-        tree->AddTreeFile(name, this);
+    emit nameRegistered(name);
 }
 
 bool CQvasmDoc::IsModified() const
@@ -132,8 +133,7 @@ QString CQvasmDoc::caption() const
 
 void CQvasmDoc::updateCaption()
 {
-    if (m_frame)
-        m_frame->setWindowTitle(caption());
+    emit captionChanged(caption());
 }
 
 void CQvasmDoc::connectText()
@@ -227,17 +227,10 @@ bool CQvasmDoc::reloadFromDisk()
 {
     if (m_path.isEmpty() || isLoading())
         return false;
-    CQvasmView *shown = view();
-    const int anchor = shown ? shown->textCursor().anchor() : 0;
-    const int position = shown ? shown->textCursor().position() : 0;
-    const QPoint scroll = shown ? shown->scrollPosition() : QPoint();
+    emit aboutToReload();
     if (!readFile(m_path, false))
         return false;
-    if (shown) {
-        const int last = m_text->characterCount() - 1;
-        shown->setSelection(qMin(anchor, last), qMin(position, last));
-        shown->setScrollPosition(scroll);
-    }
+    emit reloaded();
     return true;
 }
 
@@ -252,10 +245,9 @@ void CQvasmDoc::loadText(const QString &content, const LineBreaks &otherBreaks, 
     // touching it until it hands it back to this thread.
     QThread *owner = thread();
     QTextDocument *text = m_text;
-    m_placeholder
-        = SourceDocumentLayout::createDocument(m_text->defaultFont(),
-                                               m_text->defaultTextOption().tabStopDistance(),
-                                               this);
+    m_placeholder = m_makeText(m_text->defaultFont(),
+                               m_text->defaultTextOption().tabStopDistance(),
+                               this);
     m_loader = QThread::create([text, content, otherBreaks, owner] {
         fillDocument(*text, content, otherBreaks);
         text->moveToThread(owner);
@@ -307,8 +299,7 @@ void CQvasmDoc::restoreText(const QString &text,
     cursor.insertText(shown);
     SourceFileCodec::attachLineBreaks(*m_text, otherBreaks);
     m_text->setModified(true);
-    if (CQvasmView *shown = view())
-        shown->moveCursor(QTextCursor::Start); // from the top, as a file just opened
+    emit textRestored();
 }
 
 QString CQvasmDoc::textForSaving() const
@@ -354,12 +345,8 @@ bool CQvasmDoc::OnSaveDocument(const QString &path)
     m_format = used;
     m_diskStamp = FileStamp::of(path);
     const QString oldName = name();
-    if (oldName != path) {
-        CWorkspaceTree *tree = CWorkspaceTree::instance();
-        // A member of the open workspace stays listed under its own path.
-        if (tree && !WorkspaceRules::keepsTreeItemOnClose(WorkspaceRecord::instance(), oldName))
-            tree->RemoveTreeFile(oldName);
-    }
+    if (oldName != path)
+        emit nameReleased(oldName);
     registerName(path);
     m_text->setModified(false);
     emit saved(path);
@@ -384,8 +371,7 @@ bool CQvasmDoc::DoSave(const QString &path, bool replace)
         return false;
     if (replace && target != m_path) {
         SetPathName(target);
-        if (CQvasmApp *app = CQvasmApp::instance())
-            app->AddToRecentFileList(target);
+        emit savedAs(target);
     }
     return true;
 }
@@ -403,8 +389,7 @@ bool CQvasmDoc::SaveAs()
     if (!OnSaveDocument(target))
         return false;
     SetPathName(target);
-    if (CQvasmApp *app = CQvasmApp::instance())
-        app->AddToRecentFileList(target);
+    emit savedAs(target);
     return true;
 }
 
@@ -453,18 +438,15 @@ bool CQvasmDoc::CloseWithPrompt()
             return false;
         }
     }
-    if (m_frame)
-        m_frame->closeWithoutAsking();
+    emit closeRequested();
     return true;
 }
 
 void CQvasmDoc::OnCloseDocument()
 {
     const QString n = name();
-    if (n.isEmpty() || WorkspaceRules::keepsTreeItemOnClose(WorkspaceRecord::instance(), n))
-        return;
-    if (CWorkspaceTree *tree = CWorkspaceTree::instance())
-        tree->RemoveTreeFile(n);
+    if (!n.isEmpty())
+        emit nameReleased(n);
 }
 
 QString CQvasmDoc::openErrorMessage(const QString &path, const QString &reason)
