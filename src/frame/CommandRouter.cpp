@@ -102,7 +102,6 @@ CommandUpdate CommandRouter::query(int id) const
     return queryOwners(owners(), id);
 }
 
-
 bool CommandRouter::dispatch(int id)
 {
     bool ran = false;
