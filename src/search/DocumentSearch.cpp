@@ -41,10 +41,7 @@ qsizetype indexInLine(const QString &line, const QString &text, qsizetype from, 
 }
 
 // Last occurrence in the line starting at or before from; -1 if none.
-qsizetype lastIndexInLine(const QString &line,
-                          const QString &text,
-                          qsizetype from,
-                          const Options &o)
+qsizetype lastIndexInLine(const QString &line, const QString &text, qsizetype from, const Options &o)
 {
     from = std::min(from, line.size() - text.size());
     while (from >= 0) {
@@ -75,8 +72,7 @@ int lastBefore(const QTextDocument &doc, const QString &text, int limit, const O
 {
     if (limit <= 0)
         return -1;
-    for (QTextBlock block = doc.findBlock(limit - 1); block.isValid();
-         block = block.previous()) {
+    for (QTextBlock block = doc.findBlock(limit - 1); block.isValid(); block = block.previous()) {
         const int from = limit - 1 - block.position();
         const qsizetype at = lastIndexInLine(block.text(), text, from, o);
         if (at >= 0)

@@ -19,7 +19,8 @@ void FileNameWalk::close()
 bool FileNameWalk::enter(const QByteArray &path)
 {
     const char *name = path.isEmpty() ? "." : path.constData();
-    struct stat info{};
+    struct stat info
+    {};
     if (::stat(name, &info) != 0 || !m_visited.insert({info.st_dev, info.st_ino}).second)
         return false;
     DIR *dir = ::opendir(name);
@@ -53,7 +54,8 @@ QString FileNameWalk::next(const QString &folder,
         const QByteArray path = level.path + entry->d_name;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info{};
+            struct stat info
+            {};
             isFolder = ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
         }
         if (isFolder) {

@@ -167,12 +167,8 @@ qsizetype FileTextScanner::nextCandidate(const char *p, qsizetype from, qsizetyp
     return -1;
 }
 
-qsizetype FileTextScanner::scanRegion(State &st,
-                                 qsizetype from,
-                                 qsizetype end,
-                                 qsizetype size,
-                                 bool atEnd,
-                                 std::vector<Hit> &hits)
+qsizetype FileTextScanner::scanRegion(
+    State &st, qsizetype from, qsizetype end, qsizetype size, bool atEnd, std::vector<Hit> &hits)
 {
     const char *p = m_buffer.data();
     const qsizetype n = m_text.size();
@@ -239,7 +235,8 @@ FileTextScanner::Result FileTextScanner::scanFile(const char *path,
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return Result::Unreadable;
-    struct stat info{};
+    struct stat info
+    {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return Result::Unreadable;
@@ -247,7 +244,9 @@ FileTextScanner::Result FileTextScanner::scanFile(const char *path,
     const size_t firstHit = hits.size();
     const qsizetype n = m_text.size();
     const bool searchable = n > 0 && !m_text.contains('\n') && !m_text.contains('\r');
-    const qsizetype capacity = std::max(2 * m_limits.chunk, 2 * n + 2);
+    // Room for a line's first maxHitText bytes behind the kept break, and for the tail of a
+    // long line that is kept while the next chunk comes.
+    const qsizetype capacity = std::max(2 * m_limits.chunk, m_limits.maxHitText + 2 * n + 2);
     if (qsizetype(m_buffer.size()) < capacity)
         m_buffer.resize(size_t(capacity));
     char *p = m_buffer.data();
@@ -299,8 +298,8 @@ FileTextScanner::Result FileTextScanner::scanFile(const char *path,
             if (!st.inLongLine) {
                 st.inLongLine = true;
                 st.longLine = st.line;
-                st.longLineText = trimmedLine(
-                    p + scanFrom, p + std::min(size, scanFrom + m_limits.maxHitText));
+                st.longLineText = trimmedLine(p + scanFrom,
+                                              p + std::min(size, scanFrom + m_limits.maxHitText));
             }
             const qsizetype next = scanRegion(st, scanFrom, size, size, false, hits);
             const qsizetype keepFrom = next - 1; // and the byte before, for whole words

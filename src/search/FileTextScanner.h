@@ -13,14 +13,14 @@ class FileTextScanner
 public:
     struct Hit
     {
-        qint64 line = 0;  // from 1
-        QByteArray text;  // the line without its break and leading white space
+        qint64 line = 0; // from 1
+        QByteArray text; // the line without its break and leading white space
     };
     enum class Result { Searched, Unreadable, Binary, Cancelled };
     // Tests shrink these to reach the chunk and long-line paths with small files.
     struct Limits
     {
-        qsizetype chunk = 1 << 20;         // bytes read at a time
+        qsizetype chunk = 1 << 20;        // bytes read at a time
         qsizetype maxHitText = 64 * 1024; // a longer line is shown cut to this length
     };
 
@@ -46,8 +46,12 @@ private:
     struct State;
     // Searches the buffer's [from, end); an occurrence must be followed by a byte that is
     // present, or by the file's end (atEnd). Returns where the next search would begin.
-    qsizetype scanRegion(State &state, qsizetype from, qsizetype end, qsizetype size, bool atEnd,
-                    std::vector<Hit> &hits);
+    qsizetype scanRegion(State &state,
+                         qsizetype from,
+                         qsizetype end,
+                         qsizetype size,
+                         bool atEnd,
+                         std::vector<Hit> &hits);
     qsizetype nextCandidate(const char *buf, qsizetype from, qsizetype lastStart) const;
     bool equalsAt(const char *p) const;
 

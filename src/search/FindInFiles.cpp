@@ -64,7 +64,8 @@ private:
     // The folder's identity, so a link back up the tree does not walk it again.
     bool firstVisit(const QByteArray &path)
     {
-        struct stat info{};
+        struct stat info
+        {};
         if (::stat(path.constData(), &info) != 0)
             return false;
         return m_visited.insert({info.st_dev, info.st_ino}).second;
@@ -76,7 +77,8 @@ private:
             return true;
         if (type != DT_LNK && type != DT_UNKNOWN)
             return false;
-        struct stat info{};
+        struct stat info
+        {};
         return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
@@ -100,7 +102,8 @@ private:
                 return;
             if (entry.type == DT_DIR)
                 continue; // a folder matching the pattern is no file to read
-            if (FileNamePattern::matches(QFile::decodeName(entry.name), pattern,
+            if (FileNamePattern::matches(QFile::decodeName(entry.name),
+                                         pattern,
                                          m_request.matchCase))
                 file(path + entry.name);
         }

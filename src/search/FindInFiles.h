@@ -21,7 +21,7 @@ namespace FindInFiles {
 
 struct Request
 {
-    QString folder;      // ends in "/" (searchFolder() makes it so)
+    QString folder;       // ends in "/" (searchFolder() makes it so)
     QStringList patterns; // FileNamePattern::splitTypes() of the File Types text
     QString text;
     bool subFolders = false;
