@@ -170,7 +170,7 @@ qsizetype FileTextScanner::nextCandidate(const char *p, qsizetype from, qsizetyp
 qsizetype FileTextScanner::scanRegion(
     State &st, qsizetype from, qsizetype end, qsizetype size, bool atEnd, std::vector<Hit> &hits)
 {
-    const char *p = m_buffer.data();
+    const char *p = m_buffer.get();
     const qsizetype n = m_text.size();
     // Without the file's end in sight, the byte after an occurrence must be here already.
     const qsizetype lastStart = (end == size && !atEnd) ? end - n - 1 : end - n;
@@ -220,19 +220,21 @@ FileTextScanner::Result FileTextScanner::scanBytes(const char *data,
         return Result::Binary;
     if (m_text.isEmpty() || m_text.contains('\n') || m_text.contains('\r'))
         return Result::Searched;
-    m_buffer.assign(data, data + size);
-    m_buffer.resize(size_t(size) + 1);
+    m_buffer.reset(new char[size_t(size) + 1]);
+    m_bufferSize = size + 1;
+    std::memcpy(m_buffer.get(), data, size_t(size));
     State st;
     scanRegion(st, 0, size, size, true, hits);
     return Result::Searched;
 }
 
-FileTextScanner::Result FileTextScanner::scanFile(const char *path,
-                                                  std::vector<Hit> &hits,
-                                                  const std::atomic<bool> *cancel)
+FileTextScanner::Result FileTextScanner::scanFileAt(int folderFd,
+                                                    const char *name,
+                                                    std::vector<Hit> &hits,
+                                                    const std::atomic<bool> *cancel)
 {
     // O_NONBLOCK: a named pipe must not hold the search up until some writer comes.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return Result::Unreadable;
     struct stat info
@@ -247,9 +249,11 @@ FileTextScanner::Result FileTextScanner::scanFile(const char *path,
     // Room for a line's first maxHitText bytes behind the kept break, and for the tail of a
     // long line that is kept while the next chunk comes.
     const qsizetype capacity = std::max(2 * m_limits.chunk, m_limits.maxHitText + 2 * n + 2);
-    if (qsizetype(m_buffer.size()) < capacity)
-        m_buffer.resize(size_t(capacity));
-    char *p = m_buffer.data();
+    if (m_bufferSize < capacity) {
+        m_buffer.reset(new char[size_t(capacity)]);
+        m_bufferSize = capacity;
+    }
+    char *p = m_buffer.get();
 
     State st;
     qsizetype size = 0;     // bytes in the buffer

@@ -3,6 +3,8 @@
 #include <QByteArray>
 
 #include <atomic>
+#include <fcntl.h>
+#include <memory>
 #include <vector>
 
 // Finds a text in one file's bytes, line by line, as Find in File(s) reports it: the line
@@ -36,7 +38,15 @@ public:
     // a file holding a NUL byte is binary and gives no hits. cancel is looked at between chunks.
     Result scanFile(const char *path,
                     std::vector<Hit> &hits,
-                    const std::atomic<bool> *cancel = nullptr);
+                    const std::atomic<bool> *cancel = nullptr)
+    {
+        return scanFileAt(AT_FDCWD, path, hits, cancel);
+    }
+    // The same for a name in the open folder folderFd (spares the walk down the whole path).
+    Result scanFileAt(int folderFd,
+                      const char *name,
+                      std::vector<Hit> &hits,
+                      const std::atomic<bool> *cancel = nullptr);
     // The same over bytes already in memory (as though they were a whole file).
     Result scanBytes(const char *data, qsizetype size, std::vector<Hit> &hits);
 
@@ -60,5 +70,6 @@ private:
     bool m_matchCase;
     bool m_wholeWord;
     Limits m_limits;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer; // not cleared: only what a read fills is looked at
+    qsizetype m_bufferSize = 0;
 };

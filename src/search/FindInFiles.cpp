@@ -9,12 +9,15 @@
 
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace FindInFiles {
 
@@ -61,16 +64,6 @@ public:
 private:
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
-    // The folder's identity, so a link back up the tree does not walk it again.
-    bool firstVisit(const QByteArray &path)
-    {
-        struct stat info
-        {};
-        if (::stat(path.constData(), &info) != 0)
-            return false;
-        return m_visited.insert({info.st_dev, info.st_ino}).second;
-    }
-
     static bool isFolder(const QByteArray &path, unsigned char type)
     {
         if (type == DT_DIR)
@@ -82,36 +75,73 @@ private:
         return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
     }
 
+    // A folder's entries in file-system order; with more than one pattern they are kept, so
+    // each folder is read once however many patterns walk it. Otherwise they go into own.
+    const std::vector<Entry> *listing(const QByteArray &path,
+                                      int folderFd,
+                                      DIR **opened,
+                                      std::vector<Entry> &own)
+    {
+        const bool keep = m_request.patterns.size() > 1;
+        if (keep) {
+            const auto cached = m_listings.find(path);
+            if (cached != m_listings.end())
+                return &cached->second;
+        }
+        DIR *dir = ::fdopendir(folderFd);
+        if (!dir)
+            return nullptr;
+        *opened = dir;
+        std::vector<Entry> &entries = keep ? m_listings[path] : own;
+        while (const dirent *e = ::readdir(dir)) {
+            if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+                continue;
+            entries.push_back({QByteArray(e->d_name), e->d_type});
+        }
+        return &entries;
+    }
+
     void folder(const QByteArray &path, const QString &pattern, int level)
     {
-        if (!firstVisit(path.isEmpty() ? QByteArray("/") : path))
+        const int folderFd = ::open(path.isEmpty() ? "/" : path.constData(),
+                                    O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0)
             return;
-        std::vector<Entry> entries;
-        if (DIR *dir = ::opendir(path.isEmpty() ? "/" : path.constData())) {
-            while (const dirent *e = ::readdir(dir)) {
-                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-                    continue;
-                entries.push_back({QByteArray(e->d_name), e->d_type});
-            }
-            ::closedir(dir);
-        } else {
+        // The folder's identity, so a link back up the tree does not walk it again.
+        struct stat info
+        {};
+        if (::fstat(folderFd, &info) != 0 || !m_visited.insert({info.st_dev, info.st_ino}).second) {
+            ::close(folderFd);
             return;
         }
-        for (const Entry &entry : entries) {
+        DIR *opened = nullptr;
+        std::vector<Entry> own;
+        const std::vector<Entry> *found = listing(path, folderFd, &opened, own);
+        if (!found) {
+            ::close(folderFd);
+            return;
+        }
+        const std::vector<Entry> &list = *found; // std::map keeps it in place while we recurse
+        for (const Entry &entry : list) {
             if (cancelled())
-                return;
+                break;
             if (entry.type == DT_DIR)
                 continue; // a folder matching the pattern is no file to read
             if (FileNamePattern::matches(QFile::decodeName(entry.name),
                                          pattern,
                                          m_request.matchCase))
-                file(path + entry.name);
+                file(folderFd, path, entry.name);
         }
-        if (!m_request.subFolders)
+        // Closed before going down, so a deep tree does not run out of descriptors.
+        if (opened)
+            ::closedir(opened);
+        else
+            ::close(folderFd);
+        if (cancelled() || !m_request.subFolders)
             return;
         if (m_request.maxLevels > 0 && level + 1 > m_request.maxLevels)
             return;
-        for (const Entry &entry : entries) {
+        for (const Entry &entry : list) {
             if (cancelled())
                 return;
             const QByteArray sub = path + entry.name;
@@ -120,18 +150,18 @@ private:
         }
     }
 
-    void file(const QByteArray &path)
+    void file(int folderFd, const QByteArray &folderPath, const QByteArray &name)
     {
         m_hits.clear();
-        if (m_scanner.scanFile(path.constData(), m_hits, m_cancel)
+        if (m_scanner.scanFileAt(folderFd, name.constData(), m_hits, m_cancel)
                 != FileTextScanner::Result::Searched
             || m_hits.empty()) {
             maybeFlush();
             return;
         }
-        const QString name = QFile::decodeName(path);
+        const QString path = QFile::decodeName(folderPath + name);
         for (FileTextScanner::Hit &hit : m_hits)
-            m_batch.append({name, hit.line, lineText(hit.text)});
+            m_batch.append({path, hit.line, lineText(hit.text)});
         m_count += qint64(m_hits.size());
         maybeFlush();
     }
@@ -162,6 +192,7 @@ private:
     FileTextScanner m_scanner;
     std::vector<FileTextScanner::Hit> m_hits;
     std::set<std::pair<dev_t, ino_t>> m_visited;
+    std::map<QByteArray, std::vector<Entry>> m_listings;
     QList<FindHit> m_batch;
     Clock::time_point m_lastFlush = Clock::now();
     qint64 m_count = 0;
