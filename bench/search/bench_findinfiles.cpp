@@ -1,8 +1,9 @@
 // Find in File(s) from the command line, for timing against grep and rg over the same tree:
 //
-//   bench_findinfiles [-i] [-w] [-r] [--types "*.asm, *.inc"] [--direct] TEXT FOLDER
+//   bench_findinfiles [-i] [-w] [-r] [-j N] [--types "*.asm, *.inc"] [--direct] TEXT FOLDER
 //
-// -i ignores letter case, -w matches whole words, -r looks in sub-folders. Prints what the
+// -i ignores letter case, -w matches whole words, -r looks in sub-folders, -j sets the threads
+// that read files beside the walk (1: the walk's thread alone). Prints what the
 // output pane would show: the hit lines, then the count line. The search runs on the engine's
 // worker thread with hits handed over in batches, as in the IDE; --direct runs it on this
 // thread instead.
@@ -12,7 +13,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -44,6 +47,8 @@ int main(int argc, char **argv)
             request.wholeWord = true;
         else if (!std::strcmp(argv[i], "-r"))
             request.subFolders = true;
+        else if (!std::strcmp(argv[i], "-j") && i + 1 < argc)
+            request.threads = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--direct"))
             direct = true;
         else if (!std::strcmp(argv[i], "--types") && i + 1 < argc)
@@ -52,9 +57,10 @@ int main(int argc, char **argv)
             rest << QString::fromLocal8Bit(argv[i]);
     }
     if (rest.size() != 2) {
-        std::fprintf(stderr,
-                     "usage: bench_findinfiles [-i|-c] [-w] [-r] [--types T] [--direct] TEXT "
-                     "FOLDER\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_findinfiles [-i|-c] [-w] [-r] [-j N] [--types T] [--direct] TEXT "
+            "FOLDER\n");
         return 2;
     }
     request.text = rest.at(0);

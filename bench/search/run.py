@@ -35,8 +35,8 @@ def main():
     a = ap.parse_args()
     d, w, drv = a.dir, a.word, a.driver
     cmds = [
-        ("qvasmide (worker thread)", "%s -i -w -r %s %s | wc -l" % (drv, w, d)),
-        ("qvasmide --direct", "%s --direct -i -w -r %s %s | wc -l" % (drv, w, d)),
+        ("qvasmide", "%s -i -w -r %s %s | wc -l" % (drv, w, d)),
+        ("qvasmide -j1", "%s -j 1 -i -w -r %s %s | wc -l" % (drv, w, d)),
         ("grep -rniw", "grep -rniw --include='*.asm' --include='*.inc' %s %s | wc -l"
          % (w, d)),
         ("rg -n -i -w", "rg -n -i -w -g '*.asm' -g '*.inc' %s %s | wc -l" % (w, d)),

@@ -7,10 +7,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,6 +44,117 @@ struct Entry
     unsigned char type = DT_UNKNOWN;
 };
 
+// Reads and searches files on helper threads while the walk goes on; the results are handed
+// out strictly in the walk's order, so the pane reads as a search on one thread would fill it.
+class ScanPool
+{
+public:
+    struct Job
+    {
+        QByteArray path;
+        QList<FindHit> hits;
+        bool done = false;
+    };
+
+    ScanPool(const Request &request, const std::atomic<bool> *cancel, int threads)
+        : m_cancel(cancel)
+    {
+        for (int i = 0; i < threads; ++i) {
+            m_threads.emplace_back([this, &request] {
+                FileTextScanner scanner(request.text.toUtf8(), request.matchCase, request.wholeWord);
+                std::vector<FileTextScanner::Hit> hits;
+                work(scanner, hits);
+            });
+        }
+    }
+
+    ~ScanPool()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_walkDone = true;
+        }
+        m_jobReady.notify_all();
+        for (std::thread &t : m_threads)
+            t.join();
+    }
+
+    void add(QByteArray path)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_jobs.push_back({std::move(path), {}, false});
+        }
+        m_jobReady.notify_one();
+    }
+
+    void walkDone()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_walkDone = true;
+        }
+        m_jobReady.notify_all();
+    }
+
+    // Hands the finished jobs at the front to out, in order; with wait, all of them.
+    template<typename Out>
+    void deliver(bool wait, Out &&out)
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_jobs.empty()) {
+            Job &job = m_jobs.front();
+            if (!job.done) {
+                if (!wait)
+                    return;
+                m_jobDone.wait(lock, [&] { return job.done; });
+            }
+            QList<FindHit> hits = std::move(job.hits);
+            m_jobs.pop_front();
+            --m_next;
+            lock.unlock();
+            out(std::move(hits));
+            lock.lock();
+        }
+    }
+
+private:
+    void work(FileTextScanner &scanner, std::vector<FileTextScanner::Hit> &hits)
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_jobReady.wait(lock, [&] { return m_next < m_jobs.size() || m_walkDone; });
+            if (m_next >= m_jobs.size())
+                return;
+            Job &job = m_jobs[m_next++]; // a deque keeps it in place while others are added
+            lock.unlock();
+            hits.clear();
+            QList<FindHit> found;
+            if (scanner.scanFile(job.path.constData(), hits, m_cancel)
+                    == FileTextScanner::Result::Searched
+                && !hits.empty()) {
+                const QString path = QFile::decodeName(job.path);
+                found.reserve(qsizetype(hits.size()));
+                for (FileTextScanner::Hit &hit : hits)
+                    found.append({path, hit.line, lineText(hit.text)});
+            }
+            lock.lock();
+            job.hits = std::move(found);
+            job.done = true;
+            m_jobDone.notify_all();
+        }
+    }
+
+    const std::atomic<bool> *m_cancel;
+    std::mutex m_mutex;
+    std::condition_variable m_jobReady;
+    std::condition_variable m_jobDone;
+    std::deque<Job> m_jobs; // from the oldest not handed out
+    size_t m_next = 0;      // the first job no thread has taken, counted from the front
+    bool m_walkDone = false;
+    std::vector<std::thread> m_threads;
+};
+
 class Walk
 {
 public:
@@ -50,12 +167,20 @@ public:
 
     Summary run()
     {
+        std::optional<ScanPool> pool;
+        if (m_request.threads > 1)
+            pool.emplace(m_request, m_cancel, m_request.threads);
+        m_pool = pool ? &*pool : nullptr;
         const QByteArray root = QFile::encodeName(m_request.folder);
         for (const QString &pattern : m_request.patterns) {
             m_visited.clear();
             folder(root, pattern, 0);
             if (cancelled())
                 break;
+        }
+        if (m_pool) {
+            m_pool->walkDone();
+            deliverFromPool(true);
         }
         flush();
         return {m_count, cancelled()};
@@ -132,6 +257,8 @@ private:
                                          m_request.matchCase))
                 file(folderFd, path, entry.name);
         }
+        if (m_pool)
+            deliverFromPool(false);
         // Closed before going down, so a deep tree does not run out of descriptors.
         if (opened)
             ::closedir(opened);
@@ -150,8 +277,24 @@ private:
         }
     }
 
+    void deliverFromPool(bool wait)
+    {
+        m_pool->deliver(wait, [this](QList<FindHit> &&hits) {
+            // Once cancelled, nothing more goes out: the count stays what was handed out.
+            if (hits.isEmpty() || cancelled())
+                return;
+            m_count += hits.size();
+            m_batch.append(std::move(hits));
+            maybeFlush();
+        });
+    }
+
     void file(int folderFd, const QByteArray &folderPath, const QByteArray &name)
     {
+        if (m_pool) {
+            m_pool->add(folderPath + name);
+            return;
+        }
         m_hits.clear();
         if (m_scanner.scanFileAt(folderFd, name.constData(), m_hits, m_cancel)
                 != FileTextScanner::Result::Searched
@@ -191,6 +334,7 @@ private:
     const std::atomic<bool> *m_cancel;
     FileTextScanner m_scanner;
     std::vector<FileTextScanner::Hit> m_hits;
+    ScanPool *m_pool = nullptr;
     std::set<std::pair<dev_t, ino_t>> m_visited;
     std::map<QByteArray, std::vector<Entry>> m_listings;
     QList<FindHit> m_batch;
@@ -233,3 +377,9 @@ QString countLine(qint64 count)
 }
 
 } // namespace FindInFiles
+
+int FindInFiles::Request::defaultThreads()
+{
+    // Past a few threads the disk and the page cache, not the search, set the pace.
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}

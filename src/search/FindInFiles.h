@@ -28,6 +28,10 @@ struct Request
     bool matchCase = false;
     bool wholeWord = false;
     int maxLevels = 0; // folders below the start walked at most this deep; 0: no limit
+    // Threads that read and search files beside the walk (the order of the hits stays the
+    // walk's); 1 searches on the calling thread alone.
+    int threads = defaultThreads();
+    static int defaultThreads();
 };
 
 struct Summary
