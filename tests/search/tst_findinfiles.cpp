@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,11 +37,13 @@ private slots:
     void lineLongerThanTheBufferIsShownCut();
     void skippedFiles_data();
     void skippedFiles();
+    void walkOrderPerPatternFilesBeforeFolders_data();
     void walkOrderPerPatternFilesBeforeFolders();
     void walkWithoutSubFoldersStaysInFolder();
     void walkLevelLimit_data();
     void walkLevelLimit();
     void symbolicLinkLoopWalkedOnce();
+    void cancelStopsBetweenFilesAndCountsWhatWasHandedOut_data();
     void cancelStopsBetweenFilesAndCountsWhatWasHandedOut();
     void engineHandsOutHitsInOrderAndCount();
     void engineDestroyedWhileRunningStops();
@@ -371,31 +375,59 @@ void tst_FindInFiles::skippedFiles()
     QCOMPARE(count, kind == "text" ? 1 : 0);
 }
 
+void tst_FindInFiles::walkOrderPerPatternFilesBeforeFolders_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::newRow("walk-thread-alone") << 1;
+    QTest::newRow("helper-threads-keep-order") << 3;
+}
+
 void tst_FindInFiles::walkOrderPerPatternFilesBeforeFolders()
 {
+    QFETCH(int, threads);
     QTemporaryDir dir;
     const QString root = dir.path() + '/';
     for (const char *f :
-         {"top.asm", "top.inc", "a/a.asm", "a/a.inc", "a/deep/d.asm", "b/b.asm", "b/b.inc", "top.txt"})
+         {"top.asm", "top.inc", "a/a.inc", "a/deep/d.asm", "b/b.asm", "b/b.inc", "top.txt"})
         QVERIFY(makeFile(root + f, "needle\n"));
+    // Many files of different sizes in one folder, so helper threads finish out of order.
+    for (int i = 0; i < 120; ++i)
+        QVERIFY(makeFile(root + QString("a/m%1.asm").arg(i),
+                         QByteArray("needle\n").repeated(1 + (i % 7) * 300)));
     // The folder "x.asm" matches the pattern but is no file.
     QVERIFY(QDir().mkpath(root + "x.asm"));
-    QStringList asmOrder{root + "top.asm"};
-    QStringList incOrder{root + "top.inc"};
-    for (const QString &sub : foldersOf(root)) {
-        if (sub == "a") {
-            asmOrder << root + "a/a.asm" << root + "a/deep/d.asm";
-            incOrder << root + "a/a.inc";
-        } else if (sub == "b") {
-            asmOrder << root + "b/b.asm";
-            incOrder << root + "b/b.inc";
+
+    // What the pane must show: per pattern, a folder's files in the file system's order, then
+    // its sub-folders in that order, depth first.
+    auto filesOf = [](const QString &folder, const QString &pattern) {
+        QStringList out;
+        for (const QString &f : QDir(folder).entryList({pattern}, QDir::Files, QDir::Unsorted))
+            out << folder + f;
+        return out;
+    };
+    std::function<QStringList(const QString &, const QString &)> walk =
+        [&](const QString &folder, const QString &pattern) {
+            QStringList out = filesOf(folder, pattern);
+            for (const QString &sub : foldersOf(folder))
+                out += walk(folder + sub + '/', pattern);
+            return out;
+        };
+    QStringList expected;
+    for (const QString &pattern : {QString("*.asm"), QString("*.inc")}) {
+        for (const QString &file : walk(root, pattern)) {
+            const int lines = int(readFileBytes(file).count('\n'));
+            for (int line = 1; line <= lines; ++line)
+                expected << file + QString("(%1): needle").arg(line);
         }
     }
-    QStringList expected;
-    for (const QString &p : asmOrder + incOrder)
-        expected << p + "(1): needle";
+    QVERIFY(expected.indexOf(root + "top.asm(1): needle")
+            < expected.indexOf(root + "a/deep/d.asm(1): needle"));
+    QVERIFY(expected.indexOf(root + "b/b.asm(1): needle")
+            < expected.indexOf(root + "top.inc(1): needle"));
+    FindInFiles::Request req = request(dir.path(), "*.asm, *.inc", true);
+    req.threads = threads;
     qint64 count = 0;
-    QCOMPARE(runSearch(request(dir.path(), "*.asm, *.inc", true), &count), expected);
+    QCOMPARE(runSearch(req, &count), expected);
     QCOMPARE(count, expected.size());
 }
 
@@ -443,16 +475,26 @@ void tst_FindInFiles::symbolicLinkLoopWalkedOnce()
     QCOMPARE(lines.size(), 2);
 }
 
+void tst_FindInFiles::cancelStopsBetweenFilesAndCountsWhatWasHandedOut_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::newRow("walk-thread-alone") << 1;
+    QTest::newRow("helper-threads") << 3;
+}
+
 void tst_FindInFiles::cancelStopsBetweenFilesAndCountsWhatWasHandedOut()
 {
+    QFETCH(int, threads);
     // Each file fills a batch of its own; cancelling on the first stops before the second.
     QTemporaryDir dir;
     for (const char *name : {"a.asm", "b.asm", "c.asm"})
         QVERIFY(makeFile(dir.filePath(name), QByteArray("needle\n").repeated(1100)));
     std::atomic<bool> cancel{false};
     qint64 handedOut = 0;
+    FindInFiles::Request req = request(dir.path(), "*.asm", false);
+    req.threads = threads;
     const auto summary = FindInFiles::run(
-        request(dir.path(), "*.asm", false),
+        req,
         [&](QList<FindHit> &&batch) {
             handedOut += batch.size();
             cancel = true;
