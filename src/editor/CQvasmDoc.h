@@ -53,7 +53,6 @@ public:
     FileKind fileKind() const { return m_kind; }
     void setFileKind(FileKind kind);
     SourceFileFormat fileFormat() const { return m_format; }
-    void setFileFormat(const SourceFileFormat &format) { m_format = format; }
     // Sets the kind from the name and announces it (nameRegistered: the tree lists it).
     void registerName(const QString &name);
 

@@ -79,21 +79,6 @@ FileDialogRequest DocumentNaming::saveAsRequest(const QString &folder)
     return r;
 }
 
-QString DocumentNaming::openClassicFilter()
-{
-    return QStringLiteral(".asm files (.asm)|*.asm|.asm files (.inc)|*.inc|All Files (*.*)|*.*||");
-}
-
-FileDialogRequest DocumentNaming::openRequest(const QString &folder)
-{
-    FileDialogRequest r;
-    r.directory = folder;
-    r.filter = Prompts::filterFromClassic(openClassicFilter());
-    r.defaultSuffix = QStringLiteral("asm");
-    r.multiple = true;
-    return r;
-}
-
 QString DocumentNaming::dialogFolder(const QString &activeDocumentPath,
                                      const QString &workspaceFilePath)
 {

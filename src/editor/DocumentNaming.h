@@ -49,9 +49,6 @@ public:
     // Save As: default name "asmfile1", asm/inc/all filter, ".asm" added to a bare name.
     static QString saveAsClassicFilter();
     static FileDialogRequest saveAsRequest(const QString &folder);
-    // File > Open, several files at once.
-    static QString openClassicFilter();
-    static FileDialogRequest openRequest(const QString &folder);
     // Where Open and Insert File dialogs start: the folder of the active document's file, else
     // that of the open workspace's file, else the working folder. Empty paths stand for none.
     static QString dialogFolder(const QString &activeDocumentPath, const QString &workspaceFilePath);

@@ -132,14 +132,3 @@ void SyntaxColours::set(Colour c, int index, const QColor &colour)
     m_colour[c] = fromColorRef(toColorRef(colour));
 }
 
-QList<QTextLayout::FormatRange> SyntaxColours::formatRanges(const QList<SyntaxSpan> &spans) const
-{
-    std::array<QTextCharFormat, 6> formats;
-    for (int f = 0; f < int(formats.size()); ++f)
-        formats[size_t(f)].setForeground(colour(SyntaxFormat(f)));
-    QList<QTextLayout::FormatRange> ranges;
-    ranges.reserve(spans.size());
-    for (const SyntaxSpan &span : spans)
-        ranges.append({span.start, span.length, formats[size_t(span.format)]});
-    return ranges;
-}

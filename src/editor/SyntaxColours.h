@@ -49,10 +49,6 @@ public:
     QColor colour(SyntaxFormat format) const { return m_colour[forFormat(format)]; }
     void set(Colour c, int index, const QColor &colour);
 
-    // A scan's spans as the per-block formats the editor lays over its text (foreground colour
-    // only, never edits of the document): QTextLayout::setFormats() or QSyntaxHighlighter-style.
-    QList<QTextLayout::FormatRange> formatRanges(const QList<SyntaxSpan> &spans) const;
-
 private:
     std::array<int, ColourCount> m_index{};
     std::array<QColor, ColourCount> m_colour{};

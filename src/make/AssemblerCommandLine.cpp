@@ -90,9 +90,3 @@ QStringList AssemblerCommandLine::buildArguments(const QString &mainFile,
         out << targetFile;
     return out + switches;
 }
-
-QString AssemblerCommandLine::classicCommandLine(const QString &fileArgument,
-                                                 const QString &optionString)
-{
-    return QLatin1Char(' ') + fileArgument + QLatin1Char(' ') + optionString;
-}

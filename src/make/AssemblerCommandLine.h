@@ -57,7 +57,4 @@ public:
                                       const QString &targetFile,
                                       const QStringList &switches);
 
-    // How the command line reads as one string: a blank, the file argument, a blank, the option
-    // string (which starts with its own blank when not empty).
-    static QString classicCommandLine(const QString &fileArgument, const QString &optionString);
 };

@@ -55,14 +55,6 @@ bool ExecuteCommand::isDosProgram(const QString &target)
            || target.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
-QStringList ExecuteCommand::terminalNames()
-{
-    QStringList names;
-    for (const Terminal &t : Terminals)
-        names << QString::fromLatin1(t.name);
-    return names;
-}
-
 ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &find)
 {
     const Finder &lookUp = find ? find : Finder(findInPath);

@@ -37,8 +37,6 @@ public:
     // start then fails and says so).
     static QString workingDirectory(const QString &target);
     static bool isDosProgram(const QString &target);
-    // Terminal emulators tried, in order.
-    static QStringList terminalNames();
 
     static inline const QString NothingToRunWithMessage = QStringLiteral(
         "Could not find a terminal emulator (such as x-terminal-emulator or xterm) to run the "

@@ -61,16 +61,6 @@ WorkspaceRecord::Change WorkspaceRules::adoptOpenedPath(WorkspaceRecord &record,
     return record.setWorkspaceFilePath(path);
 }
 
-QList<int> WorkspaceRules::membersToReopen(const WorkspaceRecord &record)
-{
-    QList<int> members;
-    for (int i = 0; i < record.entryCount(); ++i) {
-        if (record.entry(i).wasOpened)
-            members << i;
-    }
-    return members;
-}
-
 QString WorkspaceRules::noMembersOpenedMessage()
 {
     return QStringLiteral("No files found with the 'was opened' flag set.  Opening main file.");

@@ -35,8 +35,6 @@ public:
     // Yes to that question: later saves go to the opened path. A path that does not fit is
     // refused (the stored path stays) and the result says so.
     static WorkspaceRecord::Change adoptOpenedPath(WorkspaceRecord &record, const QString &path);
-    // Members to reopen, in order: those with the was-opened flag.
-    static QList<int> membersToReopen(const WorkspaceRecord &record);
     static QString noMembersOpenedMessage(); // then the main file is opened
     static QString mainFileFailedMessage();  // then the workspace closes: markClosed()
     // The members that could not be reopened, in one message rather than one box each: each

@@ -37,7 +37,6 @@ public:
     // Removes the item whose path is byte-for-byte equal; false when there is none.
     bool removeFile(const QString &path);
     QModelIndex indexOfFile(const QString &path) const;
-    bool containsFile(const QString &path) const { return m_items.contains(path); }
     // The file items' paths in the order they were added.
     QStringList filePaths() const { return m_order; }
 

@@ -29,7 +29,6 @@ public:
     int driveIndex() const;
 
     void setWorkspaceOpen(bool open);
-    bool isWorkspaceOpen() const { return m_workspaceOpen; }
 
     static inline const QString Title = QStringLiteral("Paths and Parameters");
     static inline const QString ToolFilter = QStringLiteral(

@@ -55,7 +55,6 @@ QString CMakeSet2::postBuild() const
 
 void CMakeSet2::setWorkspaceOpen(bool open)
 {
-    m_workspaceOpen = open;
     m_edit->setEnabled(open);
 }
 

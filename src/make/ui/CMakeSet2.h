@@ -19,7 +19,6 @@ public:
     QString postBuild() const;
 
     void setWorkspaceOpen(bool open);
-    bool isWorkspaceOpen() const { return m_workspaceOpen; }
 
     static inline const QString Title = QStringLiteral("Post Build");
 
@@ -27,6 +26,5 @@ private:
     void keepWithinField();
 
     QPlainTextEdit *m_edit = nullptr;
-    bool m_workspaceOpen = false;
     bool m_cutting = false;
 };

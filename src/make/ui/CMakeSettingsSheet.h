@@ -18,8 +18,6 @@ class CMakeSettingsSheet : public QDialog
 public:
     explicit CMakeSettingsSheet(QWidget *parent = nullptr);
 
-    CMakeSet1 *pathsPage() const { return m_page1; }
-    CMakeSet2 *postBuildPage() const { return m_page2; }
 
     // Fills the pages from the settings store and the workspace record.
     void load();
