@@ -131,4 +131,3 @@ void SyntaxColours::set(Colour c, int index, const QColor &colour)
     m_index[c] = validIndex(index) ? index : CustomIndex;
     m_colour[c] = fromColorRef(toColorRef(colour));
 }
-

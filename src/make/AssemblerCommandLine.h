@@ -56,5 +56,4 @@ public:
     static QStringList buildArguments(const QString &mainFile,
                                       const QString &targetFile,
                                       const QStringList &switches);
-
 };

@@ -18,7 +18,6 @@ class CMakeSettingsSheet : public QDialog
 public:
     explicit CMakeSettingsSheet(QWidget *parent = nullptr);
 
-
     // Fills the pages from the settings store and the workspace record.
     void load();
     // What OK does.
