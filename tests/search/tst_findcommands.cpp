@@ -41,6 +41,7 @@ private slots:
     void findNextWithAnEmptyBoxOpensFind();
     void dialogFindNextRunsDownWhateverTheDirection();
     void closingTheDialogStoresItsChoices();
+    void dialogKeys();
     void dialogStartsFromTheFindState();
     void secondFindOrReplaceBringsTheOneDialogForward_data();
     void secondFindOrReplaceBringsTheOneDialogForward();
@@ -313,6 +314,28 @@ void tst_FindCommands::closingTheDialogStoresItsChoices()
     QCOMPARE(state.lastReplace, QStringLiteral("eax"));
     QCOMPARE(m_fixture->frame->findHistory().entries(), (QStringList{"Ax", "older"}));
     QCOMPARE(box()->currentText(), QStringLiteral("Ax"));
+}
+
+void tst_FindCommands::dialogKeys()
+{
+    CQvasmView *view = open("mov ax,1\r\nmov bx,ax");
+    QVERIFY(view);
+    view->setSelection(4, 6);
+    run(ID_EDIT_FIND);
+    QPointer<CFindReplaceDlg> dialog = dialogOf(view);
+    QVERIFY(dialog);
+    QApplication::setActiveWindow(dialog);
+    QTRY_VERIFY(dialog->isActiveWindow());
+    auto *findWhat = control<QLineEdit>(dialog, CFindReplaceDlg::FindWhatEdit);
+    // Enter is Find Next.
+    QTest::keyClick(findWhat, Qt::Key_Return);
+    QCOMPARE(selection(view), qMakePair(16, 18));
+    QVERIFY(dialog->isVisible());
+    // Esc closes it, and the keys go back to the editor.
+    QTest::keyClick(findWhat, Qt::Key_Escape);
+    QTRY_VERIFY(!dialog);
+    QTRY_VERIFY(view->hasFocus());
+    QCOMPARE(m_fixture->frame->findHistory().entries().value(0), QStringLiteral("ax"));
 }
 
 void tst_FindCommands::dialogStartsFromTheFindState()

@@ -10,7 +10,7 @@
 #include "search/GoToLine.h"
 #include "search/ui/CGoToDlg.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTextBlock>
 
@@ -53,8 +53,7 @@ FindCommands::~FindCommands()
 
 Qt::KeyboardModifiers FindCommands::keyboardModifiers() const
 {
-    return m_modifiers && *m_modifiers ? (*m_modifiers)()
-                                       : QGuiApplication::queryKeyboardModifiers();
+    return m_modifiers && *m_modifiers ? (*m_modifiers)() : QApplication::queryKeyboardModifiers();
 }
 
 void FindCommands::registerCommands()
@@ -118,7 +117,8 @@ void FindCommands::findNext()
                                                        keyboardModifiers() & Qt::ShiftModifier,
                                                        false);
     search(text, {state.matchCase, state.matchWord}, backward);
-    // F3 from the Find bar's box leaves the keyboard with the editor.
+    // F3 from the Find bar's box (or after "No more found!") leaves the keys with the editor.
+    m_view->activateWindow();
     m_view->setFocus();
 }
 
@@ -224,6 +224,13 @@ void FindCommands::dialogClosed()
     if (!m_dialog)
         return;
     storeDialogChoices(m_dialog->choices());
+    // The keys go back to the editor; without a window manager to hand them on, they would go
+    // nowhere once the dialog is gone.
+    QWidget *active = QApplication::activeWindow();
+    if (!active || active == m_dialog) {
+        m_view->activateWindow();
+        m_view->setFocus();
+    }
     m_dialog->deleteLater();
     m_dialog = nullptr;
 }
