@@ -56,6 +56,7 @@ void FindInFilesCommand::detailedFind(QMdiSubWindow *window)
         return;
     CMainFrame *frame = m_frame;
     FindState &state = frame->findState();
+    const QPointer<QMdiSubWindow> alive(window);
 
     QString selection;
     if (const QPlainTextEdit *editor = docWindow->editorView())
@@ -76,7 +77,7 @@ void FindInFilesCommand::detailedFind(QMdiSubWindow *window)
     FindInFilesChoices choices = dialog.choices();
     if (dialog.ending() == CFindInFilesDlg::Find) {
         // The window may have closed while the dialog was up: then no document folder to use.
-        const QString documentPath = window && m_documentPath ? m_documentPath(window) : QString();
+        const QString documentPath = alive && m_documentPath ? m_documentPath(alive) : QString();
         const FindInFiles::Request request = choices.request(documentPath);
         choices.folder = request.folder; // stored as searched, with its final "/"
 
