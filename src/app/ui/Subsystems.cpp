@@ -3,6 +3,7 @@
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/DocumentSubsystem.h"
 #include "app/ui/EditorAidsSubsystem.h"
+#include "app/ui/FindInFilesSubsystem.h"
 #include "app/ui/InstallBuild.h"
 #include "app/ui/SearchSubsystem.h"
 #include "app/ui/WorkspaceSubsystem.h"
@@ -15,6 +16,7 @@ void installSubsystems(CQvasmApp &app)
     CQvasmDocTemplate *documents = installDocuments(app);
     installEditorAids(app);
     installBuild(app, documents);
+    installFindInFiles(app);
     installWorkspace(app, documents);
     installSearch(app);
 }
