@@ -200,7 +200,7 @@ qsizetype FileTextScanner::scanRegion(
                 while (s > 0 && !isBreak(p[s - 1]))
                     --s;
                 const qsizetype limit = std::min(size, s + m_limits.maxHitText);
-                qsizetype e = at;
+                qsizetype e = std::min(at, limit); // an occurrence past the cut is not shown
                 while (e < limit && !isBreak(p[e]))
                     ++e;
                 st.cachedText = trimmedLine(p + s, p + e);

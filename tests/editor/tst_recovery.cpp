@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -75,6 +76,10 @@ int runChild(int argc, char **argv)
     }
     std::printf("ready\n");
     std::fflush(stdout);
+    if (qEnvironmentVariableIsSet("QVASMIDE_RECOVERY_MODAL")) {
+        QDialog dialog; // as a start-up box would be, before the main loop runs
+        dialog.exec();
+    }
     return app.exec();
 }
 
@@ -154,17 +159,21 @@ void tst_Recovery::editsComeBackAfterTheProgramEnded_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("idle");
+    QTest::addColumn<bool>("modal");
     // Killed: only what was written in the idle time is left.
-    QTest::newRow("SIGKILL after the idle copy") << int(SIGKILL) << 50;
+    QTest::newRow("SIGKILL after the idle copy") << int(SIGKILL) << 50 << false;
     // Terminated or hung up: the copies are written then, with no idle time gone by.
-    QTest::newRow("SIGTERM before any copy") << int(SIGTERM) << 600000;
-    QTest::newRow("SIGHUP before any copy") << int(SIGHUP) << 600000;
+    QTest::newRow("SIGTERM before any copy") << int(SIGTERM) << 600000 << false;
+    QTest::newRow("SIGHUP before any copy") << int(SIGHUP) << 600000 << false;
+    // A dialog's own loop ends, and so does the main loop that starts after it.
+    QTest::newRow("SIGTERM while a dialog is up") << int(SIGTERM) << 600000 << true;
 }
 
 void tst_Recovery::editsComeBackAfterTheProgramEnded()
 {
     QFETCH(int, signal);
     QFETCH(int, idle);
+    QFETCH(bool, modal);
     QTemporaryDir dir;
     const QString folder = dir.filePath("recovery");
     const QString file = dir.filePath("main.asm");
@@ -174,6 +183,8 @@ void tst_Recovery::editsComeBackAfterTheProgramEnded()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QVASMIDE_RECOVERY_CHILD", folder);
     env.insert("QVASMIDE_RECOVERY_IDLE", QString::number(idle));
+    if (modal)
+        env.insert("QVASMIDE_RECOVERY_MODAL", "1");
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {file});

@@ -332,9 +332,20 @@ void tst_FindInFiles::lineLongerThanTheBufferIsShownCut()
     QVERIFY(makeFile(path, bytes));
     const QString cut = "2:ax " + QString(5, 'y'); // the line's first 10 bytes, trimmed
     QCOMPARE(scanPath(path, "ax", false, true, {8, 10}), (QStringList{cut, cut, cut, "3:ax"}));
+    // Cut alike when the whole line is at hand (read at once, or from memory), also when its
+    // first occurrence lies past the cut.
+    QCOMPARE(scanPath(path, "ax", false, true, {256, 10}), (QStringList{cut, cut, cut, "3:ax"}));
+    QCOMPARE(scanText(bytes, "ax", false, true, {8, 10}), (QStringList{cut, cut, cut, "3:ax"}));
     // With room for the line, the whole of it.
     QCOMPARE(scanPath(path, "ax", false, true, {8, 4096}).at(1),
              "2:" + QString::fromLatin1(line.trimmed()));
+    const QByteArray late = QByteArray(20, 'y') + " ax\n";
+    const QString latePath = dir.filePath("late.asm");
+    const QStringList lateCut{"1:" + QString(10, 'y')};
+    QCOMPARE(scanText(late, "ax", false, true, {8, 10}), lateCut);
+    QVERIFY(makeFile(latePath, late));
+    QCOMPARE(scanPath(latePath, "ax", false, true, {256, 10}), lateCut);
+    QCOMPARE(scanPath(latePath, "ax", false, true, {4, 10}), lateCut);
 }
 
 void tst_FindInFiles::skippedFiles_data()

@@ -3,9 +3,11 @@
 #include "base/AppInfo.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/ui/CQvasmView.h"
+#include "frame/ui/CMainFrame.h"
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QMdiArea>
 
 CChildFrame::CChildFrame(CQvasmDoc *document, QWidget *parent)
     : QMdiSubWindow(parent)
@@ -41,6 +43,18 @@ CQvasmView *CChildFrame::viewOf(const CQvasmDoc *document)
 {
     CChildFrame *frame = of(document);
     return frame ? frame->view() : nullptr;
+}
+
+QList<CQvasmView *> CChildFrame::viewsIn(const CMainFrame *frame)
+{
+    QList<CQvasmView *> views;
+    if (!frame)
+        return views;
+    for (QMdiSubWindow *window : frame->mdiArea()->subWindowList()) {
+        if (auto *child = qobject_cast<CChildFrame *>(window))
+            views << child->view();
+    }
+    return views;
 }
 
 CommandMap *CChildFrame::viewCommands()

@@ -5,6 +5,7 @@
 
 #include <QMdiSubWindow>
 
+class CMainFrame;
 class CQvasmDoc;
 class CQvasmView;
 
@@ -26,6 +27,9 @@ public:
     // The window (and view) of a document, or nullptr when it has none (a bare document).
     static CChildFrame *of(const CQvasmDoc *document);
     static CQvasmView *viewOf(const CQvasmDoc *document);
+    // The views of the frame's document windows, also those never made active (a workspace
+    // opens several at once).
+    static QList<CQvasmView *> viewsIn(const CMainFrame *frame);
 
     // Closes the window without asking: the document has been asked already, or must go.
     void closeWithoutAsking();

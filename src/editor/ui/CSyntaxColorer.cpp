@@ -100,13 +100,8 @@ void CSyntaxColorer::applyColours(const SyntaxColours &colours)
 {
     setColours(colours);
     // Every source window of this colorer's frame.
-    auto *frame = qobject_cast<CMainFrame *>(parent());
-    if (!frame)
-        return;
-    for (QMdiSubWindow *window : frame->mdiArea()->subWindowList()) {
-        if (auto *child = qobject_cast<CChildFrame *>(window))
-            child->view()->Refresh();
-    }
+    for (CQvasmView *view : CChildFrame::viewsIn(qobject_cast<CMainFrame *>(parent())))
+        view->Refresh();
 }
 
 void CSyntaxColorer::loadColours(const SettingsStore &store)

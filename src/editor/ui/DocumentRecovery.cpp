@@ -224,4 +224,11 @@ void DocumentRecovery::onTerminationSignal()
     writeAllNow();
     m_ending = true;
     QCoreApplication::exit(0);
+    // exit() ends only the loops running now: a dialog's loop ends, but a start-up step that
+    // shows it may go on to the main loop, which would then run on. Keep asking until it ends.
+    if (!m_exitRepeater) {
+        m_exitRepeater = new QTimer(this);
+        connect(m_exitRepeater, &QTimer::timeout, this, [] { QCoreApplication::exit(0); });
+        m_exitRepeater->start(100);
+    }
 }

@@ -60,4 +60,5 @@ private:
     int m_idleDelay = 3000;
     int m_serial = 0;
     bool m_ending = false; // copies stay when the program is ended from outside
+    QTimer *m_exitRepeater = nullptr;
 };

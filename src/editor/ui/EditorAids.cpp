@@ -26,13 +26,8 @@ EditorAids::EditorAids(CMainFrame *frame)
 
 void EditorAids::attachAll()
 {
-    if (!m_frame)
-        return;
-    // Windows that never became active get theirs too (a workspace opens several at once).
-    for (QMdiSubWindow *window : m_frame->mdiArea()->subWindowList()) {
-        if (auto *child = qobject_cast<CChildFrame *>(window))
-            attach(child->view());
-    }
+    for (CQvasmView *view : CChildFrame::viewsIn(m_frame))
+        attach(view);
 }
 
 void EditorAids::attach(CQvasmView *view)
