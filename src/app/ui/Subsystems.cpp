@@ -4,6 +4,7 @@
 #include "app/ui/DocumentSubsystem.h"
 #include "app/ui/EditorAidsSubsystem.h"
 #include "app/ui/InstallBuild.h"
+#include "app/ui/OptionsSubsystem.h"
 #include "app/ui/WorkspaceSubsystem.h"
 
 // Each part adds one line here, calling its own install function, for example
@@ -15,4 +16,5 @@ void installSubsystems(CQvasmApp &app)
     installEditorAids(app);
     installBuild(app, documents);
     installWorkspace(app, documents);
+    installOptions(app);
 }
