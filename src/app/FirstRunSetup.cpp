@@ -1,7 +1,7 @@
 #include "app/FirstRunSetup.h"
 
-#include "base/AppInfo.h"
 #include "base/SettingsStore.h"
+#include "options/WebAddresses.h"
 
 #include <QDir>
 
@@ -29,7 +29,7 @@ QList<SettingValue> FirstRunSetup::defaults(const QString &programFolder)
         s("Installed", 1),
         s("empty", 0),
         s("loadws", 0),
-        {kConfiguration, QStringLiteral("home_url"), QString::fromLatin1(AppInfo::HomeUrl)},
+        {kConfiguration, QStringLiteral("home_url"), QString::fromLatin1(WebAddresses::HomeUrl)},
         {kConfiguration, QStringLiteral("tools_dir"), QDir::cleanPath(toolsDir) + QLatin1Char('/')},
         s("tip_num", 0),
         s("tips", 1),

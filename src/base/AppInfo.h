@@ -10,9 +10,4 @@ inline constexpr char DisplayName[] = "QVASMIDE";
 inline constexpr char WindowClassName[] = "CQvasmApp";
 // The program's icon among the embedded resources: every window of the program shows it.
 inline constexpr char IconPath[] = ":/icons/qvasmide.svg";
-// Root of the maker's web site, ending in "/": the first-run value of Configuration/home_url.
-inline constexpr char HomeUrl[] = "https://www.kestrelmoor.example/";
-// Shown on the about box's web button, which opens HomeUrl + AboutPage.
-inline constexpr char WebAddress[] = "www.kestrelmoor.example";
-inline constexpr char AboutPage[] = "quillvane.htm";
 } // namespace AppInfo

@@ -41,7 +41,7 @@ void tst_Startup::defaultsInTheirOrder()
         "Settings/Installed=1",
         "Settings/empty=0",
         "Settings/loadws=0",
-        "Configuration/home_url=https://www.kestrelmoor.example/",
+        "Configuration/home_url=https://qvasmide.org/",
         "Configuration/tools_dir=/opt/qvasmide/tools/",
         "Settings/tip_num=0",
         "Settings/tips=1",

@@ -34,6 +34,11 @@ title=$(xprop -id "$main" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"/\1/p')
 xprop -id "$main" WM_CLASS | grep -q 'qvasmide' || fail "unexpected WM_CLASS"
 grep -q '^Installed=1' "$ini" || fail "Installed=1 not written"
 grep -q '^useformatting=1' "$ini" || fail "first-run defaults not written"
+# The first run asks for tips at start-up: the first one shows, and the next is stored.
+tip=$(find_window "Tip of the Day") || true
+[ -n "$tip" ] || fail "no tip of the day"
+press "$tip" Escape
+grep -q '^tip_num=1' "$ini" || fail "tip_num not advanced"
 
 echo "3. a second copy hands over and ends"
 status=0

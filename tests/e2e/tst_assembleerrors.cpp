@@ -15,8 +15,10 @@
 #include "make/ui/CDisassembleDlg.h"
 #include "make/ui/CMyView.h"
 #include "make/ui/FrameToolCommands.h"
+#include "options/ui/CTipOfDayDlg.h"
 #include "workspace/WorkspaceRecord.h"
 
+#include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
@@ -64,7 +66,10 @@ void tst_AssembleErrors::initTestCase()
     app.setProgramFolder(programDir);
     app.setFirstRunNotice([] { return true; });
     installSubsystems(app);
+    // A first start ends with the tip of the day.
+    ModalDriver<CTipOfDayDlg> tip([](CTipOfDayDlg *dialog) { dialog->reject(); });
     QVERIFY(app.InitInstance());
+    QVERIFY(tip.done() && !tip.failed());
     QVERIFY(app.mainFrame());
     QVERIFY(QTest::qWaitForWindowExposed(app.mainFrame()));
 }

@@ -5,6 +5,7 @@
 #include "app/ui/EditorAidsSubsystem.h"
 #include "app/ui/FindInFilesSubsystem.h"
 #include "app/ui/InstallBuild.h"
+#include "app/ui/OptionsSubsystem.h"
 #include "app/ui/SearchSubsystem.h"
 #include "app/ui/WorkspaceSubsystem.h"
 
@@ -19,4 +20,5 @@ void installSubsystems(CQvasmApp &app)
     installFindInFiles(app);
     installWorkspace(app, documents);
     installSearch(app);
+    installOptions(app);
 }

@@ -2,6 +2,7 @@
 
 #include "base/AppInfo.h"
 #include "base/ShellOpen.h"
+#include "options/WebAddresses.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -30,13 +31,10 @@ CAboutDlg::CAboutDlg(QWidget *parent)
                                             "assembler."),
                              this);
 
-    auto *web = new QPushButton(QLatin1String(AppInfo::WebAddress), this);
+    auto *web = new QPushButton(QLatin1String(WebAddresses::SiteName), this);
     web->setObjectName(QStringLiteral("ctl_1069"));
     web->setAutoDefault(false);
-    connect(web, &QPushButton::clicked, this, [] {
-        ShellOpen::openUrl(
-            QUrl(QLatin1String(AppInfo::HomeUrl) + QLatin1String(AppInfo::AboutPage)));
-    });
+    connect(web, &QPushButton::clicked, this, [] { ShellOpen::openUrl(WebAddresses::aboutPage()); });
 
     m_version = new QPushButton(QStringLiteral("v??.??.??"), this);
     m_version->setObjectName(QStringLiteral("ctl_1070"));
