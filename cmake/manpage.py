@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns a manual page's source (a small subset of Markdown kept beside its tool) into roff.
 
-    manpage.py SOURCE OUTPUT VERSION
+    manpage.py SOURCE OUTPUT VERSION      (OUTPUT ending in .gz: compressed, as installed)
 
 Source form:
     % NAME SECTION        first line: the page's name and section
@@ -12,6 +12,7 @@ Source form:
     blank line            a new paragraph
 Inline: **bold**, *italic*, `code` (bold). @VERSION@ becomes VERSION.
 """
+import gzip
 import re
 import sys
 
@@ -82,8 +83,15 @@ def main():
     source, output, version = sys.argv[1:4]
     with open(source, encoding="utf-8") as f:
         lines = f.readlines()
-    with open(output, "w", encoding="utf-8") as f:
-        f.write(convert(lines, version))
+    roff = convert(lines, version).encode("utf-8")
+    if output.endswith(".gz"):
+        # No name and no time in the header: the same source gives the same bytes.
+        with open(output, "wb") as raw:
+            with gzip.GzipFile(filename="", mode="wb", fileobj=raw, compresslevel=9, mtime=0) as f:
+                f.write(roff)
+    else:
+        with open(output, "wb") as f:
+            f.write(roff)
 
 
 if __name__ == "__main__":
