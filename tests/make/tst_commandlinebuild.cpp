@@ -54,6 +54,8 @@ private slots:
     void buildUsesTheWorkspace();
     void buildWindowText();
     void bundledToolsFillOnlyEmptyPaths();
+    void consoleQuestionsChangeNothing_data();
+    void consoleQuestionsChangeNothing();
 
 private:
     int run(AssemblerRun::Command command, const QString &file, const ToolPaths &paths);
@@ -279,6 +281,32 @@ void tst_CommandLineBuild::bundledToolsFillOnlyEmptyPaths()
     const ToolPaths filled = CommandLineBuild::withBundledTools(ToolPaths(), dir.path());
     QCOMPARE(filled.assembler, QFileInfo(dir.filePath("tools/qvasm")).absoluteFilePath());
     QCOMPARE(filled.disassembler, QString()); // not there: stays empty
+}
+
+void tst_CommandLineBuild::consoleQuestionsChangeNothing_data()
+{
+    // Nobody is there to answer: every question takes the answer that leaves things as they are.
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("ok") << int(PromptButtons::Ok) << int(PromptAnswer::Ok);
+    QTest::newRow("ok-cancel") << int(PromptButtons::OkCancel) << int(PromptAnswer::Cancel);
+    QTest::newRow("yes-no") << int(PromptButtons::YesNo) << int(PromptAnswer::No);
+    QTest::newRow("yes-no-cancel") << int(PromptButtons::YesNoCancel) << int(PromptAnswer::Cancel);
+    QTest::newRow("abort-retry-ignore")
+        << int(PromptButtons::AbortRetryIgnore) << int(PromptAnswer::Ignore);
+    QTest::newRow("retry-cancel") << int(PromptButtons::RetryCancel) << int(PromptAnswer::Cancel);
+}
+
+void tst_CommandLineBuild::consoleQuestionsChangeNothing()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, answer);
+    QString written;
+    ConsolePrompts prompts([&written](const QString &t) { written += t; });
+    QCOMPARE(int(prompts.message("Save changes to: a.asm\n", PromptButtons(buttons))), answer);
+    QCOMPARE(written, QStringLiteral("Save changes to: a.asm\n")); // one line break, not two
+    QVERIFY(prompts.saveFile(FileDialogRequest()).isEmpty());
+    QVERIFY(prompts.openFiles(FileDialogRequest()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLineBuild)
