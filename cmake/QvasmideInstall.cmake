@@ -16,15 +16,20 @@ foreach(tool qvasm qvdisasm dump)
 endforeach()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/include DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR}/tools)
 
+# The IDE and the two console tools are commands on the PATH (links into the program folder);
+# the dump window keeps to the program folder, its name being too common for bin/.
 if(NOT QVASMIDE_INSTALL_PROGRAM_DIR STREQUAL CMAKE_INSTALL_BINDIR)
-    file(RELATIVE_PATH _qvasmide_link_target
-        /${CMAKE_INSTALL_BINDIR} /${QVASMIDE_INSTALL_PROGRAM_DIR}/qvasmide)
-    install(CODE "
-        set(_bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-        file(MAKE_DIRECTORY \"\${_bin}\")
-        file(CREATE_LINK \"${_qvasmide_link_target}\" \"\${_bin}/qvasmide\" SYMBOLIC)
-        message(STATUS \"Installing: \${_bin}/qvasmide -> ${_qvasmide_link_target}\")
-    ")
+    foreach(_command qvasmide tools/qvasm tools/qvdisasm)
+        get_filename_component(_command_name ${_command} NAME)
+        file(RELATIVE_PATH _qvasmide_link_target
+            /${CMAKE_INSTALL_BINDIR} /${QVASMIDE_INSTALL_PROGRAM_DIR}/${_command})
+        install(CODE "
+            set(_bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+            file(MAKE_DIRECTORY \"\${_bin}\")
+            file(CREATE_LINK \"${_qvasmide_link_target}\" \"\${_bin}/${_command_name}\" SYMBOLIC)
+            message(STATUS \"Installing: \${_bin}/${_command_name} -> ${_qvasmide_link_target}\")
+        ")
+    endforeach()
 endif()
 
 set(_desktop ${PROJECT_SOURCE_DIR}/src/resources/desktop)
@@ -33,6 +38,13 @@ install(FILES ${_desktop}/qvasmide-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}
     RENAME qvasmide.xml)
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/icons/qvasmide.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The same icon as PNGs at each size a desktop asks for, rendered from the SVG at build time.
+foreach(size ${QVASMIDE_ICON_SIZES})
+    install(FILES ${QVASMIDE_ICON_DIR}/${size}x${size}/apps/qvasmide.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${_desktop}/qvasmide.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+    RENAME example.kestrelmoor.qvasmide.metainfo.xml)
 
 # A direct install tells the desktop about the new file types at once; a staged one (DESTDIR,
 # a package) leaves that to the package manager's triggers.

@@ -189,6 +189,20 @@ void tst_Startup::commandLine_data()
     QTest::newRow("dash-file-after-double-dash")
         << QStringList{"--", "-odd.asm"} << int(A::Run) << "-odd.asm";
     QTest::newRow("first-file-wins") << QStringList{"a.asm", "b.asm"} << int(A::Run) << "a.asm";
+    QTest::newRow("build") << QStringList{"--build", "w.qvw"} << int(A::Build) << "w.qvw";
+    QTest::newRow("check") << QStringList{"--check", "a.inc"} << int(A::CheckSyntax) << "a.inc";
+    QTest::newRow("assemble") << QStringList{"--assemble", "a.asm"} << int(A::Assemble) << "a.asm";
+    // The build's file is the next argument even when it starts with a dash.
+    QTest::newRow("build-dash-file")
+        << QStringList{"--check", "-a.asm"} << int(A::CheckSyntax) << "-a.asm";
+    QTest::newRow("build-without-file") << QStringList{"--build"} << int(A::Error) << "";
+    QTest::newRow("build-empty-file") << QStringList{"--build", ""} << int(A::Error) << "";
+    QTest::newRow("build-second-file")
+        << QStringList{"--check", "a.asm", "b.asm"} << int(A::Error) << "";
+    QTest::newRow("file-before-build")
+        << QStringList{"b.asm", "--check", "a.asm"} << int(A::Error) << "";
+    QTest::newRow("two-builds") << QStringList{"--check", "a.asm", "--assemble", "a.asm"}
+                                << int(A::Error) << "";
 }
 
 void tst_Startup::commandLine()
@@ -201,6 +215,11 @@ void tst_Startup::commandLine()
     QCOMPARE(line.file, file);
     if (args == QStringList{"a.asm", "b.asm"})
         QCOMPARE(line.ignoredFiles, QStringList{"b.asm"});
+    QCOMPARE(line.isBuild(), action >= int(CommandLine::Action::Build));
+    // Any build option before "--" keeps the run away from the window, even a malformed one.
+    const bool asksBuild = args.contains("--build") || args.contains("--check")
+                           || args.contains("--assemble");
+    QCOMPARE(CommandLine::requestsBuild(args), asksBuild);
     QCOMPARE(CommandLine::versionText(), QStringLiteral("qvasmide 00.24.35\n"));
 }
 

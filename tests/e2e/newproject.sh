@@ -51,7 +51,7 @@ press "$options" Return
 await_file "$project/hello.qvw"
 [ -f "$project/hello.asm" ] || fail "no main file"
 # The document area adds the maximised window's own title after the frame's.
-main=$(find_window "QVASMIDE - .*/hello\.asm( .*)?") || true
+main=$(find_window "QVASMIDE - \[.*/hello\.asm\]( .*)?") || true
 [ -n "$main" ] || fail "main file not the active window"
 
 echo "2. Build (F9) with the bundled assembler"

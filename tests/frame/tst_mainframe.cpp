@@ -242,16 +242,16 @@ void tst_MainFrame::titleNamesTheDocumentOnce()
     auto frame = makeFrame();
     DocWindowStub *a = addWindow(*frame, "/p/a.asm");
     a->showMaximized();
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm"));
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - [/p/a.asm]"));
     a->setWindowTitle("/p/a.asm*");
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm*"));
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - [/p/a.asm*]"));
     DocWindowStub *b = addWindow(*frame, "/p/b.inc");
     b->showMaximized();
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/b.inc"));
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - [/p/b.inc]"));
     b->showNormal();
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/b.inc"));
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - [/p/b.inc]"));
     b->close();
-    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - /p/a.asm*"));
+    QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE - [/p/a.asm*]"));
     a->close();
     QTRY_COMPARE(frame->windowTitle(), QStringLiteral("QVASMIDE"));
 }

@@ -57,4 +57,34 @@ else
         grep -q "pattern=\"\*\.$ext\"" "$mime" || fail "*.$ext has no type"
     done
 fi
+# The console tools are commands too.
+for tool in qvasm qvdisasm; do
+    [ "$(readlink -f "$root/bin/$tool")" = "$(readlink -f "$program/tools/$tool")" ] ||
+        fail "bin/$tool is not the program folder's $tool"
+done
+
+# The icon at every size a desktop asks for, each PNG as large as its folder says.
+for size in 16 22 24 32 48 64 128 256; do
+    png=$root/share/icons/hicolor/${size}x${size}/apps/qvasmide.png
+    [ -f "$png" ] || fail "no ${size}x${size} icon"
+    dims=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]) if d[:8]==b"\x89PNG\r\n\x1a\n" else "not-png")' "$png")
+    [ "$dims" = "${size}x${size}" ] || fail "${size}x${size} icon is $dims"
+done
+
+# The software centre's description, valid where the validator is installed.
+metainfo=$root/share/metainfo/example.kestrelmoor.qvasmide.metainfo.xml
+[ -f "$metainfo" ] || fail "no metainfo"
+grep -q '<launchable type="desktop-id">qvasmide.desktop</launchable>' "$metainfo" ||
+    fail "metainfo does not name the desktop entry"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate"
+fi
+
+# A manual page for each command, compressed.
+for page in qvasmide qvasm qvdisasm dump; do
+    gz=$root/share/man/man1/$page.1.gz
+    [ -f "$gz" ] || fail "no manual page for $page"
+    gzip -dc "$gz" | head -1 | grep -q "^\.TH \"$(tr a-z A-Z <<<"$page")\" \"1\"" ||
+        fail "$page.1.gz is not a manual page"
+done
 echo "PASS"

@@ -30,7 +30,9 @@ void MainWindowTitle::update()
 QString MainWindowTitle::compose(const QString &program, QString caption, bool modified)
 {
     caption.replace(QLatin1String("[*]"), modified ? QStringLiteral("*") : QString());
-    return caption.isEmpty() ? program : program + QLatin1String(" - ") + caption;
+    // The document in brackets, as desktop IDEs title their windows: "QVASMIDE - [/p/a.asm*]".
+    return caption.isEmpty() ? program
+                             : program + QLatin1String(" - [") + caption + QLatin1Char(']');
 }
 
 bool MainWindowTitle::eventFilter(QObject *watched, QEvent *event)

@@ -9,7 +9,7 @@
 class QWidget;
 
 // The main window's title as its owner composes it: the program name and the active document
-// ("QVASMIDE - /p/hello.asm*"), said once. A maximised document window whose buttons sit in the
+// ("QVASMIDE - [/p/hello.asm*]"), said once. A maximised document window whose buttons sit in the
 // menu bar writes "title - [document]" into the main window on its own; that is undone as soon
 // as it happens.
 class MainWindowTitle : public QObject
@@ -21,8 +21,8 @@ public:
     // Composes the title again and shows it when it differs.
     void update();
 
-    // The program name, then " - " and the document window's caption when there is one; a "[*]"
-    // placeholder in the caption becomes "*" while modified, or goes.
+    // The program name, then " - " and the document window's caption in brackets when there is
+    // one; a "[*]" placeholder in the caption becomes "*" while modified, or goes.
     static QString compose(const QString &program, QString caption, bool modified);
 
 protected:
