@@ -1,3 +1,4 @@
+#include "FirstStart.h"
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/DocumentSubsystem.h"
 #include "app/ui/DocumentTemplate.h"
@@ -15,10 +16,8 @@
 #include "make/ui/CDisassembleDlg.h"
 #include "make/ui/CMyView.h"
 #include "make/ui/FrameToolCommands.h"
-#include "options/ui/CTipOfDayDlg.h"
 #include "workspace/WorkspaceRecord.h"
 
-#include "ModalDriver.h"
 #include "ScriptedPrompts.h"
 #include "TestFiles.h"
 #include "TestSettings.h"
@@ -63,15 +62,7 @@ void tst_AssembleErrors::initTestCase()
         QSKIP("qvasm is not built");
     m_settings.emplace();
     CQvasmApp &app = *CQvasmApp::instance();
-    app.setProgramFolder(programDir);
-    app.setFirstRunNotice([] { return true; });
-    installSubsystems(app);
-    // A first start ends with the tip of the day.
-    ModalDriver<CTipOfDayDlg> tip([](CTipOfDayDlg *dialog) { dialog->reject(); });
-    QVERIFY(app.InitInstance());
-    QVERIFY(tip.done() && !tip.failed());
-    QVERIFY(app.mainFrame());
-    QVERIFY(QTest::qWaitForWindowExposed(app.mainFrame()));
+    QVERIFY(startForTheFirstTime(app, programDir));
 }
 
 void tst_AssembleErrors::cleanupTestCase()

@@ -1,3 +1,4 @@
+#include "FirstStart.h"
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/DocumentSubsystem.h"
 #include "app/ui/DocumentTemplate.h"
@@ -57,12 +58,7 @@ void tst_DetailedFind::initTestCase()
 {
     m_settings.emplace();
     CQvasmApp &app = *CQvasmApp::instance();
-    app.setProgramFolder(qEnvironmentVariable("QVASMIDE_PROGRAM_DIR"));
-    app.setFirstRunNotice([] { return true; });
-    installSubsystems(app);
-    QVERIFY(app.InitInstance());
-    QVERIFY(app.mainFrame());
-    QVERIFY(QTest::qWaitForWindowExposed(app.mainFrame()));
+    QVERIFY(startForTheFirstTime(app, qEnvironmentVariable("QVASMIDE_PROGRAM_DIR")));
 
     m_src = m_dir.filePath("my src") + u'/';
     QVERIFY(QDir().mkpath(m_src + "lib"));

@@ -1,6 +1,7 @@
 // The program on a screen of device pixel ratio 2 (QT_SCALE_FACTOR=2, set by the test's
 // environment): the window, its icons and its text are drawn at twice the pixels, from the
 // drawings themselves, not a small bitmap blown up.
+#include "FirstStart.h"
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/DocumentTemplate.h"
 #include "app/ui/Subsystems.h"
@@ -36,12 +37,7 @@ void tst_HiDpi::initTestCase()
 {
     m_settings.emplace();
     CQvasmApp &app = *CQvasmApp::instance();
-    app.setProgramFolder(qEnvironmentVariable("QVASMIDE_PROGRAM_DIR"));
-    app.setFirstRunNotice([] { return true; });
-    installSubsystems(app);
-    QVERIFY(app.InitInstance());
-    QVERIFY(app.mainFrame());
-    QVERIFY(QTest::qWaitForWindowExposed(app.mainFrame()));
+    QVERIFY(startForTheFirstTime(app, qEnvironmentVariable("QVASMIDE_PROGRAM_DIR")));
 }
 
 void tst_HiDpi::cleanupTestCase()

@@ -2,6 +2,7 @@
 // tree, its coloured main file), Assemble on a source with an error, and the Build Window over
 // the main window, on an X server, written where QVASMIDE_SCREENSHOT says (the build folder;
 // `./dev screenshot` copies it into docs/).
+#include "FirstStart.h"
 #include "app/ui/CQvasmApp.h"
 #include "app/ui/DocumentTemplate.h"
 #include "app/ui/Subsystems.h"
@@ -85,11 +86,8 @@ void tst_Screenshot::initTestCase()
     QVERIFY(r.save());
 
     CQvasmApp &app = *CQvasmApp::instance();
-    app.setProgramFolder(programDir);
-    app.setFirstRunNotice([] { return true; });
     app.setCommandLineFile(project + "/hello.qvw");
-    installSubsystems(app);
-    QVERIFY(app.InitInstance());
+    QVERIFY(startForTheFirstTime(app, programDir));
     CMainFrame *frame = app.mainFrame();
     QVERIFY(frame);
     frame->setGeometry(QRect(0, 0, 1000, 660));

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/ui/CQvasmApp.h"
+#include "app/ui/Subsystems.h"
+#include "frame/ui/CMainFrame.h"
+#include "options/ui/CTipOfDayDlg.h"
+
+#include "ModalDriver.h"
+
+#include <QTest>
+
+// The program's first start as a user sees it: the first-run notice agreed to, every part
+// installed, and the tip of the day that ends a first start closed. False when the main window
+// did not come up.
+inline bool startForTheFirstTime(CQvasmApp &app, const QString &programFolder)
+{
+    app.setProgramFolder(programFolder);
+    app.setFirstRunNotice([] { return true; });
+    installSubsystems(app);
+    ModalDriver<CTipOfDayDlg> tip([](CTipOfDayDlg *dialog) { dialog->reject(); });
+    return app.InitInstance() && tip.done() && !tip.failed() && app.mainFrame()
+           && QTest::qWaitForWindowExposed(app.mainFrame());
+}
