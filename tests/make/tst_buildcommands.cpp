@@ -24,6 +24,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,8 +50,8 @@ private slots:
     void untitledDocumentIsNamedFirst();
     void assembleResults_data();
     void assembleResults();
-    void checkSyntaxNeverWritesThePane_data();
-    void checkSyntaxNeverWritesThePane();
+    void checkSyntaxShowsItsOwnRunInThePane_data();
+    void checkSyntaxShowsItsOwnRunInThePane();
     void targetTheRecordCannotHoldLeavesExecuteOff_data();
     void targetTheRecordCannotHoldLeavesExecuteOff();
     void executeWithoutATargetSaysSo();
@@ -434,19 +435,24 @@ void tst_BuildCommands::buildLeavesATargetThatIsNoFileAlone()
     QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
 }
 
-void tst_BuildCommands::checkSyntaxNeverWritesThePane_data()
+void tst_BuildCommands::checkSyntaxShowsItsOwnRunInThePane_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("output");
 
-    QTest::newRow("no errors") << QByteArray("out \\r\\nok\\r\\n") << "No Errors Found";
-    QTest::newRow("tool missing") << QByteArray() << "Create process failed";
+    // The run before this one never stays on screen as if it were this one's.
+    QTest::newRow("no errors") << QByteArray("out \\r\\nok\\r\\n") << "No Errors Found"
+                               << "\nok";
+    QTest::newRow("tool missing") << QByteArray() << "Create process failed"
+                                  << "\n";
 }
 
-void tst_BuildCommands::checkSyntaxNeverWritesThePane()
+void tst_BuildCommands::checkSyntaxShowsItsOwnRunInThePane()
 {
     QFETCH(QByteArray, script);
     QFETCH(QString, message);
+    QFETCH(QString, output);
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer::Ok);
     if (script.isEmpty()) {
@@ -459,13 +465,16 @@ void tst_BuildCommands::checkSyntaxNeverWritesThePane()
     const QString path = m_dir->filePath("a.inc");
     addSource("a.inc", "x", path);
 
+    QSignalSpy captured(m_commands, &BuildCommands::outputCaptured);
     QVERIFY(m_frame->router().dispatch(ID_MAKE_CHECK_SYNTAX));
     QCOMPARE(prompts.messagesAsked().constFirst(), message);
+    // Only a run whose tool ended replaces the errors marked in the editors.
+    QCOMPARE(captured.count(), script.isEmpty() ? 0 : 1);
     if (script.isEmpty())
         QCOMPARE(prompts.messagesAsked().at(1), QStringLiteral("Return code: 0200"));
     else
         QCOMPARE(arguments(), (QStringList{path, "/s"}));
-    QCOMPARE(paneText(), QStringLiteral("kept"));
+    QCOMPARE(paneText(), "-=-=-=-=-=-=-=-=-= Checking: " + path + " -=-=-=-=-=-=-=-=-=" + output);
     QVERIFY(!WorkspaceRecord::instance().canExecute());
     QVERIFY(!m_log.contains("save all"));
 }

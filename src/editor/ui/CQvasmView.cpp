@@ -6,6 +6,7 @@
 #include "editor/CQvasmDoc.h"
 #include "editor/EditorSettings.h"
 #include "editor/ui/DocumentPrinter.h"
+#include "editor/ui/LineGutter.h"
 #include "editor/ui/SourceDocumentLayout.h"
 #include "editor/ui/ViewColourer.h"
 #include "frame/ui/CMainFrame.h"
@@ -15,12 +16,15 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include <optional>
 
@@ -55,6 +59,16 @@ int lineHeight(const QPlainTextEdit &edit)
     return qMax(1, qRound(QFontMetricsF(edit.document()->defaultFont()).lineSpacing()));
 }
 
+int digitWidth(const QFont &font)
+{
+    return qCeil(QFontMetricsF(font).horizontalAdvance(QLatin1Char('9')));
+}
+
+QColor markColour(LineMark::Kind kind)
+{
+    return kind == LineMark::Kind::Error ? QColor(0xd0, 0x10, 0x10) : QColor(0xd0, 0x80, 0x00);
+}
+
 } // namespace
 
 CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
@@ -68,12 +82,23 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
     viewport()->setAcceptDrops(false);
     const QFont font = EditorSettings::font(SettingsStore::instance());
     setFont(font);
+    m_gutter = new LineGutter(this);
+    // Only the part of the gutter beside what changed is painted again.
+    connect(this, &QPlainTextEdit::updateRequest, m_gutter, [this](const QRect &rect, int dy) {
+        if (dy != 0)
+            m_gutter->scroll(0, dy);
+        else
+            m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
+    });
+    connect(this, &QPlainTextEdit::blockCountChanged, this, &CQvasmView::updateGutterWidth);
     if (m_doc->isLoading()) {
         // An empty stand-in until the text is in; nothing typed meanwhile could be kept.
         setReadOnly(true);
         connect(m_doc, &CQvasmDoc::loaded, this, [this] {
             setReadOnly(false);
             attachText();
+            if (!m_pendingMarks.isEmpty())
+                setLineMarks(std::exchange(m_pendingMarks, {}));
             for (const std::unique_ptr<QKeyEvent> &key : std::exchange(m_keysWhileLoading, {}))
                 QCoreApplication::sendEvent(this, key.get());
         });
@@ -124,6 +149,8 @@ void CQvasmView::attachText()
                                    &QTextDocument::contentsChange,
                                    this,
                                    &CQvasmView::onContentsChange);
+    m_gutter->setFont(text->defaultFont());
+    updateGutterWidth();
     noteVisibleBlocks();
 }
 
@@ -181,6 +208,8 @@ void CQvasmView::Refresh()
 
 void CQvasmView::onContentsChange(int position, int removed, int added)
 {
+    if (removed > 0 && !m_marks.empty())
+        dropDeletedMarks();
     if (g_colourer && !m_colouringBusy && formattingOn())
         g_colourer->textChanged(*this, position, removed, added);
 }
@@ -206,6 +235,7 @@ QTextBlock CQvasmView::lastVisibleTextBlock() const
 void CQvasmView::resizeEvent(QResizeEvent *event)
 {
     QPlainTextEdit::resizeEvent(event);
+    placeGutter();
     noteVisibleBlocks();
 }
 
@@ -220,7 +250,7 @@ void CQvasmView::scrollContentsBy(int dx, int dy)
             this,
             [this] {
                 if (m_scrollRemainder == 0)
-                    setViewportMargins(0, 0, 0, 0);
+                    applyViewportMargins();
             },
             Qt::QueuedConnection);
     }
@@ -242,6 +272,9 @@ void CQvasmView::setEditorFont(const QFont &font)
     setScrollRemainder(0); // a part of a line of the old font
     setFont(font);
     document()->setDefaultFont(font);
+    m_gutter->setFont(font);
+    updateGutterWidth();
+    m_gutter->update();
     setTabStops(EditorSettings::tabStops(SettingsStore::instance()));
 }
 
@@ -283,9 +316,17 @@ void CQvasmView::setScrollRemainder(int pixels)
 {
     const QScopedValueRollback<bool> setting(m_settingScroll, true);
     m_scrollRemainder = pixels;
-    // The viewport reaches that far above the frame, so the top line shows only its lower part.
-    if (viewportMargins().top() != -pixels)
-        setViewportMargins(0, -pixels, 0, 0);
+    applyViewportMargins();
+}
+
+void CQvasmView::applyViewportMargins()
+{
+    // The viewport reaches as far above the frame as the top line is scrolled out, so that line
+    // shows only its lower part; on the left it leaves room for the gutter.
+    const QMargins margins(m_gutterWidth, -m_scrollRemainder, 0, 0);
+    if (viewportMargins() != margins)
+        setViewportMargins(margins);
+    placeGutter();
 }
 
 void CQvasmView::setSelection(int anchor, int position)
@@ -320,6 +361,224 @@ void CQvasmView::scrollLines(int lines)
 {
     QScrollBar *bar = verticalScrollBar();
     bar->setValue(bar->value() + lines);
+}
+
+// Gutter and line marks ---------------------------------------------------------------------------
+
+QWidget *CQvasmView::gutter() const
+{
+    return m_gutter;
+}
+
+void CQvasmView::setLineNumbersShown(bool on)
+{
+    if (on == m_lineNumbers)
+        return;
+    m_lineNumbers = on;
+    updateGutterWidth();
+    m_gutter->update();
+}
+
+void CQvasmView::updateGutterWidth()
+{
+    const bool shown = m_lineNumbers || !m_marks.empty();
+    const int width = shown ? LineGutterMetrics::width(document()->blockCount(),
+                                                       digitWidth(m_gutter->font()),
+                                                       m_lineNumbers)
+                            : 0;
+    if (width == m_gutterWidth)
+        return;
+    m_gutterWidth = width;
+    applyViewportMargins();
+}
+
+void CQvasmView::placeGutter()
+{
+    if (!m_gutter)
+        return;
+    const QRect contents = contentsRect();
+    const QRect port = viewport()->geometry();
+    m_gutter->setGeometry(contents.left(), port.top(), m_gutterWidth, port.height());
+    m_gutter->setVisible(m_gutterWidth > 0);
+}
+
+int CQvasmView::lineAtY(int y) const
+{
+    QTextBlock block = firstVisibleBlock();
+    const QPointF offset = contentOffset();
+    while (block.isValid()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > y)
+            break;
+        if (block.isVisible() && y < box.bottom())
+            return block.blockNumber() + 1;
+        block = block.next();
+    }
+    return 0;
+}
+
+void CQvasmView::paintGutter(QPaintEvent *event)
+{
+    QPainter painter(m_gutter);
+    const QRect area = event->rect();
+    painter.fillRect(area, QColor(0xf0, 0xf0, 0xf0));
+    const QFont font = m_gutter->font();
+    painter.setFont(font);
+    const int digit = digitWidth(font);
+    const int markColumn = LineGutterMetrics::MarkColumnDigits * digit;
+
+    // The visible lines only: the marks are looked up for them, the numbers drawn for them.
+    QTextBlock block = firstVisibleBlock();
+    if (!block.isValid())
+        return;
+    const QPointF offset = contentOffset();
+    const int first = block.blockNumber();
+    QHash<int, LineMark::Kind> marked;
+    if (!m_marks.empty()) {
+        const int last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber();
+        for (const AnchoredMark &m : m_marks) {
+            const int number = document()->findBlock(m.span.selectionStart()).blockNumber();
+            if (number < first || number > last)
+                continue;
+            // An error outranks a diagnostic on the same line.
+            if (!marked.contains(number) || m.mark.kind == LineMark::Kind::Error)
+                marked.insert(number, m.mark.kind);
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int height = lineHeight(*this);
+    while (block.isValid()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > area.bottom())
+            break;
+        if (block.isVisible() && box.bottom() >= area.top()) {
+            const int number = block.blockNumber();
+            const int top = qRound(box.top());
+            if (m_lineNumbers) {
+                painter.setPen(QColor(0x80, 0x80, 0x80));
+                painter.drawText(QRect(markColumn,
+                                       top,
+                                       m_gutterWidth - markColumn - digit / 2,
+                                       height),
+                                 Qt::AlignRight | Qt::AlignVCenter,
+                                 QString::number(number + 1));
+            }
+            const auto kind = marked.constFind(number);
+            if (kind != marked.constEnd()) {
+                const QColor colour = markColour(*kind);
+                const qreal size = qMin<qreal>(markColumn - 2, height - 2);
+                const QRectF spot((markColumn - size) / 2, top + (height - size) / 2, size, size);
+                painter.setPen(colour.darker(130));
+                painter.setBrush(colour);
+                if (*kind == LineMark::Kind::Error) {
+                    painter.drawEllipse(spot);
+                } else {
+                    // A diagnostic is a triangle, told apart from an error without its colour.
+                    QPainterPath triangle;
+                    triangle.moveTo(spot.center().x(), spot.top());
+                    triangle.lineTo(spot.right(), spot.bottom());
+                    triangle.lineTo(spot.left(), spot.bottom());
+                    triangle.closeSubpath();
+                    painter.drawPath(triangle);
+                }
+                painter.setBrush(Qt::NoBrush);
+            }
+        }
+        block = block.next();
+    }
+}
+
+void CQvasmView::setLineMarks(const QList<LineMark> &marks)
+{
+    if (m_doc->isLoading()) {
+        m_pendingMarks = marks;
+        return;
+    }
+    m_marks.clear();
+    QTextDocument *text = document();
+    const int end = text->characterCount() - 1;
+    for (const LineMark &mark : marks) {
+        if (mark.line < 1 || mark.line > text->blockCount())
+            continue;
+        const QTextBlock block = text->findBlockByNumber(mark.line - 1);
+        QTextCursor span(text);
+        span.setPosition(block.position());
+        span.setPosition(qMin(block.position() + block.length(), end), QTextCursor::KeepAnchor);
+        m_marks.push_back({mark, span});
+    }
+    applyMarkUnderlines();
+    updateGutterWidth();
+    m_gutter->update();
+}
+
+QList<LineMark> CQvasmView::lineMarks() const
+{
+    QList<LineMark> marks;
+    for (const AnchoredMark &m : m_marks) {
+        LineMark mark = m.mark;
+        mark.line = document()->findBlock(m.span.selectionStart()).blockNumber() + 1;
+        marks.append(mark);
+    }
+    return marks;
+}
+
+QString CQvasmView::lineMarkToolTip(int line) const
+{
+    if (line < 1)
+        return QString();
+    QStringList tips;
+    for (const LineMark &mark : lineMarks()) {
+        if (mark.line == line && !mark.toolTip.isEmpty())
+            tips.append(mark.toolTip);
+    }
+    return tips.join(QStringLiteral("\n\n"));
+}
+
+void CQvasmView::dropDeletedMarks()
+{
+    // A span whose ends met lost its whole line; the last line of a text has no line end to
+    // lose, so its span keeps the line's text and goes with it.
+    const auto gone = std::remove_if(m_marks.begin(), m_marks.end(), [](const AnchoredMark &m) {
+        return m.span.selectionStart() >= m.span.selectionEnd();
+    });
+    if (gone == m_marks.end())
+        return;
+    m_marks.erase(gone, m_marks.end());
+    applyMarkUnderlines();
+    updateGutterWidth();
+    m_gutter->update();
+    emit lineMarksChanged();
+}
+
+void CQvasmView::applyMarkUnderlines()
+{
+    // Extra selections, not formats: the colouring owns the layouts' formats and may clear them
+    // at any time, and the selections' cursors follow the text by themselves.
+    QList<QTextEdit::ExtraSelection> underlines;
+    for (const AnchoredMark &m : m_marks) {
+        QTextEdit::ExtraSelection selection;
+        const QTextBlock block = document()->findBlock(m.span.selectionStart());
+        selection.cursor = QTextCursor(block);
+        selection.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        selection.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        selection.format.setUnderlineColor(markColour(m.mark.kind));
+        underlines.append(selection);
+    }
+    setExtraSelections(underlines);
+}
+
+bool CQvasmView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && !m_marks.empty()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = lineMarkToolTip(lineAtY(help->pos().y()));
+        if (!tip.isEmpty()) {
+            QToolTip::showText(help->globalPos(), tip, viewport());
+            return true;
+        }
+        QToolTip::hideText();
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 // Clipboard and keys -----------------------------------------------------------------------------

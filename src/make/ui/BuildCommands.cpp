@@ -159,6 +159,8 @@ int BuildCommands::run(int command,
     m_lastResult = result.code;
     m_runOutput = result.output;
     m_postBuild = runner.takePostBuild();
+    if (result.toolEnded)
+        emit outputCaptured(result.output);
     return m_lastResult;
 }
 
@@ -202,6 +204,7 @@ void BuildCommands::present(const QString &banner)
     // This run's own bytes: a run that failed before it captured anything must not show the
     // previous run's errors under its banner.
     pane->AppendCapture(m_runOutput, m_runOutput.size());
+    pane->showFirstError();
 }
 
 void BuildCommands::checkSyntax(QMdiSubWindow *window)
@@ -222,7 +225,9 @@ void BuildCommands::checkSyntax(QMdiSubWindow *window)
                            QString(),
                            false,
                            s->source.get());
-    followPostBuild(false); // Check Syntax leaves the pane alone
+    // The pane shows this run, not the one before it as if it were current.
+    present(BuildCommandRules::checkingBanner(file.absoluteFilePath()));
+    followPostBuild(true);
     report(result, true);
     WorkspaceRecord::instance().setCanExecute(false);
     refreshCommands();

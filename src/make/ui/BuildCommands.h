@@ -58,6 +58,11 @@ public:
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
     void setExecutor(std::function<bool(const QString &target)> executor);
 
+signals:
+    // A run's tool ended and its captured output replaced the last capture.
+    void outputCaptured(const QByteArray &output);
+
+public:
     static inline const QString SaveCaption = QStringLiteral("Save As");
     static inline const QString BuildWindowSection = QStringLiteral("Settings");
     static inline const QString BuildWindowKey = QStringLiteral("buildwin");
