@@ -116,6 +116,7 @@ const Line kDocumentViewToMake[] = {
     {1, ID_VIEW_FORMATTING, "Formattin&g"},
     {1, ID_VIEW_REFRESH, "Refres&h"},
     {1, ID_VIEW_LINE_NUMBERS, "Line &Numbers"},
+    {1, ID_VIEW_LISTING_GUTTER, "Listing &Gutter"},
     {1, Sep, ""},
     {1, ID_PROPERTIES, "&Properties"},
     {0, Pop, "&Insert"},

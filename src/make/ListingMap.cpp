@@ -85,7 +85,7 @@ ListingMap ListingMap::parse(QByteArrayView listing)
             const QStringView more = row.mid(14).trimmed();
             last->bytes += QLatin1Char(' ') + more.toString();
             if (lastOffset >= 0)
-                map.m_codeSize = qMax(map.m_codeSize, lastOffset + countBytes(last->bytes));
+                map.noteCode(lastOffset, countBytes(last->bytes));
             continue;
         }
         bool ok = false;
@@ -104,7 +104,7 @@ ListingMap ListingMap::parse(QByteArrayView listing)
         last = &*it;
         lastOffset = entry.offset;
         if (entry.offset >= 0)
-            map.m_codeSize = qMax(map.m_codeSize, entry.offset + countBytes(entry.bytes));
+            map.noteCode(entry.offset, countBytes(entry.bytes));
     }
     return map;
 }
@@ -124,7 +124,20 @@ QString ListingMap::gutterText(const Entry &entry)
     return text;
 }
 
-QString ListingMap::codeSizeText(int size)
+void ListingMap::noteCode(int offset, int bytes)
 {
-    return QStringLiteral("Code: %1 of 65536 bytes (%2%)").arg(size).arg(size * 100 / 65536);
+    if (bytes <= 0)
+        return;
+    m_codeStart = qMin(m_codeStart, offset);
+    m_codeEnd = qMax(m_codeEnd, offset + bytes);
+}
+
+QString ListingMap::codeSizeText(qint64 size, int end)
+{
+    const qint64 reach = end >= 0 ? end : size;
+    QString text = QStringLiteral("Code: %1 bytes").arg(size);
+    if (end >= 0)
+        text += QStringLiteral(", up to %1h")
+                    .arg(QString::number(end, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return text + QStringLiteral(" of the 64 KiB segment (%1% used)").arg(reach * 100 / 65536);
 }

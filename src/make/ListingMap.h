@@ -31,13 +31,18 @@ public:
     QHash<int, Entry> linesOf(const QString &file) const;
     // One line as the gutter shows it: "0100  B4 09" (offset and bytes, each when there).
     static QString gutterText(const Entry &entry);
-    // The code's extent: the end of the highest offset that got bytes (0 when none did).
-    int codeSize() const { return m_codeSize; }
-    // The status line's text after an Assemble.
-    static QString codeSizeText(int size);
+    // The code: from the lowest offset that got bytes to the end of the highest (0 when none
+    // did), and where it ends in its segment (-1: nowhere).
+    int codeSize() const { return m_codeEnd > m_codeStart ? m_codeEnd - m_codeStart : 0; }
+    int codeEnd() const { return m_codeEnd > m_codeStart ? m_codeEnd : -1; }
+    // The status line's text after an Assemble: the size, and how much of the segment's 64 KiB
+    // the code reaches (end -1: the size is all that is known).
+    static QString codeSizeText(qint64 size, int end);
 
 private:
     QString m_mainFile;
     QHash<QString, QHash<int, Entry>> m_lines;
-    int m_codeSize = 0;
+    int m_codeStart = 0x10000;
+    int m_codeEnd = 0;
+    void noteCode(int offset, int bytes);
 };

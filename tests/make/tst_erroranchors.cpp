@@ -1,6 +1,7 @@
 #include "editor/LineMarks.h"
 #include "make/BuildOutput.h"
 #include "make/ErrorAnchors.h"
+#include "make/ListingMap.h"
 #include "make/OutputPaneText.h"
 
 #include <QTest>
@@ -22,6 +23,9 @@ private slots:
     void paneLineKinds();
     void gutterDigits_data();
     void gutterDigits();
+    void listingMapsLinesOfEachFile();
+    void codeSizeText_data();
+    void codeSizeText();
 };
 
 namespace {
@@ -217,6 +221,79 @@ void tst_ErrorAnchors::gutterDigits()
     QCOMPARE(LineGutterMetrics::width(lines, 7, true),
              7 * (LineGutterMetrics::MarkColumnDigits + digits + LineGutterMetrics::PaddingDigits));
     QCOMPARE(LineGutterMetrics::width(lines, 7, false), 7 * LineGutterMetrics::MarkColumnDigits);
+}
+
+void tst_ErrorAnchors::listingMapsLinesOfEachFile()
+{
+    // As the assembler writes it for a source that includes a file, with a page break.
+    const QByteArray listing
+        = "QVASM listing of /s/main.asm\r\n"
+          "\r\n"
+          "  Line  Addr  Bytes                     Source\r\n"
+          "\r\n"
+          "     1  0100                            .model tiny\r\n"
+          "     5  0100  B4 09                       mov ah,9\r\n"
+          "     6  0102                              include inc.inc\r\n"
+          "        ---- /s/inc.inc\r\n"
+          "     1  0102  BA 08 01                    mov dx,offset msg\r\n"
+          "     2  0105  E9 03 00                    jmp over\r\n"
+          "*****  diag 76h Diagnostic: Could use SHORT jump\r\n"
+          "     3  0108  68 69 24                  msg db \"hi$\"\r\n"
+          "        ---- /s/main.asm\r\n"
+          "\f     8  010D  01 02 03 04 05 06 07 08     db 1,2,3,4,5,6,7,8,9,10\r\n"
+          "              09 0A\r\n"
+          "     9  0117  C3                          ret\r\n"
+          "\r\n"
+          "        ---- /s/main.asm (10)\r\n"
+          "*****  error 18h End of file before .END\r\n"
+          "\r\n"
+          "Symbols:\r\n"
+          "\r\n"
+          "msg                             data    0108      3\r\n";
+    const ListingMap map = ListingMap::parse(listing);
+    QCOMPARE(map.mainFile(), QStringLiteral("/s/main.asm"));
+
+    const QHash<int, ListingMap::Entry> main = map.linesOf("/s/main.asm");
+    QCOMPARE(main.size(), 5);
+    QCOMPARE(ListingMap::gutterText(main[5]), QStringLiteral("0100  B4 09"));
+    QCOMPARE(ListingMap::gutterText(main[1]), QStringLiteral("0100"));
+    QCOMPARE(ListingMap::gutterText(main[8]), QStringLiteral("010D  01 02 03 04 05 06 07 08 09 0A"));
+    QVERIFY(!main.contains(2));
+
+    // The include file's lines are its own, not the main file's lines 1 to 3.
+    const QHash<int, ListingMap::Entry> inc = map.linesOf("/s/inc.inc");
+    QCOMPARE(inc.size(), 3);
+    QCOMPARE(ListingMap::gutterText(inc[1]), QStringLiteral("0102  BA 08 01"));
+    QCOMPARE(ListingMap::gutterText(inc[3]), QStringLiteral("0108  68 69 24"));
+    QVERIFY(map.linesOf("/s/other.asm").isEmpty());
+
+    // From the first byte at 0100h to the end of the ret at 0117h.
+    QCOMPARE(map.codeSize(), 0x18);
+    QCOMPARE(map.codeEnd(), 0x118);
+    QCOMPARE(ListingMap::parse("").codeEnd(), -1);
+}
+
+void tst_ErrorAnchors::codeSizeText_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("from the listing")
+        << qint64(24) << 0x118 << "Code: 24 bytes, up to 0118h of the 64 KiB segment (0% used)";
+    QTest::newRow("the whole segment")
+        << qint64(65280) << 0x10000
+        << "Code: 65280 bytes, up to 10000h of the 64 KiB segment (100% used)";
+    QTest::newRow("from the program's size")
+        << qint64(32768) << -1 << "Code: 32768 bytes of the 64 KiB segment (50% used)";
+}
+
+void tst_ErrorAnchors::codeSizeText()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, end);
+    QFETCH(QString, text);
+    QCOMPARE(ListingMap::codeSizeText(size, end), text);
 }
 
 QTEST_GUILESS_MAIN(tst_ErrorAnchors)

@@ -24,6 +24,7 @@ private slots:
     void nextErrorFindsTheLineAfterEdits();
     void nextRunReplacesTheMarks();
     void f4IsFreeInBothTables();
+    void listingGutterShowsEachFilesOwnLines();
 
 private:
     QString file(const QString &name);
@@ -189,6 +190,60 @@ void tst_ErrorMarks::f4IsFreeInBothTables()
             taken += a.keys == QKeySequence(Qt::Key_F4) ? 1 : 0;
         QCOMPARE(taken, 1);
     }
+}
+
+void tst_ErrorMarks::listingGutterShowsEachFilesOwnLines()
+{
+    const QString a = file("a.asm");
+    const QString b = file("b.inc");
+    QVERIFY(m_f->documents->openDocument(a));
+    const QByteArray listing = "QVASM listing of " + a.toUtf8()
+                               + "\r\n\r\n  Line  Addr  Bytes                     Source\r\n\r\n"
+                                 "     5  0100  B4 09                       mov ah,9\r\n"
+                                 "     6  0102                              include b.inc\r\n"
+                                 "        ---- "
+                               + b.toUtf8()
+                               + "\r\n"
+                                 "     1  0102  BA 08 01                    mov dx,offset msg\r\n"
+                                 "        ---- "
+                               + a.toUtf8()
+                               + "\r\n"
+                                 "     7  0105  CD 21                       int 21h\r\n"
+                                 "\r\nSymbols:\r\n";
+    m_marks->takeListing(ListingMap::parse(listing));
+    CQvasmView *view = activeView();
+    view->setFocus();
+    QCOMPARE(view->lineAnnotation(5), QStringLiteral("0100  B4 09"));
+    QCOMPARE(view->lineAnnotation(1), QString()); // b.inc's line 1 is not a.asm's
+    m_f->frame->router().refresh();
+    QVERIFY(m_f->frame->commandAction(ID_VIEW_LISTING_GUTTER)->isEnabled());
+
+    // Off until asked for; then a column of its own in the gutter.
+    const int narrow = view->gutterWidth();
+    QVERIFY(!view->annotationsShown());
+    QVERIFY(m_f->frame->router().dispatch(ID_VIEW_LISTING_GUTTER));
+    QVERIFY(view->annotationsShown());
+    QVERIFY(view->gutterWidth() > narrow);
+
+    // The texts go with their lines: Enter at the start of line 5, then line 1 deleted.
+    QTextCursor cursor(view->document()->findBlockByNumber(4));
+    view->setTextCursor(cursor);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(view->lineAnnotation(6), QStringLiteral("0100  B4 09"));
+    QCOMPARE(view->lineAnnotation(8), QStringLiteral("0105  CD 21"));
+    QCOMPARE(view->lineAnnotation(5), QString());
+    cursor = QTextCursor(view->document()->firstBlock());
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(view->lineAnnotation(5), QStringLiteral("0100  B4 09"));
+    QVERIFY(m_f->frame->router().dispatch(ID_EDIT_UNDO));
+    QCOMPARE(view->lineAnnotation(6), QStringLiteral("0100  B4 09"));
+
+    // A file opened later gets its own lines, shown as the others are.
+    QVERIFY(m_f->documents->openDocument(b));
+    QCOMPARE(activeView()->lineAnnotation(1), QStringLiteral("0102  BA 08 01"));
+    QVERIFY(activeView()->annotationsShown());
 }
 
 QTEST_MAIN(tst_ErrorMarks)

@@ -42,6 +42,7 @@ void installBuild(CQvasmApp &app, CQvasmDocTemplate *installed)
             // The errors of each run, marked in the editors of their files.
             auto *marks = new ErrorMarks(frame, navigator);
             QObject::connect(build, &BuildCommands::outputCaptured, marks, &ErrorMarks::takeRun);
+            QObject::connect(build, &BuildCommands::listingMade, marks, &ErrorMarks::takeListing);
             const QPointer<CQvasmDocTemplate> folderOf(documents);
             new FrameToolCommands(frame, build->state(), [folderOf]() -> QString {
                 return folderOf ? folderOf->dialogFolder() : QDir::currentPath();

@@ -210,6 +210,8 @@ void CQvasmView::onContentsChange(int position, int removed, int added)
 {
     if (removed > 0 && !m_marks.empty())
         dropDeletedMarks();
+    if (document()->blockCount() != m_knownBlockCount)
+        moveAnnotations(position);
     if (g_colourer && !m_colouringBusy && formattingOn())
         g_colourer->textChanged(*this, position, removed, added);
 }
@@ -382,10 +384,11 @@ void CQvasmView::setLineNumbersShown(bool on)
 void CQvasmView::updateGutterWidth()
 {
     const bool shown = m_lineNumbers || !m_marks.empty();
-    const int width = shown ? LineGutterMetrics::width(document()->blockCount(),
-                                                       digitWidth(m_gutter->font()),
-                                                       m_lineNumbers)
-                            : 0;
+    const int width = (shown ? LineGutterMetrics::width(document()->blockCount(),
+                                                        digitWidth(m_gutter->font()),
+                                                        m_lineNumbers)
+                             : 0)
+                      + annotationWidth();
     if (width == m_gutterWidth)
         return;
     m_gutterWidth = width;
@@ -425,6 +428,7 @@ void CQvasmView::paintGutter(QPaintEvent *event)
     const QFont font = m_gutter->font();
     painter.setFont(font);
     const int digit = digitWidth(font);
+    const int annotations = annotationWidth();
     const int markColumn = LineGutterMetrics::MarkColumnDigits * digit;
 
     // The visible lines only: the marks are looked up for them, the numbers drawn for them.
@@ -454,11 +458,17 @@ void CQvasmView::paintGutter(QPaintEvent *event)
         if (block.isVisible() && box.bottom() >= area.top()) {
             const int number = block.blockNumber();
             const int top = qRound(box.top());
+            if (annotations > 0 && size_t(number) < m_annotations.size()) {
+                painter.setPen(QColor(0x20, 0x40, 0x90));
+                painter.drawText(QRect(digit / 2, top, annotations - digit, height),
+                                 Qt::AlignLeft | Qt::AlignVCenter,
+                                 m_annotations[size_t(number)]);
+            }
             if (m_lineNumbers) {
                 painter.setPen(QColor(0x80, 0x80, 0x80));
-                painter.drawText(QRect(markColumn,
+                painter.drawText(QRect(annotations + markColumn,
                                        top,
-                                       m_gutterWidth - markColumn - digit / 2,
+                                       m_gutterWidth - annotations - markColumn - digit / 2,
                                        height),
                                  Qt::AlignRight | Qt::AlignVCenter,
                                  QString::number(number + 1));
@@ -467,7 +477,10 @@ void CQvasmView::paintGutter(QPaintEvent *event)
             if (kind != marked.constEnd()) {
                 const QColor colour = markColour(*kind);
                 const qreal size = qMin<qreal>(markColumn - 2, height - 2);
-                const QRectF spot((markColumn - size) / 2, top + (height - size) / 2, size, size);
+                const QRectF spot(annotations + (markColumn - size) / 2,
+                                  top + (height - size) / 2,
+                                  size,
+                                  size);
                 painter.setPen(colour.darker(130));
                 painter.setBrush(colour);
                 if (*kind == LineMark::Kind::Error) {
@@ -486,6 +499,68 @@ void CQvasmView::paintGutter(QPaintEvent *event)
         }
         block = block.next();
     }
+}
+
+int CQvasmView::annotationWidth() const
+{
+    if (!m_annotationsShown || m_annotations.empty())
+        return 0;
+    return (m_annotationChars + 1) * digitWidth(m_gutter->font());
+}
+
+void CQvasmView::setLineAnnotations(const QHash<int, QString> &byLine)
+{
+    m_annotations.clear();
+    m_annotationChars = 0;
+    m_knownBlockCount = document()->blockCount();
+    if (!byLine.isEmpty()) {
+        m_annotations.resize(size_t(m_knownBlockCount));
+        for (auto it = byLine.begin(); it != byLine.end(); ++it) {
+            if (it.key() < 1 || it.key() > m_knownBlockCount)
+                continue;
+            m_annotations[size_t(it.key() - 1)] = it.value();
+            m_annotationChars = qMax(m_annotationChars, int(it.value().size()));
+        }
+    }
+    updateGutterWidth();
+    m_gutter->update();
+}
+
+QString CQvasmView::lineAnnotation(int line) const
+{
+    return line >= 1 && size_t(line) <= m_annotations.size() ? m_annotations[size_t(line - 1)]
+                                                             : QString();
+}
+
+void CQvasmView::setAnnotationsShown(bool on)
+{
+    if (on == m_annotationsShown)
+        return;
+    m_annotationsShown = on;
+    updateGutterWidth();
+    m_gutter->update();
+}
+
+void CQvasmView::moveAnnotations(int position)
+{
+    const int count = document()->blockCount();
+    const int delta = count - m_knownBlockCount;
+    m_knownBlockCount = count;
+    if (m_annotations.empty() || delta == 0)
+        return;
+    // Lines went in or out at the change: a change at a line's start moves that line's text
+    // (and its annotation) down or away; one inside a line keeps it on its line.
+    const QTextBlock block = document()->findBlock(position);
+    const int at = block.blockNumber() + (block.position() == position ? 0 : 1);
+    const size_t from = size_t(qBound(0, at, int(m_annotations.size())));
+    if (delta > 0) {
+        m_annotations.insert(m_annotations.begin() + qsizetype(from), size_t(delta), QString());
+    } else {
+        const size_t to = qMin(m_annotations.size(), from + size_t(-delta));
+        m_annotations.erase(m_annotations.begin() + qsizetype(from),
+                            m_annotations.begin() + qsizetype(to));
+    }
+    m_annotations.resize(size_t(count));
 }
 
 void CQvasmView::setLineMarks(const QList<LineMark> &marks)

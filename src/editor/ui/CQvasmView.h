@@ -139,6 +139,13 @@ public:
     // the text.
     int lineAtY(int y) const;
     void paintGutter(QPaintEvent *event);
+    // A column of text beside each line, left of the marks (what a listing says of the line);
+    // lines inserted or deleted later take their texts along. Shown only when asked.
+    void setLineAnnotations(const QHash<int, QString> &byLine);
+    bool hasLineAnnotations() const { return !m_annotations.empty(); }
+    QString lineAnnotation(int line) const;
+    bool annotationsShown() const { return m_annotationsShown; }
+    void setAnnotationsShown(bool on);
 
     // Prints the text in the editor font with its colours, on the printer's pages with margins
     // of 720 twips. Returns the number of pages.
@@ -201,7 +208,13 @@ private:
         QTextCursor span;
     };
     std::vector<AnchoredMark> m_marks;
-    QList<LineMark> m_pendingMarks; // given while the text was loading
+    QList<LineMark> m_pendingMarks;     // given while the text was loading
+    std::vector<QString> m_annotations; // by block number
+    int m_annotationChars = 0;
+    bool m_annotationsShown = false;
+    int m_knownBlockCount = 1;
+    int annotationWidth() const;
+    void moveAnnotations(int position);
     static constexpr size_t MaxKeysWhileLoading = 10000;
     std::vector<std::unique_ptr<QKeyEvent>> m_keysWhileLoading;
 };

@@ -14,8 +14,9 @@
 
 namespace {
 
-// The run whose marks a view shows.
+// The run whose marks a view shows, and the listing whose lines it shows.
 const char *const RunProperty = "qvasmideErrorRun";
+const char *const ListingProperty = "qvasmideListingRun";
 
 QString pathOf(const CQvasmView *view)
 {
@@ -41,6 +42,32 @@ ErrorMarks::ErrorMarks(CMainFrame *frame, SourceNavigator navigator)
     const auto enable = [this](CommandUpdate &u) { u.enable(!m_anchors.isEmpty()); };
     c.onUpdate(ID_MAKE_NEXT_ERROR, enable);
     c.onUpdate(ID_MAKE_PREV_ERROR, enable);
+    c.on(ID_VIEW_LISTING_GUTTER, [this] { setListingShown(!m_listingShown); });
+    c.onUpdate(ID_VIEW_LISTING_GUTTER, [this](CommandUpdate &u) {
+        // Only for a document the last listing says something about.
+        DocumentWindow *window = m_frame ? m_frame->activeDocumentWindow() : nullptr;
+        auto *view = window ? qobject_cast<CQvasmView *>(window->editorView()) : nullptr;
+        u.enable(view && view->hasLineAnnotations());
+        u.setCheck(m_listingShown);
+    });
+}
+
+void ErrorMarks::takeListing(const ListingMap &listing)
+{
+    m_listing = listing;
+    ++m_listingRun;
+    markViews();
+    if (m_frame)
+        m_frame->requestCommandUpdate();
+}
+
+void ErrorMarks::setListingShown(bool on)
+{
+    m_listingShown = on;
+    for (CQvasmView *view : views())
+        view->setAnnotationsShown(on);
+    if (m_frame)
+        m_frame->requestCommandUpdate();
 }
 
 void ErrorMarks::takeRun(const QByteArray &output)
@@ -74,10 +101,21 @@ void ErrorMarks::markViews()
 {
     for (CQvasmView *view : views()) {
         const QString path = pathOf(view);
-        if (path.isEmpty() || view->property(RunProperty).toInt() == m_run)
+        if (path.isEmpty())
             continue;
-        view->setProperty(RunProperty, m_run);
-        view->setLineMarks(m_anchors.marksFor(path));
+        if (view->property(RunProperty).toInt() != m_run) {
+            view->setProperty(RunProperty, m_run);
+            view->setLineMarks(m_anchors.marksFor(path));
+        }
+        if (view->property(ListingProperty).toInt() != m_listingRun) {
+            view->setProperty(ListingProperty, m_listingRun);
+            QHash<int, QString> lines;
+            const QHash<int, ListingMap::Entry> entries = m_listing.linesOf(path);
+            for (auto it = entries.begin(); it != entries.end(); ++it)
+                lines.insert(it.key(), ListingMap::gutterText(it.value()));
+            view->setLineAnnotations(lines);
+            view->setAnnotationsShown(m_listingShown);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "make/ErrorAnchors.h"
+#include "make/ListingMap.h"
 #include "make/ui/SourceNavigator.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@ class CQvasmView;
 
 // The errors of the frame's last assembler run, marked in the editors of their files (those
 // open now, and the others as they open), and Next / Previous Error (F4 / Shift+F4) over them.
+// Also the last listing's offsets and bytes beside each line (View > Listing Gutter).
 // The editors keep the marks on their lines as the text changes; this takes the lines back
 // from them before it steps, so it never goes to a line that moved.
 class ErrorMarks : public QObject
@@ -26,6 +28,10 @@ public:
     // Next (forward) or Previous Error: opens its file, puts the caret at the start of its line
     // and says the message in the status line. False when there is none to go to.
     bool step(bool forward);
+    // A listing replaces the one before, in the editors of the files it lists.
+    void takeListing(const ListingMap &listing);
+    bool listingShown() const { return m_listingShown; }
+    void setListingShown(bool on);
 
 private:
     void markViews();
@@ -36,4 +42,7 @@ private:
     SourceNavigator m_navigator;
     ErrorAnchors m_anchors;
     int m_run = 0;
+    ListingMap m_listing;
+    int m_listingRun = 0;
+    bool m_listingShown = false;
 };
