@@ -1,6 +1,7 @@
 #include "base/CommandIds.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
+#include "frame/ui/CStatusLine.h"
 #include "make/BuildOutput.h"
 #include "make/ExecuteCommand.h"
 #include "make/MakeSettings.h"
@@ -60,6 +61,8 @@ private slots:
     void buildLeavesATargetThatIsNoFileAlone();
     void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
     void buildWindowOnlyOnRequestWithBuildwin();
+    void assembleSaysTheCodeSize_data();
+    void assembleSaysTheCodeSize();
     void postBuildOutputJoinsThePaneAsItComes();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone_data();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone();
@@ -611,6 +614,45 @@ void tst_BuildCommands::laterRunsAndClosingLeaveEarlierPostBuildAlone()
     QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
     QCOMPARE(paneText(),
              "-=-=-=-=-=-=-=-=-= Assembling: " + source + " -=-=-=-=-=-=-=-=-=\nagain\nsecond");
+}
+
+void tst_BuildCommands::assembleSaysTheCodeSize_data()
+{
+    QTest::addColumn<bool>("oldProgram");
+    QTest::addColumn<bool>("writesProgram");
+    QTest::addColumn<bool>("said");
+
+    QTest::newRow("the run wrote the program") << false << true << true;
+    QTest::newRow("the run replaced an older program") << true << true << true;
+    QTest::newRow("the run wrote nothing") << false << false << false;
+    QTest::newRow("an older program the run left alone") << true << false << false;
+}
+
+void tst_BuildCommands::assembleSaysTheCodeSize()
+{
+    QFETCH(bool, oldProgram);
+    QFETCH(bool, writesProgram);
+    QFETCH(bool, said);
+    ScriptedPrompts prompts;
+    const QString source = m_dir->filePath("p.asm");
+    const QString program = m_dir->filePath("p.com");
+    if (oldProgram)
+        writeFileBytes(program, QByteArray(5000, 'x'));
+    // The stand-in "writes the program" as the record of its arguments.
+    FakeTool::script((writesProgram ? "record " + program.toUtf8() + "\n" : QByteArray())
+                     + "out \\r\\nok\\r\\n");
+    addSource("p.asm", "nop", source);
+    m_frame->ShowStatusMessage(CStatusLine::MessagePane, "before", Qt::white);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    const QString status = m_frame->statusLine()->paneText(CStatusLine::MessagePane);
+    if (said) {
+        QCOMPARE(status,
+                 QStringLiteral("Code: %1 bytes of the 64 KiB segment (0% used)")
+                     .arg(QFileInfo(program).size()));
+    } else {
+        QCOMPARE(status, QStringLiteral("before"));
+    }
 }
 
 QTEST_MAIN(tst_BuildCommands)
