@@ -82,7 +82,10 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
     viewport()->setAcceptDrops(false);
     const QFont font = EditorSettings::font(SettingsStore::instance());
     setFont(font);
-    m_gutter = new LineGutter(this);
+    m_gutter = new LineGutter(
+        this,
+        [this](QPaintEvent *event) { paintGutter(event); },
+        [this](int y) { return lineMarkToolTip(lineAtY(y)); });
     // Only the part of the gutter beside what changed is painted again.
     connect(this, &QPlainTextEdit::updateRequest, m_gutter, [this](const QRect &rect, int dy) {
         if (dy != 0)

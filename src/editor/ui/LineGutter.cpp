@@ -1,13 +1,12 @@
 #include "editor/ui/LineGutter.h"
 
-#include "editor/ui/CQvasmView.h"
-
 #include <QHelpEvent>
 #include <QToolTip>
 
-LineGutter::LineGutter(CQvasmView *view)
-    : QWidget(view)
-    , m_view(view)
+LineGutter::LineGutter(QWidget *editor, Painter painter, ToolTipAt toolTipAt)
+    : QWidget(editor)
+    , m_painter(std::move(painter))
+    , m_toolTipAt(std::move(toolTipAt))
 {
     setObjectName(QStringLiteral("lineGutter"));
     setCursor(Qt::ArrowCursor);
@@ -17,7 +16,7 @@ bool LineGutter::event(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        const QString tip = m_view->lineMarkToolTip(m_view->lineAtY(help->pos().y()));
+        const QString tip = m_toolTipAt(help->pos().y());
         if (tip.isEmpty())
             QToolTip::hideText();
         else
@@ -29,5 +28,5 @@ bool LineGutter::event(QEvent *event)
 
 void LineGutter::paintEvent(QPaintEvent *event)
 {
-    m_view->paintGutter(event);
+    m_painter(event);
 }
