@@ -228,7 +228,8 @@ void tst_LineMarks::markFollowsEdits()
 
     QCOMPARE(markedLines(view), lines);
     QCOMPARE(gone.count(), lines.isEmpty() ? 1 : 0);
-    QCOMPARE(view->extraSelections().size(), lines.size());
+    for (int line = 1; line <= view->document()->blockCount(); ++line)
+        QCOMPARE(!view->markUnderlineRect(line).isEmpty(), lines.contains(line));
     if (!lines.isEmpty()) {
         QCOMPARE(view->lineMarks().constFirst().id, 1);
         QCOMPARE(view->lineMarkToolTip(lines.constFirst()), QStringLiteral("tip"));
@@ -253,8 +254,7 @@ void tst_LineMarks::marksSurviveSaveAndColouring()
     ProgramValues::instance().formatting = true;
     view->Refresh();
     QCOMPARE(markedLines(view), (QList<int>{4, 9}));
-    QCOMPARE(view->extraSelections().size(), 2);
-    QCOMPARE(view->extraSelections()[1].cursor.block().blockNumber(), 8);
+    QVERIFY(!view->markUnderlineRect(9).isEmpty());
 }
 
 void tst_LineMarks::markShowsUnderlineAndToolTip()
@@ -265,11 +265,29 @@ void tst_LineMarks::markShowsUnderlineAndToolTip()
                         {2, LineMark::Kind::Diagnostic, "second", 2},
                         {6, LineMark::Kind::Diagnostic, "third", 3}});
 
-    const QList<QTextEdit::ExtraSelection> underlines = view->extraSelections();
-    QCOMPARE(underlines.size(), 3);
-    QCOMPARE(underlines[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
-    QCOMPARE(underlines[0].cursor.selectedText(), QStringLiteral("line2"));
-    QVERIFY(underlines[0].format.underlineColor() != underlines[2].format.underlineColor());
+    // Under the line's text, in the colour of its kind (an error outranks a diagnostic).
+    const QRect under = view->markUnderlineRect(2);
+    const QRect text = view->cursorRect(lineStart(view, 2));
+    QVERIFY(under.top() >= text.center().y() && under.top() <= text.bottom() + 2);
+    const int width = qRound(
+        QFontMetricsF(view->document()->defaultFont()).horizontalAdvance("line2"));
+    QVERIFY(qAbs(under.width() - width) <= 2);
+    const QImage shot = view->viewport()->grab().toImage();
+    const auto reddest = [&shot](const QRect &box) {
+        int best = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                if (shot.rect().contains(x, y)) {
+                    const QColor c = shot.pixelColor(x, y);
+                    best = qMax(best, c.red() - c.blue());
+                }
+            }
+        }
+        return best;
+    };
+    QVERIFY(reddest(under) > 100);
+    QVERIFY(reddest(under.translated(0, -3 * under.height())) < 100);
+    QVERIFY(view->markUnderlineRect(3).isEmpty());
     QCOMPARE(view->lineMarkToolTip(2), QStringLiteral("first\n\nsecond"));
     QCOMPARE(view->lineMarkToolTip(6), QStringLiteral("third"));
     QCOMPARE(view->lineMarkToolTip(3), QString());
@@ -280,7 +298,7 @@ void tst_LineMarks::markShowsUnderlineAndToolTip()
 
     view->clearLineMarks();
     QVERIFY(view->lineMarks().isEmpty());
-    QVERIFY(view->extraSelections().isEmpty());
+    QVERIFY(view->markUnderlineRect(2).isEmpty());
 }
 
 void tst_LineMarks::marksOutsideTheTextAreLeftOut()

@@ -87,13 +87,15 @@ CQvasmView::CQvasmView(CQvasmDoc *document, QWidget *parent)
         [this](QPaintEvent *event) { paintGutter(event); },
         [this](int y) { return lineMarkToolTip(lineAtY(y)); });
     // Only the part of the gutter beside what changed is painted again.
+    // The gutter shows where lines are: a change that moves none (a letter, a recolour) leaves
+    // it as it is; lines that came or went, or wrapping, paint the part beside the change.
     connect(this, &QPlainTextEdit::updateRequest, m_gutter, [this](const QRect &rect, int dy) {
         if (dy != 0)
             m_gutter->scroll(0, dy);
-        else
+        else if (this->document()->blockCount() != m_gutterPaintedBlocks || wordWrap())
             m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
     });
-    connect(this, &QPlainTextEdit::blockCountChanged, this, &CQvasmView::updateGutterWidth);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { updateGutterWidth(); });
     if (m_doc->isLoading()) {
         // An empty stand-in until the text is in; nothing typed meanwhile could be kept.
         setReadOnly(true);
@@ -431,7 +433,11 @@ void CQvasmView::paintGutter(QPaintEvent *event)
     const QFont font = m_gutter->font();
     painter.setFont(font);
     const int digit = digitWidth(font);
+    const qreal digitF = QFontMetricsF(font).horizontalAdvance(QLatin1Char('9'));
+    const qreal ascent = QFontMetricsF(font).ascent()
+                         + (lineHeight(*this) - QFontMetricsF(font).height()) / 2;
     const int annotations = annotationWidth();
+    m_gutterPaintedBlocks = document()->blockCount();
     const int markColumn = LineGutterMetrics::MarkColumnDigits * digit;
 
     // The visible lines only: the marks are looked up for them, the numbers drawn for them.
@@ -439,19 +445,7 @@ void CQvasmView::paintGutter(QPaintEvent *event)
     if (!block.isValid())
         return;
     const QPointF offset = contentOffset();
-    const int first = block.blockNumber();
-    QHash<int, LineMark::Kind> marked;
-    if (!m_marks.empty()) {
-        const int last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber();
-        for (const AnchoredMark &m : m_marks) {
-            const int number = document()->findBlock(m.span.selectionStart()).blockNumber();
-            if (number < first || number > last)
-                continue;
-            // An error outranks a diagnostic on the same line.
-            if (!marked.contains(number) || m.mark.kind == LineMark::Kind::Error)
-                marked.insert(number, m.mark.kind);
-        }
-    }
+    const QHash<int, LineMark::Kind> marked = marksInView();
     painter.setRenderHint(QPainter::Antialiasing);
     const int height = lineHeight(*this);
     while (block.isValid()) {
@@ -463,18 +457,16 @@ void CQvasmView::paintGutter(QPaintEvent *event)
             const int top = qRound(box.top());
             if (annotations > 0 && size_t(number) < m_annotations.size()) {
                 painter.setPen(QColor(0x20, 0x40, 0x90));
-                painter.drawText(QRect(digit / 2, top, annotations - digit, height),
-                                 Qt::AlignLeft | Qt::AlignVCenter,
-                                 m_annotations[size_t(number)]);
+                painter.drawText(QPointF(digit / 2, top + ascent), m_annotations[size_t(number)]);
             }
             if (m_lineNumbers) {
+                // Digits are as wide as each other: right-aligned by arithmetic, drawn at a point
+                // (a rectangle with alignment lays the text out first).
+                const QString text = QString::number(number + 1);
                 painter.setPen(QColor(0x80, 0x80, 0x80));
-                painter.drawText(QRect(annotations + markColumn,
-                                       top,
-                                       m_gutterWidth - annotations - markColumn - digit / 2,
-                                       height),
-                                 Qt::AlignRight | Qt::AlignVCenter,
-                                 QString::number(number + 1));
+                painter.drawText(QPointF(m_gutterWidth - digit / 2 - text.size() * digitF,
+                                         top + ascent),
+                                 text);
             }
             const auto kind = marked.constFind(number);
             if (kind != marked.constEnd()) {
@@ -584,7 +576,7 @@ void CQvasmView::setLineMarks(const QList<LineMark> &marks)
         span.setPosition(qMin(block.position() + block.length(), end), QTextCursor::KeepAnchor);
         m_marks.push_back({mark, span});
     }
-    applyMarkUnderlines();
+    viewport()->update();
     updateGutterWidth();
     m_gutter->update();
 }
@@ -622,27 +614,86 @@ void CQvasmView::dropDeletedMarks()
     if (gone == m_marks.end())
         return;
     m_marks.erase(gone, m_marks.end());
-    applyMarkUnderlines();
+    viewport()->update();
     updateGutterWidth();
     m_gutter->update();
     emit lineMarksChanged();
 }
 
-void CQvasmView::applyMarkUnderlines()
+QHash<int, LineMark::Kind> CQvasmView::marksInView() const
 {
-    // Extra selections, not formats: the colouring owns the layouts' formats and may clear them
-    // at any time, and the selections' cursors follow the text by themselves.
-    QList<QTextEdit::ExtraSelection> underlines;
+    QHash<int, LineMark::Kind> marked;
+    if (m_marks.empty())
+        return marked;
+    const int first = firstVisibleBlock().blockNumber();
+    const int last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber();
     for (const AnchoredMark &m : m_marks) {
-        QTextEdit::ExtraSelection selection;
-        const QTextBlock block = document()->findBlock(m.span.selectionStart());
-        selection.cursor = QTextCursor(block);
-        selection.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        selection.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        selection.format.setUnderlineColor(markColour(m.mark.kind));
-        underlines.append(selection);
+        const int number = document()->findBlock(m.span.selectionStart()).blockNumber();
+        if (number < first || number > last)
+            continue;
+        // An error outranks a diagnostic on the same line.
+        if (!marked.contains(number) || m.mark.kind == LineMark::Kind::Error)
+            marked.insert(number, m.mark.kind);
     }
-    setExtraSelections(underlines);
+    return marked;
+}
+
+QRect CQvasmView::markUnderlineRect(int line) const
+{
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid() || !marksInView().contains(line - 1))
+        return QRect();
+    return underlineRect(block);
+}
+
+QRect CQvasmView::underlineRect(const QTextBlock &block) const
+{
+    if (!block.isVisible())
+        return QRect();
+    const QTextLayout *layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return QRect();
+    const QPointF origin = blockBoundingGeometry(block).translated(contentOffset()).topLeft()
+                           + layout->position();
+    // From the first character that is not blank to the end of the text; a blank line gets a
+    // stroke two characters long.
+    const QString text = block.text();
+    int from = 0;
+    while (from < text.size() && text[from].isSpace())
+        ++from;
+    const QTextLine first = layout->lineForTextPosition(qMin(from, int(text.size())));
+    const QTextLine last = layout->lineAt(layout->lineCount() - 1);
+    const qreal digit = QFontMetricsF(document()->defaultFont()).horizontalAdvance(QLatin1Char('9'));
+    qreal left = first.isValid() ? first.cursorToX(from) : 0;
+    qreal right = last.naturalTextWidth() + last.x();
+    if (from >= text.size())
+        right = left + 2 * digit;
+    const qreal bottom = last.y() + last.ascent() + qMax<qreal>(2, last.descent());
+    return QRectF(origin.x() + left, origin.y() + bottom - 3, right - left, 4).toAlignedRect();
+}
+
+void CQvasmView::paintEvent(QPaintEvent *event)
+{
+    QPlainTextEdit::paintEvent(event);
+    if (m_marks.empty())
+        return;
+    // Drawn over the text rather than laid into it: the colouring owns the lines' formats, and
+    // a line with an extra format is laid out and drawn twice on every repaint.
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QHash<int, LineMark::Kind> marked = marksInView();
+    for (auto it = marked.begin(); it != marked.end(); ++it) {
+        const QRect box = underlineRect(document()->findBlockByNumber(it.key()));
+        if (box.isEmpty() || !box.intersects(event->rect()))
+            continue;
+        QPainterPath wave;
+        const qreal y = box.center().y() + 0.5;
+        wave.moveTo(box.left(), y);
+        for (int x = box.left(), up = 1; x < box.right(); x += 2, up = -up)
+            wave.lineTo(x + 2, y - 1.5 * up);
+        painter.setPen(QPen(markColour(it.value()), 1));
+        painter.drawPath(wave);
+    }
 }
 
 bool CQvasmView::viewportEvent(QEvent *event)

@@ -135,6 +135,9 @@ public:
     QList<LineMark> lineMarks() const;
     // The tool tips of the marks on a 1-based line, one paragraph each; empty when it has none.
     QString lineMarkToolTip(int line) const;
+    // Where the wavy line under a marked line in view goes (viewport coordinates); empty for a
+    // line out of view or without a mark.
+    QRect markUnderlineRect(int line) const;
     // The 1-based line at a height in the viewport's (and the gutter's) coordinates; 0 below
     // the text.
     int lineAtY(int y) const;
@@ -165,6 +168,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void showEvent(QShowEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void attachText();
@@ -177,7 +181,8 @@ private:
     void applyViewportMargins();
     void updateGutterWidth();
     void placeGutter();
-    void applyMarkUnderlines();
+    QHash<int, LineMark::Kind> marksInView() const; // by block number
+    QRect underlineRect(const QTextBlock &block) const;
     void dropDeletedMarks();
 
     CQvasmDoc *m_doc;
@@ -200,6 +205,7 @@ private:
     LineGutter *m_gutter = nullptr;
     bool m_lineNumbers = true;
     int m_gutterWidth = 0;
+    int m_gutterPaintedBlocks = -1; // the line count when the gutter was last painted
     struct AnchoredMark
     {
         LineMark mark;
