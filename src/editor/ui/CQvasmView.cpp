@@ -576,6 +576,12 @@ void CQvasmView::setLineMarks(const QList<LineMark> &marks)
         span.setPosition(qMin(block.position() + block.length(), end), QTextCursor::KeepAnchor);
         m_marks.push_back({mark, span});
     }
+    // In text order, which edits keep: the marks of the lines in view are found by a search.
+    std::stable_sort(m_marks.begin(),
+                     m_marks.end(),
+                     [](const AnchoredMark &a, const AnchoredMark &b) {
+                         return a.span.selectionStart() < b.span.selectionStart();
+                     });
     viewport()->update();
     updateGutterWidth();
     m_gutter->update();
@@ -625,12 +631,24 @@ QHash<int, LineMark::Kind> CQvasmView::marksInView() const
     QHash<int, LineMark::Kind> marked;
     if (m_marks.empty())
         return marked;
-    const int first = firstVisibleBlock().blockNumber();
-    const int last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber();
-    for (const AnchoredMark &m : m_marks) {
+    // The text from the first line in view to the end of the last one that can be in view.
+    const QTextBlock top = firstVisibleBlock();
+    if (!top.isValid())
+        return marked;
+    const int rows = viewport()->height() / lineHeight(*this) + 2;
+    QTextBlock bottom = document()->findBlockByNumber(top.blockNumber() + rows);
+    const int from = top.position();
+    const int to = bottom.isValid() ? bottom.position() + bottom.length()
+                                    : document()->characterCount();
+    auto it = std::lower_bound(m_marks.begin(),
+                               m_marks.end(),
+                               from,
+                               [](const AnchoredMark &m, int p) {
+                                   return m.span.selectionStart() < p;
+                               });
+    for (; it != m_marks.end() && it->span.selectionStart() < to; ++it) {
+        const AnchoredMark &m = *it;
         const int number = document()->findBlock(m.span.selectionStart()).blockNumber();
-        if (number < first || number > last)
-            continue;
         // An error outranks a diagnostic on the same line.
         if (!marked.contains(number) || m.mark.kind == LineMark::Kind::Error)
             marked.insert(number, m.mark.kind);
@@ -680,19 +698,22 @@ void CQvasmView::paintEvent(QPaintEvent *event)
     // Drawn over the text rather than laid into it: the colouring owns the lines' formats, and
     // a line with an extra format is laid out and drawn twice on every repaint.
     QPainter painter(viewport());
-    painter.setRenderHint(QPainter::Antialiasing);
     const QHash<int, LineMark::Kind> marked = marksInView();
     for (auto it = marked.begin(); it != marked.end(); ++it) {
-        const QRect box = underlineRect(document()->findBlockByNumber(it.key()));
+        const QTextBlock block = document()->findBlockByNumber(it.key());
+        const QRectF line = blockBoundingGeometry(block).translated(contentOffset());
+        if (!line.toAlignedRect().adjusted(0, 0, 0, 4).intersects(event->rect()))
+            continue;
+        const QRect box = underlineRect(block);
         if (box.isEmpty() || !box.intersects(event->rect()))
             continue;
-        QPainterPath wave;
-        const qreal y = box.center().y() + 0.5;
-        wave.moveTo(box.left(), y);
-        for (int x = box.left(), up = 1; x < box.right(); x += 2, up = -up)
-            wave.lineTo(x + 2, y - 1.5 * up);
+        // A zigzag of whole pixels, drawn without smoothing: cheap on every repaint.
+        QPolygon wave;
+        const int y = box.center().y();
+        for (int x = box.left(), up = 1; x <= box.right() + 2; x += 2, up = -up)
+            wave << QPoint(x, y - up);
         painter.setPen(QPen(markColour(it.value()), 1));
-        painter.drawPath(wave);
+        painter.drawPolyline(wave);
     }
 }
 
