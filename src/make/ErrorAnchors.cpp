@@ -107,6 +107,10 @@ bool ErrorAnchors::sameFile(const QString &a, const QString &b)
         return false;
     if (absolute(a) == absolute(b))
         return true;
+    // The file system is asked only about a name in another folder (a folder reached through a
+    // link): the marks of every window are matched on each switch of window.
+    if (QFileInfo(a).fileName() != QFileInfo(b).fileName())
+        return false;
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }

@@ -25,6 +25,7 @@ private slots:
     void nextRunReplacesTheMarks();
     void f4IsFreeInBothTables();
     void listingGutterShowsEachFilesOwnLines();
+    void marksReachAFileOpenedThroughALinkedFolder();
 
 private:
     QString file(const QString &name);
@@ -244,6 +245,18 @@ void tst_ErrorMarks::listingGutterShowsEachFilesOwnLines()
     QVERIFY(m_f->documents->openDocument(b));
     QCOMPARE(activeView()->lineAnnotation(1), QStringLiteral("0102  BA 08 01"));
     QVERIFY(activeView()->annotationsShown());
+}
+
+void tst_ErrorMarks::marksReachAFileOpenedThroughALinkedFolder()
+{
+    file("a.asm");
+    const QString linked = m_f->path("linked");
+    QVERIFY(QFile::link(m_f->dir.path(), linked));
+    QVERIFY(m_f->documents->openDocument(linked + "/a.asm"));
+    // The run names the file by its real folder.
+    m_marks->takeRun(output({{"a.asm", 4}}));
+    QCOMPARE(activeView()->lineMarks().size(), 1);
+    QCOMPARE(activeView()->lineMarks()[0].line, 4);
 }
 
 QTEST_MAIN(tst_ErrorMarks)
