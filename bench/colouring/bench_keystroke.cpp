@@ -5,12 +5,15 @@
 // to the view and the event loop run until nothing is pending (the caret line's recolour, the
 // pass over the lines in view and the repaint included). Figures: median, 90th percentile and
 // maximum in microseconds, for a letter typed in a line, a double quote (it opens a string that
-// runs on over the following lines) and Enter, with formatting on and, for comparison, off.
+// runs on over the following lines) and Enter, with formatting on and, for comparison, off; each
+// without the gutter and with line numbers and 1,000 error marks (one every 200 lines, and one
+// on every fourth line around the middle, where the typing is).
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "base/ProgramValues.h"
 #include "base/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
+#include "editor/LineMarks.h"
 #include "editor/ui/CChildFrame.h"
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/CQvasmView.h"
@@ -56,7 +59,7 @@ void report(const char *what, std::vector<qint64> ns)
                 ns.size());
 }
 
-void measure(CQvasmDocTemplate &documents, const QString &path, bool formatting)
+void measure(CQvasmDocTemplate &documents, const QString &path, bool formatting, bool gutter)
 {
     ProgramValues::instance().formatting = formatting;
     CQvasmDoc *doc = documents.openDocument(path);
@@ -65,10 +68,21 @@ void measure(CQvasmDocTemplate &documents, const QString &path, bool formatting)
         std::exit(1);
     }
     CQvasmView *view = CChildFrame::viewOf(doc);
+    view->setLineNumbersShown(gutter);
+    if (gutter && qEnvironmentVariableIsEmpty("BENCH_NO_MARKS")) {
+        QList<LineMark> marks;
+        for (int line = 1; marks.size() < 900; line += 200)
+            marks.append(
+                {line, LineMark::Kind::Error, QStringLiteral("error 22h: Syntax error"), 0});
+        for (int line = kLines / 2 - 200; marks.size() < 1000; line += 4)
+            marks.append({line, LineMark::Kind::Diagnostic, QStringLiteral("diag 76h"), 0});
+        view->setLineMarks(marks);
+    }
     view->setFocus();
     QCoreApplication::processEvents();
-    std::printf("formatting %s, %d lines:\n",
+    std::printf("formatting %s, %s, %d lines:\n",
                 formatting ? "on" : "off",
+                gutter ? "line numbers and 1,000 marks" : "no gutter",
                 doc->textDocument()->blockCount());
 
     // In the middle of the text: a word typed into each line of code, line after line.
@@ -167,9 +181,14 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     // Alternating, each on a freshly opened text.
-    for (int round = 0; round < 2; ++round) {
-        measure(documents, path, true);
-        measure(documents, path, false);
+    const int rounds = qEnvironmentVariableIntValue("BENCH_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("BENCH_ROUNDS")
+                           : 2;
+    for (int round = 0; round < rounds; ++round) {
+        for (bool gutter : {false, true}) {
+            measure(documents, path, true, gutter);
+            measure(documents, path, false, gutter);
+        }
     }
     return 0;
 }

@@ -26,6 +26,12 @@ QString BuildCommandRules::buildingBanner(const QString &targetFile)
            + QStringLiteral(" -=-=-=-=-=-=-=-=-=\r\n ");
 }
 
+QString BuildCommandRules::checkingBanner(const QString &sourcePath)
+{
+    return QStringLiteral("-=-=-=-=-=-=-=-=-= Checking: ") + sourcePath
+           + QStringLiteral(" -=-=-=-=-=-=-=-=-=\r\n ");
+}
+
 QString BuildCommandRules::listingPath(const QString &sourcePath)
 {
     return sourcePath.chopped(qMin<qsizetype>(3, sourcePath.size())) + QStringLiteral("lst");

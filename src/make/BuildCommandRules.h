@@ -28,6 +28,7 @@ public:
     // Both end in "\r\n " for the output pane's append rule (its last character is dropped).
     static QString assemblingBanner(const QString &sourcePath);
     static QString buildingBanner(const QString &targetFile);
+    static QString checkingBanner(const QString &sourcePath);
 
     // The source without its last three characters, then "lst": prog.asm gives prog.lst.
     static QString listingPath(const QString &sourcePath);

@@ -1,5 +1,6 @@
 #include "make/OutputPaneText.h"
 
+#include "make/NavigableLine.h"
 #include "make/ToolOutputDecoder.h"
 
 namespace {
@@ -39,4 +40,18 @@ QString OutputPaneText::captureText(QByteArrayView capture, qsizetype captureLen
     while (skip < kept.size() && isLeadingSpace(kept.at(skip)))
         ++skip;
     return ToolOutputDecoder::decodeAll(kept.sliced(skip), ToolOutputDecoder::UnixLineEnds);
+}
+
+OutputPaneText::LineKind OutputPaneText::lineKind(QStringView line, int row)
+{
+    if (row == 0 || line.startsWith(u"-=-=") || line.startsWith(u"Searching for '"))
+        return LineKind::Banner;
+    if (line.contains(u"):  error "))
+        return LineKind::Error;
+    if (line.contains(u"):   diag "))
+        return LineKind::Diagnostic;
+    // The double-click reads only this much of a line; a colour says no more than it follows.
+    if (NavigableLine::parse(line.left(256)))
+        return LineKind::Hit;
+    return LineKind::Plain;
 }

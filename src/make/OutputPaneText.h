@@ -17,4 +17,16 @@ public:
     // The captured bytes as Assemble and Build show them: without the leading white space and
     // the final line break, decoded (UTF-8, else Windows-1252 byte by byte).
     static QString captureText(QByteArrayView capture, qsizetype captureLength);
+
+    // What a line of the pane is, for its colour: the first line and the writers' headings are
+    // banners; then the assembler's error and diagnostic lines; then any other file(line) line
+    // (a search hit).
+    enum class LineKind {
+        Plain,
+        Banner,
+        Error,
+        Diagnostic,
+        Hit,
+    };
+    static LineKind lineKind(QStringView line, int row);
 };

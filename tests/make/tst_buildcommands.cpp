@@ -1,6 +1,7 @@
 #include "base/CommandIds.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
+#include "frame/ui/CStatusLine.h"
 #include "make/BuildOutput.h"
 #include "make/ExecuteCommand.h"
 #include "make/MakeSettings.h"
@@ -24,6 +25,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,8 +51,8 @@ private slots:
     void untitledDocumentIsNamedFirst();
     void assembleResults_data();
     void assembleResults();
-    void checkSyntaxNeverWritesThePane_data();
-    void checkSyntaxNeverWritesThePane();
+    void checkSyntaxShowsItsOwnRunInThePane_data();
+    void checkSyntaxShowsItsOwnRunInThePane();
     void targetTheRecordCannotHoldLeavesExecuteOff_data();
     void targetTheRecordCannotHoldLeavesExecuteOff();
     void executeWithoutATargetSaysSo();
@@ -59,6 +61,8 @@ private slots:
     void buildLeavesATargetThatIsNoFileAlone();
     void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
     void buildWindowOnlyOnRequestWithBuildwin();
+    void assembleSaysTheCodeSize_data();
+    void assembleSaysTheCodeSize();
     void postBuildOutputJoinsThePaneAsItComes();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone_data();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone();
@@ -434,19 +438,24 @@ void tst_BuildCommands::buildLeavesATargetThatIsNoFileAlone()
     QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
 }
 
-void tst_BuildCommands::checkSyntaxNeverWritesThePane_data()
+void tst_BuildCommands::checkSyntaxShowsItsOwnRunInThePane_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("output");
 
-    QTest::newRow("no errors") << QByteArray("out \\r\\nok\\r\\n") << "No Errors Found";
-    QTest::newRow("tool missing") << QByteArray() << "Create process failed";
+    // The run before this one never stays on screen as if it were this one's.
+    QTest::newRow("no errors") << QByteArray("out \\r\\nok\\r\\n") << "No Errors Found"
+                               << "\nok";
+    QTest::newRow("tool missing") << QByteArray() << "Create process failed"
+                                  << "\n";
 }
 
-void tst_BuildCommands::checkSyntaxNeverWritesThePane()
+void tst_BuildCommands::checkSyntaxShowsItsOwnRunInThePane()
 {
     QFETCH(QByteArray, script);
     QFETCH(QString, message);
+    QFETCH(QString, output);
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer::Ok);
     if (script.isEmpty()) {
@@ -459,13 +468,16 @@ void tst_BuildCommands::checkSyntaxNeverWritesThePane()
     const QString path = m_dir->filePath("a.inc");
     addSource("a.inc", "x", path);
 
+    QSignalSpy captured(m_commands, &BuildCommands::outputCaptured);
     QVERIFY(m_frame->router().dispatch(ID_MAKE_CHECK_SYNTAX));
     QCOMPARE(prompts.messagesAsked().constFirst(), message);
+    // Only a run whose tool ended replaces the errors marked in the editors.
+    QCOMPARE(captured.count(), script.isEmpty() ? 0 : 1);
     if (script.isEmpty())
         QCOMPARE(prompts.messagesAsked().at(1), QStringLiteral("Return code: 0200"));
     else
         QCOMPARE(arguments(), (QStringList{path, "/s"}));
-    QCOMPARE(paneText(), QStringLiteral("kept"));
+    QCOMPARE(paneText(), "-=-=-=-=-=-=-=-=-= Checking: " + path + " -=-=-=-=-=-=-=-=-=" + output);
     QVERIFY(!WorkspaceRecord::instance().canExecute());
     QVERIFY(!m_log.contains("save all"));
 }
@@ -602,6 +614,45 @@ void tst_BuildCommands::laterRunsAndClosingLeaveEarlierPostBuildAlone()
     QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
     QCOMPARE(paneText(),
              "-=-=-=-=-=-=-=-=-= Assembling: " + source + " -=-=-=-=-=-=-=-=-=\nagain\nsecond");
+}
+
+void tst_BuildCommands::assembleSaysTheCodeSize_data()
+{
+    QTest::addColumn<bool>("oldProgram");
+    QTest::addColumn<bool>("writesProgram");
+    QTest::addColumn<bool>("said");
+
+    QTest::newRow("the run wrote the program") << false << true << true;
+    QTest::newRow("the run replaced an older program") << true << true << true;
+    QTest::newRow("the run wrote nothing") << false << false << false;
+    QTest::newRow("an older program the run left alone") << true << false << false;
+}
+
+void tst_BuildCommands::assembleSaysTheCodeSize()
+{
+    QFETCH(bool, oldProgram);
+    QFETCH(bool, writesProgram);
+    QFETCH(bool, said);
+    ScriptedPrompts prompts;
+    const QString source = m_dir->filePath("p.asm");
+    const QString program = m_dir->filePath("p.com");
+    if (oldProgram)
+        writeFileBytes(program, QByteArray(5000, 'x'));
+    // The stand-in "writes the program" as the record of its arguments.
+    FakeTool::script((writesProgram ? "record " + program.toUtf8() + "\n" : QByteArray())
+                     + "out \\r\\nok\\r\\n");
+    addSource("p.asm", "nop", source);
+    m_frame->ShowStatusMessage(CStatusLine::MessagePane, "before", Qt::white);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    const QString status = m_frame->statusLine()->paneText(CStatusLine::MessagePane);
+    if (said) {
+        QCOMPARE(status,
+                 QStringLiteral("Code: %1 bytes of the 64 KiB segment (0% used)")
+                     .arg(QFileInfo(program).size()));
+    } else {
+        QCOMPARE(status, QStringLiteral("before"));
+    }
 }
 
 QTEST_MAIN(tst_BuildCommands)

@@ -26,6 +26,9 @@ class tst_OutputViews : public QObject
 private slots:
     void appendsGoToTheEndAndNeverIntoUndo();
     void wheelScrollsOneLineMore();
+    void linesInViewAreColouredByKind();
+    void runOutputShowsItsFirstErrorAndStaysThere_data();
+    void runOutputShowsItsFirstErrorAndStaysThere();
     void doubleClickFollowsFileLines_data();
     void doubleClickFollowsFileLines();
     void doubleClickSelectsTheClickedLine();
@@ -73,6 +76,85 @@ void tst_OutputViews::appendsGoToTheEndAndNeverIntoUndo()
     QCOMPARE(pane.toPlainText(), QStringLiteral("first\n") + QString(40000, 'y') + '\n');
     QVERIFY(!pane.document()->isUndoAvailable());
     QCOMPARE(pane.textCursor().position(), pane.document()->characterCount() - 1);
+}
+
+namespace {
+
+QColor foregroundOf(const QTextBlock &block)
+{
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    return formats.isEmpty() ? QColor() : formats.constFirst().format.foreground().color();
+}
+
+} // namespace
+
+void tst_OutputViews::linesInViewAreColouredByKind()
+{
+    CMyView pane;
+    pane.resize(500, 300);
+    pane.show();
+    pane.Clear();
+    const QString banner = "-=-=-=-=-=-=-=-=-= Assembling: /s/a.asm -=-=-=-=-=-=-=-=-=\r\n ";
+    pane.Append(banner, banner.size());
+    const QByteArray capture = "\r\n\t/s/a.asm (2):  error 22h Syntax error\r\n  mov ax,\r\n"
+                               "\t/s/a.asm (4):   diag 76h Could use SHORT jump\r\n\r\n"
+                               "Total errors: 1\r\n";
+    pane.AppendCapture(capture, capture.size() - 1);
+    pane.AppendStream(u"/s/b.asm(3): found\n");
+    QTRY_VERIFY(foregroundOf(pane.document()->findBlockByNumber(1)).isValid());
+
+    const QTextDocument *text = pane.document();
+    const QColor heading = foregroundOf(text->findBlockByNumber(0));
+    const QColor error = foregroundOf(text->findBlockByNumber(1));
+    const QColor diag = foregroundOf(text->findBlockByNumber(3));
+    const QColor hit = foregroundOf(text->lastBlock());
+    QCOMPARE(text->lastBlock().text(), QStringLiteral("/s/b.asm(3): found"));
+    QVERIFY(!foregroundOf(text->findBlockByNumber(2)).isValid()); // continuation: plain
+    const QSet<QRgb> distinct{heading.rgb(), error.rgb(), diag.rgb(), hit.rgb()};
+    QCOMPARE(distinct.size(), 4);
+    QVERIFY(error.red() > error.green() && error.red() > error.blue());
+}
+
+void tst_OutputViews::runOutputShowsItsFirstErrorAndStaysThere_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("top");
+
+    // The line above the first error shows at the top: the banner when the error comes first.
+    QTest::newRow("first error right below the banner") << 0 << 0;
+    QTest::newRow("first error after 150 other lines") << 150 << 150;
+}
+
+void tst_OutputViews::runOutputShowsItsFirstErrorAndStaysThere()
+{
+    QFETCH(int, before);
+    QFETCH(int, top);
+    CMyView pane;
+    pane.resize(500, 200);
+    pane.show();
+    QByteArray capture = "\r\n";
+    for (int i = 0; i < before; ++i)
+        capture += "note " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 300; ++i)
+        capture += "\t/s/a.asm (" + QByteArray::number(i + 1) + "):  error 22h Syntax error\r\n";
+    pane.Clear();
+    pane.Append(u"banner\r\n ", 10);
+    pane.AppendCapture(capture, capture.size() - 1);
+    QVERIFY(pane.verticalScrollBar()->value() > top); // the appends went to the end
+
+    QCOMPARE(pane.showFirstError(), before + 1);
+    QCOMPARE(pane.verticalScrollBar()->value(), top);
+    pane.AppendStream(u"post-build output\n");
+    QCOMPARE(pane.verticalScrollBar()->value(), top);
+    // A new writer scrolls with its text again.
+    pane.Clear();
+    pane.Append(u"Searching for 'x'\r\n ", 21);
+    pane.AppendStream(QString("hit\n").repeated(300));
+    QVERIFY(pane.verticalScrollBar()->value() > 0);
+
+    pane.Clear();
+    pane.AppendStream(u"no errors here\n");
+    QCOMPARE(pane.showFirstError(), -1);
 }
 
 void tst_OutputViews::wheelScrollsOneLineMore()

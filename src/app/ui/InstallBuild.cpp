@@ -6,6 +6,7 @@
 #include "make/MakeSettings.h"
 #include "make/ui/BuildCommands.h"
 #include "make/ui/CMyView.h"
+#include "make/ui/ErrorMarks.h"
 #include "make/ui/FrameToolCommands.h"
 #include "make/ui/SourceBuildDocuments.h"
 #include "make/ui/SourceNavigator.h"
@@ -38,6 +39,10 @@ void installBuild(CQvasmApp &app, CQvasmDocTemplate *installed)
                                             std::make_unique<SourceBuildDocuments>(documents,
                                                                                    opener),
                                             navigator);
+            // The errors of each run, marked in the editors of their files.
+            auto *marks = new ErrorMarks(frame, navigator);
+            QObject::connect(build, &BuildCommands::outputCaptured, marks, &ErrorMarks::takeRun);
+            QObject::connect(build, &BuildCommands::listingMade, marks, &ErrorMarks::takeListing);
             const QPointer<CQvasmDocTemplate> folderOf(documents);
             new FrameToolCommands(frame, build->state(), [folderOf]() -> QString {
                 return folderOf ? folderOf->dialogFolder() : QDir::currentPath();

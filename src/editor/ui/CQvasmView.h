@@ -2,6 +2,7 @@
 
 #include "base/CommandMap.h"
 #include "editor/DocumentNaming.h"
+#include "editor/LineMarks.h"
 #include "frame/ui/BusyIndicator.h"
 
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 
 class CMainFrame;
 class CQvasmDoc;
+class LineGutter;
 class QPrinter;
 class ViewColourer;
 
@@ -118,6 +120,36 @@ public:
     // Scrolls by lines; the caret stays where it is.
     void scrollLines(int lines);
 
+    // Gutter and line marks --------------------------------------------------------------------
+    // Line numbers in the gutter (the gutter also shows while marks are set).
+    bool lineNumbersShown() const { return m_lineNumbers; }
+    void setLineNumbersShown(bool on);
+    QWidget *gutter() const;
+    int gutterWidth() const { return m_gutterWidth; }
+    // Marks on lines of the text, replacing the ones there were: each is anchored to its line's
+    // text, so it moves with lines inserted or deleted above, and goes when its line is
+    // deleted. Lines outside the text are left out. A text still loading gets them once it is in.
+    void setLineMarks(const QList<LineMark> &marks);
+    void clearLineMarks() { setLineMarks({}); }
+    // The marks still there, each with the line it is on now.
+    QList<LineMark> lineMarks() const;
+    // The tool tips of the marks on a 1-based line, one paragraph each; empty when it has none.
+    QString lineMarkToolTip(int line) const;
+    // Where the wavy line under a marked line in view goes (viewport coordinates); empty for a
+    // line out of view or without a mark.
+    QRect markUnderlineRect(int line) const;
+    // The 1-based line at a height in the viewport's (and the gutter's) coordinates; 0 below
+    // the text.
+    int lineAtY(int y) const;
+    void paintGutter(QPaintEvent *event);
+    // A column of text beside each line, left of the marks (what a listing says of the line);
+    // lines inserted or deleted later take their texts along. Shown only when asked.
+    void setLineAnnotations(const QHash<int, QString> &byLine);
+    bool hasLineAnnotations() const { return !m_annotations.empty(); }
+    QString lineAnnotation(int line) const;
+    bool annotationsShown() const { return m_annotationsShown; }
+    void setAnnotationsShown(bool on);
+
     // Prints the text in the editor font with its colours, on the printer's pages with margins
     // of 720 twips. Returns the number of pages.
     int print(QPrinter *printer) const;
@@ -125,6 +157,8 @@ public:
 signals:
     // Scroll, resize or a new text brought other blocks into view.
     void visibleBlocksChanged();
+    // A marked line was deleted, so its mark went.
+    void lineMarksChanged();
 
 protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -133,6 +167,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void showEvent(QShowEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void attachText();
@@ -142,6 +178,12 @@ private:
     void printPreview();
     void printWithDialog();
     void setScrollRemainder(int pixels);
+    void applyViewportMargins();
+    void updateGutterWidth();
+    void placeGutter();
+    QHash<int, LineMark::Kind> marksInView() const; // by block number
+    QRect underlineRect(const QTextBlock &block) const;
+    void dropDeletedMarks();
 
     CQvasmDoc *m_doc;
     std::function<QPrinter *()> m_printer;
@@ -159,6 +201,26 @@ private:
     int m_scrollRemainder = 0;
     bool m_settingScroll = false;
     QMetaObject::Connection m_contentsConnection;
+    QMetaObject::Connection m_blockCountConnection;
+    LineGutter *m_gutter = nullptr;
+    bool m_lineNumbers = true;
+    int m_gutterWidth = 0;
+    int m_gutterPaintedBlocks = -1; // the line count when the gutter was last painted
+    struct AnchoredMark
+    {
+        LineMark mark;
+        // From the line's start to the next line's start: both ends move with the text, and
+        // they meet when the whole line is deleted.
+        QTextCursor span;
+    };
+    std::vector<AnchoredMark> m_marks;
+    QList<LineMark> m_pendingMarks;     // given while the text was loading
+    std::vector<QString> m_annotations; // by block number
+    int m_annotationChars = 0;
+    bool m_annotationsShown = false;
+    int m_knownBlockCount = 1;
+    int annotationWidth() const;
+    void moveAnnotations(int position);
     static constexpr size_t MaxKeysWhileLoading = 10000;
     std::vector<std::unique_ptr<QKeyEvent>> m_keysWhileLoading;
 };

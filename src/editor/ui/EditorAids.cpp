@@ -1,5 +1,6 @@
 #include "editor/ui/EditorAids.h"
 
+#include "base/CommandIds.h"
 #include "base/SettingsStore.h"
 #include "editor/CQvasmDoc.h"
 #include "editor/ui/CChildFrame.h"
@@ -18,6 +19,7 @@ EditorAids::EditorAids(CMainFrame *frame)
     , m_frame(frame)
 {
     setObjectName(QStringLiteral("editorAids"));
+    *m_lineNumbers = SettingsStore::instance().readInt(LineNumbersSection, LineNumbersKey, 1) != 0;
     new CSyntaxColorer(frame);
     new CHelpPopup(frame);
     connect(frame, &CMainFrame::activeDocumentWindowChanged, this, &EditorAids::attachAll);
@@ -37,6 +39,17 @@ void EditorAids::attach(CQvasmView *view)
     new ViewTypingAids(view, m_autoIndent);
     new ViewTextCommands(view, m_modifiers);
     new ViewContextHelp(view);
+    view->setLineNumbersShown(*m_lineNumbers);
+    const QPointer<EditorAids> aids(this);
+    const std::shared_ptr<bool> shown = m_lineNumbers;
+    view->commands().on(ID_VIEW_LINE_NUMBERS, [aids, shown] {
+        if (aids)
+            aids->setLineNumbersShown(!*shown);
+    });
+    view->commands().onUpdate(ID_VIEW_LINE_NUMBERS, [shown](CommandUpdate &u) {
+        u.enable();
+        u.setCheck(*shown);
+    });
     // A new name can change whether the text is coloured (untitled.asm saved as notes.txt).
     QPointer<CQvasmView> guarded(view);
     connect(view->GetDocument(), &CQvasmDoc::fileKindChanged, view, [guarded] {
@@ -45,6 +58,19 @@ void EditorAids::attach(CQvasmView *view)
     });
     if (CMainFrame *frame = view->mainFrame())
         frame->requestCommandUpdate();
+}
+
+void EditorAids::setLineNumbersShown(bool on)
+{
+    *m_lineNumbers = on;
+    SettingsStore::instance().writeInt(LineNumbersSection, LineNumbersKey, on ? 1 : 0);
+    if (!m_frame)
+        return;
+    for (QMdiSubWindow *window : m_frame->mdiArea()->subWindowList()) {
+        if (auto *child = qobject_cast<CChildFrame *>(window))
+            child->view()->setLineNumbersShown(on);
+    }
+    m_frame->requestCommandUpdate();
 }
 
 void EditorAids::applyStartupSettings(CMainFrame *frame,

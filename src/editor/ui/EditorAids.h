@@ -23,6 +23,12 @@ public:
     // Gives a view its aids (once; later calls do nothing).
     void attach(CQvasmView *view);
 
+    // View > Line Numbers, for every editor of the frame; kept in the settings.
+    bool lineNumbersShown() const { return *m_lineNumbers; }
+    void setLineNumbersShown(bool on);
+    static inline const QString LineNumbersSection = QStringLiteral("Settings");
+    static inline const QString LineNumbersKey = QStringLiteral("linenumbers");
+
     // Tests: the keyboard state the text commands look at; empty asks the keyboard.
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query)
     {
@@ -43,6 +49,7 @@ private:
     // State the views of this frame share: the typing aids' auto-indent flag and the text
     // commands' keyboard query. Shared pointers, as a view may outlive this object at teardown.
     std::shared_ptr<bool> m_autoIndent = std::make_shared<bool>(false);
+    std::shared_ptr<bool> m_lineNumbers = std::make_shared<bool>(true);
     std::shared_ptr<std::function<Qt::KeyboardModifiers()>> m_modifiers
         = std::make_shared<std::function<Qt::KeyboardModifiers()>>();
 };

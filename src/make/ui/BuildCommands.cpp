@@ -6,6 +6,7 @@
 #include "base/SettingsStore.h"
 #include "frame/CommandRouter.h"
 #include "frame/ui/CMainFrame.h"
+#include "frame/ui/CStatusLine.h"
 #include "frame/ui/DocumentWindow.h"
 #include "make/AssemblerCommandLine.h"
 #include "make/BuildCommandRules.h"
@@ -21,6 +22,7 @@
 
 #include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
@@ -159,6 +161,8 @@ int BuildCommands::run(int command,
     m_lastResult = result.code;
     m_runOutput = result.output;
     m_postBuild = runner.takePostBuild();
+    if (result.toolEnded)
+        emit outputCaptured(result.output);
     return m_lastResult;
 }
 
@@ -202,6 +206,7 @@ void BuildCommands::present(const QString &banner)
     // This run's own bytes: a run that failed before it captured anything must not show the
     // previous run's errors under its banner.
     pane->AppendCapture(m_runOutput, m_runOutput.size());
+    pane->showFirstError();
 }
 
 void BuildCommands::checkSyntax(QMdiSubWindow *window)
@@ -222,7 +227,9 @@ void BuildCommands::checkSyntax(QMdiSubWindow *window)
                            QString(),
                            false,
                            s->source.get());
-    followPostBuild(false); // Check Syntax leaves the pane alone
+    // The pane shows this run, not the one before it as if it were current.
+    present(BuildCommandRules::checkingBanner(file.absoluteFilePath()));
+    followPostBuild(true);
     report(result, true);
     WorkspaceRecord::instance().setCanExecute(false);
     refreshCommands();
@@ -245,8 +252,12 @@ void BuildCommands::assemble(QMdiSubWindow *window)
     }
     const QString path = file.absoluteFilePath();
     const bool ctrl = leftCtrlHeld();
+    const QString program = BuildCommandRules::executableTarget(path).value_or(QString());
+    m_listingBefore = Stamp::of(BuildCommandRules::listingPath(path));
+    m_programBefore = Stamp::of(program);
     const int result = run(AssemblerRun::Assemble, path, QString(), ctrl, s->source.get());
     present(BuildCommandRules::assemblingBanner(path));
+    takeListing(BuildCommandRules::listingPath(path), program);
     followPostBuild(true);
 
     WorkspaceRecord &record = WorkspaceRecord::instance();
@@ -299,8 +310,14 @@ void BuildCommands::build(QMdiSubWindow *window)
     }
     const bool ctrl = leftCtrlHeld();
     const std::unique_ptr<BuildSource> source = window ? m_documents->source(window) : nullptr;
+    const QString program = target.isEmpty()
+                                ? QString()
+                                : QFileInfo(QDir(file.absolutePath()), target).filePath();
+    m_listingBefore = Stamp::of(BuildCommandRules::listingPath(path));
+    m_programBefore = Stamp::of(program);
     const int result = run(AssemblerRun::Build, path, target, ctrl, source.get());
     present(BuildCommandRules::buildingBanner(target));
+    takeListing(BuildCommandRules::listingPath(path), program);
     followPostBuild(true);
 
     const std::optional<quint32> totalErrors = report(result, false);
@@ -358,6 +375,39 @@ std::optional<quint32> BuildCommands::showBuildWindow(bool force, bool resetSele
         m_navigator.open(dialog.fileName(), dialog.lineNumber(), SourceNavigator::SelectLine);
     refreshCommands();
     return dialog.totalErrors();
+}
+
+BuildCommands::Stamp BuildCommands::Stamp::of(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
+        return {};
+    return {true, info.lastModified(), info.size()};
+}
+
+void BuildCommands::takeListing(const QString &listingPath, const QString &programPath)
+{
+    std::optional<ListingMap> listing;
+    const Stamp listingNow = Stamp::of(listingPath);
+    if (listingNow.exists && !(listingNow == m_listingBefore)) {
+        QFile file(listingPath);
+        if (file.open(QIODevice::ReadOnly)) {
+            listing = ListingMap::parse(file.readAll());
+            emit listingMade(*listing);
+        }
+    }
+    qint64 size = listing && listing->codeSize() > 0 ? listing->codeSize() : -1;
+    int end = listing ? listing->codeEnd() : -1;
+    const Stamp programNow = Stamp::of(programPath);
+    if (size < 0 && programNow.exists && !(programNow == m_programBefore)) {
+        size = programNow.size;
+        end = -1;
+    }
+    if (size >= 0 && m_frame) {
+        m_frame->ShowStatusMessage(CStatusLine::MessagePane,
+                                   ListingMap::codeSizeText(size, end),
+                                   CMainFrame::menuBarColour());
+    }
 }
 
 void BuildCommands::openListing(const QString &path)

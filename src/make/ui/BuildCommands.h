@@ -1,9 +1,11 @@
 #pragma once
 
 #include "make/BuildState.h"
+#include "make/ListingMap.h"
 #include "make/ui/BuildDocuments.h"
 #include "make/ui/SourceNavigator.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
@@ -58,6 +60,13 @@ public:
     void setModifierQuery(std::function<Qt::KeyboardModifiers()> query);
     void setExecutor(std::function<bool(const QString &target)> executor);
 
+signals:
+    // A run's tool ended and its captured output replaced the last capture.
+    void outputCaptured(const QByteArray &output);
+    // Assemble or Build wrote a listing.
+    void listingMade(const ListingMap &listing);
+
+public:
     static inline const QString SaveCaption = QStringLiteral("Save As");
     static inline const QString BuildWindowSection = QStringLiteral("Settings");
     static inline const QString BuildWindowKey = QStringLiteral("buildwin");
@@ -88,6 +97,9 @@ private:
     // it was shown.
     std::optional<quint32> report(int result, bool sayNoErrors);
     void openListing(const QString &path);
+    // After Assemble and Build: the listing the run wrote goes to the editors, and the code's
+    // size (from the listing, else from the program the run wrote) to the status line.
+    void takeListing(const QString &listingPath, const QString &programPath);
     void refreshCommands();
     bool leftCtrlHeld() const;
     CMyView *outputPane() const;
@@ -102,4 +114,15 @@ private:
     QByteArray m_runOutput;
     std::unique_ptr<PostBuildRun> m_postBuild; // of the last run, until followPostBuild()
     int m_lastResult = 0;
+    // The listing and the program as they were before the run, to tell what the run wrote.
+    struct Stamp
+    {
+        bool exists = false;
+        QDateTime modified;
+        qint64 size = -1;
+        static Stamp of(const QString &path);
+        bool operator==(const Stamp &) const = default;
+    };
+    Stamp m_listingBefore;
+    Stamp m_programBefore;
 };

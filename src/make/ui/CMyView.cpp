@@ -7,7 +7,9 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QWheelEvent>
 
 CMyView::CMyView(QWidget *parent)
@@ -26,6 +28,92 @@ CMyView::CMyView(QWidget *parent)
     }
     setPalette(p);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CMyView::colourLater);
+}
+
+namespace {
+
+// Layout formats on the lines in view, never the text's own formats: the pane can hold
+// megabytes, and only what shows is ever coloured.
+QTextCharFormat formatFor(OutputPaneText::LineKind kind)
+{
+    QTextCharFormat format;
+    switch (kind) {
+    case OutputPaneText::LineKind::Banner:
+        format.setForeground(QColor(0x00, 0x70, 0x20));
+        format.setFontWeight(QFont::Bold);
+        break;
+    case OutputPaneText::LineKind::Error:
+        format.setForeground(QColor(0xc0, 0x00, 0x00));
+        break;
+    case OutputPaneText::LineKind::Diagnostic:
+        format.setForeground(QColor(0xa0, 0x60, 0x00));
+        break;
+    case OutputPaneText::LineKind::Hit:
+        format.setForeground(QColor(0x00, 0x30, 0xb0));
+        break;
+    case OutputPaneText::LineKind::Plain:
+        break;
+    }
+    return format;
+}
+
+constexpr int Uncoloured = -1; // a block's user state until its kind is known
+
+} // namespace
+
+void CMyView::colourLater()
+{
+    if (m_colourQueued)
+        return;
+    m_colourQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_colourQueued = false;
+            colourVisibleLines();
+        },
+        Qt::QueuedConnection);
+}
+
+void CMyView::colourVisibleLines()
+{
+    QTextBlock block = firstVisibleBlock();
+    const int bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    while (block.isValid() && blockBoundingGeometry(block).translated(offset).top() <= bottom) {
+        if (block.userState() == Uncoloured) {
+            const auto kind = OutputPaneText::lineKind(block.text(), block.blockNumber());
+            block.setUserState(int(kind));
+            QTextLayout *layout = block.layout();
+            if (kind != OutputPaneText::LineKind::Plain && layout) {
+                layout->setFormats({{0, block.length(), formatFor(kind)}});
+                document()->markContentsDirty(block.position(), qMin(1, block.length()));
+            }
+        }
+        block = block.next();
+    }
+}
+
+void CMyView::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    colourLater();
+}
+
+int CMyView::showFirstError()
+{
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
+        const auto kind = OutputPaneText::lineKind(block.text(), block.blockNumber());
+        if (kind == OutputPaneText::LineKind::Error
+            || kind == OutputPaneText::LineKind::Diagnostic) {
+            verticalScrollBar()->setValue(qMax(0, block.blockNumber() - 1));
+            m_holdScroll = true;
+            colourLater();
+            return block.blockNumber();
+        }
+    }
+    return -1;
 }
 
 void CMyView::Clear()
@@ -34,6 +122,7 @@ void CMyView::Clear()
     ++m_clears;
     m_streaming = false;
     m_streamBreakHeld = false;
+    m_holdScroll = false;
 }
 
 void CMyView::Append(QStringView text, qsizetype length)
@@ -64,12 +153,17 @@ void CMyView::AppendStream(QStringView text)
 void CMyView::appendPlain(const QString &text)
 {
     // Always at the end: a caret the user left somewhere in the text must not split the output.
+    const int kept = verticalScrollBar()->value();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     if (!text.isEmpty())
         cursor.insertText(text);
     setTextCursor(cursor);
-    ensureCursorVisible();
+    if (m_holdScroll)
+        verticalScrollBar()->setValue(kept);
+    else
+        ensureCursorVisible();
+    colourLater();
 }
 
 void CMyView::wheelEvent(QWheelEvent *event)

@@ -30,6 +30,10 @@ public:
     // Text that goes on arriving after a writer's output (the post-build commands'), as it
     // comes: whole, on lines of its own below what is there, without a last empty line.
     void AppendStream(QStringView text);
+    // After a run: the first error or diagnostic line comes into view (the line above it at the
+    // top), and text appended later leaves the scroll there until the pane is cleared. Nothing
+    // moves when the output holds no error line. Its block number, or -1.
+    int showFirstError();
     // Counts the Clear() calls, so a late writer can tell the pane now shows something else.
     quint64 clearCount() const { return m_clears; }
 
@@ -42,15 +46,22 @@ public:
     // Lines of a file(line) form are read from this many characters only.
     static constexpr int NavigableLineLimit = 256;
 
+    // The colours of the lines in view (the others get theirs as they come into view).
+    void colourVisibleLines();
+
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void appendPlain(const QString &text);
+    void colourLater();
 
     Navigator m_navigator;
     quint64 m_clears = 0;
     bool m_streaming = false;
     bool m_streamBreakHeld = false; // a streamed piece ended in a line break not yet shown
+    bool m_holdScroll = false;      // showing the first error: appends do not scroll
+    bool m_colourQueued = false;
 };
