@@ -51,16 +51,17 @@ bool matches(QStringView name, QStringView pattern, bool matchCase)
         }
         const char16_t pc = p < patEnd ? fold(pattern.at(p), matchCase) : 0;
         const char16_t nc = fold(name.at(n), matchCase);
-        if (p < patEnd && (pc == nc || pc == u'?')) {
-            ++n;
-            ++p;
-            continue;
-        }
+        // A "*" is a star before it is a character: a "*" in the name must not use it up.
         if (p < patEnd && pc == u'*') {
             star = ++p;
             mark = n;
             if (p == patEnd)
                 return true;
+            continue;
+        }
+        if (p < patEnd && (pc == nc || pc == u'?')) {
+            ++n;
+            ++p;
             continue;
         }
         if (star < 0)

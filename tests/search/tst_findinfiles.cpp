@@ -179,6 +179,11 @@ void tst_FindInFiles::wildcard_data()
                                      << "*ab" << false << true;
     QTest::newRow("star-retries-from-mark") << "aaab"
                                             << "*aab" << false << true;
+    // A name may hold "*" or "?" itself: the pattern's "*" still matches any run.
+    QTest::newRow("star-in-the-name") << "*a.asm"
+                                      << "*" << false << true;
+    QTest::newRow("star-in-the-name-and-more") << "x*y.asm"
+                                               << "x*.asm" << false << true;
     QTest::newRow("two-stars") << "x.y.asm"
                                << "*.*.asm" << false << true;
     QTest::newRow("star-dot-star-needs-dot") << "makefile"
