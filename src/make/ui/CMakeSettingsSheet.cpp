@@ -1,5 +1,6 @@
 #include "make/ui/CMakeSettingsSheet.h"
 
+#include "frame/ui/OkCancelButtons.h"
 #include "make/AssemblerOptions.h"
 #include "make/MakeSettings.h"
 #include "make/ui/CMakeSet1.h"
@@ -22,11 +23,7 @@ CMakeSettingsSheet::CMakeSettingsSheet(QWidget *parent)
     m_tabs->addTab(m_page1, CMakeSet1::Title);
     m_tabs->addTab(m_page2, CMakeSet2::Title);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl_2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);

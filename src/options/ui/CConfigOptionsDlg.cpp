@@ -1,6 +1,7 @@
 #include "options/ui/CConfigOptionsDlg.h"
 
 #include "base/Prompts.h"
+#include "frame/ui/OkCancelButtons.h"
 #include "options/ConfigurationOptions.h"
 #include "options/WebAddresses.h"
 
@@ -41,11 +42,7 @@ CConfigOptionsDlg::CConfigOptionsDlg(SettingsStore &store,
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &CConfigOptionsDlg::browse);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl_2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(urlNote, 0, 0, 1, 3);

@@ -1,5 +1,6 @@
 #include "options/ui/CEditorPropsSheet.h"
 
+#include "frame/ui/OkCancelButtons.h"
 #include "options/ui/CEdOpt1.h"
 #include "options/ui/CEdOpt2.h"
 #include "options/ui/CEdOpt3.h"
@@ -32,11 +33,7 @@ CEditorPropsSheet::CEditorPropsSheet(SettingsStore &store, QWidget *parent)
             m_shown[size_t(index)] = true;
     });
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl_2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);

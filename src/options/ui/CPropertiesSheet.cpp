@@ -4,6 +4,7 @@
 #include "editor/CQvasmDoc.h"
 #include "editor/EditorSettings.h"
 #include "editor/ui/CQvasmView.h"
+#include "frame/ui/OkCancelButtons.h"
 #include "options/DocumentProperties.h"
 #include "options/ui/CPropsGen.h"
 
@@ -37,11 +38,7 @@ CPropertiesSheet::CPropertiesSheet(CQvasmView &view, SettingsStore &store, QWidg
 
     auto *tabs = new QTabWidget(this);
     tabs->addTab(m_page, QStringLiteral("General"));
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ctl_1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ctl_2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
