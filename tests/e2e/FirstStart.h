@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/CQvasmApp.h"
+#include "app/ui/DocumentTemplate.h"
 #include "app/ui/Subsystems.h"
 #include "frame/ui/CMainFrame.h"
 #include "options/ui/CTipOfDayDlg.h"
@@ -20,4 +21,14 @@ inline bool startForTheFirstTime(CQvasmApp &app, const QString &programFolder)
     ModalDriver<CTipOfDayDlg> tip([](CTipOfDayDlg *dialog) { dialog->reject(); });
     return app.InitInstance() && tip.done() && !tip.failed() && app.mainFrame()
            && QTest::qWaitForWindowExposed(app.mainFrame());
+}
+
+// The other end of a first start: every document closed without questions, the main window gone.
+inline void closeTheProgram()
+{
+    if (CQvasmApp *app = CQvasmApp::instance()) {
+        if (app->documentTemplate())
+            app->documentTemplate()->closeAllDocuments();
+        delete app->mainFrame();
+    }
 }

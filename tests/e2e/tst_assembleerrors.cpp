@@ -67,11 +67,7 @@ void tst_AssembleErrors::initTestCase()
 
 void tst_AssembleErrors::cleanupTestCase()
 {
-    if (CQvasmApp *app = CQvasmApp::instance()) {
-        if (app->documentTemplate())
-            app->documentTemplate()->closeAllDocuments();
-        delete app->mainFrame();
-    }
+    closeTheProgram();
     m_settings.reset();
 }
 

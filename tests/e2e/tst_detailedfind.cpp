@@ -76,11 +76,7 @@ void tst_DetailedFind::initTestCase()
 
 void tst_DetailedFind::cleanupTestCase()
 {
-    if (CQvasmApp *app = CQvasmApp::instance()) {
-        if (app->documentTemplate())
-            app->documentTemplate()->closeAllDocuments();
-        delete app->mainFrame();
-    }
+    closeTheProgram();
     m_settings.reset();
 }
 

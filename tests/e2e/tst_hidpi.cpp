@@ -42,11 +42,7 @@ void tst_HiDpi::initTestCase()
 
 void tst_HiDpi::cleanupTestCase()
 {
-    if (CQvasmApp *app = CQvasmApp::instance()) {
-        if (app->documentTemplate())
-            app->documentTemplate()->closeAllDocuments();
-        delete app->mainFrame();
-    }
+    closeTheProgram();
     m_settings.reset();
 }
 

@@ -96,11 +96,7 @@ void tst_Screenshot::initTestCase()
 
 void tst_Screenshot::cleanupTestCase()
 {
-    if (CQvasmApp *app = CQvasmApp::instance()) {
-        if (app->documentTemplate())
-            app->documentTemplate()->closeAllDocuments();
-        delete app->mainFrame();
-    }
+    closeTheProgram();
     m_settings.reset();
 }
 
