@@ -27,53 +27,37 @@ char16_t fold(QChar c, bool matchCase)
 
 bool matches(QStringView name, QStringView pattern, bool matchCase)
 {
-    // Backtracks to the latest "*" only: the name position it resumes from (the mark) moves on
-    // by one each time, so the match ends after at most name-length retries of that star.
+    // Greedy with one resumption point: on a mismatch the latest "*" takes one more character of
+    // the name and matching resumes after it. Earlier stars never need to take more, so this
+    // is exact, and it needs no memory beyond four positions.
     qsizetype n = 0;
     qsizetype p = 0;
-    qsizetype star = -1;
-    qsizetype mark = -1;
+    qsizetype star = -1; // the latest "*" in the pattern
+    qsizetype mark = 0;  // where the name resumes when that star takes one more character
     const qsizetype nameEnd = name.size();
     const qsizetype patEnd = pattern.size();
-    for (;;) {
-        if (n == nameEnd) {
-            if (p == patEnd)
-                return true;
-            if (pattern.at(p) == u'*') {
-                ++p;
-                continue;
-            }
-            if (mark < 0 || star < 0 || mark >= nameEnd)
-                return false;
-            n = mark++;
-            p = star;
-            continue;
-        }
-        const char16_t pc = p < patEnd ? fold(pattern.at(p), matchCase) : 0;
-        const char16_t nc = fold(name.at(n), matchCase);
+    while (n < nameEnd) {
         // A "*" is a star before it is a character: a "*" in the name must not use it up.
-        if (p < patEnd && pc == u'*') {
-            star = ++p;
+        if (p < patEnd && pattern.at(p) == u'*') {
+            star = p++;
             mark = n;
-            if (p == patEnd)
-                return true;
             continue;
         }
-        if (p < patEnd && (pc == nc || pc == u'?')) {
+        if (p < patEnd
+            && (pattern.at(p) == u'?'
+                || fold(pattern.at(p), matchCase) == fold(name.at(n), matchCase))) {
             ++n;
             ++p;
             continue;
         }
         if (star < 0)
             return false;
-        if (p != star) {
-            p = star;
-            const char16_t sc = fold(pattern.at(p), matchCase);
-            if (sc == nc || sc == u'?')
-                ++p;
-        }
-        ++n;
+        p = star + 1;
+        n = ++mark;
     }
+    while (p < patEnd && pattern.at(p) == u'*')
+        ++p;
+    return p == patEnd;
 }
 
 bool containsPath(const QString &pattern)

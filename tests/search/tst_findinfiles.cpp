@@ -184,6 +184,10 @@ void tst_FindInFiles::wildcard_data()
                                       << "*" << false << true;
     QTest::newRow("star-in-the-name-and-more") << "x*y.asm"
                                                << "x*.asm" << false << true;
+    // After a mismatch past the second star, the second star must take one more character of
+    // the name rather than give up the run it had matched.
+    QTest::newRow("second-star-resumes-after-a-near-match") << "abbbbbbcbcccc.asm"
+                                                            << "*?bc*cccc.asm" << false << true;
     QTest::newRow("two-stars") << "x.y.asm"
                                << "*.*.asm" << false << true;
     QTest::newRow("star-dot-star-needs-dot") << "makefile"
