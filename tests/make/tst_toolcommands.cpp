@@ -53,6 +53,7 @@ void makeAt(const QString &path, const QDateTime &modified, bool folder = false)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("MZ");
+    QVERIFY(file.flush()); // else the close writes it, after the time was set
     QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
