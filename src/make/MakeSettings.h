@@ -33,9 +33,9 @@ public:
     static QString libraryPath();
     static QString linkerPath();
 
-    // First start: point "apath", "dpath" and "lpath" at the tools shipped in programFolder/tools, and
-    // "incpath" at the include files in programFolder/tools/include, when they are there, so a
-    // new user can assemble and make projects at once. A value already set is never touched; one
-    // missing from an older settings file is filled in on the next start.
+    // Each start: point "apath", "dpath" and "lpath" at the tools shipped in programFolder/tools,
+    // and "incpath" at the include files in programFolder/tools/include, when they are there, so
+    // a new user can assemble, link and make projects at once. A value already set (even to
+    // nothing) is never touched; one an older settings file lacks is filled in.
     static void applyBundledToolDefaults(const QString &programFolder);
 };
