@@ -135,7 +135,7 @@ int main(int argc, char **argv)
                                        std::make_unique<SourceBuildDocuments>(&documents, opener),
                                        SourceNavigator(&frame, opener));
     commands->setModifierQuery([] { return Qt::NoModifier; });
-    MakeSettings::savePaths({qvasm, QString(), QString(), QString()});
+    MakeSettings::savePaths({qvasm, QString(), QString(), QString(), QString()});
     frame.router().refresh();
 
     std::vector<double> direct, ide;

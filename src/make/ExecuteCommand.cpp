@@ -2,6 +2,7 @@
 
 #include "base/Prompts.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -55,6 +56,32 @@ bool ExecuteCommand::isDosProgram(const QString &target)
            || target.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
+bool ExecuteCommand::isObjectFile(const QString &target)
+{
+    return target.endsWith(QLatin1String(".obj"), Qt::CaseInsensitive);
+}
+
+QString ExecuteCommand::linkedProgram(const QString &objectFile)
+{
+    return objectFile.chopped(qMin<qsizetype>(3, objectFile.size())) + QStringLiteral("exe");
+}
+
+QString ExecuteCommand::notLinkedMessage(const QString &program, const QString &objectFile)
+{
+    return QStringLiteral("There is no program to run: %1 does not exist.\nThe link step makes "
+                          "it from %2: the workspace's post-build command (Make Settings, Post "
+                          "Build) runs it after each Build.")
+        .arg(program, objectFile);
+}
+
+QString ExecuteCommand::notRelinkedMessage(const QString &program, const QString &objectFile)
+{
+    return QStringLiteral("%1 is older than %2: the link step has not made it from the last "
+                          "build.\nThe workspace's post-build command (Make Settings, Post Build) "
+                          "links it after each Build; its output is in the output pane.")
+        .arg(program, objectFile);
+}
+
 ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &find)
 {
     const Finder &lookUp = find ? find : Finder(findInPath);
@@ -63,13 +90,28 @@ ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &f
         plan.message = NoProgramMessage;
         return plan;
     }
-    const QString folder = workingDirectory(target);
+    QString program = target;
+    if (isObjectFile(target)) {
+        program = linkedProgram(target);
+        const QFileInfo linked(program);
+        const QFileInfo object(target);
+        if (!linked.isFile()) {
+            plan.message = notLinkedMessage(program, target);
+            return plan;
+        }
+        // The link runs after the build, so a program older than its object is an earlier one.
+        if (object.exists() && linked.lastModified() < object.lastModified()) {
+            plan.message = notRelinkedMessage(program, target);
+            return plan;
+        }
+    }
+    const QString folder = workingDirectory(program);
 
-    if (isDosProgram(target)) {
+    if (isDosProgram(program)) {
         const QString dosbox = lookUp(QStringLiteral("dosbox"));
         if (!dosbox.isEmpty()) {
             // DOSBox mounts the program's folder and stays open after the program ends.
-            plan.launch = Launch{dosbox, {target}, folder};
+            plan.launch = Launch{dosbox, {program}, folder};
             return plan;
         }
     }
@@ -81,8 +123,8 @@ ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &f
         if (*t.executeOption)
             arguments << QString::fromLatin1(t.executeOption);
         arguments << QStringLiteral("/bin/sh") << QStringLiteral("-c")
-                  << (isDosProgram(target) ? DosStayOpenScript : StayOpenScript)
-                  << QStringLiteral("sh") << target;
+                  << (isDosProgram(program) ? DosStayOpenScript : StayOpenScript)
+                  << QStringLiteral("sh") << program;
         plan.launch = Launch{terminal, arguments, folder};
         return plan;
     }
@@ -90,16 +132,18 @@ ExecuteCommand::Plan ExecuteCommand::plan(const QString &target, const Finder &f
     return plan;
 }
 
-bool ExecuteCommand::execute(const QString &target, const Finder &find)
+bool ExecuteCommand::execute(const QString &target, const Finder &find, const Starter &start)
 {
     const Plan p = plan(target, find);
     if (!p.launch) {
         showMessage(p.message);
         return false;
     }
-    if (!QProcess::startDetached(p.launch->program,
-                                 p.launch->arguments,
-                                 p.launch->workingDirectory)) {
+    const bool started = start ? start(*p.launch)
+                               : QProcess::startDetached(p.launch->program,
+                                                         p.launch->arguments,
+                                                         p.launch->workingDirectory);
+    if (!started) {
         showMessage(CreateProcessFailedMessage);
         return false;
     }

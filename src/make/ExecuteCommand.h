@@ -27,11 +27,21 @@ public:
     };
     // Full path of an installed program by name, empty when there is none.
     using Finder = std::function<QString(const QString &name)>;
+    // Starts a launch without waiting for it; false when it could not be started.
+    using Starter = std::function<bool(const Launch &launch)>;
 
-    // What Execute starts for this target; find defaults to a search of PATH.
+    // What Execute starts for this target; find defaults to a search of PATH. An object file
+    // (.obj, any case) is no program: its plan runs the .exe the link step made of it, and only
+    // one made since the object was (not older than it), else the plan says why not.
     static Plan plan(const QString &target, const Finder &find = {});
-    // Plans and starts it; messages through Prompts. True when something was started.
-    static bool execute(const QString &target, const Finder &find = {});
+    // Plans and starts it (start defaults to a detached process); messages through Prompts. True
+    // when something was started.
+    static bool execute(const QString &target, const Finder &find = {}, const Starter &start = {});
+
+    static bool isObjectFile(const QString &target);
+    // The program linked from an object: its path with "exe" for its last three characters, the
+    // name the linker gives it by default.
+    static QString linkedProgram(const QString &objectFile);
 
     // The target's folder: up to its last separator; a target without one is used whole (the
     // start then fails and says so).
@@ -45,6 +55,9 @@ public:
     static inline const QString NoProgramMessage = QStringLiteral(
         "There is no program to run: no target file is set.\nAssemble a file, or set the "
         "workspace's target file and build it.");
+    // An .obj target whose .exe is not there, or is older than the object.
+    static QString notLinkedMessage(const QString &program, const QString &objectFile);
+    static QString notRelinkedMessage(const QString &program, const QString &objectFile);
     static inline const QString CreateProcessFailedMessage = QStringLiteral(
         "Create process failed");
 };

@@ -12,6 +12,7 @@ ToolPaths MakeSettings::loadPaths()
     paths.disassembler = store.readString(Section, DisassemblerKey);
     paths.includePath = store.readString(Section, IncludePathKey);
     paths.libraryPath = store.readString(Section, LibraryPathKey);
+    paths.linker = store.readString(Section, LinkerKey);
     return paths;
 }
 
@@ -22,6 +23,7 @@ void MakeSettings::savePaths(const ToolPaths &paths)
     store.writeString(Section, DisassemblerKey, paths.disassembler);
     store.writeString(Section, IncludePathKey, paths.includePath);
     store.writeString(Section, LibraryPathKey, paths.libraryPath);
+    store.writeString(Section, LinkerKey, paths.linker);
 }
 
 QString MakeSettings::assemblerPath()
@@ -39,6 +41,11 @@ QString MakeSettings::libraryPath()
     return SettingsStore::instance().readString(Section, LibraryPathKey);
 }
 
+QString MakeSettings::linkerPath()
+{
+    return SettingsStore::instance().readString(Section, LinkerKey);
+}
+
 void MakeSettings::applyBundledToolDefaults(const QString &programFolder)
 {
     SettingsStore &store = SettingsStore::instance();
@@ -51,6 +58,7 @@ void MakeSettings::applyBundledToolDefaults(const QString &programFolder)
     };
     offer(AssemblerKey, QStringLiteral("qvasm"));
     offer(DisassemblerKey, QStringLiteral("qvdisasm"));
+    offer(LinkerKey, QStringLiteral("qvlink"));
     const QFileInfo includes(programFolder + QStringLiteral("/tools/include"));
     if (!store.contains(Section, IncludePathKey) && includes.isDir())
         store.writeString(Section, IncludePathKey, includes.absoluteFilePath() + QLatin1Char('/'));

@@ -10,6 +10,7 @@ struct ToolPaths
     QString disassembler; // "dpath"
     QString includePath;  // "incpath"
     QString libraryPath;  // "libpath"
+    QString linker;       // "lpath": links an .EXE project's object file (its post-build line)
 
     bool operator==(const ToolPaths &) const = default;
 };
@@ -22,6 +23,7 @@ public:
     static inline const QString DisassemblerKey = QStringLiteral("dpath");
     static inline const QString IncludePathKey = QStringLiteral("incpath");
     static inline const QString LibraryPathKey = QStringLiteral("libpath");
+    static inline const QString LinkerKey = QStringLiteral("lpath");
 
     static ToolPaths loadPaths();
     static void savePaths(const ToolPaths &paths);
@@ -29,9 +31,11 @@ public:
     static QString assemblerPath();
     static QString disassemblerPath();
     static QString libraryPath();
+    static QString linkerPath();
 
-    // First start: point "apath" and "dpath" at the tools shipped in programFolder/tools, and
-    // "incpath" at the include files in programFolder/tools/include, when they are there, so a
-    // new user can assemble and make projects at once. A value already set is never touched.
+    // Each start: point "apath", "dpath" and "lpath" at the tools shipped in programFolder/tools,
+    // and "incpath" at the include files in programFolder/tools/include, when they are there, so
+    // a new user can assemble, link and make projects at once. A value already set (even to
+    // nothing) is never touched; one an older settings file lacks is filled in.
     static void applyBundledToolDefaults(const QString &programFolder);
 };

@@ -4,6 +4,8 @@
 #include "base/SettingsStore.h"
 #include "workspace/WorkspaceRecord.h"
 
+#include <algorithm>
+
 QString ProjectWizard::workspaceFilePath(const QString &location, const QString &sourceName)
 {
     const QString path = location + sourceName;
@@ -38,14 +40,18 @@ QString ProjectWizard::checkPaths(const QString &location,
 bool ProjectWizard::fillRecord(WorkspaceRecord &record,
                                const QString &location,
                                const QString &sourceName,
-                               const QString &targetName)
+                               const QString &targetName,
+                               ProjectKind kind,
+                               const QString &linkerPath)
 {
     record.clear();
     WorkspaceEntry main(location + sourceName);
     main.wasOpened = true;
     const bool ok = record.setTargetFile(location + targetName) == WorkspaceRecord::Change::Ok
                     && record.setMainFile(location + sourceName) == WorkspaceRecord::Change::Ok
-                    && record.appendEntry(main) == WorkspaceRecord::Change::Ok;
+                    && record.appendEntry(main) == WorkspaceRecord::Change::Ok
+                    && record.setPostBuildCommands(linkCommand(kind, linkerPath, targetName))
+                           == WorkspaceRecord::Change::Ok;
     if (!ok) {
         record.clear();
         return false;
@@ -53,6 +59,44 @@ bool ProjectWizard::fillRecord(WorkspaceRecord &record,
     record.setCanExecute(false);
     record.setOpen(true);
     return true;
+}
+
+QString ProjectWizard::linkCommand(ProjectKind kind,
+                                   const QString &linkerPath,
+                                   const QString &targetName)
+{
+    // Each line of the text is a command of its own: a name that breaks the line would run its
+    // second half as one.
+    const auto breaksLine = [](const QString &s) {
+        return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+    };
+    if (kind != ProjectKind::Exe || !targetName.endsWith(QLatin1String(".obj"), Qt::CaseInsensitive)
+        || breaksLine(targetName)) {
+        return QString();
+    }
+    const QString object = shellQuoted(targetName);
+    if (!linkerPath.isEmpty() && !breaksLine(linkerPath)) {
+        const QString line = shellQuoted(linkerPath) + QLatin1Char(' ') + object;
+        if (RecordField::fitsField(line, WorkspaceRecord::PostBuildFieldSize))
+            return line;
+    }
+    // Found through PATH, where the installed package puts it.
+    return QStringLiteral("qvlink ") + object;
+}
+
+QString ProjectWizard::shellQuoted(const QString &word)
+{
+    // Double quotes read best; a word the shell would still expand in them gets single quotes,
+    // each quote of its own closed, escaped and reopened.
+    const QLatin1String expanded("\"$`\\!");
+    const bool plain = std::none_of(word.cbegin(), word.cend(), [expanded](QChar c) {
+        return expanded.contains(c);
+    });
+    if (plain)
+        return QLatin1Char('"') + word + QLatin1Char('"');
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 AtomicFileWriter::CreateResult ProjectWizard::writeMainFile(const QString &path,

@@ -33,11 +33,24 @@ public:
                               const ProjectWizardOptions &options);
 
     // A fresh record: open, target L + T, main file L + S, member 0 the main file marked opened
-    // with the selection at 0. checkPaths() first: an overlong path leaves the record cleared.
+    // with the selection at 0, and for an .EXE project linkCommand() as its post-build text.
+    // checkPaths() first: an overlong path leaves the record cleared.
     static bool fillRecord(WorkspaceRecord &record,
                            const QString &location,
                            const QString &sourceName,
-                           const QString &targetName);
+                           const QString &targetName,
+                           ProjectKind kind = ProjectKind::Com,
+                           const QString &linkerPath = QString());
+
+    // The post-build line of an .EXE project: the linker (Make/lpath, quoted; the bare name
+    // "qvlink" when none is set or the line would not fit the record) on the target object,
+    // named relative to the project folder the commands run in, so every Build leaves NAME.exe
+    // beside NAME.obj. Empty for a .COM project and for a target that is no .obj file.
+    static QString linkCommand(ProjectKind kind,
+                               const QString &linkerPath,
+                               const QString &targetName);
+    // A word for the shell the post-build commands run in, whatever the path holds.
+    static QString shellQuoted(const QString &word);
 
     // Creates the main file with the skeleton; an existing file keeps its content.
     static AtomicFileWriter::CreateResult writeMainFile(const QString &path,

@@ -15,6 +15,7 @@
 #include <optional>
 
 Q_DECLARE_METATYPE(AssemblerOptions)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 // The assembler's command line and what the build commands decide from its result.
 class tst_BuildCommandRules : public QObject
@@ -31,6 +32,8 @@ private slots:
     void postBuildTextSplitsIntoCommands_data();
     void postBuildTextSplitsIntoCommands();
     void bundledToolsBecomeFirstRunDefaults();
+    void linkerDefaultsToTheBundledOne_data();
+    void linkerDefaultsToTheBundledOne();
     void appendKeepsAllButTheLastCharacter_data();
     void appendKeepsAllButTheLastCharacter();
     void captureLosesItsOpeningAndFinalLineBreak_data();
@@ -206,6 +209,49 @@ void tst_BuildCommandRules::bundledToolsBecomeFirstRunDefaults()
     settings.store().writeString("Make", "apath", QString());
     MakeSettings::applyBundledToolDefaults(program.path());
     QCOMPARE(MakeSettings::assemblerPath(), QString());
+}
+
+void tst_BuildCommandRules::linkerDefaultsToTheBundledOne_data()
+{
+    QTest::addColumn<bool>("bundled"); // tools/qvlink is in the program folder
+    QTest::addColumn<std::optional<QString>>("before");
+    QTest::addColumn<QString>("after"); // "<bundled>" for the program folder's linker
+
+    QTest::newRow("first-start") << true << std::optional<QString>() << "<bundled>";
+    QTest::newRow("older-settings-file-without-lpath")
+        << true << std::optional<QString>() << "<bundled>";
+    QTest::newRow("users-own-linker-kept")
+        << true << std::optional<QString>("/opt/link") << "/opt/link";
+    QTest::newRow("cleared-by-the-user-stays-empty") << true << std::optional<QString>("") << "";
+    QTest::newRow("no-bundled-linker-leaves-it-unset") << false << std::optional<QString>() << "";
+}
+
+void tst_BuildCommandRules::linkerDefaultsToTheBundledOne()
+{
+    QFETCH(bool, bundled);
+    QFETCH(std::optional<QString>, before);
+    QFETCH(QString, after);
+    TestSettings settings;
+    QTemporaryDir program;
+    QVERIFY(QDir(program.path()).mkpath("tools"));
+    if (bundled) {
+        QFile tool(program.filePath("tools/qvlink"));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.setPermissions(tool.permissions() | QFile::ExeOwner);
+    }
+    // A settings file from before the linker: its other paths are set, lpath is not there.
+    if (QByteArray(QTest::currentDataTag()).startsWith("older"))
+        settings.store().writeString("Make", "apath", "/mine/qvasm");
+    if (before)
+        settings.store().writeString("Make", "lpath", *before);
+
+    MakeSettings::applyBundledToolDefaults(program.path());
+    QCOMPARE(MakeSettings::linkerPath(),
+             after == "<bundled>" ? program.filePath("tools/qvlink") : after);
+    QCOMPARE(MakeSettings::loadPaths().linker, MakeSettings::linkerPath());
+    QCOMPARE(settings.store().contains("Make", "lpath"), bundled || before.has_value());
+    if (QByteArray(QTest::currentDataTag()).startsWith("older"))
+        QCOMPARE(MakeSettings::assemblerPath(), QString("/mine/qvasm"));
 }
 
 void tst_BuildCommandRules::appendKeepsAllButTheLastCharacter_data()

@@ -9,6 +9,7 @@
 #include "make/ui/BuildCommands.h"
 #include "make/ui/CBuildWindowDlg.h"
 #include "make/ui/CMyView.h"
+#include "workspace/ProjectWizard.h"
 #include "workspace/WorkspaceRecord.h"
 
 #include "FakeTool.h"
@@ -57,6 +58,8 @@ private slots:
     void targetTheRecordCannotHoldLeavesExecuteOff();
     void executeWithoutATargetSaysSo();
     void buildWithDiagnosticsRunsTheWorkspaceTarget();
+    void exeProjectRunsWhatItsLinkStepMade_data();
+    void exeProjectRunsWhatItsLinkStepMade();
     void buildLeavesATargetThatIsNoFileAlone_data();
     void buildLeavesATargetThatIsNoFileAlone();
     void ctrlBuildRunsTheWorkspaceAndReopensItsListing();
@@ -91,7 +94,7 @@ void tst_BuildCommands::init()
     m_log.clear();
     m_executed.clear();
     m_ctrl = false;
-    MakeSettings::savePaths({FakeTool::path(), QString(), QString(), QString()});
+    MakeSettings::savePaths({FakeTool::path(), QString(), QString(), QString(), QString()});
     FakeTool::script("record " + m_dir->filePath("args").toUtf8());
 
     m_frame = std::make_unique<CMainFrame>();
@@ -365,6 +368,60 @@ void tst_BuildCommands::buildWithDiagnosticsRunsTheWorkspaceTarget()
     QVERIFY(prompts.allAnswered());
 }
 
+void tst_BuildCommands::exeProjectRunsWhatItsLinkStepMade_data()
+{
+    QTest::addColumn<bool>("linked"); // the stand-in linker writes the program, else fails
+
+    QTest::newRow("link-step-made-the-exe") << true;
+    QTest::newRow("link-step-failed") << false;
+}
+
+void tst_BuildCommands::exeProjectRunsWhatItsLinkStepMade()
+{
+    // F9 on the workspace the wizard makes for an .EXE project, then F10.
+    QFETCH(bool, linked);
+    ScriptedPrompts prompts;
+    const QString l = m_dir->path() + "/";
+    const QString linker = l + "qvlink";
+    QVERIFY(writeFileBytes(linker,
+                           linked ? "#!/bin/sh\nprintf MZ > \"${1%.obj}.exe\"\necho \"linked $1\"\n"
+                                  : "#!/bin/sh\necho \"$1 (0):  error 1 bad record\"\nexit 1\n"));
+    QVERIFY(QFile::setPermissions(linker, QFile::permissions(linker) | QFile::ExeOwner));
+    QVERIFY(writeFileBytes(l + "hello.obj", "object")); // the assembler's part
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    QVERIFY(
+        ProjectWizard::fillRecord(record, l, "hello.asm", "hello.obj", ProjectKind::Exe, linker));
+    FakeTool::script("out \\r\\nassembled\\r\\n");
+    addSource("hello.asm", ".model small", l + "hello.asm");
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
+    QVERIFY(record.canExecute());
+    QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
+    QVERIFY(paneText().contains(linked ? "linked hello.obj" : "error 1 bad record"));
+
+    QStringList launched;
+    m_commands->setExecutor([&launched](const QString &target) {
+        const auto dosbox = [](const QString &name) {
+            return name == "dosbox" ? QString("/usr/bin/dosbox") : QString();
+        };
+        return ExecuteCommand::execute(target, dosbox, [&](const ExecuteCommand::Launch &launch) {
+            launched << launch.arguments;
+            return true;
+        });
+    });
+    if (!linked)
+        prompts.answerMessage(PromptAnswer::Ok);
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    if (linked) {
+        QCOMPARE(launched, QStringList{l + "hello.exe"});
+    } else {
+        QVERIFY(launched.isEmpty());
+        QCOMPARE(prompts.messagesAsked(),
+                 QStringList{ExecuteCommand::notLinkedMessage(l + "hello.exe", l + "hello.obj")});
+    }
+    QVERIFY(prompts.allAnswered());
+}
+
 void tst_BuildCommands::buildLeavesATargetThatIsNoFileAlone_data()
 {
     // What sits at out.com before Build; the workspace's target names it absolutely or
@@ -459,7 +516,7 @@ void tst_BuildCommands::checkSyntaxShowsItsOwnRunInThePane()
     ScriptedPrompts prompts;
     prompts.answerMessage(PromptAnswer::Ok);
     if (script.isEmpty()) {
-        MakeSettings::savePaths({m_dir->filePath("no-such-tool"), {}, {}, {}});
+        MakeSettings::savePaths({m_dir->filePath("no-such-tool"), {}, {}, {}, {}});
         prompts.answerMessage(PromptAnswer::Ok);
     }
     FakeTool::script("record " + m_dir->filePath("args").toUtf8() + "\n" + script);

@@ -5,6 +5,7 @@
 #include "base/ConsolePrompts.h"
 #include "make/CommandLineBuild.h"
 #include "make/ToolRunner.h"
+#include "workspace/ProjectWizard.h"
 #include "workspace/WorkspaceRecord.h"
 
 #include <QDir>
@@ -31,6 +32,12 @@ QByteArray outCommand(const QByteArray &bytes)
     return "out " + e + "\n";
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -52,6 +59,8 @@ private slots:
     void unusableInputRunsNothing_data();
     void unusableInputRunsNothing();
     void buildUsesTheWorkspace();
+    void exeProjectBuildLinksItsObject_data();
+    void exeProjectBuildLinksItsObject();
     void buildWindowText();
     void bundledToolsFillOnlyEmptyPaths();
     void consoleQuestionsChangeNothing_data();
@@ -257,6 +266,50 @@ void tst_CommandLineBuild::buildUsesTheWorkspace()
     const qsizetype post = m_out.indexOf("post-build ran");
     QVERIFY2(post > 0, m_out.constData());
     QVERIFY(post < m_out.indexOf("Build Window"));
+}
+
+void tst_CommandLineBuild::exeProjectBuildLinksItsObject_data()
+{
+    QTest::addColumn<QString>("linkerFolder"); // where the stand-in linker is installed
+    QTest::addColumn<QString>("project");
+
+    QTest::newRow("plain-folders") << "tools"
+                                   << "proj";
+    QTest::newRow("blank-and-quote-in-the-linkers-folder") << "my tools/it's"
+                                                           << "proj";
+    QTest::newRow("dollar-and-blank-in-the-project") << "tools"
+                                                     << "$HOME x";
+}
+
+void tst_CommandLineBuild::exeProjectBuildLinksItsObject()
+{
+    // The .EXE project the wizard makes: the build runs its link line after the assembler and
+    // waits for it, as the IDE's Build does, so the program is there when the build returns.
+    QFETCH(QString, linkerFolder);
+    QFETCH(QString, project);
+    QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(linkerFolder) && dir.mkpath(project));
+    const QString linker = dir.filePath(linkerFolder + "/qvlink");
+    writeFile(linker,
+              "#!/bin/sh\n"
+              "[ -f \"$1\" ] || { echo \"$1 (0):  error no object\"; exit 1; }\n"
+              "printf 'MZ' > \"${1%.obj}.exe\"\n"
+              "echo \"linked $1\"\n");
+    QVERIFY(QFile::setPermissions(linker, QFile::permissions(linker) | QFile::ExeOwner));
+    const QString l = QFileInfo(dir.filePath(project)).absoluteFilePath() + "/";
+    writeFile(l + "hello.asm", ".model small\n");
+    writeFile(l + "hello.obj", "object"); // what the assembler would have written
+    WorkspaceRecord r;
+    QVERIFY(ProjectWizard::fillRecord(r, l, "hello.asm", "hello.obj", ProjectKind::Exe, linker));
+    QVERIFY(r.saveTo(l + "hello.qvw"));
+
+    qputenv("SHELL", "/bin/sh");
+    FakeTool::script(outCommand(capture("", 0, 0)));
+    QCOMPARE(run(AssemblerRun::Build, l + "hello.qvw", fakePaths()), 0);
+    QCOMPARE(readFile(l + "hello.exe"), QByteArray("MZ"));
+    const qsizetype linked = m_out.indexOf("linked hello.obj");
+    QVERIFY2(linked > 0, m_out.constData());
+    QVERIFY(linked < m_out.indexOf("Build Window"));
 }
 
 void tst_CommandLineBuild::buildWindowText()

@@ -78,7 +78,7 @@ void tst_FrameTools::cleanup()
 void tst_FrameTools::disassemblyOpensAsANewDocument()
 {
     ScriptedPrompts prompts;
-    MakeSettings::savePaths({QString(), FakeTool::path(), QString(), QString()});
+    MakeSettings::savePaths({QString(), FakeTool::path(), QString(), QString(), QString()});
     const QString record = m_dir.filePath("args");
     FakeTool::script("record " + record.toUtf8()
                      + "\nout org 7C00h\\r\\nnop\\r\\n"
@@ -125,7 +125,7 @@ void tst_FrameTools::failedRunsOpenNothing()
     ScriptedPrompts prompts;
     if (!message.isEmpty())
         prompts.answerMessage(PromptAnswer::Ok);
-    MakeSettings::savePaths({QString(), tool, QString(), QString()});
+    MakeSettings::savePaths({QString(), tool, QString(), QString(), QString()});
     FakeTool::script(script);
     FrameToolCommands *commands = m_frame->findChild<FrameToolCommands *>();
     QVERIFY(!commands->disassemble(m_dir.filePath("a.bin"), DisassemblerOptions()));
@@ -136,7 +136,7 @@ void tst_FrameTools::failedRunsOpenNothing()
 void tst_FrameTools::dialogNeedsAFileAndRemembersItsChoices()
 {
     ScriptedPrompts prompts;
-    MakeSettings::savePaths({QString(), FakeTool::path(), QString(), QString()});
+    MakeSettings::savePaths({QString(), FakeTool::path(), QString(), QString(), QString()});
     FakeTool::script("out nop\\r\\n");
     const QString file = m_dir.filePath("x.bin");
     QVERIFY(writeFileBytes(file, "\x90"));

@@ -79,7 +79,7 @@ void tst_MakeSettings::optionsFollowTheWorkspace_data()
 void tst_MakeSettings::optionsFollowTheWorkspace()
 {
     QFETCH(bool, workspace);
-    MakeSettings::savePaths({"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib"});
+    MakeSettings::savePaths({"/opt/qvasm", "/opt/qvdisasm", "/inc", "/lib", "/opt/qvlink"});
     AssemblerOptions o;
     o.alphabetizeSegments = o.useJumps = o.bootDriveB = o.validateBootSector = true;
     o.postBuild = "cp a b\nls";
@@ -88,7 +88,8 @@ void tst_MakeSettings::optionsFollowTheWorkspace()
     CMakeSettingsSheet sheet;
     sheet.load();
     QCOMPARE(ctl<QLineEdit>(&sheet, 1005)->text(), QStringLiteral("/opt/qvasm"));
-    for (int id : {1005, 1020, 1014, 1017})
+    QCOMPARE(ctl<QLineEdit>(&sheet, 1023)->text(), QStringLiteral("/opt/qvlink"));
+    for (int id : {1005, 1020, 1023, 1014, 1017})
         QVERIFY(ctl<QLineEdit>(&sheet, id)->isEnabled());
     // Shown, and never changeable here.
     for (int id : {1010, 1013}) {
@@ -142,6 +143,7 @@ void tst_MakeSettings::okStoresPathsAndOptions()
     sheet.load();
     ctl<QLineEdit>(&sheet, 1005)->setText("/home/u/my tools/qvasm");
     ctl<QLineEdit>(&sheet, 1017)->setText("/home/u/lib");
+    ctl<QLineEdit>(&sheet, 1023)->setText("/home/u/my tools/qvlink");
     ctl<QCheckBox>(&sheet, 1009)->click();
     ctl<QCheckBox>(&sheet, 1016)->click(); // drive left unselected: A:
     ctl<QCheckBox>(&sheet, 1012)->click();
@@ -153,6 +155,7 @@ void tst_MakeSettings::okStoresPathsAndOptions()
 
     QCOMPARE(MakeSettings::assemblerPath(), QStringLiteral("/home/u/my tools/qvasm"));
     QCOMPARE(MakeSettings::libraryPath(), QStringLiteral("/home/u/lib"));
+    QCOMPARE(MakeSettings::linkerPath(), QStringLiteral("/home/u/my tools/qvlink"));
     const WorkspaceRecord &record = WorkspaceRecord::instance();
     QVERIFY(record.option(WorkspaceRecord::Option::BeepOnError));
     QVERIFY(record.option(WorkspaceRecord::Option::ValidateBootSector));
@@ -180,7 +183,7 @@ void tst_MakeSettings::okWithoutWorkspaceStoresDefaults()
 
 void tst_MakeSettings::cancelChangesNothing()
 {
-    MakeSettings::savePaths({"/a", "/d", "", ""});
+    MakeSettings::savePaths({"/a", "/d", "", "", "/l"});
     AssemblerOptions o;
     o.useOptimizer = true;
     openWorkspace(o);
@@ -189,11 +192,13 @@ void tst_MakeSettings::cancelChangesNothing()
         auto *sheet = qobject_cast<CMakeSettingsSheet *>(QApplication::activeModalWidget());
         QVERIFY(sheet);
         sheet->findChild<QLineEdit *>("ctl_1005")->setText("/elsewhere");
+        sheet->findChild<QLineEdit *>("ctl_1023")->setText("/elsewhere");
         sheet->findChild<QCheckBox *>("ctl_1007")->click();
         sheet->findChild<QPushButton *>("ctl_2")->click();
     });
     QVERIFY(!CMakeSettingsSheet::run(nullptr));
     QCOMPARE(MakeSettings::assemblerPath(), QStringLiteral("/a"));
+    QCOMPARE(MakeSettings::linkerPath(), QStringLiteral("/l"));
     QVERIFY(WorkspaceRecord::instance().option(WorkspaceRecord::Option::UseOptimizer));
 }
 
@@ -207,6 +212,8 @@ void tst_MakeSettings::browseButtonsFillTheirEdits_data()
 
     QTest::newRow("assembler") << 1006 << 1005 << false << "/opt/tools/qvasm"
                                << "/opt/tools/qvasm";
+    QTest::newRow("linker") << 1024 << 1023 << false << "/opt/tools/qvlink"
+                            << "/opt/tools/qvlink";
     QTest::newRow("library folder cancelled") << 1018 << 1017 << true << ""
                                               << "/before";
 }

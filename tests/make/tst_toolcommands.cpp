@@ -4,6 +4,7 @@
 #include "make/DumpTool.h"
 #include "make/ExecuteCommand.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,6 +19,8 @@ class tst_ToolCommands : public QObject
 private slots:
     void choosesWhatRunsTheProgram_data();
     void choosesWhatRunsTheProgram();
+    void objectTargetRunsItsLinkedProgram_data();
+    void objectTargetRunsItsLinkedProgram();
     void terminalRunsTheProgramInItsFolder();
     void saysSoWhenNothingCanRunIt();
     void fieldNumbersConvert_data();
@@ -38,6 +41,20 @@ ExecuteCommand::Finder installed(const QStringList &names)
     return [names](const QString &name) {
         return names.contains(name) ? "/usr/bin/" + name : QString();
     };
+}
+
+// Writes the file (or, with folder, makes a folder of that name) modified at the given time.
+void makeAt(const QString &path, const QDateTime &modified, bool folder = false)
+{
+    if (folder) {
+        QVERIFY(QDir().mkpath(path));
+        return;
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("MZ");
+    QVERIFY(file.flush()); // else the close writes it, after the time was set
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -81,6 +98,71 @@ void tst_ToolCommands::choosesWhatRunsTheProgram()
     QCOMPARE(plan.launch->program, program);
     QCOMPARE(plan.launch->arguments, arguments);
     QCOMPARE(plan.launch->workingDirectory, folder);
+}
+
+void tst_ToolCommands::objectTargetRunsItsLinkedProgram_data()
+{
+    QTest::addColumn<QString>("object");  // the target, in a folder of the test's own
+    QTest::addColumn<int>("objectAge");   // seconds before now; -1: no object file
+    QTest::addColumn<QString>("program"); // what sits beside it
+    QTest::addColumn<int>("programAge");  // -1: nothing there; -2: a folder of that name
+    QTest::addColumn<QString>("outcome"); // "run", "not linked" or "not relinked"
+
+    QTest::newRow("linked-after-the-build-runs") << "prog.obj" << 60 << "prog.exe" << 0 << "run";
+    QTest::newRow("linked-the-same-second-runs") << "prog.obj" << 30 << "prog.exe" << 30 << "run";
+    QTest::newRow("a-second-older-is-an-earlier-link")
+        << "prog.obj" << 30 << "prog.exe" << 31 << "not relinked";
+    QTest::newRow("no-exe-says-the-link-step-makes-it")
+        << "prog.obj" << 0 << "prog.exe" << -1 << "not linked";
+    QTest::newRow("a-folder-named-like-it-is-no-program")
+        << "prog.obj" << 0 << "prog.exe" << -2 << "not linked";
+    QTest::newRow("upper-case-object-runs-the-linkers-name")
+        << "PROG.OBJ" << 60 << "PROG.exe" << 0 << "run";
+    QTest::newRow("object-deleted-since-the-link-runs")
+        << "prog.obj" << -1 << "prog.exe" << 0 << "run";
+}
+
+void tst_ToolCommands::objectTargetRunsItsLinkedProgram()
+{
+    QFETCH(QString, object);
+    QFETCH(int, objectAge);
+    QFETCH(QString, program);
+    QFETCH(int, programAge);
+    QFETCH(QString, outcome);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(object);
+    const QString exe = dir.filePath(program);
+    const QDateTime now = QDateTime::currentDateTime();
+    if (objectAge >= 0)
+        makeAt(target, now.addSecs(-objectAge));
+    if (programAge != -1)
+        makeAt(exe, now.addSecs(-programAge), programAge == -2);
+
+    const ExecuteCommand::Plan plan = ExecuteCommand::plan(target, installed({"dosbox", "xterm"}));
+    if (outcome == "run") {
+        QVERIFY(plan.launch);
+        QCOMPARE(plan.launch->program, QString("/usr/bin/dosbox"));
+        QCOMPARE(plan.launch->arguments, QStringList{exe});
+        QCOMPARE(plan.launch->workingDirectory, dir.path());
+        return;
+    }
+    QVERIFY(!plan.launch);
+    const QString message = outcome == "not linked"
+                                ? ExecuteCommand::notLinkedMessage(exe, target)
+                                : ExecuteCommand::notRelinkedMessage(exe, target);
+    QCOMPARE(plan.message, message);
+    QVERIFY(message.contains(exe) && message.contains("link step"));
+
+    // Said through the prompts, and nothing starts.
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Ok);
+    bool started = false;
+    QVERIFY(
+        !ExecuteCommand::execute(target,
+                                 installed({"dosbox"}),
+                                 [&](const ExecuteCommand::Launch &) { return started = true; }));
+    QCOMPARE(prompts.messagesAsked(), QStringList{message});
+    QVERIFY(!started);
 }
 
 void tst_ToolCommands::terminalRunsTheProgramInItsFolder()

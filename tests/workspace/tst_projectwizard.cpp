@@ -51,6 +51,8 @@ private slots:
     void workspaceFileNameFromTheSourceName();
     void optionsKeepTheirSettings();
     void createsAProjectAndItsWorkspaceFile();
+    void exeProjectLinksItsObjectAfterEachBuild_data();
+    void exeProjectLinksItsObjectAfterEachBuild();
     void overlongPathsAreRefusedBeforeAnythingChanges();
 };
 
@@ -156,6 +158,74 @@ void tst_ProjectWizard::createsAProjectAndItsWorkspaceFile()
     QCOMPARE(loaded.includePath(), QString());
     QCOMPARE(loaded.entryPaths(), QStringList({l + "hello.asm", l + "qvasmc.inc"}));
     QVERIFY(loaded.entry(1).wasOpened && !loaded.entry(1).active);
+}
+
+void tst_ProjectWizard::exeProjectLinksItsObjectAfterEachBuild_data()
+{
+    QTest::addColumn<ProjectKind>("kind");
+    QTest::addColumn<QString>("linker"); // Make/lpath
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("postBuild");
+    const ProjectKind com = ProjectKind::Com;
+    const ProjectKind exe = ProjectKind::Exe;
+    const QString bundled = "/opt/qvasmide/tools/qvlink";
+
+    QTest::newRow("com-project-runs-nothing") << com << bundled << "hello.com"
+                                              << "";
+    QTest::newRow("exe-project-links-its-object") << exe << bundled << "hello.obj"
+                                                  << "\"" + bundled + "\" \"hello.obj\"";
+    QTest::newRow("exe-object-in-capitals") << exe << bundled << "HELLO.OBJ"
+                                            << "\"" + bundled + "\" \"HELLO.OBJ\"";
+    QTest::newRow("exe-target-that-is-no-object") << exe << bundled << "hello.exe"
+                                                  << "";
+    QTest::newRow("no-linker-set-takes-the-one-on-path") << exe << ""
+                                                         << "hello.obj"
+                                                         << "qvlink \"hello.obj\"";
+    QTest::newRow("blanks-stay-inside-the-quotes") << exe << "/home/u/my tools/qvlink"
+                                                   << "my prog.obj"
+                                                   << "\"/home/u/my tools/qvlink\" \"my prog.obj\"";
+    QTest::newRow("dollar-and-quote-are-not-expanded")
+        << exe << "/home/u/$HOME/it's/qvlink"
+        << "a$b.obj"
+        << "'/home/u/$HOME/it'\\''s/qvlink' 'a$b.obj'";
+    QTest::newRow("line-break-in-the-linker-is-not-trusted") << exe << "/opt/x\ntouch pwned"
+                                                             << "hello.obj"
+                                                             << "qvlink \"hello.obj\"";
+    QTest::newRow("line-break-in-the-target-links-nothing") << exe << bundled << "a\nb.obj"
+                                                            << "";
+    // The line is the linker, 3 quotes and a blank, then "hello.obj" quoted: 14 bytes more.
+    const QString fits = "/" + QString(1009, 'l');
+    QTest::newRow("line-of-1024-bytes-fits-the-record") << exe << fits << "hello.obj"
+                                                        << "\"" + fits + "\" \"hello.obj\"";
+    QTest::newRow("line-of-1025-bytes-takes-the-one-on-path") << exe << fits + "l"
+                                                              << "hello.obj"
+                                                              << "qvlink \"hello.obj\"";
+}
+
+void tst_ProjectWizard::exeProjectLinksItsObjectAfterEachBuild()
+{
+    QFETCH(ProjectKind, kind);
+    QFETCH(QString, linker);
+    QFETCH(QString, target);
+    QFETCH(QString, postBuild);
+    QCOMPARE(ProjectWizard::linkCommand(kind, linker, target), postBuild);
+
+    // The record keeps it in its post-build text, and so does the workspace file.
+    TestSettings settings;
+    QTemporaryDir dir;
+    const QString l = dir.path() + "/";
+    WorkspaceRecord record;
+    QVERIFY(record.setPostBuildCommands("left over") == WorkspaceRecord::Change::Ok);
+    QVERIFY(ProjectWizard::fillRecord(record, l, "hello.asm", target, kind, linker));
+    QCOMPARE(record.postBuildCommands(), postBuild);
+    const QString w = ProjectWizard::workspaceFilePath(l, "hello.asm");
+    QString error;
+    QVERIFY2(ProjectWizard::finish(record, w, settings.store(), &error), qPrintable(error));
+    WorkspaceRecord loaded;
+    QCOMPARE(loaded.load(w), WorkspaceRecord::LoadResult::Opened);
+    QCOMPARE(loaded.postBuildCommands(), postBuild);
+    QCOMPARE(loaded.targetFile(), l + target);
+    QVERIFY(!loaded.canExecute());
 }
 
 void tst_ProjectWizard::overlongPathsAreRefusedBeforeAnythingChanges()

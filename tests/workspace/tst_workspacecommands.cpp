@@ -106,6 +106,7 @@ void tst_WorkspaceCommands::newWorkspaceThroughTheDialogs()
     QVERIFY(QDir().mkpath(includes));
     writeFileBytes(includes + "/qvasmc.inc", "; standard\r\n");
     s.f.settings.store().writeString("Make", "incpath", includes);
+    s.f.settings.store().writeString("Make", "lpath", "/opt/qv/qvlink");
     QDir::setCurrent(s.f.dir.path()); // where the location starts
     const QString project = s.f.path("hello") + "/";
 
@@ -138,6 +139,7 @@ void tst_WorkspaceCommands::newWorkspaceThroughTheDialogs()
     const WorkspaceRecord &record = WorkspaceRecord::instance();
     QCOMPARE(record.entryPaths(), QStringList({project + "hello.asm", project + "qvasmc.inc"}));
     QCOMPARE(record.targetFile(), project + "hello.com");
+    QCOMPARE(record.postBuildCommands(), QString()); // a .COM program needs no link step
     QCOMPARE(readFileBytes(project + "hello.qvw"), record.toByteArray());
     QCOMPARE(WorkspaceRules::lastWorkspace(s.f.settings.store()), project + "hello.qvw");
     QCOMPARE(s.activePath(), project + "hello.asm");
@@ -156,6 +158,7 @@ void tst_WorkspaceCommands::wizardKeepsFilesThatAreThere()
     writeFileBytes(project + "main.qvw", "old");
     s.f.settings.store().writeString("Make", "incpath", project + "inc");
     s.f.settings.store().writeInt("ProjectCOM", "extinc", 1);
+    s.f.settings.store().writeString("Make", "lpath", project + "my tools/qvlink");
 
     s.prompts.answerMessage(PromptAnswer::Yes); // replace the workspace file
     s.prompts.answerMessage(PromptAnswer::No);  // keep my qvasme.inc
@@ -169,6 +172,9 @@ void tst_WorkspaceCommands::wizardKeepsFilesThatAreThere()
              QStringList({project + "main.asm", project + "qvasme.inc"}));
     QCOMPARE(readFileBytes(project + "main.qvw").size(), WorkspaceRecord::Size);
     QCOMPARE(s.activePath(), project + "main.asm");
+    // The .EXE project links its object with the linker of the Make settings.
+    QCOMPARE(WorkspaceRecord::instance().postBuildCommands(),
+             "\"" + project + "my tools/qvlink\" \"main.obj\"");
 }
 
 void tst_WorkspaceCommands::wizardCancelLeavesTheOpenWorkspaceAlone()

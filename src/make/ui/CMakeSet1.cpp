@@ -60,8 +60,10 @@ CMakeSet1::CMakeSet1(QWidget *parent)
     };
     m_assembler = row(1005, 1006, QStringLiteral("Assembler"), false, 0);
     m_disassembler = row(1020, 1021, QStringLiteral("Disassembler"), false, 1);
-    m_includeFolder = row(1014, 1015, QStringLiteral("Include Path"), true, 2);
-    m_libraryFolder = row(1017, 1018, QStringLiteral("Library Path"), true, 3);
+    // The linker's row takes ids the page had left free, next to the tools' own.
+    m_linker = row(1023, 1024, QStringLiteral("Linker"), false, 2);
+    m_includeFolder = row(1014, 1015, QStringLiteral("Include Path"), true, 3);
+    m_libraryFolder = row(1017, 1018, QStringLiteral("Library Path"), true, 4);
 
     const auto check = [this](int id, const QString &text) {
         auto *box = new QCheckBox(text, this);
@@ -132,6 +134,7 @@ void CMakeSet1::setPaths(const ToolPaths &paths)
     m_disassembler->setText(paths.disassembler);
     m_includeFolder->setText(paths.includePath);
     m_libraryFolder->setText(paths.libraryPath);
+    m_linker->setText(paths.linker);
 }
 
 ToolPaths CMakeSet1::paths() const
@@ -141,6 +144,7 @@ ToolPaths CMakeSet1::paths() const
     p.disassembler = m_disassembler->text();
     p.includePath = m_includeFolder->text();
     p.libraryPath = m_libraryFolder->text();
+    p.linker = m_linker->text();
     return p;
 }
 

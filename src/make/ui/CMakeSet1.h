@@ -9,7 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-// "Paths and Parameters" (page 135 of the Make Settings sheet): the four tool paths, kept in the
+// "Paths and Parameters" (page 135 of the Make Settings sheet): the tool paths, kept in the
 // settings store, and the open workspace's assembler options. Without a workspace every option
 // control is disabled and only the paths can be changed. "Alphabitize segments" and "Use .jumps"
 // are never enabled: their stored values show and still become switches.
@@ -42,6 +42,7 @@ private:
     QLineEdit *m_disassembler = nullptr;
     QLineEdit *m_includeFolder = nullptr;
     QLineEdit *m_libraryFolder = nullptr;
+    QLineEdit *m_linker = nullptr; // 1023, browse 1024
 
     QCheckBox *m_beep = nullptr;           // 1009
     QCheckBox *m_createListing = nullptr;  // 1008

@@ -80,10 +80,15 @@ bool CProjectWizard::RunProjectWizard(const QString &location,
         for (const QString &path : oldMembers)
             tree->RemoveTreeFile(path);
     }
-    ProjectWizard::fillRecord(record, location, sourceName, targetName);
+    const QString makeSection = QStringLiteral("Make");
+    ProjectWizard::fillRecord(record,
+                              location,
+                              sourceName,
+                              targetName,
+                              kind,
+                              settings.readString(makeSection, QStringLiteral("lpath")));
 
-    const QString includeFolder = settings.readString(QStringLiteral("Make"),
-                                                      QStringLiteral("incpath"));
+    const QString includeFolder = settings.readString(makeSection, QStringLiteral("incpath"));
     for (const QString &name : ProjectWizard::copyList(options))
         CopyIntoProject(name, includeFolder, location);
 
