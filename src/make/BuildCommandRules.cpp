@@ -61,6 +61,16 @@ std::optional<QString> BuildCommandRules::executableTarget(const QString &source
     return sourcePath.chopped(3) + QStringLiteral("com");
 }
 
+std::optional<QString> BuildCommandRules::assembledTarget(const QString &sourcePath,
+                                                          bool programMade,
+                                                          bool objectMade)
+{
+    std::optional<QString> program = executableTarget(sourcePath);
+    if (program && objectMade && !programMade)
+        return program->chopped(3) + QStringLiteral("obj");
+    return program;
+}
+
 bool BuildCommandRules::canExecuteAfterAssemble(int result,
                                                 bool workspaceOpen,
                                                 const QString &sourcePath,

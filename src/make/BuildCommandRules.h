@@ -46,6 +46,12 @@ public:
     // place of its ".asm" extension; nothing for another extension. The path keeps its case,
     // since file names are case-sensitive here.
     static std::optional<QString> executableTarget(const QString &sourcePath);
+    // The target Assemble sets: executableTarget(), except that a run which made the source's
+    // .obj and not its .com assembled a small-model source, whose program is the .exe linked
+    // from that object; Execute runs it through the object's name.
+    static std::optional<QString> assembledTarget(const QString &sourcePath,
+                                                  bool programMade,
+                                                  bool objectMade);
 
     // The can-execute flag after each command. buildWindowTotalErrors is the Total Errors the
     // Build Window read back, or nothing when it was not shown ("buildwin" set). After Assemble

@@ -56,6 +56,8 @@ private slots:
     void checkSyntaxShowsItsOwnRunInThePane();
     void targetTheRecordCannotHoldLeavesExecuteOff_data();
     void targetTheRecordCannotHoldLeavesExecuteOff();
+    void smallModelAssembleTargetsItsObject_data();
+    void smallModelAssembleTargetsItsObject();
     void executeWithoutATargetSaysSo();
     void buildWithDiagnosticsRunsTheWorkspaceTarget();
     void exeProjectRunsWhatItsLinkStepMade_data();
@@ -330,6 +332,38 @@ void tst_BuildCommands::targetTheRecordCannotHoldLeavesExecuteOff()
              canExecute ? source.chopped(3) + "com" : older);
     m_frame->router().dispatch(ID_MAKE_EXECUTE);
     QCOMPARE(m_executed, canExecute ? QStringList{source.chopped(3) + "com"} : QStringList());
+}
+
+void tst_BuildCommands::smallModelAssembleTargetsItsObject_data()
+{
+    QTest::addColumn<QString>("written");   // what the stand-in assembler writes
+    QTest::addColumn<bool>("olderProgram"); // a Prog.com from an earlier run lies beside it
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("object") << "Prog.obj" << false << "Prog.obj";
+    QTest::newRow("object-beside-an-older-program") << "Prog.obj" << true << "Prog.obj";
+    QTest::newRow("program") << "Prog.com" << false << "Prog.com";
+    QTest::newRow("program-over-an-older-one") << "Prog.com" << true << "Prog.com";
+}
+
+void tst_BuildCommands::smallModelAssembleTargetsItsObject()
+{
+    // Without a workspace F10 runs what F8 made: never a .com left from before the source became
+    // a small-model one.
+    QFETCH(QString, written);
+    QFETCH(bool, olderProgram);
+    QFETCH(QString, target);
+    ScriptedPrompts prompts;
+    if (olderProgram)
+        QVERIFY(writeFileBytes(m_dir->filePath("Prog.com"), "old"));
+    FakeTool::script("record " + m_dir->filePath(written).toUtf8() + "\nout \\r\\nok\\r\\n");
+    addSource("Prog.asm", ".model small", m_dir->filePath("Prog.asm"));
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_ASSEMBLE));
+    QCOMPARE(m_commands->lastResult(), 0);
+    QCOMPARE(WorkspaceRecord::instance().targetFile(), m_dir->filePath(target));
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_EXECUTE));
+    QCOMPARE(m_executed, QStringList{m_dir->filePath(target)});
 }
 
 void tst_BuildCommands::executeWithoutATargetSaysSo()

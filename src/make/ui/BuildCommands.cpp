@@ -255,6 +255,8 @@ void BuildCommands::assemble(QMdiSubWindow *window)
     const QString program = BuildCommandRules::executableTarget(path).value_or(QString());
     m_listingBefore = Stamp::of(BuildCommandRules::listingPath(path));
     m_programBefore = Stamp::of(program);
+    const QString object = program.isEmpty() ? QString() : program.chopped(3) + "obj";
+    const Stamp objectBefore = Stamp::of(object);
     const int result = run(AssemblerRun::Assemble, path, QString(), ctrl, s->source.get());
     present(BuildCommandRules::assemblingBanner(path));
     takeListing(BuildCommandRules::listingPath(path), program);
@@ -270,8 +272,12 @@ void BuildCommands::assemble(QMdiSubWindow *window)
     // The flag and the target go together: a target the record can't hold leaves Execute off
     // rather than pointing it at an earlier program. File names keep their case here.
     if (canExecute)
-        canExecute = record.setTargetFile(*BuildCommandRules::executableTarget(path))
-                     == WorkspaceRecord::Change::Ok;
+        canExecute
+            = record.setTargetFile(
+                  *BuildCommandRules::assembledTarget(path,
+                                                      Stamp::of(program).madeSince(m_programBefore),
+                                                      Stamp::of(object).madeSince(objectBefore)))
+              == WorkspaceRecord::Change::Ok;
     record.setCanExecute(canExecute);
 
     if (BuildCommandRules::opensListingAfterAssemble(ctrl,
@@ -385,11 +391,16 @@ BuildCommands::Stamp BuildCommands::Stamp::of(const QString &path)
     return {true, info.lastModified(), info.size()};
 }
 
+bool BuildCommands::Stamp::madeSince(const Stamp &before) const
+{
+    return exists && !(*this == before);
+}
+
 void BuildCommands::takeListing(const QString &listingPath, const QString &programPath)
 {
     std::optional<ListingMap> listing;
     const Stamp listingNow = Stamp::of(listingPath);
-    if (listingNow.exists && !(listingNow == m_listingBefore)) {
+    if (listingNow.madeSince(m_listingBefore)) {
         QFile file(listingPath);
         if (file.open(QIODevice::ReadOnly)) {
             listing = ListingMap::parse(file.readAll());
@@ -399,7 +410,7 @@ void BuildCommands::takeListing(const QString &listingPath, const QString &progr
     qint64 size = listing && listing->codeSize() > 0 ? listing->codeSize() : -1;
     int end = listing ? listing->codeEnd() : -1;
     const Stamp programNow = Stamp::of(programPath);
-    if (size < 0 && programNow.exists && !(programNow == m_programBefore)) {
+    if (size < 0 && programNow.madeSince(m_programBefore)) {
         size = programNow.size;
         end = -1;
     }

@@ -121,6 +121,8 @@ private:
         QDateTime modified;
         qint64 size = -1;
         static Stamp of(const QString &path);
+        // The file is there and is not the one seen before: a run wrote it.
+        bool madeSince(const Stamp &before) const;
         bool operator==(const Stamp &) const = default;
     };
     Stamp m_listingBefore;
