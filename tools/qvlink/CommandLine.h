@@ -13,7 +13,7 @@ namespace qvlink {
 struct CommandLine
 {
     std::vector<std::string> objects;
-    std::string exe; // /e{FILE}; empty: the first object's name with "exe"
+    std::string exe;  // /e{FILE}; empty: the first object's name with "exe"
     bool map = false; // /m
     std::vector<std::pair<uint8_t, std::string>> errors; // code and detail, reported at line 0
 

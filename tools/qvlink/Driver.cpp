@@ -164,7 +164,8 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
             removeStale(mapPath, files);
     }
     const size_t publics = linked.publics.size();
-    r.out = msgs.format(files, publics < ObjectReader::MaxSymbols ? ObjectReader::MaxSymbols - publics : 0,
+    r.out = msgs.format(files,
+                        publics < ObjectReader::MaxSymbols ? ObjectReader::MaxSymbols - publics : 0,
                         extra);
     r.exitCode = exitCode(msgs);
     return r;

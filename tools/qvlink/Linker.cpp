@@ -53,12 +53,18 @@ std::string key(const std::string &name)
 uint32_t alignment(uint8_t align)
 {
     switch (align) {
-    case 2: return 2;
-    case 3: return 16;
-    case 4: return 256;
-    case 5: return 4;
-    case 6: return 4096;
-    default: return 1;
+    case 2:
+        return 2;
+    case 3:
+        return 16;
+    case 4:
+        return 256;
+    case 5:
+        return 4;
+    case 6:
+        return 4096;
+    default:
+        return 1;
     }
 }
 
@@ -182,8 +188,8 @@ private:
 
     const std::vector<ObjectModule> &m_modules;
     LinkResult &m_r;
-    std::vector<Segment> m_segments; // in order of first appearance
-    std::vector<size_t> m_order;     // indexes into m_segments, in memory order
+    std::vector<Segment> m_segments;                 // in order of first appearance
+    std::vector<size_t> m_order;                     // indexes into m_segments, in memory order
     std::vector<std::vector<Placement>> m_placement; // [module][segment]
     std::vector<Group> m_groups;
     std::vector<std::vector<size_t>> m_moduleGroups; // [module][group] -> m_groups
@@ -236,7 +242,8 @@ void Link::combine()
             const uint32_t offset = s.isCommon() ? 0 : alignUp(seg.length, alignment(s.align));
             const uint32_t end = offset + s.length;
             if (!seg.absolute && end > 0x10000) {
-                error(m, kNear64k,
+                error(m,
+                      kNear64k,
                       "segment " + s.name + " would be " + hex(end) + " bytes, over 64 KiB");
             }
             seg.length = std::max(seg.length, end);
@@ -294,8 +301,9 @@ void Link::formGroups()
         uint32_t high = 0;
         for (size_t s : g.segments) {
             if (m_segments[s].absolute) {
-                error(g.module, kNear64k, "group " + g.name + " holds absolute segment "
-                                              + m_segments[s].name);
+                error(g.module,
+                      kNear64k,
+                      "group " + g.name + " holds absolute segment " + m_segments[s].name);
                 continue;
             }
             low = std::min(low, m_segments[s].start);
@@ -306,7 +314,8 @@ void Link::formGroups()
         g.frame = {low >> 4, true};
         // Everything in a group is reached through one frame: 64 KiB from its paragraph.
         if (high - g.frame.paragraph * 16 > 0x10000)
-            error(g.module, kNear64k,
+            error(g.module,
+                  kNear64k,
                   "group " + g.name + " spans " + hex(high - g.frame.paragraph * 16)
                       + " bytes, over 64 KiB");
         m_r.groups.emplace_back(g.name, uint16_t(g.frame.paragraph));
@@ -326,19 +335,23 @@ void Link::definePublics()
             } else {
                 const size_t seg = m_placement[m][size_t(p.segment)].segment;
                 sym.address.linear = pieceStart(m, uint32_t(p.segment)) + p.offset;
-                sym.address.frame = p.group >= 0 ? m_groups[m_moduleGroups[m][size_t(p.group)]].frame
-                                                 : segmentFrame(seg);
+                sym.address.frame = p.group >= 0
+                                        ? m_groups[m_moduleGroups[m][size_t(p.group)]].frame
+                                        : segmentFrame(seg);
             }
             auto &table = p.local ? m_locals[m] : m_publics;
             auto [it, added] = table.emplace(key(p.name), sym);
             if (!added) {
-                error(m, kMultidefined,
+                error(m,
+                      kMultidefined,
                       p.name + " (also in " + m_modules[it->second.module].path + ")");
                 continue;
             }
             const uint32_t offset = sym.address.linear - sym.address.frame.paragraph * 16;
-            m_r.publics.push_back({p.name, uint16_t(sym.address.frame.paragraph),
-                                   uint16_t(offset), !sym.address.frame.relocatable});
+            m_r.publics.push_back({p.name,
+                                   uint16_t(sym.address.frame.paragraph),
+                                   uint16_t(offset),
+                                   !sym.address.frame.relocatable});
         }
     }
 }
@@ -372,7 +385,8 @@ void Link::buildImage()
             const ObjSegment &from = m_modules[p.module].segments[p.segment];
             if (from.initializedEnd == 0)
                 continue;
-            std::copy(from.data.begin(), from.data.begin() + from.initializedEnd,
+            std::copy(from.data.begin(),
+                      from.data.begin() + from.initializedEnd,
                       m_image.begin() + s.start + p.offset);
             m_initialized = std::max(m_initialized, s.start + p.offset + from.initializedEnd);
         }
@@ -443,7 +457,8 @@ void Link::applyFixups()
                 content |= uint32_t(m_image[at + i]) << (8 * i);
             const int64_t offset = int64_t(t->linear) - int64_t(fr->paragraph) * 16;
             if (offset < 0 || offset > 0xFFFF) {
-                error(m, kNear64k,
+                error(m,
+                      kNear64k,
                       "target " + hex(uint32_t(std::llabs(offset))) + " bytes "
                           + (offset < 0 ? "below" : "beyond") + " its frame, fixup at "
                           + where(seg, at));
@@ -464,7 +479,8 @@ void Link::applyFixups()
                     distance += int8_t(content);
                     if (distance < -128 || distance > 127) {
                         const int64_t by = distance < 0 ? -128 - distance : distance - 127;
-                        error(m, kOutOfRange,
+                        error(m,
+                              kOutOfRange,
                               hex(uint32_t(by)) + " (short fixup at " + where(seg, at) + ")");
                         continue;
                     }
@@ -499,8 +515,9 @@ void Link::applyFixups()
                 m_image[at + i] = uint8_t(value >> (8 * i));
             if (relocate) {
                 if (m_r.relocations.size() >= Linker::MaxRelocations) {
-                    error(m, kTableFull, "more than " + std::to_string(Linker::MaxRelocations)
-                                             + " relocations");
+                    error(m,
+                          kTableFull,
+                          "more than " + std::to_string(Linker::MaxRelocations) + " relocations");
                     return;
                 }
                 uint32_t paragraph = m_segments[seg].start >> 4;
@@ -610,7 +627,9 @@ void Link::run()
     if (failed())
         return;
     for (size_t i : m_order)
-        m_r.segments.push_back({m_segments[i].name, m_segments[i].className, m_segments[i].start,
+        m_r.segments.push_back({m_segments[i].name,
+                                m_segments[i].className,
+                                m_segments[i].start,
                                 m_segments[i].length});
     formGroups();
     definePublics();
@@ -667,8 +686,8 @@ std::string Linker::mapText(const LinkResult &r)
     std::string out = nl + " Start  Stop   Length Name                   Class" + nl;
     for (const LinkedSegment &s : r.segments) {
         const uint32_t stop = s.length ? s.start + s.length - 1 : s.start;
-        out += " " + hex5(s.start) + " " + hex5(stop) + " " + hex5(s.length) + " "
-               + pad(s.name, 22) + " " + s.className + nl;
+        out += " " + hex5(s.start) + " " + hex5(stop) + " " + hex5(s.length) + " " + pad(s.name, 22)
+               + " " + s.className + nl;
     }
     if (!r.groups.empty()) {
         out += nl + " Origin   Group" + nl;
@@ -683,8 +702,8 @@ std::string Linker::mapText(const LinkResult &r)
         });
         std::string text;
         for (const LinkedSymbol &s : list)
-            text += " " + hex4(s.frame) + ":" + hex4(s.offset) + (s.absolute ? "  Abs  " : "       ")
-                    + s.name + nl;
+            text += " " + hex4(s.frame) + ":" + hex4(s.offset)
+                    + (s.absolute ? "  Abs  " : "       ") + s.name + nl;
         return text;
     };
     out += nl + "  Address         Publics by Name" + nl + nl + symbols(r.publics, false);

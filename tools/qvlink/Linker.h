@@ -36,9 +36,9 @@ struct LinkResult
 {
     std::vector<uint8_t> exe; // header and load image; empty with errors
     std::vector<LinkMessage> messages;
-    std::vector<LinkedSegment> segments; // in memory order
-    std::vector<std::pair<std::string, uint16_t>> groups; // name and frame
-    std::vector<LinkedSymbol> publics;   // in link order
+    std::vector<LinkedSegment> segments;                    // in memory order
+    std::vector<std::pair<std::string, uint16_t>> groups;   // name and frame
+    std::vector<LinkedSymbol> publics;                      // in link order
     std::vector<std::pair<uint16_t, uint16_t>> relocations; // segment:offset of each patched word
     uint16_t cs = 0, ip = 0, ss = 0, sp = 0;
     uint32_t imageBytes = 0;  // the part of memory the file holds

@@ -15,8 +15,8 @@ struct ObjSegment
     uint8_t align = 1;   // 0 absolute, 1 byte, 2 word, 3 paragraph, 4 page, 5 dword, 6 4K page
     uint8_t combine = 0; // 0 private, 2/4/7 public, 5 stack, 6 common
     uint32_t length = 0;
-    uint16_t absoluteFrame = 0; // align 0 only
-    std::vector<uint8_t> data;  // `length` bytes; what no data record wrote stays zero
+    uint16_t absoluteFrame = 0;  // align 0 only
+    std::vector<uint8_t> data;   // `length` bytes; what no data record wrote stays zero
     uint32_t initializedEnd = 0; // one past the last byte a data record wrote
 
     bool isAbsolute() const { return align == 0; }
@@ -38,7 +38,7 @@ struct ObjPublic
     int32_t segment = -1; // -1: an absolute frame
     uint16_t frame = 0;   // segment -1 only
     uint32_t offset = 0;
-    bool local = false;   // LPUBDEF: seen by this module's LEXTDEFs only
+    bool local = false; // LPUBDEF: seen by this module's LEXTDEFs only
 };
 
 struct ObjExternal

@@ -263,8 +263,7 @@ void Parser::pubdef(Cursor &c, bool local)
     if (group == 0 && segment == 0)
         frame = c.word();
     const int32_t g = group ? int32_t(checked(group, m_module.groups.size(), "group")) : -1;
-    const int32_t s = segment ? int32_t(checked(segment, m_module.segments.size(), "segment"))
-                              : -1;
+    const int32_t s = segment ? int32_t(checked(segment, m_module.segments.size(), "segment")) : -1;
     while (!c.atEnd()) {
         if (m_module.publics.size() >= ObjectReader::MaxSymbols)
             throw Fault{"too many public names"};
@@ -564,25 +563,44 @@ void Parser::record(uint8_t type, Cursor &c, uint32_t fileOffset)
 std::string ObjectReader::recordName(uint8_t type)
 {
     switch (type & 0xFE) {
-    case THEADR: return "THEADR";
-    case LHEADR: return "LHEADR";
-    case COMENT: return "COMENT";
-    case MODEND: return "MODEND";
-    case EXTDEF: return "EXTDEF";
-    case PUBDEF: return "PUBDEF";
-    case LINNUM: return "LINNUM";
-    case LNAMES: return "LNAMES";
-    case SEGDEF: return "SEGDEF";
-    case GRPDEF: return "GRPDEF";
-    case FIXUPP: return "FIXUPP";
-    case LEDATA: return "LEDATA";
-    case LIDATA: return "LIDATA";
-    case COMDEF: return "COMDEF";
-    case LEXTDEF: return "LEXTDEF";
-    case LPUBDEF: return "LPUBDEF";
-    case LLNAMES: return "LLNAMES";
-    case COMDAT: return "COMDAT";
-    default: return "type " + hex(type, 2);
+    case THEADR:
+        return "THEADR";
+    case LHEADR:
+        return "LHEADR";
+    case COMENT:
+        return "COMENT";
+    case MODEND:
+        return "MODEND";
+    case EXTDEF:
+        return "EXTDEF";
+    case PUBDEF:
+        return "PUBDEF";
+    case LINNUM:
+        return "LINNUM";
+    case LNAMES:
+        return "LNAMES";
+    case SEGDEF:
+        return "SEGDEF";
+    case GRPDEF:
+        return "GRPDEF";
+    case FIXUPP:
+        return "FIXUPP";
+    case LEDATA:
+        return "LEDATA";
+    case LIDATA:
+        return "LIDATA";
+    case COMDEF:
+        return "COMDEF";
+    case LEXTDEF:
+        return "LEXTDEF";
+    case LPUBDEF:
+        return "LPUBDEF";
+    case LLNAMES:
+        return "LLNAMES";
+    case COMDAT:
+        return "COMDAT";
+    default:
+        return "type " + hex(type, 2);
     }
 }
 
@@ -597,8 +615,8 @@ ObjectReader::Result ObjectReader::read(std::string_view bytes, ObjectModule &mo
     while (pos < size && !parser.ended()) {
         ++number;
         const uint8_t type = data[pos];
-        std::string where = "record " + std::to_string(number) + " ("
-                            + recordName(type) + ") at " + hex(uint32_t(pos), 4) + ": ";
+        std::string where = "record " + std::to_string(number) + " (" + recordName(type) + ") at "
+                            + hex(uint32_t(pos), 4) + ": ";
         if (number == 1 && type != THEADR && type != LHEADR) {
             r.error = "not an object file (it must begin with a THEADR record)";
             return r;
@@ -609,9 +627,10 @@ ObjectReader::Result ObjectReader::read(std::string_view bytes, ObjectModule &mo
         }
         const size_t length = size_t(data[pos + 1] | (data[pos + 2] << 8));
         if (length == 0 || length > size - pos - 3) {
-            r.error = where + (length == 0 ? "a record of length 0"
-                                           : "the file ends before the record's "
-                                                 + std::to_string(length) + " bytes");
+            r.error = where
+                      + (length == 0 ? "a record of length 0"
+                                     : "the file ends before the record's " + std::to_string(length)
+                                           + " bytes");
             return r;
         }
         // The checksum byte makes the record sum to zero; 0 means nobody computed it.

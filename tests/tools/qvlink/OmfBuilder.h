@@ -48,8 +48,9 @@ struct OmfBuilder
     // acbp: alignment << 5 | combine << 2; names are LNAMES indexes.
     OmfBuilder &segdef(uint8_t acbp, uint32_t length, uint32_t nameIndex, uint32_t classIndex)
     {
-        return record(0x98, std::string(1, char(acbp)) + w(length) + idx(nameIndex) + idx(classIndex)
-                                + idx(1));
+        return record(0x98,
+                      std::string(1, char(acbp)) + w(length) + idx(nameIndex) + idx(classIndex)
+                          + idx(1));
     }
     OmfBuilder &grpdef(uint32_t nameIndex, std::initializer_list<uint32_t> segments)
     {
@@ -98,7 +99,10 @@ struct OmfBuilder
     }
     // One FIXUP subrecord: M (segment-relative), location, offset in the data record, then the
     // fix data byte and its datums as given.
-    static std::string fixup(bool segmentRelative, uint8_t location, uint32_t at, const std::string &fixData)
+    static std::string fixup(bool segmentRelative,
+                             uint8_t location,
+                             uint32_t at,
+                             const std::string &fixData)
     {
         const uint8_t first = uint8_t(0x80 | (segmentRelative ? 0x40 : 0) | (location << 2)
                                       | ((at >> 8) & 3));
@@ -124,8 +128,11 @@ struct OmfBuilder
     OmfBuilder &fixupp(const std::string &subrecords) { return record(0x9C, subrecords); }
     OmfBuilder &modend() { return record(0x8A, std::string(1, char(0))); }
     // A main module's end with a start address: frame and target as in fixData.
-    OmfBuilder &modendStart(uint8_t frame, uint32_t frameDatum, uint8_t target, uint32_t targetDatum, uint32_t disp)
+    OmfBuilder &modendStart(
+        uint8_t frame, uint32_t frameDatum, uint8_t target, uint32_t targetDatum, uint32_t disp)
     {
-        return record(0x8A, std::string(1, char(0xC1)) + fixData(frame, frameDatum, target, targetDatum, int32_t(disp)));
+        return record(0x8A,
+                      std::string(1, char(0xC1))
+                          + fixData(frame, frameDatum, target, targetDatum, int32_t(disp)));
     }
 };

@@ -49,8 +49,14 @@ inline bool run(const QString &folder,
     p.setWorkingDirectory(home.path());
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(dosbox,
-            {"-c", "mount c \"" + QDir(folder).absolutePath() + "\"", "-c", "c:", "-c",
-             exe + " > OUT.TXT", "-c", "exit"});
+            {"-c",
+             "mount c \"" + QDir(folder).absolutePath() + "\"",
+             "-c",
+             "c:",
+             "-c",
+             exe + " > OUT.TXT",
+             "-c",
+             "exit"});
     if (!p.waitForStarted(10000)) {
         *why = "dosbox did not start";
         return false;
