@@ -9,7 +9,7 @@ bool looksLikeSwitch(const std::string &a)
     if (a.size() < 2 || a[0] != '/')
         return false;
     // A file in braces may hold '/' and '.' of its own.
-    if ((a[1] == 'e' || a[1] == 'E') && a.size() > 2 && a[2] == '{')
+    if (a.size() > 2 && a[1] == 'e' && a[2] == '{')
         return true;
     return a.find('/', 1) == std::string::npos && a.find('.') == std::string::npos;
 }
@@ -32,9 +32,9 @@ CommandLine CommandLine::parse(const std::vector<std::string> &rawArgs,
             positional.push_back(a);
             continue;
         }
-        if (a == "/m" || a == "/M") {
+        if (a == "/m") {
             cl.map = true;
-        } else if ((a[1] == 'e' || a[1] == 'E') && a.size() > 2 && a[2] == '{') {
+        } else if (a.size() > 2 && a[1] == 'e' && a[2] == '{') {
             // A name with blanks may arrive split over several arguments: rejoin up to '}'.
             std::string value = a.substr(3);
             bool closed = !value.empty() && value.back() == '}';
