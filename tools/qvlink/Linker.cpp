@@ -599,7 +599,8 @@ void Link::writeExe()
     put(0x04, (fileBytes + 511) / 512);
     put(0x06, uint32_t(m_r.relocations.size()));
     put(0x08, headerBytes / 16);
-    put(0x0A, memoryParagraphs - imageParagraphs); // uninitialized segments after the image
+    // Uninitialized segments after the image; a full megabyte of them is more than DOS has.
+    put(0x0A, std::min<uint32_t>(0xFFFF, memoryParagraphs - imageParagraphs));
     put(0x0C, 0xFFFF);
     put(0x0E, m_r.ss);
     put(0x10, m_r.sp);
