@@ -266,12 +266,16 @@ void Link::place()
     uint64_t at = 0;
     for (size_t i : m_order) {
         Segment &s = m_segments[i];
-        at = alignUp(uint32_t(std::min<uint64_t>(at, Linker::MaxMemory)), alignment(s.align));
-        s.start = uint32_t(at);
+        const uint64_t a = alignment(s.align);
+        at = (at + a - 1) / a * a;
+        s.start = uint32_t(std::min<uint64_t>(at, Linker::MaxMemory));
         at += s.length;
     }
     if (at > Linker::MaxMemory) {
-        error(0, kNear64k, "the program needs " + hex(uint32_t(at)) + " bytes, more than 1 MiB");
+        error(0,
+              kNear64k,
+              "the program needs " + hex(uint32_t(std::min<uint64_t>(at, 0xFFFFFFFF)))
+                  + " bytes, more than 1 MiB");
         return;
     }
     m_r.memoryBytes = uint32_t(at);

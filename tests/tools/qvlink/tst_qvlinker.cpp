@@ -91,6 +91,7 @@ private slots:
     void offsetFromFrame_data();
     void offsetFromFrame();
     void externalsAcrossModules();
+    void localNamesStayInTheirModule();
     void symbolErrors_data();
     void symbolErrors();
     void combinesAndOrdersSegments();
@@ -98,6 +99,8 @@ private slots:
     void pageCounts_data();
     void pageCounts();
     void thousandSegments();
+    void memoryLimit_data();
+    void memoryLimit();
     void mapFile();
 };
 
@@ -244,6 +247,27 @@ void tst_QvLinker::externalsAcrossModules()
     QCOMPARE(hexOf(r.exe, 0x20, 8), QString("E8 03 00 00 90 90 C3 90"));
 }
 
+void tst_QvLinker::localNamesStayInTheirModule()
+{
+    // m1's local "helper" (LPUBDEF) serves its own LEXTDEF; m0's EXTDEF of the name finds none.
+    OB m0 = program(2);
+    m0.extdef({"helper"}).ledata(1, 0, std::string("\x00\x00", 2));
+    m0.fixupp(OB::fixup(true, 1, 0, OB::fixData(5, 0, 2, 1, 0))).modendStart(0, 1, 0, 1, 0);
+    OB m1 = header();
+    m1.segdef(kParaPublic, 4, 2, 2);
+    m1.record(0xB6, OB::idx(0) + OB::idx(1) + OB::name("helper") + OB::w(3) + OB::idx(0));
+    m1.record(0xB4, OB::name("helper") + OB::idx(0)).ledata(1, 0, std::string("\x00\x00", 2));
+    m1.fixupp(OB::fixup(true, 1, 0, OB::fixData(5, 0, 2, 1, 0))).modend();
+    LinkResult r = linkObjects({m0.bytes, m1.bytes});
+    QCOMPARE(messagesOf(r), QString("error 21h m0 helper"));
+    // Without m0's reference the same module links, its word pointing at its own helper.
+    OB m0alone = program(2);
+    m0alone.modendStart(0, 1, 0, 1, 0);
+    r = linkObjects({m0alone.bytes, m1.bytes});
+    QVERIFY2(r.errors() == 0, qPrintable(messagesOf(r)));
+    QCOMPARE(hexOf(r.exe, 0x20 + 0x10, 2), QString("13 00")); // m1's CODE piece at 10h, +3
+}
+
 void tst_QvLinker::symbolErrors_data()
 {
     QTest::addColumn<std::vector<std::string>>("objects");
@@ -373,6 +397,37 @@ void tst_QvLinker::thousandSegments()
     QCOMPARE(r.segments.size(), size_t(1000));
     QCOMPARE(r.exe.size(), size_t(0x20 + 1000));
     QCOMPARE(hexOf(r.exe, 0x20 + 990, 3), QString("30 31 32"));
+}
+
+void tst_QvLinker::memoryLimit_data()
+{
+    QTest::addColumn<uint32_t>("lastSegment");
+    QTest::addColumn<int>("minAlloc"); // -1: refused
+    QTest::newRow("1 MiB less a paragraph") << 0xFFE0u << 0xFFFF;
+    QTest::newRow("exactly 1 MiB, nothing stored") << 0xFFF0u << 0xFFFF;
+    QTest::newRow("a paragraph over 1 MiB") << 0xFFFFu << -1;
+}
+
+void tst_QvLinker::memoryLimit()
+{
+    // 16 bytes of code and 15 private 64 KiB segments, then one more segment: all of it
+    // uninitialized, so the minimum allocation is the whole program.
+    QFETCH(uint32_t, lastSegment);
+    QFETCH(int, minAlloc);
+    OB big = header();
+    big.segdef(kParaPublic, 16, 2, 2);
+    for (int i = 0; i < 15; ++i)
+        big.segdef(0x62, 0, 6, 3);
+    big.modendStart(0, 1, 0, 1, 0);
+    OB last = header();
+    last.segdef(0x60, lastSegment, 7, 3).segdef(kParaStack, 0, 4, 4).modend();
+    const LinkResult r = linkObjects({big.bytes, last.bytes});
+    if (minAlloc < 0) {
+        QVERIFY2(messagesOf(r).contains("more than 1 MiB"), qPrintable(messagesOf(r)));
+        return;
+    }
+    QVERIFY2(r.errors() == 0, qPrintable(messagesOf(r)));
+    QCOMPARE(int(word(r.exe, 0x0A)), minAlloc);
 }
 
 void tst_QvLinker::mapFile()
