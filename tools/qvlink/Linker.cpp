@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_map>
 
 namespace qvlink {
@@ -202,18 +203,15 @@ private:
 
 void Link::combine()
 {
-    std::map<std::string, size_t> combinable; // NAME\0CLASS -> m_segments
-    std::vector<std::string> classes;
+    std::unordered_map<std::string, size_t> combinable; // NAME\0CLASS -> m_segments
+    std::unordered_map<std::string, size_t> classes;    // CLASS -> order of first appearance
     m_placement.resize(m_modules.size());
     for (size_t m = 0; m < m_modules.size(); ++m) {
         const ObjectModule &mod = m_modules[m];
         for (uint32_t i = 0; i < mod.segments.size(); ++i) {
             const ObjSegment &s = mod.segments[i];
             const std::string k = key(s.name) + '\0' + key(s.className);
-            const auto cls = std::find(classes.begin(), classes.end(), key(s.className));
-            const size_t classOrder = size_t(cls - classes.begin());
-            if (cls == classes.end())
-                classes.push_back(key(s.className));
+            const size_t classOrder = classes.emplace(key(s.className), classes.size()).first->second;
             size_t index = m_segments.size();
             const bool combines = !s.isAbsolute() && s.combine != 0;
             const auto found = combines ? combinable.find(k) : combinable.end();
@@ -225,6 +223,12 @@ void Link::combine()
                     continue;
                 }
             } else {
+                if (m_segments.size() >= Linker::MaxSegments) {
+                    error(m,
+                          kTableFull,
+                          "more than " + std::to_string(Linker::MaxSegments) + " segments");
+                    return;
+                }
                 Segment seg;
                 seg.name = s.name;
                 seg.className = s.className;
@@ -284,6 +288,7 @@ void Link::place()
 void Link::formGroups()
 {
     std::map<std::string, size_t> byName;
+    std::set<std::pair<size_t, size_t>> members; // group, segment
     m_moduleGroups.resize(m_modules.size());
     for (size_t m = 0; m < m_modules.size(); ++m) {
         for (const ObjGroup &g : m_modules[m].groups) {
@@ -294,8 +299,7 @@ void Link::formGroups()
             m_moduleGroups[m].push_back(it->second);
             for (uint32_t s : g.segments) {
                 const size_t seg = m_placement[m][s].segment;
-                if (std::find(group.segments.begin(), group.segments.end(), seg)
-                    == group.segments.end())
+                if (members.insert({it->second, seg}).second)
                     group.segments.push_back(seg);
             }
         }

@@ -55,6 +55,7 @@ class Linker
 {
 public:
     static constexpr uint32_t MaxMemory = 0x100000;
+    static constexpr uint32_t MaxSegments = 16384; // after combining
     static constexpr uint32_t MaxRelocations = 0xFFFF;
 
     static LinkResult link(const std::vector<ObjectModule> &modules);

@@ -5,6 +5,7 @@
 #include "qvlink/Linker.h"
 #include "qvlink/ObjectReader.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 using qvlink::LinkResult;
@@ -99,6 +100,8 @@ private slots:
     void pageCounts_data();
     void pageCounts();
     void thousandSegments();
+    void segmentLimit_data();
+    void segmentLimit();
     void memoryLimit_data();
     void memoryLimit();
     void mapFile();
@@ -397,6 +400,47 @@ void tst_QvLinker::thousandSegments()
     QCOMPARE(r.segments.size(), size_t(1000));
     QCOMPARE(r.exe.size(), size_t(0x20 + 1000));
     QCOMPARE(hexOf(r.exe, 0x20 + 990, 3), QString("30 31 32"));
+}
+
+void tst_QvLinker::segmentLimit_data()
+{
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("16 modules of 1024 segments") << 16 << true;
+    QTest::newRow("17 modules of 1024 segments") << 17 << false;
+}
+
+void tst_QvLinker::segmentLimit()
+{
+    // Each segment private and of a class of its own: nothing combines, every class is new.
+    QFETCH(int, modules);
+    QFETCH(bool, fits);
+    std::vector<std::string> objects;
+    for (int m = 0; m < modules; ++m) {
+        OB b;
+        b.theadr();
+        std::string names = OB::name("");
+        for (int i = 0; i < 1024; ++i)
+            names += OB::name("C" + std::to_string(m * 1024 + i));
+        b.record(0x96, names);
+        for (uint32_t i = 0; i < 1024; ++i)
+            b.segdef(0x20, 0, 2 + i, 2 + i);
+        if (m == 0)
+            b.modendStart(0, 1, 0, 1, 0);
+        else
+            b.modend();
+        objects.push_back(b.bytes);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const LinkResult r = linkObjects(objects);
+    QVERIFY(timer.elapsed() < 10000);
+    if (fits) {
+        QCOMPARE(r.errors(), size_t(0));
+        QCOMPARE(r.segments.size(), size_t(16384));
+    } else {
+        QCOMPARE(messagesOf(r), QString("error 10h m16 more than 16384 segments"));
+    }
 }
 
 void tst_QvLinker::memoryLimit_data()
