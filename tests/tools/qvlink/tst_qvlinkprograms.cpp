@@ -175,6 +175,8 @@ void tst_QvLinkPrograms::runs_data()
     QTest::newRow("two modules") << QStringList{"twomain.asm", "twogreet.asm"}
                                  << QByteArray("two modules 7");
     QTest::newRow("iterated data") << QStringList{"*dup"} << QByteArray("ababababab!");
+    QTest::newRow("classes and DGROUP across modules")
+        << QStringList{"classmain.asm", "classother.asm"} << QByteArray("FX");
 }
 
 void tst_QvLinkPrograms::runs()
