@@ -604,6 +604,32 @@ std::string ObjectReader::recordName(uint8_t type)
     }
 }
 
+std::vector<ObjectReader::Record> ObjectReader::records(std::string_view bytes, bool *complete)
+{
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+    std::vector<Record> out;
+    size_t pos = 0;
+    while (pos + 3 <= bytes.size()) {
+        const size_t length = size_t(data[pos + 1] | (data[pos + 2] << 8));
+        if (length == 0 || length > bytes.size() - pos - 3)
+            break;
+        Record r;
+        r.type = data[pos];
+        r.offset = uint32_t(pos);
+        r.length = uint32_t(length - 1);
+        uint8_t sum = 0;
+        for (size_t i = pos; i < pos + 3 + length; ++i)
+            sum = uint8_t(sum + data[i]);
+        r.checksumZero = data[pos + 3 + length - 1] == 0;
+        r.checksumOk = sum == 0 || r.checksumZero;
+        out.push_back(r);
+        pos += 3 + length;
+    }
+    if (complete)
+        *complete = pos == bytes.size();
+    return out;
+}
+
 ObjectReader::Result ObjectReader::read(std::string_view bytes, ObjectModule &module)
 {
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());

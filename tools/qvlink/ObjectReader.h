@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qvlink {
 
@@ -29,6 +30,19 @@ public:
     };
 
     static Result read(std::string_view bytes, ObjectModule &module);
+
+    // The records' framing alone, for tests of what writes objects: each record's type, file
+    // offset, contents length (without the checksum) and whether its checksum holds (0 holds).
+    struct Record
+    {
+        uint8_t type = 0;
+        uint32_t offset = 0;
+        uint32_t length = 0;
+        bool checksumOk = false;
+        bool checksumZero = false;
+    };
+    // Stops at the end of the bytes or at a record that doesn't fit; `complete` says which.
+    static std::vector<Record> records(std::string_view bytes, bool *complete = nullptr);
 
     // The record's usual name ("LEDATA"), or its type in hex.
     static std::string recordName(uint8_t type);

@@ -44,6 +44,7 @@ private slots:
     void refuses_data();
     void refuses();
     void thousandSegments();
+    void recordFraming();
     void randomBytesNeverCrash();
 };
 
@@ -250,6 +251,34 @@ void tst_ObjectReader::thousandSegments()
         else
             QVERIFY2(r.error.find("more than 4096 segments") != std::string::npos, r.error.c_str());
     }
+}
+
+void tst_ObjectReader::recordFraming()
+{
+    // Each record with its offset and length; a bad checksum is flagged, a zero one holds, and
+    // a record running past the end stops the list.
+    OmfBuilder b = codeModule(4);
+    b.record(0xA0, std::string("\x01\x00\x00\x90", 4), false).ledata(1, 1, "\x90");
+    std::string bytes = b.modend().bytes;
+    bytes[bytes.size() - 6] ^= 1; // the second LEDATA's data byte
+    bool complete = false;
+    std::vector<ObjectReader::Record> records = ObjectReader::records(bytes, &complete);
+    QVERIFY(complete);
+    QStringList seen;
+    for (const ObjectReader::Record &r : records)
+        seen << QString("%1@%2+%3%4")
+                    .arg(QString::fromStdString(ObjectReader::recordName(r.type)))
+                    .arg(r.offset)
+                    .arg(r.length)
+                    .arg(r.checksumZero ? " zero"
+                         : r.checksumOk ? ""
+                                        : " bad");
+    QCOMPARE(seen.join(", "),
+             QString("THEADR@0+6, LNAMES@10+6, SEGDEF@20+6, LEDATA@30+4 zero, LEDATA@38+4 bad, "
+                     "MODEND@46+1"));
+    records = ObjectReader::records(bytes.substr(0, bytes.size() - 1), &complete);
+    QVERIFY(!complete);
+    QCOMPARE(records.size(), size_t(5));
 }
 
 void tst_ObjectReader::randomBytesNeverCrash()
