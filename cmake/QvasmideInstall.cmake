@@ -9,7 +9,7 @@ set(QVASMIDE_INSTALL_PROGRAM_DIR "lib/qvasmide" CACHE STRING
 
 install(TARGETS qvasmide RUNTIME DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/help/qvasmide.hlt DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR})
-foreach(tool qvasm qvdisasm dump)
+foreach(tool qvasm qvlink qvdisasm dump)
     if(TARGET ${tool})
         install(TARGETS ${tool} RUNTIME DESTINATION ${QVASMIDE_INSTALL_PROGRAM_DIR}/tools)
     endif()
@@ -19,7 +19,7 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/include DESTINATION ${QVASMIDE_INS
 # The IDE and the two console tools are commands on the PATH (links into the program folder);
 # the dump window keeps to the program folder, its name being too common for bin/.
 if(NOT QVASMIDE_INSTALL_PROGRAM_DIR STREQUAL CMAKE_INSTALL_BINDIR)
-    foreach(_command qvasmide tools/qvasm tools/qvdisasm)
+    foreach(_command qvasmide tools/qvasm tools/qvlink tools/qvdisasm)
         get_filename_component(_command_name ${_command} NAME)
         file(RELATIVE_PATH _qvasmide_link_target
             /${CMAKE_INSTALL_BINDIR} /${QVASMIDE_INSTALL_PROGRAM_DIR}/${_command})

@@ -5,6 +5,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(QVASMIDE_MAN_SOURCES
     ${PROJECT_SOURCE_DIR}/src/app/qvasmide.1.md
     ${PROJECT_SOURCE_DIR}/tools/qvasm/qvasm.1.md
+    ${PROJECT_SOURCE_DIR}/tools/qvlink/qvlink.1.md
     ${PROJECT_SOURCE_DIR}/tools/qvdisasm/qvdisasm.1.md
     ${PROJECT_SOURCE_DIR}/tools/dump/dump.1.md)
 set(QVASMIDE_MAN_DIR ${CMAKE_BINARY_DIR}/share/man/man1)

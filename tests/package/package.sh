@@ -49,6 +49,7 @@ for f in ./usr/lib/qvasmide/qvasmide ./usr/lib/qvasmide/qvasmide.hlt \
          ./usr/lib/qvasmide/tools/qvasm ./usr/lib/qvasmide/tools/qvdisasm \
          ./usr/lib/qvasmide/tools/dump ./usr/lib/qvasmide/tools/include/qvasmc.inc \
          ./usr/bin/qvasmide ./usr/bin/qvasm ./usr/bin/qvdisasm \
+         ./usr/lib/qvasmide/tools/qvlink ./usr/bin/qvlink ./usr/share/man/man1/qvlink.1.gz \
          ./usr/share/applications/qvasmide.desktop ./usr/share/mime/packages/qvasmide.xml \
          ./usr/share/icons/hicolor/scalable/apps/qvasmide.svg \
          ./usr/share/icons/hicolor/16x16/apps/qvasmide.png \

@@ -16,7 +16,7 @@ for f in qvasmide qvasmide.hlt tools/qvasm tools/qvdisasm tools/dump \
          tools/include/qvasmc.inc tools/include/qvasme.inc tools/include/readme.txt; do
     [ -f "$program/$f" ] || fail "program folder lacks $f"
 done
-for f in qvasmide tools/qvasm tools/qvdisasm tools/dump; do
+for f in qvasmide tools/qvasm tools/qvlink tools/qvdisasm tools/dump; do
     [ -x "$program/$f" ] || fail "$f is not executable"
 done
 cmp -s "$program/qvasmide.hlt" "$source/src/resources/help/qvasmide.hlt" || fail "help file differs"
@@ -58,7 +58,7 @@ else
     done
 fi
 # The console tools are commands too.
-for tool in qvasm qvdisasm; do
+for tool in qvasm qvlink qvdisasm; do
     [ "$(readlink -f "$root/bin/$tool")" = "$(readlink -f "$program/tools/$tool")" ] ||
         fail "bin/$tool is not the program folder's $tool"
 done
@@ -81,7 +81,7 @@ if command -v appstreamcli >/dev/null; then
 fi
 
 # A manual page for each command, compressed.
-for page in qvasmide qvasm qvdisasm dump; do
+for page in qvasmide qvasm qvlink qvdisasm dump; do
     gz=$root/share/man/man1/$page.1.gz
     [ -f "$gz" ] || fail "no manual page for $page"
     gzip -dc "$gz" | head -1 | grep -q "^\.TH \"$(tr a-z A-Z <<<"$page")\" \"1\"" ||

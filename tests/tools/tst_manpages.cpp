@@ -81,6 +81,7 @@ private slots:
     void pagesAreGenerated_data();
     void pagesAreGenerated();
     void qvasmSwitches();
+    void qvlinkSwitches();
     void qvdisasmSwitches();
     void qvasmideOptions();
     void dumpTakesNoSwitches();
@@ -94,6 +95,8 @@ void tst_ManPages::pagesAreGenerated_data()
                               << "qvasmide.1";
     QTest::newRow("qvasm") << "tools/qvasm/qvasm.1.md"
                            << "qvasm.1";
+    QTest::newRow("qvlink") << "tools/qvlink/qvlink.1.md"
+                            << "qvlink.1";
     QTest::newRow("qvdisasm") << "tools/qvdisasm/qvdisasm.1.md"
                               << "qvdisasm.1";
     QTest::newRow("dump") << "tools/dump/dump.1.md"
@@ -144,6 +147,24 @@ void tst_ManPages::qvasmSwitches()
     // /s is the probe's own switch; it is taken, like every other.
     taken.insert("/s");
     QCOMPARE(documentedSwitches(sourceDir() + "/tools/qvasm/qvasm.1.md"), taken);
+}
+
+void tst_ManPages::qvlinkSwitches()
+{
+    // Each letter alone and with a file in braces; a switch the linker does not take is error
+    // 22h on the "-" line.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QSet<QString> taken;
+    for (const QString &l : letters()) {
+        for (const QString &probe : {"/" + l, "/" + l + "{x}"}) {
+            int code = -1;
+            const QByteArray out = runTool(toolPath("qvlink"), {"a.obj", probe}, dir.path(), &code);
+            if (!out.contains(" 22h ") && out.contains("Total errors"))
+                taken.insert(QString(probe).remove("x"));
+        }
+    }
+    QCOMPARE(documentedSwitches(sourceDir() + "/tools/qvlink/qvlink.1.md"), taken);
 }
 
 void tst_ManPages::qvdisasmSwitches()
