@@ -326,6 +326,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
     case ExprOp::Dollar:
         out.num = m_env.dollar;
         out.relative = 1;
+        out.relData = m_env.dollarInData ? 1 : 0;
         return true;
     case ExprOp::Reg:
         out.regs[0] = Reg(n.a);

@@ -553,6 +553,9 @@ void tst_QvasmObject::relocationErrors_data()
     QTest::newRow("address-plus-constant") << smallProgram("mov ax, lab + 2") << 0 << 0;
     QTest::newRow("difference-across-segments") << smallProgram("mov ax, lab - v") << 4 << 0x37;
     QTest::newRow("difference-in-a-segment") << smallProgram("mov ax, v2 - v") << 0 << 0;
+    QTest::newRow("length-from-dollar-in-data")
+        << smallProgram("mov cx, len", "msg db 'abc'\nlen equ $ - msg") << 0 << 0;
+    QTest::newRow("dollar-in-code-minus-data") << smallProgram("mov cx, $ - v") << 4 << 0x37;
     QTest::newRow("negated-address") << smallProgram("mov ax, -lab") << 4 << 0x37;
     QTest::newRow("address-in-a-byte-immediate") << smallProgram("mov al, offset v") << 4 << 0x37;
     QTest::newRow("address-in-a-byte") << smallProgram("nop", "db v") << 12 << 0x37;
