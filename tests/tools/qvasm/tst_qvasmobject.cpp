@@ -581,6 +581,19 @@ void tst_QvasmObject::relocationErrors_data()
     QTest::newRow("name-of-65") << QByteArray(".model small\n.external " + QByteArray(65, 'n')
                                               + "\n.code\nret\n.end\n")
                                 << 2 << 0x6F;
+    // At most 7FFFh shared names: an OMF index goes no higher.
+    const auto names = [](int n) {
+        QByteArray s = ".model small\n";
+        for (int i = 0; i < n; i += 100) {
+            QByteArrayList line;
+            for (int k = i; k < std::min(n, i + 100); ++k)
+                line << "n" + QByteArray::number(k);
+            s += ".external " + line.join(',') + "\n";
+        }
+        return s + ".code\nret\n.end\n";
+    };
+    QTest::newRow("32767-names") << names(0x7FFF) << 0 << 0;
+    QTest::newRow("32768-names") << names(0x8000) << 329 << 0x6E;
     QTest::newRow("unknown-type") << QByteArray(
         ".model small\n.external foo:banana\n.code\nret\n.end\n")
                                   << 2 << 0x2B;
