@@ -802,6 +802,11 @@ void Assembler::executeOrg(bool fill)
         return;
     }
     if (!fill) {
+        if (object()) {
+            // An object file's records place bytes by their offsets: no counter apart from them.
+            error(0x53, "orgnf");
+            return;
+        }
         m_code.moveTo(v);
         return;
     }

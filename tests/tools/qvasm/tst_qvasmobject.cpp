@@ -566,6 +566,9 @@ void tst_QvasmObject::relocationErrors_data()
         << QByteArray(".model small\n.386\n.code\n mov ax, [ebx+v]\n ret\n.data\nv dw 0\n.end\n")
         << 4 << 0x37;
     QTest::newRow("equ-of-a-product") << smallProgram("nop", "x equ v2 * 2") << 12 << 0x37;
+    // orgnf would part the location counter from the bytes' places in the records.
+    QTest::newRow("orgnf-in-small") << smallProgram("nop\norgnf 0") << 5 << 0x53;
+    QTest::newRow("org-forward-in-small") << smallProgram("nop\norg 10h") << 0 << 0;
     // The object-only forms in a .COM source.
     QTest::newRow("external-in-tiny")
         << QByteArray(".model tiny\n.external foo\n.code\nret\n.end\n") << 2 << 0x54;
