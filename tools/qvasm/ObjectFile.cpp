@@ -83,11 +83,16 @@ void writeSegment(Bytes &out,
                   const ObjectModule::Segment &seg,
                   const std::vector<ObjectModule::Fixup> &fixups)
 {
-    std::vector<ObjectModule::Fixup> sorted = fixups;
+    const auto width = [](FixupLoc loc) { return loc == FixupLoc::Pointer32 ? 4u : 2u; };
+    // Only fixups on the bytes written: the assembler places every one there.
+    std::vector<ObjectModule::Fixup> sorted;
+    for (const ObjectModule::Fixup &f : fixups) {
+        if (f.offset >= seg.start && f.offset - seg.start + width(f.loc) <= seg.bytes.size())
+            sorted.push_back(f);
+    }
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
         return a.offset < b.offset;
     });
-    const auto width = [](FixupLoc loc) { return loc == FixupLoc::Pointer32 ? 4u : 2u; };
     size_t next = 0; // first fixup not yet written
     size_t pos = 0;
     while (pos < seg.bytes.size()) {
