@@ -923,6 +923,8 @@ void Assembler::executeEqu(bool assign)
     const Symbol &before = m_symbols[id];
     const bool redefined = before.definedPass && before.definedPass != m_pass;
     const bool wasMemory = before.memory, wasRelative = before.relative;
+    const RelocTarget wasTarget = before.relocTarget, wasBase = before.base;
+    const uint32_t wasExt = before.relocExt;
     defineLabel(id, assign ? SymKind::Assign : SymKind::Equ, v.num, v.size, v.length, v.structType);
     Symbol &s = m_symbols[id];
     if (s.definedPass == m_pass) {
@@ -936,7 +938,9 @@ void Assembler::executeEqu(bool assign)
         if (!object())
             s.relocTarget = s.base = RelocTarget::None;
         // A use before this line took the previous pass's kind of operand.
-        if (redefined && (s.memory != wasMemory || s.relative != wasRelative))
+        if (redefined
+            && (s.memory != wasMemory || s.relative != wasRelative || s.relocTarget != wasTarget
+                || s.base != wasBase || s.relocExt != wasExt))
             m_changed = true;
     }
 }

@@ -495,6 +495,10 @@ void tst_QvasmObject::fixups_data()
     QTest::newRow("data-external")
         << QByteArray("mov ax, xv") << QByteArray() << QByteArray("A1 00 00")
         << QStringList{"_TEXT:0001 offset group DGROUP ext XV"};
+    // An equ of a data address, used before it is defined: still framed as data.
+    QTest::newRow("forward-equ-of-data")
+        << QByteArray("nop") << QByteArray("dw offset p\np equ v3+1\nv3 db 0")
+        << QByteArray("07 00") << QStringList{"_DATA:0004 offset group DGROUP seg _DATA"};
     // Resolved here: no fixup.
     QTest::newRow("difference-is-a-number")
         << QByteArray("mov cx, v2 - v") << QByteArray() << QByteArray("B9 02 00") << QStringList{};
