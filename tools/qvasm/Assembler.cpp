@@ -1186,7 +1186,7 @@ ObjectModule Assembler::objectModule() const
     segment(m_data, m.data);
     m.stackSize = m_directives.stackSize();
     m.hasStack = m.stackSize != 0;
-    std::vector<uint32_t> extIndex(m_declared.size(), 0);
+    std::unordered_map<uint32_t, uint32_t> extIndex; // name id -> EXTDEF index
     for (size_t i = 0; i < m_declared.size(); ++i) {
         const uint32_t id = m_declared[i];
         const Symbol *s = m_symbols.find(id);
@@ -1199,7 +1199,7 @@ ObjectModule Assembler::objectModule() const
             c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
         if (s->kind == SymKind::External) {
             m.externals.push_back(name);
-            extIndex[i] = uint32_t(m.externals.size());
+            extIndex.emplace(id, uint32_t(m.externals.size()));
             continue;
         }
         ObjectModule::Public p;
@@ -1221,12 +1221,10 @@ ObjectModule Assembler::objectModule() const
             o.loc = f.loc;
             o.reloc = f.reloc;
             if (f.reloc.target == RelocTarget::External) {
-                const auto it = std::find(m_declared.begin(), m_declared.end(), f.reloc.ext);
-                if (it == m_declared.end())
+                const auto it = extIndex.find(f.reloc.ext);
+                if (it == extIndex.end())
                     continue;
-                o.extIndex = extIndex[size_t(it - m_declared.begin())];
-                if (!o.extIndex)
-                    continue;
+                o.extIndex = it->second;
             }
             out.push_back(o);
         }
