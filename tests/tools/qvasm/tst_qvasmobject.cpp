@@ -654,6 +654,18 @@ void tst_QvasmObject::sharedNames()
     QCOMPARE(util.module.segName(util.module.publics[1].segment), "_DATA");
     QVERIFY(!util.module.hasStart);       // no .start and no .exit: not a main module
     QCOMPARE(util.module.segs.size(), 3); // no .stack: no stack segment
+
+    // A number is shared too, with no segment; a structure type is not.
+    const Built numbers = build(".model small\n.external limit, pair, tail\nlimit equ 1234h\n"
+                                "pair struct\na dw ?\npair ends\n.code\ntail: ret\n.end\n");
+    QVERIFY2(numbers.result.errors == 0 && numbers.module.error.isEmpty(),
+             qPrintable(numbers.result.describe() + numbers.module.error));
+    QCOMPARE(numbers.module.publics.size(), 2);
+    QCOMPARE(numbers.module.publics[0].name, "TAIL");
+    QCOMPARE(numbers.module.publics[1].name, "LIMIT");
+    QCOMPARE(numbers.module.publics[1].segment, 0);
+    QCOMPARE(numbers.module.publics[1].offset, 0x1234u);
+    QCOMPARE(numbers.module.externs.size(), 1);
 }
 
 void tst_QvasmObject::ledataSplits_data()
