@@ -604,6 +604,11 @@ void tst_QvasmObject::relocationErrors_data()
     QTest::newRow("unknown-type") << QByteArray(
         ".model small\n.external foo:banana\n.code\nret\n.end\n")
                                   << 2 << 0x2B;
+    QTest::newRow("external-without-names")
+        << QByteArray(".model small\n.external\n.code\nret\n.end\n") << 2 << 0x2E;
+    // The start is an address in the code.
+    QTest::newRow("start-in-data")
+        << QByteArray(".model small\n.code\nret\n.data\n.start\n.end\n") << 5 << 0x22;
     QTest::newRow("keyword-as-name")
         << QByteArray(".model small\n.external mov\n.code\nret\n.end\n") << 2 << 0x22;
 }
