@@ -202,6 +202,7 @@ void Assembler::runPass()
         m_symbols[id].declared = false;
     m_declared.clear();
     m_startMarked = false;
+    m_exitOutsideProc = false;
     m_startAddress = 0;
     m_externalLimitReported = false;
 
@@ -1007,6 +1008,8 @@ void Assembler::markProcReturned()
 {
     if (m_proc.open)
         m_proc.lastWasReturn = true;
+    else
+        m_exitOutsideProc = true;
 }
 
 void Assembler::smallModelChosen()
@@ -1231,12 +1234,14 @@ ObjectModule Assembler::objectModule() const
     };
     fixups(m_codeFixups, m.codeFixups);
     fixups(m_dataFixups, m.dataFixups);
-    // Without .start, a module that ends the program with .exit starts at its first byte of
-    // code, as the new-project wizard's .EXE skeleton is written.
+    // Without .start, a module whose own code ends the program with .exit (outside any
+    // procedure, as the new-project wizard's .EXE skeleton does) starts at its first byte of
+    // code. An .exit inside a procedure does not count: a module of routines may end the
+    // program on an error without being the one the program starts in.
     if (m_startMarked) {
         m.hasStart = true;
         m.startOffset = uint32_t(m_startAddress & 0xFFFF);
-    } else if (m_directives.exitUsed()) {
+    } else if (m_exitOutsideProc) {
         m.hasStart = true;
         m.startOffset = m.code.start;
     }

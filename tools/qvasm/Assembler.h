@@ -219,6 +219,7 @@ private:
     std::vector<SectionFixup> m_codeFixups, m_dataFixups;
     std::vector<uint32_t> m_declared;
     bool m_startMarked = false;
+    bool m_exitOutsideProc = false; // the program ends here: without .start, it starts here too
     int64_t m_startAddress = 0;
     bool m_externalLimitReported = false;
 

@@ -33,7 +33,6 @@ void Directives::beginPass()
     m_segmentSeen = m_options.snippet;
     m_ended = false;
     m_startUsed = false;
-    m_exitUsed = false;
     m_stackSize = 0;
     m_popadBug = false;
     m_jumps = m_options.jumps;
@@ -156,7 +155,6 @@ void Directives::execute(const Statement &st)
         }
         m_host.emitBytes({0xB8, uint8_t(code), 0x4C, 0xCD, 0x21});
         m_host.markProcReturned();
-        m_exitUsed = true;
         return;
     }
     case Dir::Stack: {

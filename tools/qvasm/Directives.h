@@ -69,7 +69,6 @@ public:
     bool ended() const { return m_ended; }
     void endSource() { m_ended = true; }
     bool startUsed() const { return m_startUsed; }
-    bool exitUsed() const { return m_exitUsed; }
     // .stack: its size, 0 when the source has none.
     uint32_t stackSize() const { return m_stackSize; }
     static constexpr uint32_t DefaultStack = 1024;
@@ -98,7 +97,6 @@ private:
     bool m_segmentSeen = false;
     bool m_ended = false;
     bool m_startUsed = false;
-    bool m_exitUsed = false;
     uint32_t m_stackSize = 0;
     bool m_popadBug = false;
     bool m_jumps = false;

@@ -712,6 +712,9 @@ void tst_QvasmObject::startAddress_data()
     QTest::newRow("exit-without-start") << QByteArray("nop\n.exit") << true << 0u;
     QTest::newRow("exit-after-org") << QByteArray("org 10h\nnop\n.exit") << true << 0x10u;
     QTest::newRow("neither") << QByteArray("f proc\nret\nf endp") << false << 0u;
+    // A module of routines may end the program on an error: that makes it no main module.
+    QTest::newRow("exit-in-a-procedure")
+        << QByteArray("f proc\ncmp ax, 1\njne @f\n.exit 1\n@@: ret\nf endp") << false << 0u;
 }
 
 void tst_QvasmObject::startAddress()
