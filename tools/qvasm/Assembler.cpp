@@ -196,6 +196,15 @@ void Assembler::runPass()
     m_listing.clear();
     m_equDefinitions.clear();
     m_circularReported = false;
+    m_codeFixups.clear();
+    m_dataFixups.clear();
+    for (uint32_t id : m_declared)
+        m_symbols[id].declared = false;
+    m_declared.clear();
+    m_startMarked = false;
+    m_exitOutsideProc = false;
+    m_startAddress = 0;
+    m_externalLimitReported = false;
 
     std::string_view line;
     while (!m_directives.ended() && nextLine(line)) {
@@ -253,7 +262,8 @@ void Assembler::endOfPass()
     if (m_uninitDupCode && m_dataInitialized)
         messageAt(MsgKind::Error, 0x5C, {}, m_firstDataFile, m_firstDataLine);
     const int64_t codeEnd = m_code.address();
-    if (m_data.touched() && m_dataBase != codeEnd)
+    // In an object file the data has a segment of its own, from offset 0.
+    if (m_data.touched() && m_dataBase != codeEnd && !object())
         m_changed = true;
     m_prevCodeEnd = codeEnd;
     if (m_anonForwardUsed && m_anonCur != m_anonPrev)
@@ -388,6 +398,8 @@ EvalEnv Assembler::env()
     e.year = m_year;
     e.month = m_month;
     e.day = m_day;
+    e.object = object();
+    e.dollarInData = m_inData;
     return e;
 }
 
@@ -448,6 +460,8 @@ void Assembler::processLine(std::string_view line)
         rec->endMessage = uint32_t(m_messages.items().size());
         rec->hasAddress = m_st.kind != StmtKind::Empty || m_st.label || m_st.anonLabel;
         rec->address = addr;
+        if (m_st.kind == StmtKind::Directive && m_st.dir == Dir::Model && object())
+            rec->address = here(); // the segments of an object file start at 0
         if (&section() == before && before->length() > len) {
             rec->byteCount = before->length() - len;
             const auto &bytes = before->bytes();
@@ -571,6 +585,12 @@ void Assembler::defineLabel(uint32_t id,
     if (!id)
         return;
     Symbol &s = m_symbols[id];
+    if (s.definedPass == m_pass && s.kind == SymKind::External) {
+        // Named by .external before its definition here: it is public, not external, and
+        // the uses before this line assumed otherwise.
+        m_changed = true;
+        s.definedPass = m_pass - 1;
+    }
     if (s.definedPass == m_pass) {
         if (kind == SymKind::Assign && s.kind == SymKind::Assign) {
             s.value = value;
@@ -661,8 +681,25 @@ void Assembler::emitBytes(const std::vector<uint8_t> &bytes)
     noteEmission(bytes.size(), true);
 }
 
+void Assembler::noteFixups(int64_t at, const std::vector<EncodedFixup> &fixups)
+{
+    auto &list = m_inData ? m_dataFixups : m_codeFixups;
+    for (const EncodedFixup &f : fixups)
+        list.push_back({uint32_t(at + f.pos), f.loc, f.reloc});
+}
+
+void Assembler::noteFixups(int64_t at, const std::vector<DataFixup> &fixups)
+{
+    auto &list = m_inData ? m_dataFixups : m_codeFixups;
+    for (const DataFixup &f : fixups) {
+        if (uint64_t(at) + f.pos < 0x10000)
+            list.push_back({uint32_t(uint64_t(at) + f.pos), f.loc, f.reloc});
+    }
+}
+
 void Assembler::emitBuilt(const BuiltData &b)
 {
+    noteFixups(here(), b.fixups);
     if (b.initialized)
         section().emitLong(b.bytes.data(), b.bytes.size(), b.length);
     else
@@ -724,8 +761,10 @@ void Assembler::executeInstruction()
     req.moved = req.address - m_siteAddresses[m_siteIndex];
     m_siteAddresses[m_siteIndex] = req.address;
     req.site = m_forceLong ? kAllLong : m_sites[m_siteIndex];
+    req.object = object();
     m_scratch.clear();
     m_encoder->encode(req, m_scratch);
+    noteFixups(req.address, m_encoder->fixups());
     if (!m_forceLong) {
         m_grew = m_grew || req.site != m_sites[m_siteIndex];
         m_sites[m_siteIndex] = req.site;
@@ -764,6 +803,11 @@ void Assembler::executeOrg(bool fill)
         return;
     }
     if (!fill) {
+        if (object()) {
+            // An object file's records place bytes by their offsets: no counter apart from them.
+            error(0x53, "orgnf");
+            return;
+        }
         m_code.moveTo(v);
         return;
     }
@@ -874,19 +918,30 @@ void Assembler::executeEqu(bool assign)
         error(0x38);
         return;
     }
-    if (!ev.checkAddresses(v))
+    Reloc reloc;
+    if (!ev.checkAddresses(v) || !ev.relocation(v, reloc))
         return;
     const Symbol &before = m_symbols[id];
     const bool redefined = before.definedPass && before.definedPass != m_pass;
     const bool wasMemory = before.memory, wasRelative = before.relative;
+    const RelocTarget wasTarget = before.relocTarget, wasBase = before.base;
+    const uint32_t wasExt = before.relocExt;
     defineLabel(id, assign ? SymKind::Assign : SymKind::Equ, v.num, v.size, v.length, v.structType);
     Symbol &s = m_symbols[id];
     if (s.definedPass == m_pass) {
         s.memory = v.memory();
         s.relative = v.relative == 1;
         s.length = v.length;
+        s.relocTarget = reloc.kind == Reloc::Kind::Offset ? reloc.target : RelocTarget::None;
+        s.relocExt = reloc.ext;
+        s.relocExtData = reloc.extData;
+        s.base = reloc.kind == Reloc::Kind::Base ? reloc.target : RelocTarget::None;
+        if (!object())
+            s.relocTarget = s.base = RelocTarget::None;
         // A use before this line took the previous pass's kind of operand.
-        if (redefined && (s.memory != wasMemory || s.relative != wasRelative))
+        if (redefined
+            && (s.memory != wasMemory || s.relative != wasRelative || s.relocTarget != wasTarget
+                || s.base != wasBase || s.relocExt != wasExt))
             m_changed = true;
     }
 }
@@ -953,6 +1008,70 @@ void Assembler::markProcReturned()
 {
     if (m_proc.open)
         m_proc.lastWasReturn = true;
+    else
+        m_exitOutsideProc = true;
+}
+
+void Assembler::smallModelChosen()
+{
+    // Each segment of an object file starts at offset 0 (org may still move the code).
+    if (!m_code.touched())
+        m_code.setStart(0);
+    if (!m_data.touched())
+        m_data.setStart(0);
+    m_dataBase = 0;
+}
+
+void Assembler::declareExternal(std::string_view name, uint8_t size, bool far)
+{
+    const uint32_t id = m_names.intern(name);
+    Symbol &s = m_symbols[id];
+    if (s.declared)
+        return;
+    // The OMF index of an external or a public is at most 7FFFh.
+    if (m_declared.size() >= 0x7FFF) {
+        if (!m_externalLimitReported)
+            error(0x6E, std::string(name));
+        m_externalLimitReported = true;
+        return;
+    }
+    s.declared = true;
+    m_declared.push_back(id);
+    const bool definedHere = s.definedPass != 0 && s.kind != SymKind::None
+                             && s.kind != SymKind::External;
+    if (definedHere)
+        return; // public: the definition stays as it is
+    if (s.definedPass == 0) {
+        if (symbolSpaceFree() < kSymbolCost) {
+            error(0x10, std::string(name));
+            return;
+        }
+        m_symbols.countDefinition();
+    }
+    if (s.kind == SymKind::External && (s.size != size || s.far != far))
+        m_changed = true;
+    if (s.pendingPass == m_pass)
+        m_changed = true;
+    s.kind = SymKind::External;
+    s.value = 0;
+    s.size = size;
+    s.far = far;
+    s.relative = true;
+    s.memory = false;
+    s.inData = false;
+    s.definedPass = m_pass;
+    s.file = m_lineFile;
+    s.line = m_lineNo;
+}
+
+void Assembler::markStart()
+{
+    if (m_inData) {
+        error(0x22, ".start in .data");
+        return;
+    }
+    m_startMarked = true;
+    m_startAddress = here();
 }
 
 void Assembler::executeStructStart()
@@ -984,6 +1103,11 @@ void Assembler::executeStructMember()
         Evaluator ev(m_st, e, m_reporter);
         BuiltData b;
         DataBuilder(m_st, ev, m_encoderReporter).items(elem, b);
+        if (!b.fixups.empty()) {
+            // A structure's initial bytes are copied as they are: nothing there is completed.
+            error(0x37);
+            return;
+        }
         if (const uint8_t code = m_struct.addData(m_st.label, elem, std::move(b)))
             error(code);
         return;
@@ -1042,6 +1166,89 @@ void Assembler::executeInstance()
 // ---- image ---------------------------------------------------------------------------------
 
 std::vector<uint8_t> Assembler::image() const
+{
+    return smallModel() ? writeObject(objectModule()) : comImage();
+}
+
+ObjectModule Assembler::objectModule() const
+{
+    ObjectModule m;
+    if (m_mainFile < m_reader.names().size()) {
+        const std::string &path = m_reader.names()[m_mainFile];
+        m.name = path.substr(path.find_last_of('/') + 1);
+    }
+    const auto segment = [](const Section &sec, ObjectModule::Segment &out) {
+        const auto &bytes = sec.bytes();
+        const size_t n = size_t(std::min<uint64_t>(sec.initializedEnd(), bytes.size()));
+        out.bytes.assign(bytes.begin(), bytes.begin() + long(n));
+        out.start = uint32_t(std::clamp<int64_t>(sec.start(), 0, 0xFFFF));
+        const int64_t end = std::max<int64_t>(sec.address(), sec.start() + int64_t(sec.length()));
+        out.length = uint32_t(std::clamp<int64_t>(end, 0, 0x10000));
+    };
+    segment(m_code, m.code);
+    segment(m_data, m.data);
+    m.stackSize = m_directives.stackSize();
+    m.hasStack = m.stackSize != 0;
+    std::unordered_map<uint32_t, uint32_t> extIndex; // name id -> EXTDEF index
+    for (size_t i = 0; i < m_declared.size(); ++i) {
+        const uint32_t id = m_declared[i];
+        const Symbol *s = m_symbols.find(id);
+        if (!s)
+            continue;
+        std::string name(m_names.spelling(id));
+        // The dialect ignores case; names shared with other modules are given in capitals, as
+        // DOS assemblers do by default.
+        for (char &c : name)
+            c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        if (s->kind == SymKind::External) {
+            m.externals.push_back(name);
+            extIndex.emplace(id, uint32_t(m.externals.size()));
+            continue;
+        }
+        ObjectModule::Public p;
+        p.name = name;
+        p.offset = uint32_t(s->value & 0xFFFF);
+        if (s->kind == SymKind::Label || s->kind == SymKind::Proc || s->kind == SymKind::Data)
+            p.segment = s->inData ? RelocTarget::Data : RelocTarget::Code;
+        else if ((s->kind == SymKind::Equ || s->kind == SymKind::Assign) && s->relative)
+            p.segment = s->relocTarget == RelocTarget::Data ? RelocTarget::Data : RelocTarget::Code;
+        else if (s->kind != SymKind::Equ && s->kind != SymKind::Assign)
+            continue; // a structure type is nothing to share
+        m.publics.push_back(std::move(p));
+    }
+    const auto fixups = [&](const std::vector<SectionFixup> &in,
+                            std::vector<ObjectModule::Fixup> &out) {
+        for (const SectionFixup &f : in) {
+            ObjectModule::Fixup o;
+            o.offset = f.offset;
+            o.loc = f.loc;
+            o.reloc = f.reloc;
+            if (f.reloc.target == RelocTarget::External) {
+                const auto it = extIndex.find(f.reloc.ext);
+                if (it == extIndex.end())
+                    continue;
+                o.extIndex = it->second;
+            }
+            out.push_back(o);
+        }
+    };
+    fixups(m_codeFixups, m.codeFixups);
+    fixups(m_dataFixups, m.dataFixups);
+    // Without .start, a module whose own code ends the program with .exit (outside any
+    // procedure, as the new-project wizard's .EXE skeleton does) starts at its first byte of
+    // code. An .exit inside a procedure does not count: a module of routines may end the
+    // program on an error without being the one the program starts in.
+    if (m_startMarked) {
+        m.hasStart = true;
+        m.startOffset = uint32_t(m_startAddress & 0xFFFF);
+    } else if (m_exitOutsideProc) {
+        m.hasStart = true;
+        m.startOffset = m.code.start;
+    }
+    return m;
+}
+
+std::vector<uint8_t> Assembler::comImage() const
 {
     std::vector<uint8_t> img;
     const auto &code = m_code.bytes();

@@ -6,6 +6,7 @@
 #include "qvasm/Evaluator.h"
 #include "qvasm/Messages.h"
 #include "qvasm/NameTable.h"
+#include "qvasm/ObjectFile.h"
 #include "qvasm/Section.h"
 #include "qvasm/SourceLoader.h"
 #include "qvasm/SourceReader.h"
@@ -63,7 +64,11 @@ public:
 
     const Messages &messages() const { return m_messages; }
     const std::vector<std::string> &files() const { return m_reader.names(); }
+    // The target's bytes: the .COM image, or the object file of a small-model source.
     std::vector<uint8_t> image() const;
+    std::vector<uint8_t> comImage() const;
+    // The small-model module as the object writer takes it.
+    ObjectModule objectModule() const;
     int64_t origin() const { return m_code.start(); }
     bool smallModel() const { return m_directives.model() == Directives::Model::Small; }
     const std::string &outfile() const { return m_directives.outfile(); }
@@ -133,6 +138,12 @@ private:
     uint32_t lineFile() const override { return m_lineFile; }
     bool markProcNoret() override;
     void markProcReturned() override;
+    void smallModelChosen() override;
+    void declareExternal(std::string_view name, uint8_t size, bool far) override;
+    void markStart() override;
+    bool object() const { return m_directives.model() == Directives::Model::Small; }
+    void noteFixups(int64_t at, const std::vector<EncodedFixup> &fixups);
+    void noteFixups(int64_t at, const std::vector<DataFixup> &fixups);
     void messageAt(MsgKind kind, uint8_t code, std::string detail, uint32_t file, uint32_t line);
 
     AssemblerOptions m_options;
@@ -196,6 +207,21 @@ private:
     std::vector<uint32_t> m_circularEqus; // sorted
     bool m_circularReported = false;
     void findCircularEqus();
+
+    // Object output, per pass: the fixups of each segment, the names .external gave in order,
+    // where .start stood.
+    struct SectionFixup
+    {
+        uint32_t offset;
+        FixupLoc loc;
+        Reloc reloc;
+    };
+    std::vector<SectionFixup> m_codeFixups, m_dataFixups;
+    std::vector<uint32_t> m_declared;
+    bool m_startMarked = false;
+    bool m_exitOutsideProc = false; // the program ends here: without .start, it starts here too
+    int64_t m_startAddress = 0;
+    bool m_externalLimitReported = false;
 
     std::vector<ListingLine> m_listing;
     int64_t m_year = 0, m_month = 0, m_day = 0;

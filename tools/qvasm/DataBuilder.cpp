@@ -54,6 +54,10 @@ void DataBuilder::padTo(std::vector<uint8_t> &bytes, uint64_t length)
 
 void DataBuilder::append(BuiltData &to, const BuiltData &item)
 {
+    for (const DataFixup &f : item.fixups) {
+        if (to.length + f.pos < Cap)
+            to.fixups.push_back({to.length + f.pos, f.loc, f.reloc});
+    }
     if (item.initialized) {
         padTo(to.bytes, to.length);
         const size_t room = to.bytes.size() < Cap ? Cap - to.bytes.size() : 0;
@@ -180,6 +184,12 @@ bool DataBuilder::item(uint32_t node, int elem, BuiltData &out)
         }
         out.length = saturatingMul(inner.length, uint64_t(count));
         out.initialized = inner.initialized;
+        if (!inner.fixups.empty()) {
+            for (uint64_t k = 0; k < uint64_t(count) && k * inner.length < Cap; ++k) {
+                for (const DataFixup &f : inner.fixups)
+                    out.fixups.push_back({k * inner.length + f.pos, f.loc, f.reloc});
+            }
+        }
         if (inner.initialized && !inner.bytes.empty()) {
             const uint64_t want = std::min<uint64_t>(out.length, Cap);
             out.bytes.reserve(size_t(want));
@@ -204,8 +214,27 @@ bool DataBuilder::item(uint32_t node, int elem, BuiltData &out)
         m_report(0x23, {}, false);
         return false;
     }
-    if (!m_ev.checkAddresses(v))
+    Reloc reloc;
+    if (!m_ev.checkAddresses(v) || !m_ev.relocation(v, reloc))
         return false;
+    if (reloc.any()) {
+        // A word takes an offset or a segment base, a double word a far pointer (segment and
+        // offset); nothing else can hold what the linker fills in.
+        const bool word = elem == 2 && !v.farPtr;
+        const bool pointer = elem == 4 && !v.farPtr && reloc.kind == Reloc::Kind::Offset;
+        if (!word && !pointer) {
+            m_report(0x37, {}, false);
+            return false;
+        }
+        FixupLoc loc = FixupLoc::Pointer32;
+        if (word)
+            loc = reloc.kind == Reloc::Kind::Base ? FixupLoc::Base16 : FixupLoc::Offset16;
+        out.fixups.push_back({0, loc, reloc});
+        if (pointer) {
+            putLE(out.bytes.data(), uint64_t(v.num) & 0xFFFF, elem);
+            return true;
+        }
+    }
     uint64_t value = uint64_t(v.num);
     if (v.farPtr) {
         if (elem == 4) {

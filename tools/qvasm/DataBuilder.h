@@ -1,5 +1,6 @@
 #pragma once
 
+#include "qvasm/Encoder.h"
 #include "qvasm/Evaluator.h"
 #include "qvasm/Statement.h"
 
@@ -11,11 +12,19 @@
 namespace qvasm {
 
 // Bytes of data items: the whole list of a db/dw/... line, with dup repeated and ? reserved.
+struct DataFixup
+{
+    uint64_t pos = 0; // from the first byte of the line
+    FixupLoc loc = FixupLoc::Offset16;
+    Reloc reloc;
+};
+
 struct BuiltData
 {
     std::vector<uint8_t> bytes; // at most Cap of them; the rest of `length` is zero
     uint64_t length = 0;
-    bool initialized = false; // false when everything is "?": reserved, not written
+    bool initialized = false;      // false when everything is "?": reserved, not written
+    std::vector<DataFixup> fixups; // addresses the linker completes (object files)
 };
 
 class DataBuilder

@@ -2,6 +2,7 @@
 
 #include "qvasm/Assembler.h"
 #include "qvasm/ExprParser.h"
+#include "qvasm/Keywords.h"
 #include "qvasm/SourceReader.h"
 #include "qvasm/SymbolTable.h"
 
@@ -32,6 +33,7 @@ void Directives::beginPass()
     m_segmentSeen = m_options.snippet;
     m_ended = false;
     m_startUsed = false;
+    m_stackSize = 0;
     m_popadBug = false;
     m_jumps = m_options.jumps;
     m_optimize = m_options.optimize;
@@ -126,9 +128,8 @@ void Directives::execute(const Statement &st)
         if (ExprParser::wordIs(t, "tiny")) {
             m_model = Model::Tiny;
         } else if (ExprParser::wordIs(t, "small")) {
-            // .EXE programs need an object-file writer this release does not have.
             m_model = Model::Small;
-            m_host.error(0x8E, "small (.obj output is not supported by this release)");
+            m_host.smallModelChosen();
         } else {
             m_model = Model::Tiny;
             m_host.error(0x8E, std::string(st.rest));
@@ -142,6 +143,8 @@ void Directives::execute(const Statement &st)
         if (m_model != Model::Small && !m_options.snippet && m_host.here() != 0x100)
             m_host.error(0x5A);
         m_startUsed = true;
+        if (m_model == Model::Small)
+            m_host.markStart();
         return;
     case Dir::Exit: {
         m_host.requireCode();
@@ -161,6 +164,8 @@ void Directives::execute(const Statement &st)
             m_host.error(0x7A, ".stack");
         else if (given && (size < 64 || size > 0xFFFE))
             m_host.error(0x79, std::to_string(size));
+        else
+            m_stackSize = given ? uint32_t(size) : DefaultStack;
         return;
     }
     case Dir::Even:
@@ -258,7 +263,10 @@ void Directives::execute(const Statement &st)
         m_outfile = std::string(SourceReader::unquote(st.rest));
         return;
     case Dir::External:
-        m_host.error(0x54, ".external");
+        if (m_model != Model::Small)
+            m_host.error(0x54, ".external");
+        else
+            executeExternal(st);
         return;
     case Dir::Alpha:
     case Dir::Dosseg:
@@ -268,6 +276,72 @@ void Directives::execute(const Statement &st)
     default:
         m_host.error(0x22, std::string(st.detail));
         return;
+    }
+}
+
+// ".external name[:type], ...": a name defined in this module becomes public, any other comes
+// from another module. The type says what the name is: byte, word, dword, fword or qword data,
+// or a near (also proc, the default) or far code address.
+void Directives::executeExternal(const Statement &st)
+{
+    std::string_view rest = st.rest;
+    const auto trim = [](std::string_view v) {
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+            v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\r'))
+            v.remove_suffix(1);
+        return v;
+    };
+    const auto isNameChar = [](char c, bool first) {
+        const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@'
+                           || c == '?' || c == '$';
+        return alpha || (!first && c >= '0' && c <= '9');
+    };
+    if (trim(rest).empty()) {
+        m_host.error(0x2E);
+        return;
+    }
+    for (;;) {
+        const size_t comma = rest.find(',');
+        const std::string_view item = trim(rest.substr(0, comma));
+        const size_t colon = item.find(':');
+        const std::string_view name = trim(item.substr(0, colon));
+        const std::string_view type = colon == std::string_view::npos
+                                          ? std::string_view()
+                                          : trim(item.substr(colon + 1));
+        bool valid = !name.empty();
+        for (size_t i = 0; i < name.size() && valid; ++i)
+            valid = isNameChar(name[i], i == 0);
+        uint8_t size = 0;
+        bool far = false, known = true;
+        const Token t{TokKind::Ident, 0, 0, 0, type, 0};
+        if (type.empty() || ExprParser::wordIs(t, "near") || ExprParser::wordIs(t, "proc"))
+            size = 0;
+        else if (ExprParser::wordIs(t, "far"))
+            far = true;
+        else if (ExprParser::wordIs(t, "byte"))
+            size = 1;
+        else if (ExprParser::wordIs(t, "word"))
+            size = 2;
+        else if (ExprParser::wordIs(t, "dword"))
+            size = 4;
+        else if (ExprParser::wordIs(t, "fword"))
+            size = 6;
+        else if (ExprParser::wordIs(t, "qword"))
+            size = 8;
+        else
+            known = false;
+        if (!valid || lookupKeyword(name))
+            m_host.error(0x22, std::string(item));
+        else if (!known)
+            m_host.error(0x2B, std::string(type));
+        else if (name.size() > MaxPublicName)
+            m_host.error(0x6F, std::string(name));
+        else
+            m_host.declareExternal(name, size, far);
+        if (comma == std::string_view::npos)
+            return;
+        rest.remove_prefix(comma + 1);
     }
 }
 

@@ -42,6 +42,10 @@ public:
         virtual bool markProcNoret() = 0;
         // .exit counts as the way out of the open procedure, if any.
         virtual void markProcReturned() = 0;
+        // Object files: .model small lays the segments out from 0; .external names; .start.
+        virtual void smallModelChosen() = 0;
+        virtual void declareExternal(std::string_view name, uint8_t size, bool far) = 0;
+        virtual void markStart() = 0;
 
     protected:
         ~Host() = default;
@@ -65,6 +69,10 @@ public:
     bool ended() const { return m_ended; }
     void endSource() { m_ended = true; }
     bool startUsed() const { return m_startUsed; }
+    // .stack: its size, 0 when the source has none.
+    uint32_t stackSize() const { return m_stackSize; }
+    static constexpr uint32_t DefaultStack = 1024;
+    static constexpr size_t MaxPublicName = 64;
     const CpuState &cpu() const { return m_cpu; }
     bool jumps() const { return m_jumps; }
     bool optimize() const { return m_optimize; }
@@ -78,6 +86,7 @@ public:
 private:
     bool optionalValue(const Statement &st, int64_t &v);
     void executeInclude(const Statement &st);
+    void executeExternal(const Statement &st);
 
     Host &m_host;
     SourceReader &m_reader;
@@ -88,6 +97,7 @@ private:
     bool m_segmentSeen = false;
     bool m_ended = false;
     bool m_startUsed = false;
+    uint32_t m_stackSize = 0;
     bool m_popadBug = false;
     bool m_jumps = false;
     bool m_optimize = false;

@@ -90,6 +90,22 @@ uint8_t Encoder::cpuError(Req req, const CpuState &c)
     return 0;
 }
 
+bool Encoder::note(const Bytes &b, const Reloc &r, FixupLoc loc)
+{
+    if (!r.any())
+        return true;
+    if (r.kind == Reloc::Kind::Base) {
+        // A segment base is a paragraph number: it fits an immediate word and nothing else.
+        if (loc != FixupLoc::Offset16) {
+            error(0x37);
+            return false;
+        }
+        loc = FixupLoc::Base16;
+    }
+    m_fixups.push_back({uint32_t(b.n), loc, r});
+    return true;
+}
+
 int Encoder::prefixCount(const EncodeRequest &req) const
 {
     return req.prefixes ? int(req.prefixes->size()) : 0;
@@ -217,6 +233,12 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
         }
         if (rm.isDirect()) {
             b.put(uint8_t(reg | 6));
+            if (rm.reloc.kind == Reloc::Kind::Base) {
+                error(0x37);
+                ok = false;
+            } else {
+                note(b, rm.reloc, FixupLoc::Offset16);
+            }
             b.put16(uint64_t(disp));
             return ok;
         }
@@ -229,9 +251,17 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
         else
             code = index == RegSI ? 4 : 5;
         // Mod 0 with r/m 6 is the direct address, so [bp] always takes a displacement.
-        const int size = displacementSize(rm.undefined, disp, code == 6, state);
+        // An address the linker completes takes a full word whatever its value here.
+        const int size = rm.reloc.any() ? 2
+                                        : displacementSize(rm.undefined, disp, code == 6, state);
         req.site = uint8_t((req.site & ~SiteDispMask) | size);
         b.put(uint8_t((size << 6) | reg | code));
+        if (size == 2 && rm.reloc.kind == Reloc::Kind::Base) {
+            error(0x37);
+            ok = false;
+        } else if (size == 2) {
+            note(b, rm.reloc, FixupLoc::Offset16);
+        }
         if (size == 1)
             b.put(uint8_t(disp));
         else if (size == 2)
@@ -240,6 +270,11 @@ bool Encoder::putModRM(Bytes &b, const Operand &rm, int regField, EncodeRequest 
     }
     if (!rm.undefined && (disp < INT32_MIN || disp > int64_t(UINT32_MAX))) {
         error(0x17, Messages::hexText(disp));
+        ok = false;
+    }
+    if (rm.reloc.any()) {
+        // Only 16-bit offsets are completed by the linker.
+        error(0x37);
         ok = false;
     }
     const Reg base = rm.base, index = rm.index;
@@ -317,13 +352,20 @@ bool Encoder::encodeTable(EncodeRequest &req, Mn mn, std::vector<uint8_t> &out)
         switch (f.op[i]) {
         case O_I8:
         case O_S8:
-            b.put(uint8_t(o.value));
+        case O_I32:
+            if (o.reloc.any()) {
+                // The linker completes words only.
+                error(0x37);
+                ok = false;
+            }
+            if (f.op[i] == O_I32)
+                b.put32(uint64_t(o.value));
+            else
+                b.put(uint8_t(o.value));
             break;
         case O_I16:
+            ok = note(b, o.reloc, FixupLoc::Offset16) && ok;
             b.put16(uint64_t(o.value));
-            break;
-        case O_I32:
-            b.put32(uint64_t(o.value));
             break;
         case O_MOFFS8:
         case O_MOFFS16:
@@ -331,6 +373,12 @@ bool Encoder::encodeTable(EncodeRequest &req, Mn mn, std::vector<uint8_t> &out)
             if (!o.undefined && (o.value < -32768 || o.value > 65535)) {
                 error(0x17, Messages::hexText(o.value));
                 ok = false;
+            }
+            if (o.reloc.kind == Reloc::Kind::Base) {
+                error(0x37);
+                ok = false;
+            } else {
+                note(b, o.reloc, FixupLoc::Offset16);
             }
             b.put16(uint64_t(o.value));
             break;
@@ -456,13 +504,47 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
             return false;
         }
         if (dist == Distance::Far || (isCall && o.procFar)) {
+            if (req.object && o.reloc.kind == Reloc::Kind::Offset) {
+                // Segment and offset both come from the linker: a far pointer fixup.
+                Bytes b;
+                putPrefixes(req, b, RegNone, false, false);
+                b.put(isJmp ? 0xEA : 0x9A);
+                note(b, o.reloc, FixupLoc::Pointer32);
+                b.put16(uint64_t(o.value));
+                b.put16(0);
+                out.insert(out.end(), b.b, b.b + b.n);
+                return true;
+            }
             // A far transfer to a label needs its segment, which a .COM file cannot hold.
-            error(0x7A);
+            error(req.object ? 0x37 : 0x7A);
             out.insert(out.end(), 5, 0x90);
             return false;
         }
+        if (o.reloc.target == RelocTarget::External || o.reloc.target == RelocTarget::Data
+            || o.reloc.kind == Reloc::Kind::Base) {
+            // Only a near jump or call to an external can be completed by the linker, as a
+            // displacement from the next instruction.
+            if (o.reloc.target != RelocTarget::External || dist == Distance::Short) {
+                error(0x37);
+                out.insert(out.end(), 3, 0x90);
+                return false;
+            }
+            Bytes b;
+            putPrefixes(req, b, RegNone, false, false);
+            b.put(isJmp ? 0xE9 : 0xE8);
+            note(b, o.reloc, FixupLoc::SelfRel16);
+            b.put16(uint64_t(o.value));
+            out.insert(out.end(), b.b, b.b + b.n);
+            return true;
+        }
     } else if (o.kind != OpKind::Imm) {
         error(0x23);
+        out.insert(out.end(), 2, 0x90);
+        return false;
+    } else if (o.reloc.target == RelocTarget::External || o.reloc.target == RelocTarget::Data
+               || o.reloc.kind == Reloc::Kind::Base) {
+        // A short or conditional jump cannot reach into another module or segment.
+        error(0x37);
         out.insert(out.end(), 2, 0x90);
         return false;
     }
@@ -710,6 +792,7 @@ bool Encoder::encodeString(EncodeRequest &req, std::vector<uint8_t> &out)
 
 bool Encoder::encode(EncodeRequest &req, std::vector<uint8_t> &out)
 {
+    m_fixups.clear();
     if (!applyForcedSize(req) || !checkRegisters(req)) {
         out.insert(out.end(), 2, 0x90);
         return false;

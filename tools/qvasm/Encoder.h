@@ -26,6 +26,16 @@ enum SiteFlag : uint8_t {
     SiteJmpLong = 8,  // the jump needed its near form
 };
 
+// Where an instruction left a value for the linker to complete, counted from its first byte.
+enum class FixupLoc : uint8_t { Offset16, Base16, Pointer32, SelfRel16 };
+
+struct EncodedFixup
+{
+    uint32_t pos = 0;
+    FixupLoc loc = FixupLoc::Offset16;
+    Reloc reloc;
+};
+
 struct EncodeRequest
 {
     const MnemonicInfo *mi = nullptr;
@@ -40,6 +50,7 @@ struct EncodeRequest
     // previous-pass address and has moved at least as far.
     int64_t moved = 0;
     uint8_t site = 0;
+    bool object = false; // an object file: far transfers to labels, externals
 };
 
 // Encodes one instruction from its evaluated operands.
@@ -55,6 +66,9 @@ public:
     bool encode(EncodeRequest &req, std::vector<uint8_t> &out);
 
     static uint8_t cpuError(Req req, const CpuState &cpu);
+
+    // The fixups of the last instruction encoded.
+    const std::vector<EncodedFixup> &fixups() const { return m_fixups; }
 
 private:
     struct Bytes
@@ -87,7 +101,12 @@ private:
     void error(uint8_t code, const std::string &detail = {}) { m_report(code, detail, false); }
     void diag(uint8_t code, const std::string &detail = {}) { m_report(code, detail, true); }
 
+    // Records a fixup for the value about to be put at b's end; false (37h reported) when the
+    // value cannot be completed there.
+    bool note(const Bytes &b, const Reloc &r, FixupLoc loc);
+
     const Reporter &m_report;
+    std::vector<EncodedFixup> m_fixups;
 };
 
 } // namespace qvasm

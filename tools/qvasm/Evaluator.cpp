@@ -30,6 +30,13 @@ bool isMathNode(ExprOp op)
 
 constexpr int64_t kVersion = 2435; // %ver: 00.24.35
 
+// Anything a linker would have to supply: arithmetic on it beyond + and - has no meaning in an
+// object file.
+bool relocatable(const Value &v)
+{
+    return v.relative || v.relData || v.relExt || v.base != RelocTarget::None || v.relocMath;
+}
+
 } // namespace
 
 Evaluator::Evaluator(const Statement &st, const EvalEnv &env, const Reporter &report)
@@ -56,12 +63,41 @@ bool Evaluator::looksLikeHex(std::string_view name)
     return true;
 }
 
+// @data and @code name the paragraphs of the data group and the code segment in an object
+// file; in a .COM file there is nothing for them to name.
+bool Evaluator::segmentBase(uint32_t id, Value &out)
+{
+    const std::string_view name = m_env.names->spelling(id);
+    const auto is = [&](std::string_view word) {
+        if (name.size() != word.size())
+            return false;
+        for (size_t i = 0; i < name.size(); ++i) {
+            const char c = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] + 32) : name[i];
+            if (c != word[i])
+                return false;
+        }
+        return true;
+    };
+    const bool data = is("@data");
+    if (!data && !is("@code"))
+        return false;
+    if (!m_env.object) {
+        m_report(0x54, std::string(name));
+        out.undefined = true;
+        return true;
+    }
+    out.base = data ? RelocTarget::Group : RelocTarget::Code;
+    return true;
+}
+
 bool Evaluator::evalSym(uint32_t id, Value &out)
 {
     if (m_refs)
         m_refs->push_back(id);
     Symbol &s = (*m_env.symbols)[id];
     const bool definedNow = s.definedPass == m_env.pass;
+    if ((s.kind == SymKind::None || s.definedPass == 0) && segmentBase(id, out))
+        return true;
     if (s.kind == SymKind::None || s.definedPass == 0) {
         out.undefined = true;
         out.forward = true;
@@ -86,13 +122,27 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     switch (s.kind) {
     case SymKind::Label:
         out.relative = 1;
+        out.relData = s.inData ? 1 : 0;
         break;
     case SymKind::Proc:
         out.relative = 1;
+        out.relData = s.inData ? 1 : 0;
         out.procFar = s.far;
+        break;
+    case SymKind::External:
+        // The linker supplies the address: no number of its own.
+        out.num = 0;
+        out.relative = 1;
+        out.relExt = 1;
+        out.ext = id;
+        out.extData = s.size != 0;
+        out.procFar = s.far;
+        out.variable = s.size != 0;
+        out.size = s.size;
         break;
     case SymKind::Data:
         out.relative = 1;
+        out.relData = s.inData ? 1 : 0;
         out.variable = true;
         out.size = s.size;
         out.structType = s.structType;
@@ -102,6 +152,13 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     case SymKind::Equ:
     case SymKind::Assign:
         out.relative = s.relative ? 1 : 0;
+        out.relData = s.relative && s.relocTarget == RelocTarget::Data ? 1 : 0;
+        if (s.relative && s.relocTarget == RelocTarget::External) {
+            out.relExt = 1;
+            out.ext = s.relocExt;
+            out.extData = s.relocExtData;
+        }
+        out.base = s.base;
         // An alias of a variable stays one only while it stays an address.
         out.variable = s.memory && s.relative;
         out.mem = s.memory && !s.relative;
@@ -180,6 +237,8 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
         }
         a.num = int64_t(uint64_t(a.num) - uint64_t(b.num));
         a.relative -= b.relative;
+        a.relData -= b.relData;
+        a.relExt -= b.relExt;
     } else {
         a.num = int64_t(uint64_t(a.num) + uint64_t(b.num));
         for (int i = 0; i < b.nregs; ++i) {
@@ -192,8 +251,22 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
             ++a.nregs;
         }
         a.relative += b.relative;
+        a.relData += b.relData;
+        a.relExt += b.relExt;
         a.variable = a.variable || b.variable;
     }
+    if (b.ext) {
+        if (a.ext && a.ext != b.ext)
+            a.relocMath = true; // two externals: nothing the linker can add
+        a.ext = b.ext;
+        a.extData = b.extData;
+    }
+    if (b.base != RelocTarget::None) {
+        if (a.base != RelocTarget::None || subtract)
+            a.relocMath = true;
+        a.base = b.base;
+    }
+    a.relocMath = a.relocMath || b.relocMath;
     if (b.seg != RegNone) {
         if (a.seg != RegNone) {
             m_report(0x22, {});
@@ -253,6 +326,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
     case ExprOp::Dollar:
         out.num = m_env.dollar;
         out.relative = 1;
+        out.relData = m_env.dollarInData ? 1 : 0;
         return true;
     case ExprOp::Reg:
         out.regs[0] = Reg(n.a);
@@ -324,6 +398,14 @@ bool Evaluator::eval(uint32_t node, Value &out)
             out.num = int64_t(0 - uint64_t(out.num));
         else if (n.op == ExprOp::Not)
             out.num = ~out.num;
+        if (n.op == ExprOp::Not || (n.op == ExprOp::Neg && out.base != RelocTarget::None))
+            out.relocMath = out.relocMath || relocatable(out);
+        if (n.op == ExprOp::Neg) {
+            out.relData = -out.relData;
+            out.relExt = -out.relExt;
+        } else if (n.op == ExprOp::Not) {
+            out.relData = out.relExt = 0;
+        }
         if (n.op != ExprOp::Pos) {
             out.mem = false;
             out.variable = false;
@@ -410,7 +492,9 @@ bool Evaluator::eval(uint32_t node, Value &out)
         const int64_t product = int64_t(uint64_t(out.num) * uint64_t(b.num));
         const bool undef = out.undefined || b.undefined;
         const bool fwd = out.forward || b.forward;
+        const bool math = relocatable(out) || relocatable(b);
         out = Value{};
+        out.relocMath = math;
         out.num = product;
         out.undefined = undef;
         out.forward = fwd;
@@ -432,6 +516,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         }
         out.undefined = a.undefined || b.undefined;
         out.forward = a.forward || b.forward;
+        out.relocMath = relocatable(a) || relocatable(b);
         const int64_t x = a.num, y = b.num;
         switch (n.op) {
         case ExprOp::Div:
@@ -492,6 +577,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         }
         out.farPtr = true;
         out.farSeg = seg.num;
+        out.relocMath = out.relocMath || relocatable(seg);
         out.undefined = out.undefined || seg.undefined;
         return true;
     }
@@ -509,7 +595,7 @@ bool Evaluator::toOperand(const Value &v, Operand &out)
     out.anon = v.anon;
     out.size = v.size;
     out.sizeGiven = v.sizeGiven;
-    if (!checkAddresses(v))
+    if (!checkAddresses(v) || !relocation(v, out.reloc))
         return false;
     if (v.farPtr) {
         out.kind = OpKind::FarPtr;
@@ -624,6 +710,37 @@ bool Evaluator::toOperand(const Value &v, Operand &out)
     out.base = base;
     out.index = index;
     out.scale = scale;
+    return true;
+}
+
+bool Evaluator::relocation(const Value &v, Reloc &out)
+{
+    out = Reloc{};
+    if (!m_env.object || v.undefined)
+        return true;
+    const int32_t code = v.relative - v.relData - v.relExt;
+    const bool fault = v.relocMath || v.relData < 0 || v.relData > 1 || v.relExt < 0 || v.relExt > 1
+                       || code < 0 || code > 1 || v.relative < 0 || v.relative > 1
+                       || (v.base != RelocTarget::None && v.relative != 0);
+    if (fault) {
+        m_report(0x37, {});
+        return false;
+    }
+    if (v.base != RelocTarget::None) {
+        out.kind = Reloc::Kind::Base;
+        out.target = v.base;
+        return true;
+    }
+    if (v.relative == 0)
+        return true;
+    out.kind = Reloc::Kind::Offset;
+    if (v.relExt) {
+        out.target = RelocTarget::External;
+        out.ext = v.ext;
+        out.extData = v.extData;
+    } else {
+        out.target = v.relData ? RelocTarget::Data : RelocTarget::Code;
+    }
     return true;
 }
 

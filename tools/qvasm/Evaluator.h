@@ -24,6 +24,8 @@ struct EvalEnv
     const std::vector<int64_t> *anonCur = nullptr;  // @@ addresses so far in this pass
     bool *anonForwardUsed = nullptr;
     int64_t year = 0, month = 0, day = 0;
+    bool object = false;       // the output is an object file: addresses are relocatable
+    bool dollarInData = false; // $ lies in .data
 };
 
 // Evaluates the nodes of one statement. Errors go to the reporter with the catalogue code and
@@ -45,6 +47,9 @@ public:
 
     // An address plus an address is no value at all: reported, false.
     bool checkAddresses(const Value &v);
+    // What the linker must add to the value in an object file (nothing otherwise). A value the
+    // linker cannot make (a product of an address, the difference of two segments) is 37h.
+    bool relocation(const Value &v, Reloc &out);
 
     static bool looksLikeHex(std::string_view name);
 
@@ -53,6 +58,7 @@ public:
 
 private:
     bool evalSym(uint32_t id, Value &out);
+    bool segmentBase(uint32_t id, Value &out);
     bool evalMember(const ExprNode &n, Value &out);
     bool combineAdd(Value &a, const Value &b, bool subtract);
     std::string spelling(uint32_t id) const;

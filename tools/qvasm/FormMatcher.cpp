@@ -129,7 +129,8 @@ Fit match(OT t, const Operand &o, int opSize, bool explicitSize, const EncodeReq
                    ? Fit::Yes
                    : Fit::No;
     case O_S8: {
-        if (o.kind != OpKind::Imm)
+        // An address the linker completes needs the full word.
+        if (o.kind != OpKind::Imm || o.reloc.any())
             return Fit::No;
         const bool fits = o.undefined || fitsS8(o.value, opSize);
         if (o.sizeGiven && o.size == 1)

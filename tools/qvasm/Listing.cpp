@@ -47,6 +47,8 @@ const char *kindName(SymKind k)
         return "proc";
     case SymKind::Struct:
         return "struct";
+    case SymKind::External:
+        return "extern";
     case SymKind::None:
         break;
     }

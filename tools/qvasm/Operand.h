@@ -8,6 +8,21 @@ namespace qvasm {
 
 enum class Distance : uint8_t { None, Short, Near, Far };
 
+// What the linker has to supply for a value in an object file: nothing (a number), the offset
+// of something in a segment or of an external name, or the paragraph of a segment or group.
+enum class RelocTarget : uint8_t { None, Code, Data, Group, External };
+
+struct Reloc
+{
+    enum class Kind : uint8_t { None, Offset, Base };
+    Kind kind = Kind::None;
+    RelocTarget target = RelocTarget::None;
+    uint32_t ext = 0;     // name id of the external
+    bool extData = false; // the external names data (framed by DGROUP), not code
+
+    bool any() const { return kind != Kind::None; }
+};
+
 // An evaluated expression before it is classified: a number with the registers, segment,
 // size and distance that came with it.
 struct Value
@@ -33,6 +48,15 @@ struct Value
     bool typeOnly = false;  // names a structure type itself
     bool hasLength = false; // sizeof applies
     int64_t farSeg = 0;
+    // Object output: how many data-segment and external addresses the sum holds (the rest of
+    // `relative` are code addresses), the external, a segment base (@data, @code) and whether
+    // arithmetic other than + and - touched an address.
+    int32_t relData = 0;
+    int32_t relExt = 0;
+    uint32_t ext = 0;
+    bool extData = false;
+    RelocTarget base = RelocTarget::None;
+    bool relocMath = false;
     uint32_t structType = 0; // structure type of a variable, for member access
     uint32_t length = 0;     // sizeof: bytes of a variable, a type or a member
 
@@ -55,6 +79,8 @@ struct Operand
     bool sizeGiven = false;
     int64_t value = 0; // immediate, displacement or far offset
     int64_t farSeg = 0;
+    Reloc reloc;    // of the immediate, the displacement or a far pointer's offset
+    Reloc farReloc; // of a far pointer's segment
     Distance dist = Distance::None;
     bool undefined = false;
     bool forward = false; // rests on a symbol defined later: its value is the previous pass's

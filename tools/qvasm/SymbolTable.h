@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qvasm/Operand.h"
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -8,13 +10,14 @@
 namespace qvasm {
 
 enum class SymKind : uint8_t {
-    None,   // mentioned but never defined
-    Label,  // "name:" or "@@:"-style code address
-    Data,   // a typed variable: "name db ..." or "name st type"
-    Equ,    // "name equ expr": fixed
-    Assign, // "name = expr": may be redefined
-    Proc,   // "name proc"
-    Struct, // a structure type
+    None,     // mentioned but never defined
+    Label,    // "name:" or "@@:"-style code address
+    Data,     // a typed variable: "name db ..." or "name st type"
+    Equ,      // "name equ expr": fixed
+    Assign,   // "name = expr": may be redefined
+    Proc,     // "name proc"
+    Struct,   // a structure type
+    External, // named by .external and not defined here: the linker supplies it
 };
 
 struct Symbol
@@ -25,6 +28,13 @@ struct Symbol
     bool memory = false;   // Equ/Assign: stands for a memory operand
     bool relative = false; // Equ/Assign: stands for an address, not a number
     bool inData = false;   // defined in the .data section
+    bool declared = false; // named by .external: public when this module defines it
+    // Equ/Assign standing for an address: which segment or external it lies in; External: the
+    // size of data (0 for code) given in .external.
+    RelocTarget relocTarget = RelocTarget::None;
+    uint32_t relocExt = 0;
+    bool relocExtData = false;
+    RelocTarget base = RelocTarget::None;
     uint16_t definedPass = 0;
     uint16_t pendingPass = 0; // pass in which it was used while it had no value
     int64_t value = 0;

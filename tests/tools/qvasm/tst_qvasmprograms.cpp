@@ -98,11 +98,7 @@ void tst_QvasmPrograms::skeletonsTheDialectRefuses_data()
     stack.stack = true;
     QTest::newRow("stack-in-a-com-file")
         << int(ProjectKind::Com) << stack << QByteArray(".stack") << 0x7A;
-    // .EXE projects need the object-file writer, which this release does not build: the
-    // .model line says so instead of a wrong file being written.
-    ProjectWizardOptions exe;
-    exe.start = true;
-    QTest::newRow("exe-project") << int(ProjectKind::Exe) << exe << QByteArray(".model") << 0x8E;
+    // .EXE skeletons assemble to object files: tst_qvasmobject checks them.
     ProjectWizardOptions inc;
     inc.standardIncludes = true;
     QTest::newRow("standard-includes-missing")

@@ -38,6 +38,7 @@ private slots:
     void targetArgumentAndOutfile();
     void listingsNextToTheSource();
     void includeFolderSwitch();
+    void smallModelWritesAnObject();
     void beepOnError();
 
 private:
@@ -263,6 +264,27 @@ void tst_QvasmTool::includeFolderSwitch()
     r = qvasm({src, "/i{" + dir.section(' ', 0, 0), dir.section(' ', 1) + "}"});
     QVERIFY2(r.exitCode == 0, r.out.constData());
     QCOMPARE(read("i.com"), QByteArray("\xB0\x2A", 2));
+}
+
+void tst_QvasmTool::smallModelWritesAnObject()
+{
+    const QByteArray source = ".model small\r\n.stack\r\n.code\r\n mov ax, @data\r\n"
+                              " mov ds, ax\r\n .exit\r\n.data\r\nmsg db 'Hi$'\r\n.end\r\n";
+    const QString src = write("s.asm", source);
+    const Run r = qvasm({src, "/x"});
+    QVERIFY2(r.exitCode == 0, r.out.constData());
+    const QByteArray obj = read("s.obj");
+    QVERIFY(obj.startsWith(QByteArray("\x80\x07\x00\x05s.asm", 9))); // THEADR
+    QVERIFY(!QFile::exists(m_dir->filePath("s.com")));
+    // The listing counts each segment from 0.
+    const QByteArray listing = read("s.lst");
+    QVERIFY2(listing.contains("     4  0000  B8 00 00 "), listing.constData());
+    QVERIFY2(listing.contains("     8  0000  48 69 24 "), listing.constData());
+    // A failed run leaves no object behind, not even an older one.
+    write("s.asm", QByteArray(source).replace("mov ds, ax", "mov ds, nope"));
+    write("s.obj", "an older build");
+    QVERIFY(qvasm({src}).exitCode != 0);
+    QVERIFY(!QFile::exists(m_dir->filePath("s.obj")));
 }
 
 void tst_QvasmTool::beepOnError()
