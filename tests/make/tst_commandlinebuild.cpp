@@ -1,5 +1,6 @@
 // Builds from the command line: the core that runs them (CommandLineBuild) against the stand-in
 // tool (tests/e2e/tst_headlessbuild runs the program itself).
+#include "../tools/support/DosBoxRun.h"
 #include "FakeTool.h"
 
 #include "base/ConsolePrompts.h"
@@ -61,6 +62,8 @@ private slots:
     void buildUsesTheWorkspace();
     void exeProjectBuildLinksItsObject_data();
     void exeProjectBuildLinksItsObject();
+    void wizardExeProjectBuildsAndRuns_data();
+    void wizardExeProjectBuildsAndRuns();
     void buildWindowText();
     void bundledToolsFillOnlyEmptyPaths();
     void consoleQuestionsChangeNothing_data();
@@ -310,6 +313,57 @@ void tst_CommandLineBuild::exeProjectBuildLinksItsObject()
     const qsizetype linked = m_out.indexOf("linked hello.obj");
     QVERIFY2(linked > 0, m_out.constData());
     QVERIFY(linked < m_out.indexOf("Build Window"));
+}
+
+void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns_data()
+{
+    QTest::addColumn<bool>("stack");
+    QTest::newRow("plain-skeleton") << false;
+    QTest::newRow("skeleton-with-a-stack") << true;
+}
+
+void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns()
+{
+    // The whole .EXE road with the bundled tools: the wizard's skeleton with a "Hello" added, one
+    // Build (assembler, then the workspace's link line), and the program run.
+    QFETCH(bool, stack);
+    const QString tools = qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/";
+    if (!QFileInfo(tools + "qvasm").isExecutable() || !QFileInfo(tools + "qvlink").isExecutable())
+        QSKIP("qvasm and qvlink are not built");
+    const QString l = QDir(m_dir.path()).absoluteFilePath(QTest::currentDataTag()) + "/";
+    QVERIFY(QDir().mkpath(l));
+    ProjectWizardOptions options;
+    options.stack = stack;
+    options.stackSize = 512;
+    QCOMPARE(ProjectWizard::writeMainFile(l + "hello.asm", ProjectKind::Exe, options),
+             AtomicFileWriter::CreateResult::Created);
+    QByteArray source = readFile(l + "hello.asm");
+    QVERIFY(source.contains("; Place your code here\r\n") && source.contains(".end"));
+    source.replace("; Place your code here\r\n",
+                   "        mov ax, @data\r\n        mov ds, ax\r\n        mov ah, 9\r\n"
+                   "        mov dx, offset msg\r\n        int 21h\r\n");
+    source.replace(".end", ".data\r\nmsg     db 'Hello', 13, 10, '$'\r\n.end");
+    writeFile(l + "hello.asm", source);
+    WorkspaceRecord r;
+    QVERIFY(ProjectWizard::fillRecord(r,
+                                      l,
+                                      "hello.asm",
+                                      "hello.obj",
+                                      ProjectKind::Exe,
+                                      tools + "qvlink"));
+    QVERIFY(r.saveTo(l + "hello.qvw"));
+
+    qputenv("SHELL", "/bin/sh");
+    ToolPaths paths;
+    paths.assembler = tools + "qvasm";
+    QCOMPARE(run(AssemblerRun::Build, l + "hello.qvw", paths), 0);
+    QVERIFY2(readFile(l + "hello.exe").startsWith("MZ"), m_out.constData());
+    QByteArray printed;
+    QString why;
+    if (DosBoxRun::program().isEmpty())
+        QSKIP("dosbox is not installed: the linked program was not run");
+    QVERIFY2(DosBoxRun::run(l, "HELLO.EXE", &printed, &why), qPrintable(why));
+    QCOMPARE(printed, QByteArray("Hello\r\n"));
 }
 
 void tst_CommandLineBuild::buildWindowText()
