@@ -68,6 +68,8 @@ private slots:
     void buildWindowOnlyOnRequestWithBuildwin();
     void assembleSaysTheCodeSize_data();
     void assembleSaysTheCodeSize();
+    void buildSaysTheSizeOfAProgramOnly_data();
+    void buildSaysTheSizeOfAProgramOnly();
     void postBuildOutputJoinsThePaneAsItComes();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone_data();
     void laterRunsAndClosingLeaveEarlierPostBuildAlone();
@@ -744,6 +746,36 @@ void tst_BuildCommands::assembleSaysTheCodeSize()
     } else {
         QCOMPARE(status, QStringLiteral("before"));
     }
+}
+
+void tst_BuildCommands::buildSaysTheSizeOfAProgramOnly_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("said");
+
+    QTest::newRow("program") << "main.com" << true;
+    QTest::newRow("object") << "main.obj" << false; // records and names, not code
+    QTest::newRow("object-upper-case") << "MAIN.OBJ" << false;
+}
+
+void tst_BuildCommands::buildSaysTheSizeOfAProgramOnly()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, said);
+    ScriptedPrompts prompts;
+    const QString program = m_dir->filePath(target);
+    FakeTool::script("record " + program.toUtf8() + "\nout \\r\\nbuilt\\r\\n");
+    WorkspaceRecord &record = WorkspaceRecord::instance();
+    record.setOpen(true);
+    record.setMainFile(m_dir->filePath("main.asm"));
+    record.setTargetFile(program);
+    addSource("other.inc", "x");
+    m_frame->ShowStatusMessage(CStatusLine::MessagePane, "before", Qt::white);
+
+    QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
+    QVERIFY(QFileInfo(program).isFile());
+    const QString status = m_frame->statusLine()->paneText(CStatusLine::MessagePane);
+    QCOMPARE(status.startsWith("Code: "), said);
 }
 
 QTEST_MAIN(tst_BuildCommands)

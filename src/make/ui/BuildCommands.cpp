@@ -409,8 +409,10 @@ void BuildCommands::takeListing(const QString &listingPath, const QString &progr
     }
     qint64 size = listing && listing->codeSize() > 0 ? listing->codeSize() : -1;
     int end = listing ? listing->codeEnd() : -1;
+    // Without a listing a program's file size is its code size; an object's is not.
     const Stamp programNow = Stamp::of(programPath);
-    if (size < 0 && programNow.madeSince(m_programBefore)) {
+    if (size < 0 && programNow.madeSince(m_programBefore)
+        && !programPath.endsWith(QLatin1String(".obj"), Qt::CaseInsensitive)) {
         size = programNow.size;
         end = -1;
     }
