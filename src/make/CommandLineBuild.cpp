@@ -116,10 +116,13 @@ int CommandLineBuild::runTool(const AssemblerRun &run, const ToolPaths &paths, c
         m_out(result.output);
 
     // The post-build commands write after the tool, as they do below it in the output pane.
+    QString postText;
     if (std::unique_ptr<PostBuildRun> post = runner.takePostBuild()) {
+        postText = post->takeReceived();
         if (m_out)
-            m_out(text(post->takeReceived()));
-        QObject::connect(post.get(), &PostBuildRun::textReceived, [this](const QString &t) {
+            m_out(text(postText));
+        QObject::connect(post.get(), &PostBuildRun::textReceived, [&](const QString &t) {
+            postText += t;
             if (m_out)
                 m_out(text(t));
         });
@@ -140,7 +143,15 @@ int CommandLineBuild::runTool(const AssemblerRun &run, const ToolPaths &paths, c
     const BuildOutput output = BuildOutput::parse(result.output);
     if (m_out)
         m_out(text(buildWindowText(output, quint32(result.exitCode.value_or(0)))));
-    return exitCodeFor(result.code, output);
+    const int code = exitCodeFor(result.code, output);
+    // A post-build command that reports errors the way the tools do (the .EXE project's link
+    // step) fails the build as well: a script must not take a missing program for a success.
+    if (code == Success && BuildOutput::parse(postText.toUtf8()).totalErrors() > 0) {
+        if (m_err)
+            m_err(text(QStringLiteral("qvasmide: the post-build commands reported errors\n")));
+        return Errors;
+    }
+    return code;
 }
 
 QString CommandLineBuild::buildWindowText(const BuildOutput &output, quint32 exitCode)

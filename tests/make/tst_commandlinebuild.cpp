@@ -318,8 +318,10 @@ void tst_CommandLineBuild::exeProjectBuildLinksItsObject()
 void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns_data()
 {
     QTest::addColumn<bool>("stack");
-    QTest::newRow("plain-skeleton") << false;
-    QTest::newRow("skeleton-with-a-stack") << true;
+    QTest::addColumn<bool>("linkFails"); // the program calls a name no module defines
+    QTest::newRow("plain-skeleton") << false << false;
+    QTest::newRow("skeleton-with-a-stack") << true << false;
+    QTest::newRow("unresolved-name-fails-the-build") << true << true;
 }
 
 void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns()
@@ -327,6 +329,7 @@ void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns()
     // The whole .EXE road with the bundled tools: the wizard's skeleton with a "Hello" added, one
     // Build (assembler, then the workspace's link line), and the program run.
     QFETCH(bool, stack);
+    QFETCH(bool, linkFails);
     const QString tools = qEnvironmentVariable("QVASMIDE_PROGRAM_DIR") + "/tools/";
     if (!QFileInfo(tools + "qvasm").isExecutable() || !QFileInfo(tools + "qvlink").isExecutable())
         QSKIP("qvasm and qvlink are not built");
@@ -343,6 +346,9 @@ void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns()
                    "        mov ax, @data\r\n        mov ds, ax\r\n        mov ah, 9\r\n"
                    "        mov dx, offset msg\r\n        int 21h\r\n");
     source.replace(".end", ".data\r\nmsg     db 'Hello', 13, 10, '$'\r\n.end");
+    if (linkFails)
+        source.replace(".code", ".external nowhere\r\n.code")
+            .replace("int 21h\r\n", "int 21h\r\n        call nowhere\r\n");
     writeFile(l + "hello.asm", source);
     WorkspaceRecord r;
     QVERIFY(ProjectWizard::fillRecord(r,
@@ -356,7 +362,14 @@ void tst_CommandLineBuild::wizardExeProjectBuildsAndRuns()
     qputenv("SHELL", "/bin/sh");
     ToolPaths paths;
     paths.assembler = tools + "qvasm";
-    QCOMPARE(run(AssemblerRun::Build, l + "hello.qvw", paths), 0);
+    const int exitCode = run(AssemblerRun::Build, l + "hello.qvw", paths);
+    if (linkFails) {
+        QCOMPARE(exitCode, int(CommandLineBuild::Errors));
+        QVERIFY2(m_out.contains("error 21h"), m_out.constData());
+        QVERIFY(!QFileInfo::exists(l + "hello.exe"));
+        return;
+    }
+    QCOMPARE(exitCode, 0);
     QVERIFY2(readFile(l + "hello.exe").startsWith("MZ"), m_out.constData());
     QByteArray printed;
     QString why;
