@@ -407,20 +407,25 @@ void tst_BuildCommands::buildWithDiagnosticsRunsTheWorkspaceTarget()
 void tst_BuildCommands::exeProjectRunsWhatItsLinkStepMade_data()
 {
     QTest::addColumn<bool>("linked"); // the stand-in linker writes the program, else fails
+    QTest::addColumn<bool>("atOnce"); // F10 comes while the link step still runs
 
-    QTest::newRow("link-step-made-the-exe") << true;
-    QTest::newRow("link-step-failed") << false;
+    QTest::newRow("link-step-made-the-exe") << true << false;
+    QTest::newRow("link-step-failed") << false << false;
+    QTest::newRow("f10-while-the-link-step-runs") << true << true;
 }
 
 void tst_BuildCommands::exeProjectRunsWhatItsLinkStepMade()
 {
     // F9 on the workspace the wizard makes for an .EXE project, then F10.
     QFETCH(bool, linked);
+    QFETCH(bool, atOnce);
     ScriptedPrompts prompts;
     const QString l = m_dir->path() + "/";
     const QString linker = l + "qvlink";
+    const QByteArray pause = atOnce ? "sleep 0.5\n" : "";
     QVERIFY(writeFileBytes(linker,
-                           linked ? "#!/bin/sh\nprintf MZ > \"${1%.obj}.exe\"\necho \"linked $1\"\n"
+                           linked ? "#!/bin/sh\n" + pause
+                                        + "printf MZ > \"${1%.obj}.exe\"\necho \"linked $1\"\n"
                                   : "#!/bin/sh\necho \"$1 (0):  error 1 bad record\"\nexit 1\n"));
     QVERIFY(QFile::setPermissions(linker, QFile::permissions(linker) | QFile::ExeOwner));
     QVERIFY(writeFileBytes(l + "hello.obj", "object")); // the assembler's part
@@ -432,8 +437,10 @@ void tst_BuildCommands::exeProjectRunsWhatItsLinkStepMade()
 
     QVERIFY(m_frame->router().dispatch(ID_MAKE_BUILD));
     QVERIFY(record.canExecute());
-    QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
-    QVERIFY(paneText().contains(linked ? "linked hello.obj" : "error 1 bad record"));
+    if (!atOnce) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_commands->findChildren<PostBuildRun *>().isEmpty(), 30000);
+        QVERIFY(paneText().contains(linked ? "linked hello.obj" : "error 1 bad record"));
+    }
 
     QStringList launched;
     m_commands->setExecutor([&launched](const QString &target) {

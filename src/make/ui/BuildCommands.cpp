@@ -27,6 +27,7 @@
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTimer>
 
 BuildCommands::BuildCommands(CMainFrame *frame,
                              std::unique_ptr<BuildDocuments> documents,
@@ -362,7 +363,29 @@ void BuildCommands::execute()
         showMessage(ExecuteCommand::NoProgramMessage);
         return;
     }
+    // An .EXE project's program comes from the link step among the post-build commands, which
+    // F10 pressed straight after F9 can overtake: give them a moment to end first.
+    if (target.endsWith(QLatin1String(".obj"), Qt::CaseInsensitive))
+        waitForPostBuild(LinkWaitMs);
     m_executor(target);
+}
+
+void BuildCommands::waitForPostBuild(int timeoutMs)
+{
+    const QList<PostBuildRun *> runs = findChildren<PostBuildRun *>(Qt::FindDirectChildrenOnly);
+    QPointer<PostBuildRun> latest;
+    for (PostBuildRun *run : runs) {
+        if (run->isReading())
+            latest = run;
+    }
+    if (!latest)
+        return;
+    QEventLoop loop;
+    connect(latest, &PostBuildRun::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    // Keys and clicks wait meanwhile, so a second F10 can't start a second wait inside this one.
+    if (latest && latest->isReading())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 std::optional<quint32> BuildCommands::showBuildWindow(bool force, bool resetSelection)

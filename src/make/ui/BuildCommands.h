@@ -31,6 +31,9 @@ class BuildCommands : public QObject
     Q_OBJECT
 
 public:
+    // How long F10 on an .EXE project waits for a link step still running.
+    static constexpr int LinkWaitMs = 10000;
+
     BuildCommands(CMainFrame *frame,
                   std::unique_ptr<BuildDocuments> documents,
                   SourceNavigator navigator);
@@ -91,6 +94,8 @@ private:
     // The last run's post-build commands: read until they end, their text appended to the pane
     // below the output present() wrote, until the pane is cleared for something else.
     void followPostBuild(bool intoPane);
+    // Waits up to timeoutMs for the latest post-build commands to end (their output closed).
+    void waitForPostBuild(int timeoutMs);
     // What every command does with its result: an error-free run sets the capture's length to 0
     // (Check Syntax also says "No Errors Found"), reported errors open the Build Window with a
     // fresh selection, a failure shows its return code. The Build Window's Total Errors, when
