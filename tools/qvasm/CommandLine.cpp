@@ -1,5 +1,7 @@
 #include "qvasm/CommandLine.h"
 
+#include "qvasm/SwitchRule.h"
+
 namespace qvasm {
 
 namespace {
@@ -11,13 +13,7 @@ bool startsWith(const std::string &s, const char *prefix)
 
 bool looksLikeSwitch(const std::string &a)
 {
-    if (a.size() < 2 || a[0] != '/')
-        return false;
-    // A folder in braces may hold '/' and '.' of its own.
-    if ((startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L")) && a.size() > 2
-        && a[2] == '{')
-        return true;
-    return a.find('/', 1) == std::string::npos && a.find('.') == std::string::npos;
+    return SwitchRule::isSwitch(a, "iIL");
 }
 
 } // namespace
@@ -60,15 +56,8 @@ CommandLine CommandLine::parse(const std::vector<std::string> &rawArgs,
                  && a[2] != '{')
             cl.errors.emplace_back(a[1] == 'L' ? 0x22 : 0x0E, a); // "/iinc": the folder needs braces
         else if (startsWith(a, "/i") || startsWith(a, "/I") || startsWith(a, "/L")) {
-            // A folder with blanks may arrive split over several arguments: rejoin up to '}'.
-            std::string value = a.size() > 2 ? a.substr(3) : std::string();
-            bool closed = !value.empty() && value.back() == '}';
-            while (a.size() > 2 && !closed && i + 1 < args.size()) {
-                value += " " + args[++i];
-                closed = value.back() == '}';
-            }
-            if (closed)
-                value.pop_back();
+            bool closed = false;
+            const std::string value = SwitchRule::bracedValue(args, i, closed);
             const bool library = a[1] == 'L';
             if (library) {
                 cl.libraryDir = value;

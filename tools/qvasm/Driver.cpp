@@ -5,7 +5,6 @@
 #include "qvasm/FileAccess.h"
 #include "qvasm/Listing.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -13,39 +12,13 @@ namespace qvasm {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string replaceExtension(const std::string &path, const std::string &ext)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + "." + ext;
-    return path.substr(0, dot + 1) + ext;
-}
-
-Message lineZero(uint8_t code, std::string detail, uint32_t file)
-{
-    Message m;
-    m.code = code;
-    m.file = file;
-    m.line = 0;
-    m.detail = std::move(detail);
-    return m;
-}
-
-int exitCode(const Messages &m)
-{
-    return int(std::min<size_t>(255, m.errors() + m.diags()));
-}
-
-} // namespace
+namespace {} // namespace
 
 Driver::Result Driver::internalError(const std::string &what)
 {
     Messages msgs;
-    msgs.add(lineZero(0x99, what, Messages::NoFile));
-    return {msgs.format({}, 0, {}), {}, exitCode(msgs)};
+    msgs.add(Messages::lineZero(0x99, what, Messages::NoFile));
+    return {msgs.format({}, 0, {}), {}, msgs.exitCode()};
 }
 
 Driver::Result Driver::run(const std::vector<std::string> &args)
@@ -57,12 +30,12 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
     Messages msgs;
     msgs.setDiagnosticsCounted(!cl.noDiagnostics);
     for (const auto &[code, detail] : cl.errors)
-        msgs.add(lineZero(code, detail, Messages::NoFile));
+        msgs.add(Messages::lineZero(code, detail, Messages::NoFile));
     Result r;
     if (cl.source.empty()) {
-        msgs.add(lineZero(0x03, "no source file given", Messages::NoFile));
+        msgs.add(Messages::lineZero(0x03, "no source file given", Messages::NoFile));
         r.out = msgs.format({}, 0, {});
-        r.exitCode = exitCode(msgs);
+        r.exitCode = msgs.exitCode();
         if (cl.beep)
             r.err = "\a";
         return r;
@@ -91,19 +64,19 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
                              ? target
                              : SourceLoader::folderOf(cl.source) + "/" + target;
         } else {
-            target = replaceExtension(cl.source, a.smallModel() ? "obj" : "com");
+            target = FileAccess::replaceExtension(cl.source, a.smallModel() ? "obj" : "com");
         }
     }
     if (SourceLoader::absolutePath(target) == sourceAbs)
-        msgs.add(lineZero(0x06, target, sourceFile));
+        msgs.add(Messages::lineZero(0x06, target, sourceFile));
 
     const std::vector<uint8_t> image = a.image();
     if (cl.bootSector && msgs.errors() == 0
         && (image.size() != 512 || image[510] != 0x55 || image[511] != 0xAA))
-        msgs.add(lineZero(0x01,
-                          "a boot sector is 512 bytes ending in 55h AAh (this is "
-                              + std::to_string(image.size()) + " bytes)",
-                          sourceFile));
+        msgs.add(Messages::lineZero(0x01,
+                                    "a boot sector is 512 bytes ending in 55h AAh (this is "
+                                        + std::to_string(image.size()) + " bytes)",
+                                    sourceFile));
 
     std::vector<std::string> extra;
     extra.push_back("Lines assembled:     " + std::to_string(a.linesAssembled()));
@@ -124,7 +97,7 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
                                                  why))
                 listed = "Listing:             " + listPath;
             else
-                msgs.add(lineZero(0x07, listPath + ": " + why, sourceFile));
+                msgs.add(Messages::lineZero(0x07, listPath + ": " + why, sourceFile));
         }
         if (msgs.errors() == 0) {
             const std::string bytes(image.begin(), image.end());
@@ -133,7 +106,7 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
                 extra.push_back("Bytes written:       " + std::to_string(image.size()) + " to "
                                 + target);
             else
-                msgs.add(lineZero(0x07, target + ": " + why, sourceFile));
+                msgs.add(Messages::lineZero(0x07, target + ": " + why, sourceFile));
         }
         if (msgs.errors() != 0) {
             // No target from a failed run, not even an older one that could be mistaken for it.
@@ -145,7 +118,7 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
             extra.push_back(listed);
     }
     r.out = msgs.format(files, a.symbolSpaceFree(), extra);
-    r.exitCode = exitCode(msgs);
+    r.exitCode = msgs.exitCode();
     if (cl.beep && msgs.errors() > 0)
         r.err = "\a";
     return r;

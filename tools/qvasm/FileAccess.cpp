@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace qvasm::FileAccess {
@@ -207,6 +209,27 @@ bool replaceAtomically(const std::string &path, std::string_view bytes, std::str
     }
     temp.release();
     return true;
+}
+
+std::string replaceExtension(const std::string &path, const std::string &ext)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + "." + ext;
+    return path.substr(0, dot + 1) + ext;
+}
+
+std::string absolutePath(const std::string &path)
+{
+    // Most paths are absolute and clean already (a folder plus a plain name): no need to ask
+    // the file-system library, which is slow on long paths.
+    if (!path.empty() && path[0] == '/' && path.find("/.") == std::string::npos
+        && path.find("//") == std::string::npos && path.back() != '/')
+        return path;
+    std::error_code ec;
+    const std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    return ec ? path : abs.lexically_normal().string();
 }
 
 } // namespace qvasm::FileAccess

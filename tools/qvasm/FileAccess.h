@@ -30,6 +30,12 @@ std::string refusalToReplace(const std::string &path);
 // Nothing is left behind on failure, and `why` then says what went wrong.
 bool replaceAtomically(const std::string &path, std::string_view bytes, std::string &why);
 
+// path with its extension (after the last "." of the last component) replaced by ext, or with
+// "." + ext appended when it has none.
+std::string replaceExtension(const std::string &path, const std::string &ext);
+// path made absolute and normal ("a/../b" is "b"); path itself when that fails.
+std::string absolutePath(const std::string &path);
+
 } // namespace FileAccess
 
 } // namespace qvasm

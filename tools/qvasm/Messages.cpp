@@ -181,4 +181,20 @@ std::string Messages::format(const std::vector<std::string> &files,
     return out;
 }
 
+int Messages::exitCode() const
+{
+    return int(std::min<size_t>(255, m_errors + m_diags));
+}
+
+Message Messages::lineZero(uint8_t code, std::string detail, uint32_t file, MsgKind kind)
+{
+    Message m;
+    m.kind = kind;
+    m.code = code;
+    m.file = file;
+    m.line = 0;
+    m.detail = std::move(detail);
+    return m;
+}
+
 } // namespace qvasm

@@ -41,6 +41,14 @@ public:
     size_t errors() const { return m_errors; }
     size_t diags() const { return m_diags; }
     bool truncated() const { return m_dropped > 0; }
+    // The tools' exit code: errors plus diagnostics, at most 255.
+    int exitCode() const;
+
+    // A message about a whole file or the command line rather than one of its lines.
+    static Message lineZero(uint8_t code,
+                            std::string detail,
+                            uint32_t file,
+                            MsgKind kind = MsgKind::Error);
 
     // The catalogue's text for a code, without its leading ":  " and its examples, followed
     // by the detail.

@@ -62,14 +62,7 @@ std::string SourceLoader::find(const std::string &path)
 
 std::string SourceLoader::absolutePath(const std::string &path)
 {
-    // Most paths are absolute and clean already (a folder plus a plain name): no need to ask
-    // the file-system library, which is slow on long paths.
-    if (!path.empty() && path[0] == '/' && path.find("/.") == std::string::npos
-        && path.find("//") == std::string::npos && path.back() != '/')
-        return path;
-    std::error_code ec;
-    const fs::path abs = fs::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
+    return FileAccess::absolutePath(path);
 }
 
 std::string SourceLoader::folderOf(const std::string &path)

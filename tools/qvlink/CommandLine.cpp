@@ -1,17 +1,14 @@
 #include "qvlink/CommandLine.h"
 
+#include "qvasm/SwitchRule.h"
+
 namespace qvlink {
 
 namespace {
 
 bool looksLikeSwitch(const std::string &a)
 {
-    if (a.size() < 2 || a[0] != '/')
-        return false;
-    // A file in braces may hold '/' and '.' of its own.
-    if (a.size() > 2 && a[1] == 'e' && a[2] == '{')
-        return true;
-    return a.find('/', 1) == std::string::npos && a.find('.') == std::string::npos;
+    return qvasm::SwitchRule::isSwitch(a, "e");
 }
 
 } // namespace
@@ -35,15 +32,8 @@ CommandLine CommandLine::parse(const std::vector<std::string> &rawArgs,
         if (a == "/m") {
             cl.map = true;
         } else if (a.size() > 2 && a[1] == 'e' && a[2] == '{') {
-            // A name with blanks may arrive split over several arguments: rejoin up to '}'.
-            std::string value = a.substr(3);
-            bool closed = !value.empty() && value.back() == '}';
-            while (!closed && i + 1 < args.size()) {
-                value += " " + args[++i];
-                closed = value.back() == '}';
-            }
-            if (closed)
-                value.pop_back();
+            bool closed = false;
+            std::string value = qvasm::SwitchRule::bracedValue(args, i, closed);
             if (!closed || value.empty())
                 cl.errors.emplace_back(0x22, a);
             else

@@ -13,44 +13,11 @@
 namespace qvlink {
 
 namespace fs = std::filesystem;
-using qvasm::Message;
 using qvasm::Messages;
 using qvasm::MsgKind;
 namespace FileAccess = qvasm::FileAccess;
 
 namespace {
-
-std::string replaceExtension(const std::string &path, const std::string &ext)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + "." + ext;
-    return path.substr(0, dot + 1) + ext;
-}
-
-std::string absolutePath(const std::string &path)
-{
-    std::error_code ec;
-    const fs::path p = fs::absolute(path, ec);
-    return ec ? path : p.lexically_normal().string();
-}
-
-Message lineZero(uint8_t code, std::string detail, uint32_t file, bool error = true)
-{
-    Message m;
-    m.kind = error ? MsgKind::Error : MsgKind::Diag;
-    m.code = code;
-    m.file = file;
-    m.line = 0;
-    m.detail = std::move(detail);
-    return m;
-}
-
-int exitCode(const Messages &m)
-{
-    return int(std::min<size_t>(255, m.errors() + m.diags()));
-}
 
 std::string padded(const std::string &label)
 {
@@ -64,7 +31,7 @@ std::string padded(const std::string &label)
 void removeStale(const std::string &path, const std::vector<std::string> &objects)
 {
     std::error_code ec;
-    const std::string abs = absolutePath(path);
+    const std::string abs = FileAccess::absolutePath(path);
     if (std::find(objects.begin(), objects.end(), abs) != objects.end())
         return;
     if (fs::is_regular_file(fs::symlink_status(path, ec)))
@@ -76,8 +43,8 @@ void removeStale(const std::string &path, const std::vector<std::string> &object
 Driver::Result Driver::internalError(const std::string &what)
 {
     Messages msgs;
-    msgs.add(lineZero(0x99, what, Messages::NoFile));
-    return {msgs.format({}, 0, {}), exitCode(msgs)};
+    msgs.add(Messages::lineZero(0x99, what, Messages::NoFile));
+    return {msgs.format({}, 0, {}), msgs.exitCode()};
 }
 
 Driver::Result Driver::run(const std::vector<std::string> &args)
@@ -88,25 +55,26 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
     });
     Messages msgs;
     for (const auto &[code, detail] : cl.errors)
-        msgs.add(lineZero(code, detail, Messages::NoFile));
+        msgs.add(Messages::lineZero(code, detail, Messages::NoFile));
     Result r;
     if (cl.objects.empty()) {
-        msgs.add(lineZero(0x03, "no object file given", Messages::NoFile));
+        msgs.add(Messages::lineZero(0x03, "no object file given", Messages::NoFile));
         r.out = msgs.format({}, 0, {});
-        r.exitCode = exitCode(msgs);
+        r.exitCode = msgs.exitCode();
         return r;
     }
 
     std::vector<std::string> files;
     for (const std::string &o : cl.objects)
-        files.push_back(absolutePath(o));
-    const std::string target = cl.exe.empty() ? replaceExtension(cl.objects.front(), "exe")
-                                              : cl.exe;
-    const std::string mapPath = replaceExtension(target, "map");
+        files.push_back(FileAccess::absolutePath(o));
+    const std::string target = cl.exe.empty()
+                                   ? FileAccess::replaceExtension(cl.objects.front(), "exe")
+                                   : cl.exe;
+    const std::string mapPath = FileAccess::replaceExtension(target, "map");
     for (const std::string &out : cl.map ? std::vector{target, mapPath} : std::vector{target}) {
-        const auto same = std::find(files.begin(), files.end(), absolutePath(out));
+        const auto same = std::find(files.begin(), files.end(), FileAccess::absolutePath(out));
         if (same != files.end())
-            msgs.add(lineZero(0x06, out, uint32_t(same - files.begin())));
+            msgs.add(Messages::lineZero(0x06, out, uint32_t(same - files.begin())));
     }
 
     std::vector<ObjectModule> modules(files.size());
@@ -117,19 +85,19 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
         case FileAccess::ReadResult::Ok:
             break;
         case FileAccess::ReadResult::NotFound:
-            msgs.add(lineZero(0x03, {}, uint32_t(i)));
+            msgs.add(Messages::lineZero(0x03, {}, uint32_t(i)));
             continue;
         case FileAccess::ReadResult::TooLarge:
-            msgs.add(lineZero(0x05, "larger than 16 MiB", uint32_t(i)));
+            msgs.add(Messages::lineZero(0x05, "larger than 16 MiB", uint32_t(i)));
             continue;
         default:
-            msgs.add(lineZero(0x05, why, uint32_t(i)));
+            msgs.add(Messages::lineZero(0x05, why, uint32_t(i)));
             continue;
         }
         modules[i].path = files[i];
         const ObjectReader::Result read = ObjectReader::read(bytes, modules[i]);
         if (!read.ok)
-            msgs.add(lineZero(0x05, read.error, uint32_t(i)));
+            msgs.add(Messages::lineZero(0x05, read.error, uint32_t(i)));
     }
 
     std::vector<std::string> extra;
@@ -138,7 +106,10 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
     if (msgs.errors() == 0) {
         linked = Linker::link(modules);
         for (const LinkMessage &m : linked.messages)
-            msgs.add(lineZero(m.code, m.detail, uint32_t(m.module), m.error));
+            msgs.add(Messages::lineZero(m.code,
+                                        m.detail,
+                                        uint32_t(m.module),
+                                        m.error ? MsgKind::Error : MsgKind::Diag));
         extra.push_back(padded("Segments:") + std::to_string(linked.segments.size()));
         extra.push_back(padded("Relocations:") + std::to_string(linked.relocations.size()));
     }
@@ -149,14 +120,14 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
             extra.push_back(padded("Bytes written:") + std::to_string(bytes.size()) + " to "
                             + target);
         else
-            msgs.add(lineZero(0x07, target + ": " + why, 0));
+            msgs.add(Messages::lineZero(0x07, target + ": " + why, 0));
     }
     if (msgs.errors() == 0 && cl.map) {
         std::string why;
         if (FileAccess::replaceAtomically(mapPath, Linker::mapText(linked), why))
             extra.push_back(padded("Map:") + mapPath);
         else
-            msgs.add(lineZero(0x07, mapPath + ": " + why, 0));
+            msgs.add(Messages::lineZero(0x07, mapPath + ": " + why, 0));
     }
     if (msgs.errors() != 0) {
         removeStale(target, files);
@@ -167,7 +138,7 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
     r.out = msgs.format(files,
                         publics < ObjectReader::MaxSymbols ? ObjectReader::MaxSymbols - publics : 0,
                         extra);
-    r.exitCode = exitCode(msgs);
+    r.exitCode = msgs.exitCode();
     return r;
 }
 
