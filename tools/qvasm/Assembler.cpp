@@ -716,8 +716,8 @@ void Assembler::noteEmission(uint64_t count, bool initialized)
             m_firstDataFile = m_lineFile;
             m_firstDataLine = m_lineNo;
         }
-    } else if (m_uninitDupCode) {
-        m_uninitDupCode = false;
+    } else if (uninitDupCode()) {
+        uninitDupCode() = false;
         error(0x5C);
     }
 }
@@ -950,7 +950,7 @@ void Assembler::executeDupBytes()
         if (m_inData)
             m_uninitDupData = true;
         else
-            m_uninitDupCode = true;
+            uninitDupCode() = true;
     }
 }
 

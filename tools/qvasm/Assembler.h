@@ -221,6 +221,10 @@ private:
     };
     std::vector<SectionFixup> m_codeFixups, m_dataFixups;
     std::vector<SectionFixup> &fixupList(); // of the segment open
+    bool &uninitDupCode()
+    {
+        return m_codeSeg ? m_namedCode[m_codeSeg - 1].uninitDup : m_uninitDupCode;
+    }
     // Code segments of their own (".code NAME"), in the order a pass first opens them; a
     // symbol's codeSeg is the position here plus one. A deque keeps each section in place.
     struct NamedCode
@@ -228,6 +232,7 @@ private:
         uint32_t name = 0;
         Section section;
         std::vector<SectionFixup> fixups;
+        bool uninitDup = false; // as m_uninitDupCode, for this segment's own image
     };
     std::deque<NamedCode> m_namedCode;
     uint16_t m_codeSeg = 0; // the code segment open: 0 for _TEXT

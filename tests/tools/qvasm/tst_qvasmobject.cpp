@@ -975,6 +975,11 @@ void tst_QvasmObject::namedCodeSegmentErrors_data()
             s += ".code s" + QByteArray::number(i) + "\nnop\n";
         return s + ".end\n";
     };
+    // "dup n,?" ends its own segment's image, not the others'.
+    QTest::newRow("uninitialised-end-of-a-segment")
+        << namedProgram("nop", "nop\nbuf dup 8,?\n.code") << 0 << 0;
+    QTest::newRow("uninitialised-then-code-in-it")
+        << namedProgram("nop", "buf dup 8,?") << 7 << 0x5C;
     QTest::newRow("1024-segments") << segments(1024) << 0 << 0;
     QTest::newRow("1025-segments") << segments(1025) << 2050 << 0x6E;
 }
