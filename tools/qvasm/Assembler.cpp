@@ -998,9 +998,7 @@ void Assembler::executeEqu(bool assign)
         s.relocTarget = reloc.kind == Reloc::Kind::Offset ? reloc.target : RelocTarget::None;
         s.relocExt = reloc.ext;
         s.relocExtData = reloc.extData;
-        s.codeSeg = reloc.kind == Reloc::Kind::Offset && reloc.target == RelocTarget::Code
-                        ? reloc.section
-                        : 0;
+        s.codeSeg = reloc.target == RelocTarget::Code ? reloc.section : 0;
         s.base = reloc.kind == Reloc::Kind::Base ? reloc.target : RelocTarget::None;
         if (!object())
             s.relocTarget = s.base = RelocTarget::None;

@@ -184,6 +184,12 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
             out.extData = s.relocExtData;
         }
         out.base = s.base;
+        if (s.base == RelocTarget::Code)
+            out.baseSeg = s.codeSeg;
+        if (s.base == RelocTarget::External) {
+            out.baseExt = s.relocExt;
+            out.baseExtData = s.relocExtData;
+        }
         // An alias of a variable stays one only while it stays an address.
         out.variable = s.memory && s.relative;
         out.mem = s.memory && !s.relative;
@@ -200,6 +206,51 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
         out.hasLength = true;
         break;
     case SymKind::None:
+        break;
+    }
+    return true;
+}
+
+// "seg x": the paragraph the linker gives x's segment. A variable's is DGROUP's, as DS sees
+// it, a label's that of its own code segment, an external's that of its definition.
+bool Evaluator::evalSegOf(const ExprNode &n, Value &out)
+{
+    Value v;
+    if (!eval(n.a, v))
+        return false;
+    out = Value{};
+    out.undefined = v.undefined;
+    out.forward = v.forward;
+    if (!m_env.object) {
+        m_report(0x54, "seg");
+        out.undefined = true;
+        return true;
+    }
+    if (v.nregs || v.mem || v.farPtr) {
+        m_report(0x22, "seg");
+        return false;
+    }
+    out.base = RelocTarget::Code;
+    if (v.undefined)
+        return true; // a word for now; the next pass knows which segment
+    Reloc r;
+    if (!relocation(v, r))
+        return false;
+    if (r.kind != Reloc::Kind::Offset) {
+        m_report(0x22, "seg needs a label, a variable or an external");
+        return false;
+    }
+    switch (r.target) {
+    case RelocTarget::Data:
+        out.base = RelocTarget::Group;
+        break;
+    case RelocTarget::External:
+        out.base = RelocTarget::External;
+        out.baseExt = r.ext;
+        out.baseExtData = r.extData;
+        break;
+    default:
+        out.baseSeg = r.section;
         break;
     }
     return true;
@@ -298,6 +349,9 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
         if (a.base != RelocTarget::None || subtract)
             a.relocMath = true;
         a.base = b.base;
+        a.baseSeg = b.baseSeg;
+        a.baseExt = b.baseExt;
+        a.baseExtData = b.baseExtData;
     }
     a.relocMath = a.relocMath || b.relocMath;
     if (b.seg != RegNone) {
@@ -486,6 +540,8 @@ bool Evaluator::eval(uint32_t node, Value &out)
         out.num = v.length;
         return true;
     }
+    case ExprOp::SegOf:
+        return evalSegOf(n, out);
     case ExprOp::Ptr:
         if (!eval(n.a, out))
             return false;
@@ -766,6 +822,11 @@ bool Evaluator::relocation(const Value &v, Reloc &out)
     if (v.base != RelocTarget::None) {
         out.kind = Reloc::Kind::Base;
         out.target = v.base;
+        out.section = v.base == RelocTarget::Code ? v.baseSeg : 0;
+        if (v.base == RelocTarget::External) {
+            out.ext = v.baseExt;
+            out.extData = v.baseExtData;
+        }
         return true;
     }
     if (v.relative == 0)

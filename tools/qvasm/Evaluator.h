@@ -64,6 +64,7 @@ private:
     void hereInCodeSegment(Value &out) const;
     bool segmentBase(uint32_t id, Value &out);
     bool evalMember(const ExprNode &n, Value &out);
+    bool evalSegOf(const ExprNode &n, Value &out);
     bool combineAdd(Value &a, const Value &b, bool subtract);
     std::string spelling(uint32_t id) const;
 

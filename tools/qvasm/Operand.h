@@ -58,6 +58,10 @@ struct Value
     bool extData = false;
     RelocTarget base = RelocTarget::None;
     bool relocMath = false;
+    // The segment base's own segment (Code) or external (External).
+    uint16_t baseSeg = 0;
+    uint32_t baseExt = 0;
+    bool baseExtData = false;
     // Code addresses in a named code segment (counted like relData) and which segment that is.
     int32_t relNamed = 0;
     uint16_t codeSeg = 0;

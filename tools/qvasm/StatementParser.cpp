@@ -494,6 +494,7 @@ void StatementParser::parseDirective(std::string_view line, size_t i, Dir d, Sta
     case Dir::Short:
     case Dir::Offset:
     case Dir::Sizeof:
+    case Dir::SegOf:
     case Dir::Small:
     case Dir::Tiny:
     case Dir::Uses:

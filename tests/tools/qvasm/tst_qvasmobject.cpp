@@ -835,7 +835,8 @@ void tst_QvasmObject::namedCodeSegmentRecordByRecord()
                           "_TEXT:0009 pointer F5 seg FARCODE",
                           "_TEXT:000e offset group DGROUP seg _DATA",
                           "_TEXT:0012 offset group DGROUP seg _DATA",
-                          "_TEXT:0015 pointer F5 seg FARCODE",
+                          "_TEXT:0015 base F5 seg FARCODE",
+                          "_TEXT:001a pointer F5 seg FARCODE",
                           "_DATA:001f pointer F5 seg FARCODE"}));
     QVERIFY(m.hasStart);
     QCOMPARE(m.segName(m.startTarget), "_TEXT");
@@ -901,6 +902,30 @@ void tst_QvasmObject::namedCodeSegmentFixups_data()
     QTest::newRow("dw-label-in-data")
         << namedProgram("nop", "nop", "dw flab") << QByteArray("_DATA") << QByteArray("01 00 01 00")
         << QStringList{"_DATA:0002 offset F5 seg FARCODE"};
+    // seg: the segment's paragraph, DGROUP's for a variable.
+    QTest::newRow("seg-of-a-procedure-there")
+        << namedProgram("mov ax, seg fproc") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 seg FARCODE"};
+    QTest::newRow("seg-of-a-label-in-text")
+        << namedProgram("mov ax, seg lab") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 seg _TEXT"};
+    QTest::newRow("seg-of-a-variable")
+        << namedProgram("mov ax, seg v") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 group DGROUP"};
+    QTest::newRow("seg-of-a-far-external")
+        << namedProgram("mov ax, seg ex").replace(".code\n", ".external ex:far\n.code\n")
+        << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 ext EX"};
+    QTest::newRow("seg-of-a-data-external")
+        << namedProgram("mov ax, seg xv").replace(".code\n", ".external xv:word\n.code\n")
+        << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base group DGROUP ext XV"};
+    QTest::newRow("seg-through-a-later-equ")
+        << namedProgram("mov ax, fseg", "nop", "fseg equ seg fproc") << QByteArray("_TEXT")
+        << QByteArray("B8 00 00") << QStringList{"_TEXT:0001 base F5 seg FARCODE"};
+    QTest::newRow("seg-in-data") << namedProgram("nop", "nop", "dw seg fproc")
+                                 << QByteArray("_DATA") << QByteArray("01 00 00 00")
+                                 << QStringList{"_DATA:0002 base F5 seg FARCODE"};
     // Reopened, a segment goes on where it stopped.
     QTest::newRow("reopened") << namedProgram(
         "call far ptr again\n.code farcode\nagain: retf\n.code")
@@ -953,6 +978,12 @@ void tst_QvasmObject::namedCodeSegmentErrors_data()
         << QByteArray(".model small\n.code one\na: ret\nb: ret\n.code two\nc: mov ax, (b - a) + c\n"
                       ".code\n.exit\n.end\n")
         << 0 << 0;
+    QTest::newRow("seg-of-a-number") << namedProgram("mov ax, seg 5") << 3 << 0x22;
+    QTest::newRow("seg-of-memory") << namedProgram("mov ax, seg [bx]") << 3 << 0x22;
+    QTest::newRow("seg-of-a-difference") << namedProgram("mov ax, seg (flab - lab)") << 3 << 0x37;
+    QTest::newRow("seg-in-tiny") << QByteArray(
+        ".model tiny\n.code\nmov ax, seg lab\nlab: ret\n.end\n")
+                                 << 3 << 0x54;
     // A .COM file has one code segment.
     QTest::newRow("named-code-in-tiny")
         << QByteArray(".model tiny\n.code farcode\nret\n.end\n") << 2 << 0x54;
@@ -1032,7 +1063,7 @@ void tst_QvasmObject::namedCodeSegmentListing()
     QMap<QString, int64_t> at;
     for (const qvasm::ListingLine &l : a.listing())
         at.insert(QString::fromStdString(l.text).simplified().section(' ', 0, 0), l.address);
-    QCOMPARE(at.value("jmp"), 0x14); // the last line of _TEXT
+    QCOMPARE(at.value("jmp"), 0x19); // the last line of _TEXT
     QCOMPARE(at.value("mov"), 0);    // the last mov is the first line of the named segment
     QCOMPARE(at.value("done:"), 5);
     QCOMPARE(at.value(".exit"), 5);

@@ -10,6 +10,8 @@
         call printfar
         mov dx, offset msg2
         call dword ptr farptr
+        mov ax, seg printfar
+        mov es, ax
         jmp far done
 .code farcode
 printfar proc far

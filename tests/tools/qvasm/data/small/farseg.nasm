@@ -7,6 +7,8 @@ segment _TEXT class=CODE public align=2
         call (seg printfar):printfar
         mov dx, msg2
         call far [farptr]
+        mov ax, seg printfar
+        mov es, ax
         jmp (seg done):done
 segment FARCODE class=CODE public align=2
 printfar:
