@@ -17,7 +17,7 @@ constexpr char16_t directiveList[] =
     u".dosseg,.end,.even,.exit,.external,.jumps,.list,.model,.noret,.opsize,.optoff,.opton,"
     u".page,.para,.pmode,.popadbug,.rmode,.stack,.start,.x86,%ver,%line,%year,%month,%day,"
     u"byte,comment,cs:,dword,db,dd,dq,df,ds:,dup,dw,proc,endp,ends,equ,es:,far,fs:,fword,"
-    u"outfile,gs:,near,offset,qword,short,small,ss:,st,struct,tiny,uses,word,sizeof";
+    u"outfile,gs:,near,offset,qword,short,small,ss:,st,struct,tiny,uses,word,sizeof,seg";
 
 constexpr char16_t registerList[] =
     u"ax,eax,cx,ecx,dx,edx,bx,ebx,sp,esp,bp,ebp,si,esi,di,edi,al,cl,dl,bl,ah,ch,dh,bh,es,cs,"

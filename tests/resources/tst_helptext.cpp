@@ -185,7 +185,8 @@ void tst_HelpText::examplesAssemble()
                                           {".stack", 0x7A},
                                           {"include", 0x0C},
                                           {"%error", 0x94},
-                                          {".external", 0x54}};
+                                          {".external", 0x54},
+                                          {"seg", 0x54}};
     const qvasm::SnippetResult result = qvasm::assembleSnippet(example.toStdString(), 0x100);
     for (const qvasm::SnippetMessage &m : result.errors) {
         if (m.diagnostic || fragment.contains(m.code) || meant.value(keyword) == m.code)

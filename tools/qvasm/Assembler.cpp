@@ -27,6 +27,9 @@ constexpr size_t kListingBytes = 16;
 constexpr size_t kMaxListingLines = 1000000;
 constexpr size_t kMaxListingText = 256;
 constexpr uint8_t kAllLong = 2 | SiteImmLong | SiteJmpLong;
+// Code segments besides _TEXT: well within what an object's indices and a linker take.
+constexpr size_t kMaxNamedCode = 1024;
+constexpr size_t kMaxSegmentName = 64;
 
 int elementSize(Dir d)
 {
@@ -198,6 +201,10 @@ void Assembler::runPass()
     m_circularReported = false;
     m_codeFixups.clear();
     m_dataFixups.clear();
+    m_namedCode.clear();
+    m_codeSeg = 0;
+    m_segmentLimitReported = false;
+    m_startSeg = m_exitSeg = 0;
     for (uint32_t id : m_declared)
         m_symbols[id].declared = false;
     m_declared.clear();
@@ -400,6 +407,7 @@ EvalEnv Assembler::env()
     e.day = m_day;
     e.object = object();
     e.dollarInData = m_inData;
+    e.dollarSeg = m_codeSeg;
     return e;
 }
 
@@ -584,6 +592,7 @@ void Assembler::defineLabel(uint32_t id,
 {
     if (!id)
         return;
+    const uint16_t segHere = m_inData ? 0 : m_codeSeg;
     Symbol &s = m_symbols[id];
     if (s.definedPass == m_pass && s.kind == SymKind::External) {
         // Named by .external before its definition here: it is public, not external, and
@@ -617,6 +626,8 @@ void Assembler::defineLabel(uint32_t id,
     } else if (kind != SymKind::Assign
                && (s.value != value || s.kind != kind || s.size != size || s.far != far)) {
         m_changed = true;
+    } else if (kind != SymKind::Equ && kind != SymKind::Assign && s.codeSeg != segHere) {
+        m_changed = true; // the same offset in another segment is another address
     }
     if (s.pendingPass == m_pass)
         m_changed = true;
@@ -629,9 +640,51 @@ void Assembler::defineLabel(uint32_t id,
     s.memory = false;
     s.relative = false;
     s.inData = m_inData;
+    s.codeSeg = segHere;
     s.definedPass = m_pass;
     s.file = m_lineFile;
     s.line = m_lineNo;
+}
+
+// ".code NAME" opens the segment NAME, a new one the first time; "_TEXT" and plain ".code" are
+// the first code segment. The names of the data group's segments are not code segments.
+void Assembler::selectCodeSegment(uint32_t name)
+{
+    if (!name) {
+        m_codeSeg = 0;
+        return;
+    }
+    std::string upper(m_names.spelling(name));
+    for (char &c : upper)
+        c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+    if (upper == "_TEXT") {
+        m_codeSeg = 0;
+        return;
+    }
+    if (upper == "_DATA" || upper == "STACK" || upper == "DGROUP") {
+        error(0x22, upper + " is not a code segment");
+        return;
+    }
+    if (upper.size() > kMaxSegmentName) {
+        error(0x6F, upper);
+        return;
+    }
+    for (size_t i = 0; i < m_namedCode.size(); ++i) {
+        if (m_namedCode[i].name == name) {
+            m_codeSeg = uint16_t(i + 1);
+            return;
+        }
+    }
+    if (m_namedCode.size() >= kMaxNamedCode) {
+        if (!m_segmentLimitReported)
+            error(0x6E, "more than " + std::to_string(kMaxNamedCode) + " code segments");
+        m_segmentLimitReported = true;
+        return;
+    }
+    m_namedCode.emplace_back();
+    m_namedCode.back().name = name;
+    m_namedCode.back().section.reset(0);
+    m_codeSeg = uint16_t(m_namedCode.size());
 }
 
 // ---- emission ------------------------------------------------------------------------------
@@ -663,8 +716,8 @@ void Assembler::noteEmission(uint64_t count, bool initialized)
             m_firstDataFile = m_lineFile;
             m_firstDataLine = m_lineNo;
         }
-    } else if (m_uninitDupCode) {
-        m_uninitDupCode = false;
+    } else if (uninitDupCode()) {
+        uninitDupCode() = false;
         error(0x5C);
     }
 }
@@ -681,16 +734,23 @@ void Assembler::emitBytes(const std::vector<uint8_t> &bytes)
     noteEmission(bytes.size(), true);
 }
 
+std::vector<Assembler::SectionFixup> &Assembler::fixupList()
+{
+    if (m_inData)
+        return m_dataFixups;
+    return m_codeSeg ? m_namedCode[m_codeSeg - 1].fixups : m_codeFixups;
+}
+
 void Assembler::noteFixups(int64_t at, const std::vector<EncodedFixup> &fixups)
 {
-    auto &list = m_inData ? m_dataFixups : m_codeFixups;
+    auto &list = fixupList();
     for (const EncodedFixup &f : fixups)
         list.push_back({uint32_t(at + f.pos), f.loc, f.reloc});
 }
 
 void Assembler::noteFixups(int64_t at, const std::vector<DataFixup> &fixups)
 {
-    auto &list = m_inData ? m_dataFixups : m_codeFixups;
+    auto &list = fixupList();
     for (const DataFixup &f : fixups) {
         if (uint64_t(at) + f.pos < 0x10000)
             list.push_back({uint32_t(uint64_t(at) + f.pos), f.loc, f.reloc});
@@ -762,6 +822,7 @@ void Assembler::executeInstruction()
     m_siteAddresses[m_siteIndex] = req.address;
     req.site = m_forceLong ? kAllLong : m_sites[m_siteIndex];
     req.object = object();
+    req.section = m_inData ? 0 : m_codeSeg;
     m_scratch.clear();
     m_encoder->encode(req, m_scratch);
     noteFixups(req.address, m_encoder->fixups());
@@ -797,9 +858,10 @@ void Assembler::executeOrg(bool fill)
         error(0x17, std::to_string(v));
         return;
     }
-    if (m_code.length() == 0) {
+    Section &code = codeSection();
+    if (code.length() == 0) {
         // Nothing emitted yet: this is where the image starts.
-        m_code.setStart(v);
+        code.setStart(v);
         return;
     }
     if (!fill) {
@@ -808,14 +870,14 @@ void Assembler::executeOrg(bool fill)
             error(0x53, "orgnf");
             return;
         }
-        m_code.moveTo(v);
+        code.moveTo(v);
         return;
     }
     if (v < here()) {
         error(0x22, "org below the current location");
         return;
     }
-    m_code.reserve(uint64_t(v - here()));
+    code.reserve(uint64_t(v - here()));
     noteEmission(0, false);
 }
 
@@ -888,7 +950,7 @@ void Assembler::executeDupBytes()
         if (m_inData)
             m_uninitDupData = true;
         else
-            m_uninitDupCode = true;
+            uninitDupCode() = true;
     }
 }
 
@@ -926,6 +988,7 @@ void Assembler::executeEqu(bool assign)
     const bool wasMemory = before.memory, wasRelative = before.relative;
     const RelocTarget wasTarget = before.relocTarget, wasBase = before.base;
     const uint32_t wasExt = before.relocExt;
+    const uint16_t wasSeg = before.codeSeg;
     defineLabel(id, assign ? SymKind::Assign : SymKind::Equ, v.num, v.size, v.length, v.structType);
     Symbol &s = m_symbols[id];
     if (s.definedPass == m_pass) {
@@ -935,13 +998,14 @@ void Assembler::executeEqu(bool assign)
         s.relocTarget = reloc.kind == Reloc::Kind::Offset ? reloc.target : RelocTarget::None;
         s.relocExt = reloc.ext;
         s.relocExtData = reloc.extData;
+        s.codeSeg = reloc.target == RelocTarget::Code ? reloc.section : 0;
         s.base = reloc.kind == Reloc::Kind::Base ? reloc.target : RelocTarget::None;
         if (!object())
             s.relocTarget = s.base = RelocTarget::None;
         // A use before this line took the previous pass's kind of operand.
         if (redefined
             && (s.memory != wasMemory || s.relative != wasRelative || s.relocTarget != wasTarget
-                || s.base != wasBase || s.relocExt != wasExt))
+                || s.base != wasBase || s.relocExt != wasExt || s.codeSeg != wasSeg))
             m_changed = true;
     }
 }
@@ -1006,10 +1070,12 @@ bool Assembler::markProcNoret()
 
 void Assembler::markProcReturned()
 {
-    if (m_proc.open)
+    if (m_proc.open) {
         m_proc.lastWasReturn = true;
-    else
+    } else if (!m_exitOutsideProc) {
         m_exitOutsideProc = true;
+        m_exitSeg = m_inData ? 0 : m_codeSeg;
+    }
 }
 
 void Assembler::smallModelChosen()
@@ -1072,6 +1138,7 @@ void Assembler::markStart()
     }
     m_startMarked = true;
     m_startAddress = here();
+    m_startSeg = m_codeSeg;
 }
 
 void Assembler::executeStructStart()
@@ -1187,6 +1254,19 @@ ObjectModule Assembler::objectModule() const
     };
     segment(m_code, m.code);
     segment(m_data, m.data);
+    const auto upper = [](std::string name) {
+        // The dialect ignores case; names the linker sees are given in capitals, as DOS
+        // assemblers do by default.
+        for (char &c : name)
+            c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        return name;
+    };
+    for (const NamedCode &c : m_namedCode) {
+        ObjectModule::NamedCode out;
+        out.name = upper(std::string(m_names.spelling(c.name)));
+        segment(c.section, out.segment);
+        m.namedCode.push_back(std::move(out));
+    }
     m.stackSize = m_directives.stackSize();
     m.hasStack = m.stackSize != 0;
     std::unordered_map<uint32_t, uint32_t> extIndex; // name id -> EXTDEF index
@@ -1195,11 +1275,7 @@ ObjectModule Assembler::objectModule() const
         const Symbol *s = m_symbols.find(id);
         if (!s)
             continue;
-        std::string name(m_names.spelling(id));
-        // The dialect ignores case; names shared with other modules are given in capitals, as
-        // DOS assemblers do by default.
-        for (char &c : name)
-            c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        const std::string name = upper(std::string(m_names.spelling(id)));
         if (s->kind == SymKind::External) {
             m.externals.push_back(name);
             extIndex.emplace(id, uint32_t(m.externals.size()));
@@ -1212,7 +1288,10 @@ ObjectModule Assembler::objectModule() const
             p.segment = s->inData ? RelocTarget::Data : RelocTarget::Code;
         else if ((s->kind == SymKind::Equ || s->kind == SymKind::Assign) && s->relative)
             p.segment = s->relocTarget == RelocTarget::Data ? RelocTarget::Data : RelocTarget::Code;
-        else if (s->kind != SymKind::Equ && s->kind != SymKind::Assign)
+        if (p.segment == RelocTarget::Code)
+            p.section = s->codeSeg;
+        else if (p.segment == RelocTarget::None && s->kind != SymKind::Equ
+                 && s->kind != SymKind::Assign)
             continue; // a structure type is nothing to share
         m.publics.push_back(std::move(p));
     }
@@ -1234,6 +1313,8 @@ ObjectModule Assembler::objectModule() const
     };
     fixups(m_codeFixups, m.codeFixups);
     fixups(m_dataFixups, m.dataFixups);
+    for (size_t k = 0; k < m_namedCode.size(); ++k)
+        fixups(m_namedCode[k].fixups, m.namedCode[k].fixups);
     // Without .start, a module whose own code ends the program with .exit (outside any
     // procedure, as the new-project wizard's .EXE skeleton does) starts at its first byte of
     // code. An .exit inside a procedure does not count: a module of routines may end the
@@ -1241,9 +1322,11 @@ ObjectModule Assembler::objectModule() const
     if (m_startMarked) {
         m.hasStart = true;
         m.startOffset = uint32_t(m_startAddress & 0xFFFF);
+        m.startSection = m_startSeg;
     } else if (m_exitOutsideProc) {
         m.hasStart = true;
-        m.startOffset = m.code.start;
+        m.startSection = m_exitSeg;
+        m.startOffset = m_exitSeg ? m.namedCode[m_exitSeg - 1].segment.start : m.code.start;
     }
     return m;
 }

@@ -15,6 +15,7 @@
 #include "qvasm/StructureBuilder.h"
 #include "qvasm/SymbolTable.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,7 +120,8 @@ private:
                      uint32_t length = 0,
                      uint32_t structType = 0,
                      bool far = false);
-    Section &section() { return m_inData ? m_data : m_code; }
+    Section &section() { return m_inData ? m_data : codeSection(); }
+    Section &codeSection() { return m_codeSeg ? m_namedCode[m_codeSeg - 1].section : m_code; }
     void emit(std::initializer_list<uint8_t> bytes);
     void noteEmission(uint64_t count, bool initialized);
     void checkLimit();
@@ -133,6 +135,7 @@ private:
     void emitBytes(const std::vector<uint8_t> &bytes) override;
     bool inData() const override { return m_inData; }
     void selectData(bool data) override { m_inData = data; }
+    void selectCodeSegment(uint32_t name) override;
     EvalEnv env() override;
     const Evaluator::Reporter &reporter() const override { return m_reporter; }
     uint32_t lineFile() const override { return m_lineFile; }
@@ -217,10 +220,28 @@ private:
         Reloc reloc;
     };
     std::vector<SectionFixup> m_codeFixups, m_dataFixups;
+    std::vector<SectionFixup> &fixupList(); // of the segment open
+    bool &uninitDupCode()
+    {
+        return m_codeSeg ? m_namedCode[m_codeSeg - 1].uninitDup : m_uninitDupCode;
+    }
+    // Code segments of their own (".code NAME"), in the order a pass first opens them; a
+    // symbol's codeSeg is the position here plus one. A deque keeps each section in place.
+    struct NamedCode
+    {
+        uint32_t name = 0;
+        Section section;
+        std::vector<SectionFixup> fixups;
+        bool uninitDup = false; // as m_uninitDupCode, for this segment's own image
+    };
+    std::deque<NamedCode> m_namedCode;
+    uint16_t m_codeSeg = 0; // the code segment open: 0 for _TEXT
+    bool m_segmentLimitReported = false;
     std::vector<uint32_t> m_declared;
     bool m_startMarked = false;
     bool m_exitOutsideProc = false; // the program ends here: without .start, it starts here too
     int64_t m_startAddress = 0;
+    uint16_t m_startSeg = 0, m_exitSeg = 0; // the code segments of .start and that .exit
     bool m_externalLimitReported = false;
 
     std::vector<ListingLine> m_listing;

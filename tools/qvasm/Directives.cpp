@@ -118,6 +118,10 @@ void Directives::execute(const Statement &st)
     case Dir::Code:
         m_host.selectData(false);
         m_segmentSeen = true;
+        if (st.typeName && m_model != Model::Small)
+            m_host.error(0x54, ".code " + std::string(st.detail)); // .COM files have one
+        else
+            m_host.selectCodeSegment(st.typeName);
         return;
     case Dir::Data:
         m_host.selectData(true);

@@ -35,6 +35,8 @@ public:
         virtual void emitBytes(const std::vector<uint8_t> &bytes) = 0;
         virtual bool inData() const = 0;
         virtual void selectData(bool data) = 0;
+        // ".code NAME": a code segment of its own (an object file's); 0 for _TEXT.
+        virtual void selectCodeSegment(uint32_t name) = 0;
         virtual EvalEnv env() = 0;
         virtual const Evaluator::Reporter &reporter() const = 0;
         virtual uint32_t lineFile() const = 0;

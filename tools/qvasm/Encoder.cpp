@@ -475,6 +475,9 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
     }
     const int pre = prefixCount(req);
     const bool isJmp = base == Mn_jmp, isCall = base == Mn_call;
+    const bool otherSegment = o.reloc.kind == Reloc::Kind::Offset
+                              && o.reloc.target == RelocTarget::Code
+                              && o.reloc.section != req.section;
     if (isJmp || isCall) {
         if (o.kind == OpKind::FarPtr) {
             if (dist == Distance::Short || dist == Distance::Near) {
@@ -521,9 +524,10 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
             return false;
         }
         if (o.reloc.target == RelocTarget::External || o.reloc.target == RelocTarget::Data
-            || o.reloc.kind == Reloc::Kind::Base) {
+            || o.reloc.kind == Reloc::Kind::Base || otherSegment) {
             // Only a near jump or call to an external can be completed by the linker, as a
-            // displacement from the next instruction.
+            // displacement from the next instruction. A label in another code segment has
+            // another CS: only a far transfer reaches it.
             if (o.reloc.target != RelocTarget::External || dist == Distance::Short) {
                 error(0x37);
                 out.insert(out.end(), 3, 0x90);
@@ -542,7 +546,7 @@ bool Encoder::encodeBranch(EncodeRequest &req, std::vector<uint8_t> &out)
         out.insert(out.end(), 2, 0x90);
         return false;
     } else if (o.reloc.target == RelocTarget::External || o.reloc.target == RelocTarget::Data
-               || o.reloc.kind == Reloc::Kind::Base) {
+               || o.reloc.kind == Reloc::Kind::Base || otherSegment) {
         // A short or conditional jump cannot reach into another module or segment.
         error(0x37);
         out.insert(out.end(), 2, 0x90);

@@ -50,7 +50,8 @@ struct EncodeRequest
     // previous-pass address and has moved at least as far.
     int64_t moved = 0;
     uint8_t site = 0;
-    bool object = false; // an object file: far transfers to labels, externals
+    bool object = false;  // an object file: far transfers to labels, externals
+    uint16_t section = 0; // the code segment the instruction is in (0: _TEXT)
 };
 
 // Encodes one instruction from its evaluated operands.

@@ -90,6 +90,24 @@ bool Evaluator::segmentBase(uint32_t id, Value &out)
     return true;
 }
 
+// An address in a named code segment counts apart from _TEXT's: a difference across the two
+// is nothing the linker can make, and a jump needs to know which segment it lands in.
+void Evaluator::inCodeSegment(const Symbol &s, Value &out)
+{
+    if (!s.inData && s.codeSeg) {
+        out.relNamed = 1;
+        out.codeSeg = s.codeSeg;
+    }
+}
+
+void Evaluator::hereInCodeSegment(Value &out) const
+{
+    if (!m_env.dollarInData && m_env.dollarSeg) {
+        out.relNamed = 1;
+        out.codeSeg = m_env.dollarSeg;
+    }
+}
+
 bool Evaluator::evalSym(uint32_t id, Value &out)
 {
     if (m_refs)
@@ -123,11 +141,13 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     case SymKind::Label:
         out.relative = 1;
         out.relData = s.inData ? 1 : 0;
+        inCodeSegment(s, out);
         break;
     case SymKind::Proc:
         out.relative = 1;
         out.relData = s.inData ? 1 : 0;
         out.procFar = s.far;
+        inCodeSegment(s, out);
         break;
     case SymKind::External:
         // The linker supplies the address: no number of its own.
@@ -143,6 +163,7 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     case SymKind::Data:
         out.relative = 1;
         out.relData = s.inData ? 1 : 0;
+        inCodeSegment(s, out);
         out.variable = true;
         out.size = s.size;
         out.structType = s.structType;
@@ -153,12 +174,22 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
     case SymKind::Assign:
         out.relative = s.relative ? 1 : 0;
         out.relData = s.relative && s.relocTarget == RelocTarget::Data ? 1 : 0;
+        if (s.relative && s.relocTarget == RelocTarget::Code && s.codeSeg) {
+            out.relNamed = 1;
+            out.codeSeg = s.codeSeg;
+        }
         if (s.relative && s.relocTarget == RelocTarget::External) {
             out.relExt = 1;
             out.ext = s.relocExt;
             out.extData = s.relocExtData;
         }
         out.base = s.base;
+        if (s.base == RelocTarget::Code)
+            out.baseSeg = s.codeSeg;
+        if (s.base == RelocTarget::External) {
+            out.baseExt = s.relocExt;
+            out.baseExtData = s.relocExtData;
+        }
         // An alias of a variable stays one only while it stays an address.
         out.variable = s.memory && s.relative;
         out.mem = s.memory && !s.relative;
@@ -175,6 +206,51 @@ bool Evaluator::evalSym(uint32_t id, Value &out)
         out.hasLength = true;
         break;
     case SymKind::None:
+        break;
+    }
+    return true;
+}
+
+// "seg x": the paragraph the linker gives x's segment. A variable's is DGROUP's, as DS sees
+// it, a label's that of its own code segment, an external's that of its definition.
+bool Evaluator::evalSegOf(const ExprNode &n, Value &out)
+{
+    Value v;
+    if (!eval(n.a, v))
+        return false;
+    out = Value{};
+    out.undefined = v.undefined;
+    out.forward = v.forward;
+    if (!m_env.object) {
+        m_report(0x54, "seg");
+        out.undefined = true;
+        return true;
+    }
+    if (v.nregs || v.mem || v.farPtr) {
+        m_report(0x22, "seg");
+        return false;
+    }
+    out.base = RelocTarget::Code;
+    if (v.undefined)
+        return true; // a word for now; the next pass knows which segment
+    Reloc r;
+    if (!relocation(v, r))
+        return false;
+    if (r.kind != Reloc::Kind::Offset) {
+        m_report(0x22, "seg needs a label, a variable or an external");
+        return false;
+    }
+    switch (r.target) {
+    case RelocTarget::Data:
+        out.base = RelocTarget::Group;
+        break;
+    case RelocTarget::External:
+        out.base = RelocTarget::External;
+        out.baseExt = r.ext;
+        out.baseExtData = r.extData;
+        break;
+    default:
+        out.baseSeg = r.section;
         break;
     }
     return true;
@@ -230,6 +306,7 @@ bool Evaluator::evalMember(const ExprNode &n, Value &out)
 
 bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
 {
+    const int32_t namedBefore = a.relNamed;
     if (subtract) {
         if (b.nregs) {
             m_report(0x3E, {});
@@ -239,6 +316,7 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
         a.relative -= b.relative;
         a.relData -= b.relData;
         a.relExt -= b.relExt;
+        a.relNamed -= b.relNamed;
     } else {
         a.num = int64_t(uint64_t(a.num) + uint64_t(b.num));
         for (int i = 0; i < b.nregs; ++i) {
@@ -253,7 +331,13 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
         a.relative += b.relative;
         a.relData += b.relData;
         a.relExt += b.relExt;
+        a.relNamed += b.relNamed;
         a.variable = a.variable || b.variable;
+    }
+    if (b.relNamed) {
+        if (namedBefore && a.codeSeg != b.codeSeg)
+            a.relocMath = true; // two named code segments: no one base for both
+        a.codeSeg = b.codeSeg;
     }
     if (b.ext) {
         if (a.ext && a.ext != b.ext)
@@ -265,6 +349,9 @@ bool Evaluator::combineAdd(Value &a, const Value &b, bool subtract)
         if (a.base != RelocTarget::None || subtract)
             a.relocMath = true;
         a.base = b.base;
+        a.baseSeg = b.baseSeg;
+        a.baseExt = b.baseExt;
+        a.baseExtData = b.baseExtData;
     }
     a.relocMath = a.relocMath || b.relocMath;
     if (b.seg != RegNone) {
@@ -327,6 +414,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         out.num = m_env.dollar;
         out.relative = 1;
         out.relData = m_env.dollarInData ? 1 : 0;
+        hereInCodeSegment(out);
         return true;
     case ExprOp::Reg:
         out.regs[0] = Reg(n.a);
@@ -355,6 +443,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
         const size_t k = m_env.anonCur->size();
         out.relative = 1;
         out.anon = true;
+        hereInCodeSegment(out); // an @@ label is taken to lie in the segment that uses it
         if (m_env.anonForwardUsed)
             *m_env.anonForwardUsed = true;
         if (k < m_env.anonPrev->size()) {
@@ -369,6 +458,7 @@ bool Evaluator::eval(uint32_t node, Value &out)
     case ExprOp::AnonB:
         out.relative = 1;
         out.anon = true;
+        hereInCodeSegment(out);
         if (m_env.anonCur->empty()) {
             out.undefined = true;
             m_report(0x63, {});
@@ -403,8 +493,9 @@ bool Evaluator::eval(uint32_t node, Value &out)
         if (n.op == ExprOp::Neg) {
             out.relData = -out.relData;
             out.relExt = -out.relExt;
+            out.relNamed = -out.relNamed;
         } else if (n.op == ExprOp::Not) {
-            out.relData = out.relExt = 0;
+            out.relData = out.relExt = out.relNamed = 0;
         }
         if (n.op != ExprOp::Pos) {
             out.mem = false;
@@ -449,6 +540,8 @@ bool Evaluator::eval(uint32_t node, Value &out)
         out.num = v.length;
         return true;
     }
+    case ExprOp::SegOf:
+        return evalSegOf(n, out);
     case ExprOp::Ptr:
         if (!eval(n.a, out))
             return false;
@@ -718,10 +811,10 @@ bool Evaluator::relocation(const Value &v, Reloc &out)
     out = Reloc{};
     if (!m_env.object || v.undefined)
         return true;
-    const int32_t code = v.relative - v.relData - v.relExt;
+    const int32_t code = v.relative - v.relData - v.relExt - v.relNamed;
     const bool fault = v.relocMath || v.relData < 0 || v.relData > 1 || v.relExt < 0 || v.relExt > 1
-                       || code < 0 || code > 1 || v.relative < 0 || v.relative > 1
-                       || (v.base != RelocTarget::None && v.relative != 0);
+                       || v.relNamed < 0 || v.relNamed > 1 || code < 0 || code > 1 || v.relative < 0
+                       || v.relative > 1 || (v.base != RelocTarget::None && v.relative != 0);
     if (fault) {
         m_report(0x37, {});
         return false;
@@ -729,6 +822,11 @@ bool Evaluator::relocation(const Value &v, Reloc &out)
     if (v.base != RelocTarget::None) {
         out.kind = Reloc::Kind::Base;
         out.target = v.base;
+        out.section = v.base == RelocTarget::Code ? v.baseSeg : 0;
+        if (v.base == RelocTarget::External) {
+            out.ext = v.baseExt;
+            out.extData = v.baseExtData;
+        }
         return true;
     }
     if (v.relative == 0)
@@ -740,6 +838,8 @@ bool Evaluator::relocation(const Value &v, Reloc &out)
         out.extData = v.extData;
     } else {
         out.target = v.relData ? RelocTarget::Data : RelocTarget::Code;
+        if (v.relNamed)
+            out.section = v.codeSeg;
     }
     return true;
 }

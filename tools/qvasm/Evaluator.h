@@ -11,6 +11,7 @@ namespace qvasm {
 
 class NameTable;
 class SymbolTable;
+struct Symbol;
 
 // What an expression can see: the symbols, the pass, the location counter and the @@ labels.
 struct EvalEnv
@@ -26,6 +27,7 @@ struct EvalEnv
     int64_t year = 0, month = 0, day = 0;
     bool object = false;       // the output is an object file: addresses are relocatable
     bool dollarInData = false; // $ lies in .data
+    uint16_t dollarSeg = 0;    // else the code segment $ lies in (0: _TEXT)
 };
 
 // Evaluates the nodes of one statement. Errors go to the reporter with the catalogue code and
@@ -58,8 +60,11 @@ public:
 
 private:
     bool evalSym(uint32_t id, Value &out);
+    static void inCodeSegment(const Symbol &s, Value &out);
+    void hereInCodeSegment(Value &out) const;
     bool segmentBase(uint32_t id, Value &out);
     bool evalMember(const ExprNode &n, Value &out);
+    bool evalSegOf(const ExprNode &n, Value &out);
     bool combineAdd(Value &a, const Value &b, bool subtract);
     std::string spelling(uint32_t id) const;
 

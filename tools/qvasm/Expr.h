@@ -42,6 +42,7 @@ enum class ExprOp : uint8_t {
     Seg,     // a: child, b: segment Reg
     FarPtr,  // a: segment expression, b: offset expression
     Dup,     // a: count, b: first item in the statement's list array, value: item count
+    SegOf,   // a: child ("seg x")
 };
 
 struct ExprNode

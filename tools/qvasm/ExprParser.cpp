@@ -322,7 +322,8 @@ int32_t ExprParser::parseUnary()
     const Token &t = peek();
     const Dir d = directiveOf(t);
     const bool sign = t.kind == TokKind::Punct && (t.punct == '-' || t.punct == '+');
-    const bool prefix = sign || d == Dir::Offset || d == Dir::Sizeof || sizeKeyword(d);
+    const bool prefix = sign || d == Dir::Offset || d == Dir::Sizeof || d == Dir::SegOf
+                        || sizeKeyword(d);
     if (!prefix)
         return parseNamedPtrOrPostfix();
     if (!enter())
@@ -339,14 +340,13 @@ int32_t ExprParser::parseUnary()
         result = child < 0 ? -1 : add({op, uint32_t(child), 0, 0});
         if (outer && result >= 0)
             result = parseIndexes(result);
-    } else if (d == Dir::Offset || d == Dir::Sizeof) {
+    } else if (d == Dir::Offset || d == Dir::Sizeof || d == Dir::SegOf) {
         skip();
         const int32_t child = parseUnary();
-        result = child < 0 ? -1
-                           : add({d == Dir::Offset ? ExprOp::Offset : ExprOp::Sizeof,
-                                  uint32_t(child),
-                                  0,
-                                  0});
+        const ExprOp op = d == Dir::Offset   ? ExprOp::Offset
+                          : d == Dir::Sizeof ? ExprOp::Sizeof
+                                             : ExprOp::SegOf;
+        result = child < 0 ? -1 : add({op, uint32_t(child), 0, 0});
     } else {
         const int size = sizeKeyword(d);
         skip();

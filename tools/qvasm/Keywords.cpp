@@ -59,6 +59,7 @@ constexpr DirectiveEntry kDirectives[] = {
     {"st", Dir::St, KeywordKind::Directive}, {"struct", Dir::Struct, KeywordKind::Directive},
     {"tiny", Dir::Tiny, KeywordKind::Directive}, {"uses", Dir::Uses, KeywordKind::Directive},
     {"word", Dir::Word, KeywordKind::Directive}, {"sizeof", Dir::Sizeof, KeywordKind::Directive},
+    {"seg", Dir::SegOf, KeywordKind::Directive},
     {"ptr", Dir::Ptr, KeywordKind::Operator}, {"mod", Dir::Mod, KeywordKind::Operator},
 };
 

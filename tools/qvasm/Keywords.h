@@ -168,6 +168,7 @@ enum class Dir : uint8_t {
     Short,
     Offset,
     Sizeof,
+    SegOf, // "seg x": the segment of an address
     Small,
     Tiny,
     Outfile,

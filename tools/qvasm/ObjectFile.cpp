@@ -48,7 +48,7 @@ void record(Bytes &out, uint8_t type, const Bytes &body)
 
 // Frame and target of a fixup: data and DGROUP are framed by the group, so offsets come out
 // relative to what DS holds; code, and externals of code, by their own segment.
-void putFixData(Bytes &b, const ObjectModule::Fixup &f)
+void putFixData(Bytes &b, const ObjectModule &m, const ObjectModule::Fixup &f)
 {
     const Reloc &r = f.reloc;
     switch (r.target) {
@@ -75,11 +75,12 @@ void putFixData(Bytes &b, const ObjectModule::Fixup &f)
         break;
     }
     b.push_back(0x54); // frame F5, target T0 (segment)
-    putIndex(b, omf::SegText);
+    putIndex(b, m.codeSegIndex(r.section));
 }
 
 void writeSegment(Bytes &out,
-                  uint8_t index,
+                  const ObjectModule &m,
+                  uint32_t index,
                   const ObjectModule::Segment &seg,
                   const std::vector<ObjectModule::Fixup> &fixups)
 {
@@ -119,11 +120,11 @@ void writeSegment(Bytes &out,
                 loc = 2;
             else if (f.loc == FixupLoc::Pointer32)
                 loc = 3;
-            const uint8_t m = f.loc == FixupLoc::SelfRel16 ? 0 : 0x40;
+            const uint8_t mode = f.loc == FixupLoc::SelfRel16 ? 0 : 0x40;
             Bytes one;
-            one.push_back(uint8_t(0x80 | m | (loc << 2) | (at >> 8)));
+            one.push_back(uint8_t(0x80 | mode | (loc << 2) | (at >> 8)));
             one.push_back(uint8_t(at));
-            putFixData(one, f);
+            putFixData(one, m, f);
             if (fix.size() + one.size() > kMaxRecordBody) {
                 record(out, omf::FIXUPP, fix);
                 fix.clear();
@@ -136,7 +137,7 @@ void writeSegment(Bytes &out,
     }
 }
 
-void putSegdef(Bytes &out, uint8_t acbp, uint32_t length, uint8_t name, uint8_t cls)
+void putSegdef(Bytes &out, uint8_t acbp, uint32_t length, uint32_t name, uint32_t cls)
 {
     Bytes b;
     // A segment of exactly 64 KiB says so with the B bit and a length of 0.
@@ -149,6 +150,13 @@ void putSegdef(Bytes &out, uint8_t acbp, uint32_t length, uint8_t name, uint8_t 
 }
 
 } // namespace
+
+uint32_t ObjectModule::codeSegIndex(uint16_t section) const
+{
+    if (section == 0 || section > namedCode.size())
+        return omf::SegText;
+    return (hasStack ? omf::SegStack : omf::SegData) + uint32_t(section);
+}
 
 std::vector<uint8_t> writeObject(const ObjectModule &m)
 {
@@ -165,10 +173,20 @@ std::vector<uint8_t> writeObject(const ObjectModule &m)
         record(out, omf::COMENT, b);
     }
     {
-        // 1 "" (overlay), 2 DGROUP, 3 _TEXT, 4 CODE, 5 _DATA, 6 DATA, 7 STACK (name and class)
+        // 1 "" (overlay), 2 DGROUP, 3 _TEXT, 4 CODE, 5 _DATA, 6 DATA, 7 STACK (name and class),
+        // then the named code segments' names.
         Bytes b;
         for (const char *n : {"", "DGROUP", "_TEXT", "CODE", "_DATA", "DATA", "STACK"})
             putName(b, n);
+        for (const ObjectModule::NamedCode &c : m.namedCode) {
+            Bytes one;
+            putName(one, c.name);
+            if (b.size() + one.size() > kMaxRecordBody) {
+                record(out, omf::LNAMES, b);
+                b.clear();
+            }
+            b.insert(b.end(), one.begin(), one.end());
+        }
         record(out, omf::LNAMES, b);
     }
     // Word-aligned public code and data, a paragraph-aligned stack that combines as one.
@@ -176,6 +194,12 @@ std::vector<uint8_t> writeObject(const ObjectModule &m)
     putSegdef(out, 0x48, m.data.length, 5, 6);
     if (m.hasStack)
         putSegdef(out, 0x74, m.stackSize, 7, 7);
+    for (size_t k = 0; k < m.namedCode.size(); ++k)
+        putSegdef(out,
+                  0x48,
+                  m.namedCode[k].segment.length,
+                  uint32_t(omf::FirstNamedLname + k),
+                  omf::ClassCode);
     {
         Bytes b;
         putIndex(b, 2);
@@ -187,19 +211,29 @@ std::vector<uint8_t> writeObject(const ObjectModule &m)
         }
         record(out, omf::GRPDEF, b);
     }
-    // Publics, one record per base: code, data (in DGROUP), numbers.
-    for (RelocTarget base : {RelocTarget::Code, RelocTarget::Data, RelocTarget::None}) {
+    // Publics, one record per base: _TEXT, data (in DGROUP), numbers, the named code segments.
+    struct Base
+    {
+        RelocTarget target;
+        uint16_t section;
+    };
+    std::vector<Base> bases{{RelocTarget::Code, 0}, {RelocTarget::Data, 0}, {RelocTarget::None, 0}};
+    for (size_t k = 1; k <= m.namedCode.size(); ++k)
+        bases.push_back({RelocTarget::Code, uint16_t(k)});
+    for (const Base base : bases) {
         Bytes head;
-        if (base == RelocTarget::Code) {
-            head = {0x00, omf::SegText};
-        } else if (base == RelocTarget::Data) {
+        if (base.target == RelocTarget::Code) {
+            head = {0x00};
+            putIndex(head, m.codeSegIndex(base.section));
+        } else if (base.target == RelocTarget::Data) {
             head = {omf::GroupDgroup, omf::SegData};
         } else {
             head = {0x00, 0x00, 0x00, 0x00}; // no group, no segment, frame 0
         }
         Bytes b = head;
         for (const ObjectModule::Public &p : m.publics) {
-            if (p.segment != base)
+            if (p.segment != base.target
+                || (base.target == RelocTarget::Code && p.section != base.section))
                 continue;
             Bytes one;
             putName(one, p.name);
@@ -229,13 +263,22 @@ std::vector<uint8_t> writeObject(const ObjectModule &m)
         if (!b.empty())
             record(out, omf::EXTDEF, b);
     }
-    writeSegment(out, omf::SegText, m.code, m.codeFixups);
-    writeSegment(out, omf::SegData, m.data, m.dataFixups);
+    writeSegment(out, m, omf::SegText, m.code, m.codeFixups);
+    writeSegment(out, m, omf::SegData, m.data, m.dataFixups);
+    for (size_t k = 0; k < m.namedCode.size(); ++k)
+        writeSegment(out,
+                     m,
+                     m.codeSegIndex(uint16_t(k + 1)),
+                     m.namedCode[k].segment,
+                     m.namedCode[k].fixups);
     {
         Bytes b;
         if (m.hasStart) {
-            // Main module with a start: frame F0 and target T0, both _TEXT, and the offset.
-            b = {0xC1, 0x00, omf::SegText, omf::SegText};
+            // Main module with a start: frame F0 and target T0, both its code segment, and the
+            // offset.
+            b = {0xC1, 0x00};
+            putIndex(b, m.codeSegIndex(m.startSection));
+            putIndex(b, m.codeSegIndex(m.startSection));
             put16(b, m.startOffset);
         } else {
             b = {0x00};

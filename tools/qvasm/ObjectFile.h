@@ -9,8 +9,8 @@
 namespace qvasm {
 
 // A small-model module as an object file needs it: the code segment _TEXT, the data segment
-// _DATA, an optional STACK, the group DGROUP of the last two, the names shared with other
-// modules and the places the linker completes.
+// _DATA, an optional STACK, the group DGROUP of the last two, code segments of their own, the
+// names shared with other modules and the places the linker completes.
 struct ObjectModule
 {
     struct Segment
@@ -30,7 +30,15 @@ struct ObjectModule
     {
         std::string name;
         RelocTarget segment = RelocTarget::None; // Code, Data, or None for a number
+        uint16_t section = 0;                    // Code: 0 _TEXT, k the k-th named segment
         uint32_t offset = 0;
+    };
+    // A code segment of its own (class CODE, word-aligned, public, in no group).
+    struct NamedCode
+    {
+        std::string name;
+        Segment segment;
+        std::vector<Fixup> fixups;
     };
 
     std::string name; // the translator's module name: the source file's name
@@ -38,10 +46,15 @@ struct ObjectModule
     bool hasStack = false;
     uint32_t stackSize = 0;
     std::vector<Fixup> codeFixups, dataFixups;
+    std::vector<NamedCode> namedCode; // the k-th is Reloc::section k
     std::vector<std::string> externals;
     std::vector<Public> publics;
     bool hasStart = false;
-    uint32_t startOffset = 0; // in _TEXT
+    uint32_t startOffset = 0; // in the code segment startSection (0: _TEXT)
+    uint16_t startSection = 0;
+
+    // SEGDEF index of a code segment: _TEXT, or the named ones after _DATA and STACK.
+    uint32_t codeSegIndex(uint16_t section) const;
 };
 
 // The module as Intel OMF-86 records, each with its checksum.
@@ -54,6 +67,8 @@ constexpr uint8_t THEADR = 0x80, COMENT = 0x88, MODEND = 0x8A, EXTDEF = 0x8C, PU
 constexpr size_t MaxLedata = 1024; // data bytes in one LEDATA
 // Segment indices in SEGDEF order, and the one group.
 constexpr uint8_t SegText = 1, SegData = 2, SegStack = 3, GroupDgroup = 1;
+constexpr uint8_t FirstNamedLname = 8; // names of the named code segments, after the fixed seven
+constexpr uint8_t ClassCode = 4;
 } // namespace omf
 
 } // namespace qvasm

@@ -19,6 +19,7 @@ struct Reloc
     RelocTarget target = RelocTarget::None;
     uint32_t ext = 0;     // name id of the external
     bool extData = false; // the external names data (framed by DGROUP), not code
+    uint16_t section = 0; // Code: 0 for _TEXT, k for the k-th named code segment
 
     bool any() const { return kind != Kind::None; }
 };
@@ -57,6 +58,13 @@ struct Value
     bool extData = false;
     RelocTarget base = RelocTarget::None;
     bool relocMath = false;
+    // The segment base's own segment (Code) or external (External).
+    uint16_t baseSeg = 0;
+    uint32_t baseExt = 0;
+    bool baseExtData = false;
+    // Code addresses in a named code segment (counted like relData) and which segment that is.
+    int32_t relNamed = 0;
+    uint16_t codeSeg = 0;
     uint32_t structType = 0; // structure type of a variable, for member access
     uint32_t length = 0;     // sizeof: bytes of a variable, a type or a member
 

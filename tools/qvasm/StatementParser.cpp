@@ -464,6 +464,16 @@ void StatementParser::parseDirective(std::string_view line, size_t i, Dir d, Sta
         st.rest = T[i + 1].text;
         expectEnd(i + 2, st);
         return;
+    case Dir::Code:
+        // ".code NAME" opens a code segment of its own.
+        if (i + 1 < T.size() && T[i + 1].kind == TokKind::Ident && !keywordOf(T[i + 1])) {
+            st.typeName = m_names.intern(T[i + 1].text);
+            st.detail = T[i + 1].text;
+            expectEnd(i + 2, st);
+            return;
+        }
+        expectEnd(i + 1, st);
+        return;
     case Dir::Dup:
         parseDupBytes(i + 1, st);
         return;
@@ -484,6 +494,7 @@ void StatementParser::parseDirective(std::string_view line, size_t i, Dir d, Sta
     case Dir::Short:
     case Dir::Offset:
     case Dir::Sizeof:
+    case Dir::SegOf:
     case Dir::Small:
     case Dir::Tiny:
     case Dir::Uses:

@@ -28,6 +28,7 @@ struct Symbol
     bool memory = false;   // Equ/Assign: stands for a memory operand
     bool relative = false; // Equ/Assign: stands for an address, not a number
     bool inData = false;   // defined in the .data section
+    uint16_t codeSeg = 0;  // code: 0 for _TEXT, k for the k-th named code segment of the pass
     bool declared = false; // named by .external: public when this module defines it
     // Equ/Assign standing for an address: which segment or external it lies in; External: the
     // size of data (0 for code) given in .external.

@@ -39,6 +39,13 @@ private slots:
     void stackSize_data();
     void stackSize();
     void listingShowsSegmentOffsets();
+    void namedCodeSegmentRecordByRecord();
+    void namedCodeSegmentFixups_data();
+    void namedCodeSegmentFixups();
+    void namedCodeSegmentErrors_data();
+    void namedCodeSegmentErrors();
+    void namedCodeSegmentStart();
+    void namedCodeSegmentListing();
     void sameAsNasm_data();
     void sameAsNasm();
 };
@@ -348,6 +355,30 @@ QByteArray hex(const QByteArray &b)
     return b.toHex(' ').toUpper();
 }
 
+// A program with a code segment FARCODE after _TEXT: `code` goes at offset 0 of _TEXT,
+// `far` at offset 0 of FARCODE, then flab: (a near label) and fproc (a far procedure).
+QByteArray namedProgram(const QByteArray &code,
+                        const QByteArray &far = "nop",
+                        const QByteArray &data = {})
+{
+    return ".model small\n"
+           ".code\n"
+           "start: "
+           + code
+           + "\n"
+             "lab:    ret\n"
+             ".code farcode\n"
+           + far
+           + "\n"
+             "flab:   ret\n"
+             "fproc   proc far\n"
+             "        ret\n"
+             "fproc   endp\n"
+             ".data\n"
+             "v       dw 1\n"
+           + data + "\n.end\n";
+}
+
 // Code lines go at offset 0 of _TEXT, data lines at offset 4 of _DATA (after v and v2).
 QByteArray smallProgram(const QByteArray &code, const QByteArray &data = {})
 {
@@ -372,7 +403,8 @@ QByteArray smallProgram(const QByteArray &code, const QByteArray &data = {})
 void tst_QvasmObject::programsAssembleCleanly_data()
 {
     QTest::addColumn<QString>("file");
-    for (const char *f : {"hello.asm", "farproc.asm", "twomain.asm", "twoutil.asm", "datafix.asm"})
+    for (const char *f :
+         {"hello.asm", "farproc.asm", "twomain.asm", "twoutil.asm", "datafix.asm", "farseg.asm"})
         QTest::newRow(f) << QString(f);
 }
 
@@ -776,10 +808,272 @@ void tst_QvasmObject::listingShowsSegmentOffsets()
     QCOMPARE(at.value("msg"), 0x0A);
 }
 
+void tst_QvasmObject::namedCodeSegmentRecordByRecord()
+{
+    const Built b = build(dataFile("farseg.asm"));
+    QVERIFY2(b.result.errors == 0, qPrintable(b.result.describe()));
+    const Module &m = b.module;
+    QVERIFY2(m.error.isEmpty(), qPrintable(m.error));
+    // THEADR COMENT LNAMES SEGDEF*4 GRPDEF, then each segment's data and fixups, MODEND.
+    QCOMPARE(m.types.mid(0, 8), (QList<int>{0x80, 0x88, 0x96, 0x98, 0x98, 0x98, 0x98, 0x9A}));
+    QCOMPARE(m.lnames.mid(1),
+             (QList<QByteArray>{"", "DGROUP", "_TEXT", "CODE", "_DATA", "DATA", "STACK", "FARCODE"}));
+    QCOMPARE(m.segs.size(), 5);
+    // The fixed segments keep their indices; the new one comes after them.
+    QCOMPARE(m.segs[1].name, "_TEXT");
+    QCOMPARE(m.segs[2].name, "_DATA");
+    QCOMPARE(m.segs[3].name, "STACK");
+    QCOMPARE(m.segs[4].name, "FARCODE");
+    QCOMPARE(m.segs[4].cls, "CODE");
+    QCOMPARE(m.segs[4].acbp, 0x48); // word aligned, public, as _TEXT
+    QCOMPARE(m.segs[4].length, 10u);
+    QCOMPARE(m.groups.value(1), (QList<int>{2, 3})); // never in DGROUP
+    QCOMPARE(hex(m.image[4]), "B4 09 CD 21 CB B8 00 4C CD 21");
+    QCOMPARE(m.fixupList(),
+             (QStringList{"_TEXT:0001 base F5 group DGROUP",
+                          "_TEXT:0006 offset group DGROUP seg _DATA",
+                          "_TEXT:0009 pointer F5 seg FARCODE",
+                          "_TEXT:000e offset group DGROUP seg _DATA",
+                          "_TEXT:0012 offset group DGROUP seg _DATA",
+                          "_TEXT:0015 base F5 seg FARCODE",
+                          "_TEXT:001a pointer F5 seg FARCODE",
+                          "_DATA:001f pointer F5 seg FARCODE"}));
+    QVERIFY(m.hasStart);
+    QCOMPARE(m.segName(m.startTarget), "_TEXT");
+
+    // A name it shares lies in its own segment.
+    const Built shared = build(
+        namedProgram("nop").replace(".code\n", ".external fproc, flab\n.code\n"));
+    QVERIFY2(shared.result.errors == 0 && shared.module.error.isEmpty(),
+             qPrintable(shared.result.describe() + shared.module.error));
+    QStringList publics;
+    for (const Public &p : shared.module.publics)
+        publics << QString("%1 %2 %3 %4")
+                       .arg(QString(p.name), QString(shared.module.segName(p.segment)))
+                       .arg(p.group)
+                       .arg(p.offset);
+    QCOMPARE(publics, (QStringList{"FPROC FARCODE 0 2", "FLAB FARCODE 0 1"}));
+}
+
+void tst_QvasmObject::namedCodeSegmentFixups_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("segment"); // whose first bytes are checked
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("fixups");
+
+    QTest::newRow("call-far-procedure-there")
+        << namedProgram("call fproc") << QByteArray("_TEXT") << QByteArray("9A 02 00 00 00")
+        << QStringList{"_TEXT:0001 pointer F5 seg FARCODE"};
+    QTest::newRow("call-far-ptr-label-there")
+        << namedProgram("call far ptr flab") << QByteArray("_TEXT") << QByteArray("9A 01 00 00 00")
+        << QStringList{"_TEXT:0001 pointer F5 seg FARCODE"};
+    QTest::newRow("jmp-far-there")
+        << namedProgram("jmp far flab") << QByteArray("_TEXT") << QByteArray("EA 01 00 00 00")
+        << QStringList{"_TEXT:0001 pointer F5 seg FARCODE"};
+    QTest::newRow("jmp-far-back-to-text")
+        << namedProgram("nop", "jmp far lab") << QByteArray("FARCODE")
+        << QByteArray("EA 01 00 00 00") << QStringList{"FARCODE:0001 pointer F5 seg _TEXT"};
+    QTest::newRow("offset-of-a-label-there")
+        << namedProgram("mov ax, offset flab") << QByteArray("_TEXT") << QByteArray("B8 01 00")
+        << QStringList{"_TEXT:0001 offset F5 seg FARCODE"};
+    // Within the segment its own offsets need nothing from the linker.
+    QTest::newRow("near-call-within-it")
+        << namedProgram("nop", "call flab") << QByteArray("FARCODE") << QByteArray("E8 00 00")
+        << QStringList{};
+    QTest::newRow("short-jump-within-it")
+        << namedProgram("nop", "jmp short flab") << QByteArray("FARCODE") << QByteArray("EB 00")
+        << QStringList{};
+    QTest::newRow("anonymous-label-within-it")
+        << namedProgram("nop", "@@: jmp short @b") << QByteArray("FARCODE") << QByteArray("EB FE")
+        << QStringList{};
+    QTest::newRow("difference-within-it")
+        << namedProgram("nop", "mov cx, fproc - flab") << QByteArray("FARCODE")
+        << QByteArray("B9 01 00") << QStringList{};
+    QTest::newRow("dollar-there") << namedProgram("nop", "mov ax, $") << QByteArray("FARCODE")
+                                  << QByteArray("B8 00 00")
+                                  << QStringList{"FARCODE:0001 offset F5 seg FARCODE"};
+    QTest::newRow("code-base-stays-text")
+        << namedProgram("nop", "mov ax, @code") << QByteArray("FARCODE") << QByteArray("B8 00 00")
+        << QStringList{"FARCODE:0001 base F5 seg _TEXT"};
+    QTest::newRow("dd-far-procedure-in-data")
+        << namedProgram("nop", "nop", "dd fproc") << QByteArray("_DATA")
+        << QByteArray("01 00 02 00 00 00") << QStringList{"_DATA:0002 pointer F5 seg FARCODE"};
+    QTest::newRow("dw-label-in-data")
+        << namedProgram("nop", "nop", "dw flab") << QByteArray("_DATA") << QByteArray("01 00 01 00")
+        << QStringList{"_DATA:0002 offset F5 seg FARCODE"};
+    // seg: the segment's paragraph, DGROUP's for a variable.
+    QTest::newRow("seg-of-a-procedure-there")
+        << namedProgram("mov ax, seg fproc") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 seg FARCODE"};
+    QTest::newRow("seg-of-a-label-in-text")
+        << namedProgram("mov ax, seg lab") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 seg _TEXT"};
+    QTest::newRow("seg-of-a-variable")
+        << namedProgram("mov ax, seg v") << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 group DGROUP"};
+    QTest::newRow("seg-of-a-far-external")
+        << namedProgram("mov ax, seg ex").replace(".code\n", ".external ex:far\n.code\n")
+        << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base F5 ext EX"};
+    QTest::newRow("seg-of-a-data-external")
+        << namedProgram("mov ax, seg xv").replace(".code\n", ".external xv:word\n.code\n")
+        << QByteArray("_TEXT") << QByteArray("B8 00 00")
+        << QStringList{"_TEXT:0001 base group DGROUP ext XV"};
+    QTest::newRow("seg-through-a-later-equ")
+        << namedProgram("mov ax, fseg", "nop", "fseg equ seg fproc") << QByteArray("_TEXT")
+        << QByteArray("B8 00 00") << QStringList{"_TEXT:0001 base F5 seg FARCODE"};
+    QTest::newRow("seg-in-data") << namedProgram("nop", "nop", "dw seg fproc")
+                                 << QByteArray("_DATA") << QByteArray("01 00 00 00")
+                                 << QStringList{"_DATA:0002 base F5 seg FARCODE"};
+    // Reopened, a segment goes on where it stopped.
+    QTest::newRow("reopened") << namedProgram(
+        "call far ptr again\n.code farcode\nagain: retf\n.code")
+                              << QByteArray("FARCODE") << QByteArray("CB 90 C3 CB")
+                              << QStringList{"_TEXT:0001 pointer F5 seg FARCODE"};
+    QTest::newRow("text-by-name") << namedProgram("nop", "nop\n.code _text\nx: call lab")
+                                  << QByteArray("_TEXT") << QByteArray("90 C3 E8 FC FF")
+                                  << QStringList{};
+}
+
+void tst_QvasmObject::namedCodeSegmentFixups()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, segment);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, fixups);
+    const Built b = build(source);
+    QVERIFY2(b.result.errors == 0, qPrintable(b.result.describe()));
+    QVERIFY2(b.module.error.isEmpty(), qPrintable(b.module.error));
+    const int n = int(bytes.count(' ')) + 1;
+    QCOMPARE(hex(b.module.image.value(b.module.segIndex(segment)).left(n)), bytes);
+    QCOMPARE(b.module.fixupList(), fixups);
+}
+
+void tst_QvasmObject::namedCodeSegmentErrors_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<int>("line"); // 0: assembles cleanly
+    QTest::addColumn<int>("code");
+
+    // Line 3 is the _TEXT line, line 6 the FARCODE line of namedProgram().
+    // A near transfer keeps CS: it cannot land in another code segment.
+    QTest::newRow("near-call-there") << namedProgram("call flab") << 3 << 0x37;
+    QTest::newRow("near-call-to-near-proc-there")
+        << namedProgram("call np", "np proc\nret\nnp endp") << 3 << 0x37;
+    QTest::newRow("near-jmp-there") << namedProgram("jmp flab") << 3 << 0x37;
+    QTest::newRow("short-jmp-there") << namedProgram("jmp short flab") << 3 << 0x37;
+    QTest::newRow("conditional-jump-there") << namedProgram("jz flab") << 3 << 0x37;
+    QTest::newRow("loop-there") << namedProgram("loop flab") << 3 << 0x37;
+    QTest::newRow("near-jmp-back") << namedProgram("nop", "jmp lab") << 6 << 0x37;
+    QTest::newRow("near-call-back") << namedProgram("nop", "call lab") << 6 << 0x37;
+    QTest::newRow("far-call-there") << namedProgram("call far flab") << 0 << 0;
+    QTest::newRow("difference-across-code-segments")
+        << namedProgram("mov ax, flab - lab") << 3 << 0x37;
+    QTest::newRow("difference-between-named-segments")
+        << QByteArray(".model small\n.code one\na: ret\n.code two\nb: ret\nmov ax, b - a\n"
+                      ".code\n.exit\n.end\n")
+        << 6 << 0x37;
+    QTest::newRow("sum-then-difference-in-one-segment")
+        << QByteArray(".model small\n.code one\na: ret\nb: ret\n.code two\nc: mov ax, (b - a) + c\n"
+                      ".code\n.exit\n.end\n")
+        << 0 << 0;
+    QTest::newRow("seg-of-a-number") << namedProgram("mov ax, seg 5") << 3 << 0x22;
+    QTest::newRow("seg-of-memory") << namedProgram("mov ax, seg [bx]") << 3 << 0x22;
+    QTest::newRow("seg-of-a-difference") << namedProgram("mov ax, seg (flab - lab)") << 3 << 0x37;
+    QTest::newRow("seg-in-tiny") << QByteArray(
+        ".model tiny\n.code\nmov ax, seg lab\nlab: ret\n.end\n")
+                                 << 3 << 0x54;
+    // A .COM file has one code segment.
+    QTest::newRow("named-code-in-tiny")
+        << QByteArray(".model tiny\n.code farcode\nret\n.end\n") << 2 << 0x54;
+    QTest::newRow("plain-code-in-tiny") << QByteArray(".model tiny\n.code\nret\n.end\n") << 0 << 0;
+    // The data group's segments are not code segments.
+    QTest::newRow("named-data") << namedProgram("nop", "nop\n.code _data") << 7 << 0x22;
+    QTest::newRow("named-stack") << namedProgram("nop", "nop\n.code stack") << 7 << 0x22;
+    QTest::newRow("keyword-as-name") << namedProgram("nop", "nop\n.code mov") << 7 << 0x14;
+    QTest::newRow("two-names") << namedProgram("nop", "nop\n.code a b") << 7 << 0x14;
+    // Names go into the object as they are: at most 64 characters, as shared names.
+    QTest::newRow("name-of-64") << QByteArray(".model small\n.code " + QByteArray(64, 's')
+                                              + "\nret\n.end\n")
+                                << 0 << 0;
+    QTest::newRow("name-of-65") << QByteArray(".model small\n.code " + QByteArray(65, 's')
+                                              + "\nret\n.end\n")
+                                << 2 << 0x6F;
+    const auto segments = [](int n) {
+        QByteArray s = ".model small\n";
+        for (int i = 0; i < n; ++i)
+            s += ".code s" + QByteArray::number(i) + "\nnop\n";
+        return s + ".end\n";
+    };
+    // "dup n,?" ends its own segment's image, not the others'.
+    QTest::newRow("uninitialised-end-of-a-segment")
+        << namedProgram("nop", "nop\nbuf dup 8,?\n.code") << 0 << 0;
+    QTest::newRow("uninitialised-then-code-in-it")
+        << namedProgram("nop", "buf dup 8,?") << 7 << 0x5C;
+    QTest::newRow("1024-segments") << segments(1024) << 0 << 0;
+    QTest::newRow("1025-segments") << segments(1025) << 2050 << 0x6E;
+}
+
+void tst_QvasmObject::namedCodeSegmentErrors()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(int, line);
+    QFETCH(int, code);
+    const Built b = build(source);
+    if (line == 0) {
+        QVERIFY2(b.result.errors == 0, qPrintable(b.result.describe()));
+        QVERIFY2(b.module.error.isEmpty() || !source.contains("small"), qPrintable(b.module.error));
+        return;
+    }
+    QVERIFY2(b.result.hasMessage(line, code), qPrintable(b.result.describe()));
+    QCOMPARE(b.result.errors, 1);
+}
+
+void tst_QvasmObject::namedCodeSegmentStart()
+{
+    // .start in a named segment: the program starts there.
+    const Built b = build(
+        ".model small\n.code\nf proc\nret\nf endp\n.code main\nnop\n.start\n.exit\n"
+        ".end\n");
+    QVERIFY2(b.result.errors == 0 && b.module.error.isEmpty(),
+             qPrintable(b.result.describe() + b.module.error));
+    QVERIFY(b.module.hasStart);
+    QCOMPARE(b.module.segName(b.module.startTarget), "MAIN");
+    QCOMPARE(b.module.startOffset, 1u);
+    // Without .start, the code that ends the program with .exit outside a procedure.
+    const Built e = build(
+        ".model small\n.code\nf proc\nret\nf endp\n.code main\nnop\n.exit\n.end\n");
+    QVERIFY2(e.result.errors == 0 && e.module.error.isEmpty(),
+             qPrintable(e.result.describe() + e.module.error));
+    QVERIFY(e.module.hasStart);
+    QCOMPARE(e.module.segName(e.module.startTarget), "MAIN");
+    QCOMPARE(e.module.startOffset, 0u);
+}
+
+void tst_QvasmObject::namedCodeSegmentListing()
+{
+    MemoryFiles loader;
+    loader.files.insert("/src/main.asm", dataFile("farseg.asm"));
+    qvasm::AssemblerOptions options;
+    options.listing = true;
+    qvasm::Assembler a(options, &loader);
+    a.assembleFile("/src/main.asm");
+    QCOMPARE(a.messages().errors(), 0u);
+    QMap<QString, int64_t> at;
+    for (const qvasm::ListingLine &l : a.listing())
+        at.insert(QString::fromStdString(l.text).simplified().section(' ', 0, 0), l.address);
+    QCOMPARE(at.value("jmp"), 0x19); // the last line of _TEXT
+    QCOMPARE(at.value("mov"), 0);    // the last mov is the first line of the named segment
+    QCOMPARE(at.value("done:"), 5);
+    QCOMPARE(at.value(".exit"), 5);
+    QCOMPARE(at.value("msg1"), 0); // and the data at 0 of its own
+}
+
 void tst_QvasmObject::sameAsNasm_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char *n : {"hello", "farproc", "twomain", "twoutil", "datafix"})
+    for (const char *n : {"hello", "farproc", "twomain", "twoutil", "datafix", "farseg"})
         QTest::newRow(n) << QString(n);
 }
 
@@ -803,8 +1097,15 @@ void tst_QvasmObject::sameAsNasm()
     QVERIFY2(ours.result.errors == 0 && ours.module.error.isEmpty(),
              qPrintable(ours.result.describe() + ours.module.error));
 
-    // The same bytes in each segment, and the same segment sizes.
-    for (const QByteArray seg : {"_TEXT", "_DATA", "STACK"}) {
+    // The same segments with the same bytes and sizes.
+    QList<QByteArray> names;
+    for (const Module *m : {&ours.module, &theirs}) {
+        for (int i = 1; i < m->segs.size(); ++i) {
+            if (!names.contains(m->segs[i].name))
+                names << m->segs[i].name;
+        }
+    }
+    for (const QByteArray &seg : names) {
         const int a = ours.module.segIndex(seg), b = theirs.segIndex(seg);
         QCOMPARE(a != 0, b != 0);
         if (!a)

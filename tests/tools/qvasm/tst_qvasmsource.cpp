@@ -239,7 +239,7 @@ void tst_QvasmSource::reports_data()
     QTest::newRow("bare-anonymous") << program("@@: jmp @@") << 4 << 0x62;
     QTest::newRow("else-without-if") << program(".else") << 4 << 0x1B;
     QTest::newRow("unterminated-comment") << program("db 1\ncomment *\ndb 2") << 5 << 0x92;
-    QTest::newRow("extra-characters") << program(".code x") << 4 << 0x14;
+    QTest::newRow("extra-characters") << program(".code x y") << 4 << 0x14;
     QTest::newRow("unknown-mnemonic") << program("mvo ax, bx") << 4 << 0x22;
     QTest::newRow("struct-unknown-member")
         << program("pt struct\nx dw 0\npt ends\nmov ax, [bx].zz") << 7 << 0x21;

@@ -68,6 +68,8 @@ void tst_SmallModelPrograms::bothToolChainsMakeTheSameProgram_data()
 
     QTest::newRow("wizard-skeleton-with-hello") << QStringList{"hello"} << QByteArray("Hello\r\n");
     QTest::newRow("far-procedure") << QStringList{"farproc"} << QByteArray("Far\r\nAgain\r\n");
+    QTest::newRow("far-procedure-in-a-second-code-segment")
+        << QStringList{"farseg"} << QByteArray("Second segment\r\nFar pointer\r\n");
     QTest::newRow("two-modules") << QStringList{"twomain", "twoutil"}
                                  << QByteArray("Two modules\r\nTwo modules\r\n");
     QTest::newRow("data-fixups") << QStringList{"datafix"}

@@ -1,4 +1,4 @@
-; A far procedure, called with segment and offset (the dialect has one code segment).
+; A far procedure in _TEXT itself, called with segment and offset (farseg.asm has its own segment).
 .model small
 .stack 512
 .code
