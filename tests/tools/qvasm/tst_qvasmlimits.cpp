@@ -205,6 +205,10 @@ void tst_QvasmLimits::sourceAndTargetWords_data()
     QTest::newRow("three-words-joined-target") << QStringList{"t.asm", "my", "o.com"} << "t.asm"
                                                << "t.asm"
                                                << "my o.com" << 0;
+    // A path at the root starts with "/" as a switch does; its "." makes it a path.
+    QTest::newRow("root-paths-are-no-switches") << QStringList{"/t.asm", "/o.com"} << "/t.asm"
+                                                << "/t.asm"
+                                                << "/o.com" << 0;
     QTest::newRow("three-words-nothing-exists") << QStringList{"a", "b", "c"} << ""
                                                 << "a"
                                                 << "b" << 1;

@@ -22,6 +22,16 @@ OmfBuilder codeModule(uint32_t length = 16)
     return b;
 }
 
+// One "A" inside `levels` repeat blocks that each repeat once: the innermost sits at depth
+// `levels` of the reader's count, which starts at 0.
+std::string nestedRepeat(int levels)
+{
+    std::string block = OmfBuilder::repeat(1, "A");
+    for (int i = 0; i < levels; ++i)
+        block = OmfBuilder::w(1) + OmfBuilder::w(1) + block;
+    return block;
+}
+
 std::string hexOf(const std::vector<uint8_t> &bytes, size_t n)
 {
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(n))
@@ -64,6 +74,9 @@ void tst_ObjectReader::readsData_data()
     QTest::newRow("iterated bytes")
         << codeModule(6).lidata(1, 0, OmfBuilder::repeat(3, "AB")).modend().bytes
         << "41 42 41 42 41 42";
+    QTest::newRow("repeat blocks at the nesting limit")
+        << codeModule(16).lidata(1, 0, nestedRepeat(ObjectReader::MaxRepeatNesting)).modend().bytes
+        << "41";
     QTest::newRow("nested repeat blocks")
         << codeModule(14)
                .lidata(1,
@@ -210,11 +223,11 @@ void tst_ObjectReader::refuses_data()
                            {OmfBuilder::repeatBlocks(65535, {OmfBuilder::repeat(65535, "ABCD")})}))
                .bytes
         << "iterated data beyond the end";
-    std::string deep = OmfBuilder::repeat(1, "A");
-    for (int i = 0; i < 20; ++i)
-        deep = OmfBuilder::w(1) + OmfBuilder::w(1) + deep;
     QTest::newRow("repeat blocks nested 20 deep")
-        << codeModule(16).lidata(1, 0, deep).bytes << "nested too deeply";
+        << codeModule(16).lidata(1, 0, nestedRepeat(20)).bytes << "nested too deeply";
+    QTest::newRow("repeat blocks one level past the limit")
+        << codeModule(16).lidata(1, 0, nestedRepeat(ObjectReader::MaxRepeatNesting + 1)).bytes
+        << "nested too deeply";
     QTest::newRow("segments over 1 MiB") << [] {
         OmfBuilder b;
         b.theadr().lnames({"", "C"});
