@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,7 +51,9 @@ bool RegularFile::openForReading(QFile &file, const QString &path, QString *erro
     // descriptor itself is checked before anything is read from it.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        setError(errorString, systemErrorText(errno));
+        const int error = errno;
+        const QString undecodable = error == ENOENT ? undecodableNameText(path) : QString();
+        setError(errorString, undecodable.isEmpty() ? systemErrorText(error) : undecodable);
         return false;
     }
     struct stat st;
@@ -86,6 +91,34 @@ QString RegularFile::notRegularText(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return kindText(st.st_mode);
     return QString();
+}
+
+QString RegularFile::undecodableNameText(const QString &path)
+{
+    if (!path.contains(QChar::ReplacementCharacter))
+        return QString();
+    const QFileInfo info(path);
+    const QString wanted = info.fileName();
+    DIR *dir = ::opendir(QFile::encodeName(info.absolutePath()).constData());
+    if (!dir)
+        return QString();
+    bool found = false;
+    // Only an entry whose bytes are not UTF-8 and that Qt shows under the very name asked for:
+    // a name that really holds U+FFFD is a file like any other.
+    while (const dirent *entry = ::readdir(dir)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString shown = utf8.decode(QByteArrayView(entry->d_name));
+        if (utf8.hasError() && shown == wanted) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    if (!found)
+        return QString();
+    return QCoreApplication::translate("RegularFile",
+                                       "Its name is not valid UTF-8, so it can't be opened here; "
+                                       "rename it (convmv converts such names)");
 }
 
 QString RegularFile::systemErrorText(int error)

@@ -20,6 +20,10 @@ bool isWritableTarget(const QString &path, QString *errorString = nullptr);
 // The reason given for a path that exists and is not a regular file.
 QString notRegularText(const QString &path);
 
+// When path names nothing because its file's real name is not valid UTF-8 (Qt shows such bytes
+// as U+FFFD, and that name can't reach the file again), the reason in words; else empty.
+QString undecodableNameText(const QString &path);
+
 // errno as text, in the words of the C library ("No space left on device").
 QString systemErrorText(int error);
 

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -88,6 +89,7 @@ private slots:
     void readersRefuseWhatIsNotARegularFile_data();
     void readersRefuseWhatIsNotARegularFile();
     void refusalSaysWhatThePathIs();
+    void nameThatIsNotUtf8IsExplained();
     void saveNeverReplacesWhatIsNotARegularFile();
     void saveKeepsModeAndOwner_data();
     void saveKeepsModeAndOwner();
@@ -153,6 +155,42 @@ void tst_RegularFile::refusalSaysWhatThePathIs()
         QCOMPARE(error, QString::fromLocal8Bit(c.text));
         QVERIFY(!file.isOpen());
     }
+}
+
+// Qt shows a name's stray bytes as U+FFFD, and that name can't reach the file again: the refusal
+// says why. A missing name with U+FFFD, or one whose UTF-8 really holds U+FFFD, is not such a
+// file; the latter opens like any other.
+void tst_RegularFile::nameThatIsNotUtf8IsExplained()
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QByteArray latin1 = "caf\xe9.asm", truncated = "x\xe2\x82.asm";
+    for (const QByteArray &name : {latin1, truncated}) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    const QString realReplacement = dir.filePath(QStringLiteral("real\uFFFD.asm"));
+    QVERIFY(writeFileBytes(realReplacement, "ret\r\n"));
+
+    for (const QByteArray &name : {latin1, truncated}) {
+        const QString shown = QFile::decodeName(folder + name);
+        QVERIFY(shown.contains(QChar::ReplacementCharacter));
+        QFile file;
+        QString error;
+        QVERIFY(!RegularFile::openForReading(file, shown, &error));
+        QVERIFY2(error.contains(QLatin1String("not valid UTF-8")), qPrintable(error));
+        QVERIFY(!readsAsSource(shown));
+        QVERIFY(!readsAsWorkspace(shown));
+    }
+    QFile file;
+    QString error;
+    QVERIFY(
+        !RegularFile::openForReading(file, dir.filePath(QStringLiteral("gone\uFFFD.asm")), &error));
+    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QVERIFY(
+        RegularFile::undecodableNameText(dir.filePath(QStringLiteral("caf\u00e9.asm"))).isEmpty());
+    QVERIFY(RegularFile::openForReading(file, realReplacement, &error));
 }
 
 // Only pipes and links to them here: a fault must never get the chance to replace /dev/null.

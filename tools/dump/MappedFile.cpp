@@ -1,5 +1,7 @@
 #include "MappedFile.h"
 
+#include "base/RegularFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -33,7 +35,10 @@ bool MappedFile::open(const QString &path)
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     if (!info.exists()) {
-        m_error = QStringLiteral("%1 does not exist.").arg(shown);
+        const QString undecodable = RegularFile::undecodableNameText(path);
+        m_error = undecodable.isEmpty()
+                      ? QStringLiteral("%1 does not exist.").arg(shown)
+                      : QStringLiteral("Cannot open %1:\n%2").arg(shown, undecodable);
         return false;
     }
     if (info.isDir()) {

@@ -55,6 +55,12 @@ void tst_MappedFile::badPathsAreRefusedInOneSentence_data()
     // Opening a FIFO would block until someone writes to it.
     QTest::newRow("fifo") << fifo << fifo + " is not a regular file.";
     QTest::newRow("unreadable") << locked << "Cannot open " + locked + ":\n";
+    // Qt shows the stray byte as U+FFFD; that name reaches no file, and the message says why.
+    const QByteArray latin1 = QFile::encodeName(m_dir.path()) + "/caf\xe9";
+    ::close(::open(latin1.constData(), O_WRONLY | O_CREAT, 0600));
+    QTest::newRow("name-not-utf8")
+        << QFile::decodeName(latin1)
+        << "Cannot open " + QFile::decodeName(latin1) + ":\nIts name is not valid UTF-8";
 }
 
 void tst_MappedFile::badPathsAreRefusedInOneSentence()
