@@ -266,7 +266,8 @@ void Assembler::endOfPass()
         error(0x1B);
     if (!m_options.snippet && !m_directives.flat() && !m_directives.ended())
         error(0x18);
-    if (m_uninitDupCode && m_dataInitialized)
+    // Only a .COM image puts the data after the code; an object's segments are apart.
+    if (m_uninitDupCode && m_dataInitialized && !object())
         messageAt(MsgKind::Error, 0x5C, {}, m_firstDataFile, m_firstDataLine);
     const int64_t codeEnd = m_code.address();
     // In an object file the data has a segment of its own, from offset 0.
@@ -822,7 +823,9 @@ void Assembler::executeInstruction()
     m_siteAddresses[m_siteIndex] = req.address;
     req.site = m_forceLong ? kAllLong : m_sites[m_siteIndex];
     req.object = object();
-    req.section = m_inData ? 0 : m_codeSeg;
+    // In a .COM image .data follows the code in the one segment; in an object it is a segment
+    // of its own, which no near transfer leaves.
+    req.section = !m_inData ? m_codeSeg : object() ? EncodeRequest::DataSegment : 0;
     m_scratch.clear();
     m_encoder->encode(req, m_scratch);
     noteFixups(req.address, m_encoder->fixups());

@@ -52,6 +52,8 @@ struct EncodeRequest
     uint8_t site = 0;
     bool object = false;  // an object file: far transfers to labels, externals
     uint16_t section = 0; // the code segment the instruction is in (0: _TEXT)
+    // section for an instruction in an object's _DATA, where no code label is near
+    static constexpr uint16_t DataSegment = 0xFFFF;
 };
 
 // Encodes one instruction from its evaluated operands.

@@ -602,6 +602,17 @@ void tst_QvasmObject::relocationErrors_data()
         << QByteArray(".model small\n.386\n.code\n mov ax, [ebx+v]\n ret\n.data\nv dw 0\n.end\n")
         << 4 << 0x37;
     QTest::newRow("equ-of-a-product") << smallProgram("nop", "x equ v2 * 2") << 12 << 0x37;
+    // Code in _DATA: no label of _TEXT is near it, though a far procedure is reachable.
+    QTest::newRow("near-jump-from-data") << smallProgram("nop", "jmp lab") << 12 << 0x37;
+    QTest::newRow("near-call-from-data") << smallProgram("nop", "call lab") << 12 << 0x37;
+    QTest::newRow("far-call-from-data") << smallProgram("nop", "call fp") << 0 << 0;
+    // Uninitialised space must end its segment's image, not the whole object's.
+    QTest::newRow("uninitialised-end-of-code-then-data")
+        << QByteArray(".model small\n.code\nret\ndup 10,?\n.data\nv db 1\n.end\n") << 0 << 0;
+    QTest::newRow("uninitialised-then-code")
+        << QByteArray(".model small\n.code\ndup 10,?\nret\n.data\nv db 1\n.end\n") << 4 << 0x5C;
+    QTest::newRow("uninitialised-then-data-in-a-com")
+        << QByteArray(".model tiny\n.code\nret\ndup 10,?\n.data\nv db 1\n.end\n") << 6 << 0x5C;
     // orgnf would part the location counter from the bytes' places in the records.
     QTest::newRow("orgnf-in-small") << smallProgram("nop\norgnf 0") << 5 << 0x53;
     QTest::newRow("org-forward-in-small") << smallProgram("nop\norg 10h") << 0 << 0;
