@@ -170,9 +170,20 @@ void tst_ErrorMarks::nextRunReplacesTheMarks()
     QVERIFY(m_f->frame->commandAction(ID_MAKE_NEXT_ERROR)->isEnabled());
     m_marks->takeRun(output({{"a.asm", 11}}));
     QCOMPARE(marked("a.asm"), QList<int>{11});
+    activeView()->setFocus();
+    QVERIFY(m_f->frame->router().dispatch(ID_MAKE_NEXT_ERROR));
+    CStatusLine *status = m_f->frame->statusLine();
+    QVERIFY(status->paneText(CStatusLine::MessagePane).startsWith("Error 1 of 1"));
 
-    // A clean run leaves nothing marked and nothing to go to.
-    m_marks->takeRun("\r\n\r\nSymbol space free: 1\r\nTotal errors: 0\r\nTotal diags: 0\r\n");
+    // A clean run leaves nothing marked and nothing to go to, and no count of the run before
+    // in the status line; a message of somebody else's stays.
+    const QByteArray clean
+        = "\r\n\r\nSymbol space free: 1\r\nTotal errors: 0\r\nTotal diags: 0\r\n";
+    m_marks->takeRun(clean);
+    QCOMPARE(status->paneText(CStatusLine::MessagePane), CStatusLine::readyText());
+    m_f->frame->ShowStatusMessage(CStatusLine::MessagePane, "Passed end of file", Qt::yellow);
+    m_marks->takeRun(clean);
+    QCOMPARE(status->paneText(CStatusLine::MessagePane), QStringLiteral("Passed end of file"));
     QCOMPARE(marked("a.asm"), QList<int>{});
     m_f->frame->router().refresh();
     QVERIFY(!m_f->frame->commandAction(ID_MAKE_NEXT_ERROR)->isEnabled());

@@ -653,7 +653,7 @@ void CMainFrame::createStatusLine()
     connect(m_statusLine, &CStatusLine::overwriteModeChanged, this, [this](bool on) {
         emit overwriteModeChanged(on);
     });
-    ShowStatusMessage(CStatusLine::MessagePane, QStringLiteral("Ready..."), menuBarColour());
+    ShowStatusMessage(CStatusLine::MessagePane, CStatusLine::readyText(), menuBarColour());
 }
 
 void CMainFrame::ShowStatusMessage(int pane, const QString &text, const QColor &colour)

@@ -16,7 +16,7 @@ CStatusLine::CStatusLine(QWidget *parent)
     : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("statusLine"));
-    QLabel *message = addPane(MessagePane, QStringLiteral("Ready..."), false);
+    QLabel *message = addPane(MessagePane, readyText(), false);
     message->setText(idleText());
     QLabel *busy = addPane(BusyPane, QString(49, QLatin1Char(' ')), true);
     auto *busyLayout = new QHBoxLayout(busy);

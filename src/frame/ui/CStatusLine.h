@@ -39,6 +39,8 @@ public:
     void showColouredMessage(int id, const QString &text, const QColor &colour);
 
     static QString idleText() { return QStringLiteral("For Help, press F1"); }
+    // The message pane's text when there is no message.
+    static QString readyText() { return QStringLiteral("Ready..."); }
 
     void setLineColumn(const QString &text) { setPaneText(LineColumnPane, text); }
     bool overwriteMode() const { return m_overwrite; }

@@ -75,6 +75,13 @@ void ErrorMarks::takeRun(const QByteArray &output)
     m_anchors = ErrorAnchors::fromOutput(BuildOutput::parse(output));
     ++m_run;
     markViews();
+    // "Error 2 of 3" counted the run before; left there, it would be read as this run's.
+    if (m_frame && !m_stepText.isEmpty()
+        && m_frame->statusLine()->paneText(CStatusLine::MessagePane) == m_stepText)
+        m_frame->ShowStatusMessage(CStatusLine::MessagePane,
+                                   CStatusLine::readyText(),
+                                   CMainFrame::menuBarColour());
+    m_stepText.clear();
     if (m_frame)
         m_frame->requestCommandUpdate();
 }
@@ -148,8 +155,9 @@ bool ErrorMarks::step(bool forward)
     if (!m_navigator.open(anchor.file, anchor.line, SourceNavigator::CaretOnly))
         return false;
     if (m_frame) {
+        m_stepText = anchor.statusText(m_anchors.positionOf(index), m_anchors.count());
         m_frame->ShowStatusMessage(CStatusLine::MessagePane,
-                                   anchor.statusText(m_anchors.positionOf(index), m_anchors.count()),
+                                   m_stepText,
                                    anchor.kind == LineMark::Kind::Error
                                        ? QColor(0xff, 0xc8, 0xc8)
                                        : CMainFrame::menuBarColour());

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 class CMainFrame;
 class CQvasmView;
@@ -42,6 +43,7 @@ private:
     SourceNavigator m_navigator;
     ErrorAnchors m_anchors;
     int m_run = 0;
+    QString m_stepText; // the "Error N of M" line F4 last put in the status line
     ListingMap m_listing;
     int m_listingRun = 0;
     bool m_listingShown = false;
