@@ -190,6 +190,7 @@ void tst_RegularFile::nameThatIsNotUtf8IsExplained()
     QCOMPARE(error, QString::fromLocal8Bit(std::strerror(ENOENT)));
     QVERIFY(
         RegularFile::undecodableNameText(dir.filePath(QStringLiteral("caf\u00e9.asm"))).isEmpty());
+    QVERIFY(RegularFile::undecodableNameText(realReplacement).isEmpty());
     QVERIFY(RegularFile::openForReading(file, realReplacement, &error));
 }
 
