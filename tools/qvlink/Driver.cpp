@@ -113,26 +113,32 @@ Driver::Result Driver::run(const std::vector<std::string> &args)
         extra.push_back(padded("Segments:") + std::to_string(linked.segments.size()));
         extra.push_back(padded("Relocations:") + std::to_string(linked.relocations.size()));
     }
+    std::string written; // said only when the .exe is still there at the end
     if (msgs.errors() == 0) {
         std::string why;
         const std::string bytes(linked.exe.begin(), linked.exe.end());
         if (FileAccess::replaceAtomically(target, bytes, why))
-            extra.push_back(padded("Bytes written:") + std::to_string(bytes.size()) + " to "
-                            + target);
+            written = padded("Bytes written:") + std::to_string(bytes.size()) + " to " + target;
         else
             msgs.add(Messages::lineZero(0x07, target + ": " + why, 0));
     }
+    std::string mapWritten;
     if (msgs.errors() == 0 && cl.map) {
         std::string why;
         if (FileAccess::replaceAtomically(mapPath, Linker::mapText(linked), why))
-            extra.push_back(padded("Map:") + mapPath);
+            mapWritten = padded("Map:") + mapPath;
         else
             msgs.add(Messages::lineZero(0x07, mapPath + ": " + why, 0));
     }
     if (msgs.errors() != 0) {
+        // A map that could not be written takes the .exe just written with it.
         removeStale(target, files);
         if (cl.map)
             removeStale(mapPath, files);
+    } else {
+        extra.push_back(written);
+        if (!mapWritten.empty())
+            extra.push_back(mapWritten);
     }
     const size_t publics = linked.publics.size();
     r.out = msgs.format(files,

@@ -90,6 +90,7 @@ private slots:
     void switches_data();
     void switches();
     void targetThatIsNotAFile();
+    void mapThatIsNotAFile();
     void targetThatIsAnObject();
     void exitCodeStopsAt255_data();
     void exitCodeStopsAt255();
@@ -266,6 +267,21 @@ void tst_QvLinkTool::targetThatIsNotAFile()
                  "error 07h Error creating Target File:  prog.exe: a folder, not a file"),
              qPrintable(r.out));
     QVERIFY(QFileInfo(dir.filePath("prog.exe")).isDir());
+}
+
+// The map's name taken by a pipe: the run fails, so the .exe written just before it goes, and
+// the report claims no bytes written.
+void tst_QvLinkTool::mapThatIsNotAFile()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("prog.obj"), goodObject());
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("prog.map")).constData(), 0600), 0);
+    const Run r = run({"prog.obj", "/m"}, dir.path());
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.out.contains("error 07h Error creating Target File:  prog.map: not a regular file"),
+             qPrintable(r.out));
+    QVERIFY2(!r.out.contains("Bytes written") && !r.out.contains("Map:"), qPrintable(r.out));
+    QVERIFY(!QFileInfo::exists(dir.filePath("prog.exe")));
 }
 
 void tst_QvLinkTool::targetThatIsAnObject()
