@@ -4,6 +4,7 @@
 #include "base/AppInfo.h"
 #include "base/ConsolePrompts.h"
 #include "base/ProgramValues.h"
+#include "base/SettingsStore.h"
 #include "make/CommandLineBuild.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,8 @@ int runBuild(int argc, char *argv[], const CommandLine &line)
     ProgramValues::instance().programFolder = QCoreApplication::applicationDirPath();
     ConsolePrompts prompts([](const QString &text) { print(stderr, text); });
     Prompts::setInstance(&prompts);
+    if (const QString refused = SettingsStore::instance().refusalMessage(); !refused.isEmpty())
+        print(stderr, refused + QLatin1Char('\n'));
     CommandLineBuild build([](const QByteArray &bytes) { write(stdout, bytes); },
                            [](const QByteArray &bytes) { write(stderr, bytes); });
     const AssemblerRun::Command command = line.action == CommandLine::Action::Build

@@ -1,10 +1,12 @@
 #include "base/SettingsStore.h"
 
 #include "base/AppInfo.h"
+#include "base/RegularFile.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -33,8 +35,26 @@ SettingsStore &SettingsStore::instance()
 
 SettingsStore::SettingsStore(const QString &filePath)
     : m_filePath(filePath)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
-{}
+    , m_refusal(RegularFile::notRegularText(filePath))
+{
+    // QSettings opens its file blind: a named pipe would block it for ever, a device never ends,
+    // and its save would put a regular file in the place of either.
+    QString usable = filePath;
+    if (!m_refusal.isEmpty()) {
+        m_scratch = std::make_unique<QTemporaryDir>();
+        usable = m_scratch->filePath(QStringLiteral("settings.ini"));
+    }
+    m_settings = std::make_unique<QSettings>(usable, QSettings::IniFormat);
+}
+
+QString SettingsStore::refusalMessage() const
+{
+    if (m_refusal.isEmpty())
+        return QString();
+    return QStringLiteral("The settings file %1 is not used (%2): the settings of this session "
+                          "will not be kept.")
+        .arg(m_filePath, m_refusal);
+}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -131,6 +151,8 @@ bool SettingsStore::removeAll()
 {
     m_settings->clear();
     m_settings->sync();
+    if (!m_refusal.isEmpty())
+        return false; // what is at the path is not ours to remove
     return !QFile::exists(m_filePath) || QFile::remove(m_filePath);
 }
 

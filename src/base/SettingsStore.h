@@ -6,6 +6,7 @@
 #include <memory>
 
 class QSettings;
+class QTemporaryDir;
 
 // The per-user store of sections holding named integer, string and binary values.
 // Every read passes its own default, and an absent, unreadable or mistyped value yields that
@@ -45,7 +46,15 @@ public:
     // Writes pending changes to disk now.
     void sync();
 
+    // Why the file is not used (a named pipe, a device, a folder), or empty. Such a path is
+    // neither read nor replaced; the values of this run are kept in a scratch file instead.
+    QString refusedReason() const { return m_refusal; }
+    // The sentence that tells the user so, or empty.
+    QString refusalMessage() const;
+
 private:
     QString m_filePath;
+    QString m_refusal;
+    std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<QSettings> m_settings;
 };

@@ -4,11 +4,13 @@
 #include "base/AtomicFileWriter.h"
 #include "base/Prompts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+#include <sys/stat.h>
 
 // The seams everything else stands on: the settings store with the reader's default, the file
 // dialogs' filters, and the atomic creation of a new file.
@@ -20,6 +22,8 @@ private slots:
     void roundTripsEachTypeWithTheReadersDefault();
     void badFilesAndValuesYieldTheDefault_data();
     void badFilesAndValuesYieldTheDefault();
+    void settingsPathThatIsNotAFileIsLeftAlone_data();
+    void settingsPathThatIsNotAFileIsLeftAlone();
     void integersReadInEverySpelling_data();
     void integersReadInEverySpelling();
     void classicFiltersBecomeQtFilters_data();
@@ -65,6 +69,52 @@ void tst_Seams::badFilesAndValuesYieldTheDefault()
     SettingsStore s(settings.filePath());
     QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
     QCOMPARE(s.readString("Settings", "lastws", "x"), QString("x"));
+}
+
+void tst_Seams::settingsPathThatIsNotAFileIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named-pipe") << "fifo";
+    QTest::newRow("link-to-a-named-pipe") << "link-to-fifo";
+    QTest::newRow("link-to-a-device") << "link-to-zero";
+    QTest::newRow("folder") << "folder";
+}
+
+// A pipe would block the settings' first read for ever and a device would never end; the store
+// must not wait on either, nor put a file in its place. The session still has working settings.
+void tst_Seams::settingsPathThatIsNotAFileIsLeftAlone()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("qvasmide.ini");
+    const QByteArray fifo = QFile::encodeName(dir.filePath("pipe"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    if (kind == "fifo")
+        QCOMPARE(::rename(fifo.constData(), QFile::encodeName(path).constData()), 0);
+    else if (kind == "link-to-fifo")
+        QVERIFY(QFile::link(dir.filePath("pipe"), path));
+    else if (kind == "link-to-zero")
+        QVERIFY(QFile::link("/dev/zero", path));
+    else
+        QVERIFY(QDir(dir.path()).mkdir("qvasmide.ini"));
+    const auto kindOf = [&path] {
+        struct stat st;
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+    };
+    const mode_t before = kindOf();
+
+    {
+        SettingsStore s(path);
+        QVERIFY(!s.refusedReason().isEmpty());
+        QVERIFY(s.refusalMessage().contains(path));
+        QCOMPARE(s.readInt("Settings", "tabstops", 2), 2);
+        s.writeInt("Settings", "tabstops", 4);
+        s.sync();
+        QCOMPARE(s.readInt("Settings", "tabstops", 2), 4);
+        QVERIFY(!s.removeAll());
+    }
+    QCOMPARE(kindOf(), before);
+    QVERIFY(SettingsStore(dir.filePath("absent.ini")).refusedReason().isEmpty());
 }
 
 void tst_Seams::integersReadInEverySpelling_data()

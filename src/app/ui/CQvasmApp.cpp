@@ -256,6 +256,8 @@ bool CQvasmApp::InitInstance()
     runStage(StartupStage::SettingsOpened);
 
     SettingsStore &store = SettingsStore::instance();
+    if (const QString refused = store.refusalMessage(); !refused.isEmpty())
+        showMessage(refused, PromptIcon::Exclamation);
     if (!FirstRunSetup::run(store, programFolder(), [this] { return showFirstRunNotice(); }))
         return false;
 
