@@ -424,8 +424,8 @@ void BuildCommands::takeListing(const QString &listingPath, const QString &progr
     std::optional<ListingMap> listing;
     const Stamp listingNow = Stamp::of(listingPath);
     if (listingNow.madeSince(m_listingBefore)) {
-        QFile file(listingPath);
-        if (file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (RegularFile::openForReading(file, listingPath)) {
             listing = ListingMap::parse(file.readAll());
             emit listingMade(*listing);
         }
