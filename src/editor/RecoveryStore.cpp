@@ -57,14 +57,58 @@ std::optional<LineEnding> endingFrom(const QByteArray &s)
     return std::nullopt;
 }
 
-bool processRuns(qint64 pid)
+struct ProcessState
 {
-    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-        return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    bool ended = false; // a zombie: ended, not yet collected by its parent
+    qint64 started = 0;
+};
+
+std::optional<ProcessState> processState(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray stat = file.read(4096);
+    // "pid (name) state ...": the name may hold blanks and parentheses, so the fields are
+    // counted from its last ')'. The state is field 3, the start time field 22.
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0)
+        return std::nullopt;
+    const QList<QByteArray> fields = stat.mid(close + 1).simplified().split(' ');
+    if (fields.size() < 20)
+        return std::nullopt;
+    bool ok = false;
+    ProcessState state;
+    state.ended = fields[0] == "Z" || fields[0] == "X";
+    state.started = fields[19].toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return state;
 }
 
 } // namespace
+
+qint64 RecoveryStore::processStart(qint64 pid)
+{
+    const std::optional<ProcessState> state = processState(pid);
+    return state ? state->started : 0;
+}
+
+bool RecoveryStore::writerRuns(const RecoveryRecord &record)
+{
+    const qint64 pid = record.pid;
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // Another user's process is not ours: only this user writes into the private folder.
+    if (::kill(pid_t(pid), 0) != 0)
+        return false;
+    const std::optional<ProcessState> state = processState(pid);
+    if (!state)
+        return true; // /proc hidden from us: the number is all there is
+    if (state->ended)
+        return false;
+    return record.started == 0 || state->started == record.started;
+}
 
 RecoveryStore::RecoveryStore(const QString &folder)
     : m_folder(folder)
@@ -119,7 +163,7 @@ QList<RecoveryStore::Found> RecoveryStore::leftOver() const
         if (!RegularFile::openForReading(in, dir.filePath(file)) || in.size() > kMaxRecordBytes)
             continue;
         std::optional<RecoveryRecord> record = parse(in.readAll());
-        if (!record || processRuns(record->pid))
+        if (!record || writerRuns(*record))
             continue;
         found.append({file.chopped(int(qstrlen(kSuffix))), std::move(*record)});
     }
@@ -149,6 +193,7 @@ QByteArray RecoveryStore::serialize(const RecoveryRecord &r)
            + QByteArray::number(s.modifiedNs);
     out += "\nwritten=" + QByteArray::number(r.written.toMSecsSinceEpoch());
     out += "\npid=" + QByteArray::number(r.pid);
+    out += "\nstarted=" + QByteArray::number(r.started);
     out += "\n\n";
     out += r.text.toUtf8();
     return out;
@@ -218,6 +263,10 @@ std::optional<RecoveryRecord> RecoveryStore::parse(const QByteArray &bytes)
             r.written = QDateTime::fromMSecsSinceEpoch(value.toLongLong(&ok));
         } else if (key == "pid") {
             r.pid = value.toLongLong(&ok);
+        } else if (key == "started") {
+            // Not in records of earlier versions: those are told apart by the number alone.
+            --seen;
+            r.started = value.toLongLong(&ok);
         } else {
             --seen; // a key of a later version: ignored
         }

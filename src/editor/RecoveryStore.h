@@ -19,15 +19,18 @@ struct RecoveryRecord
     LineBreaks otherBreaks;
     FileStamp diskStamp; // the file as the document had last read or saved it
     QDateTime written;
-    qint64 pid = 0; // the program that keeps the record up to date
-    QString text;   // "\n" for every line break
+    qint64 pid = 0;     // the program that keeps the record up to date
+    qint64 started = 0; // when that program started (ticks after boot); 0 when not known
+    QString text;       // "\n" for every line break
 
     friend bool operator==(const RecoveryRecord &, const RecoveryRecord &) = default;
 };
 
 // A private folder (0700) of recovery records, one file each, written atomically. A record is
 // "left over" when the program that wrote it is no longer running: only those are offered back,
-// so two running copies never take each other's.
+// so two running copies never take each other's. A process number alone does not say that: once
+// the writer has ended, or the machine restarted, the number goes to other programs, and a record
+// hidden behind one of them would never come back. The writer's start time tells them apart.
 class RecoveryStore
 {
 public:
@@ -46,6 +49,11 @@ public:
     };
     // Records whose writer has ended, oldest first; unreadable records are skipped.
     QList<Found> leftOver() const;
+
+    // The start of a running process, in clock ticks after boot; 0 when it can't be read.
+    static qint64 processStart(qint64 pid);
+    // Whether the program that wrote the record still runs.
+    static bool writerRuns(const RecoveryRecord &record);
 
     static QByteArray serialize(const RecoveryRecord &record);
     static std::optional<RecoveryRecord> parse(const QByteArray &bytes);

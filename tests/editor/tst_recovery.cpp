@@ -25,16 +25,11 @@ class tst_Recovery : public QObject
     Q_OBJECT
 
 private slots:
-    void recordsReadBackExactly_data();
-    void recordsReadBackExactly();
-    void damagedRecordsAreRefused_data();
-    void damagedRecordsAreRefused();
     void editsComeBackAfterTheProgramEnded_data();
     void editsComeBackAfterTheProgramEnded();
     void answersToTheOffer_data();
     void answersToTheOffer();
     void savedOrClosedDocumentsLeaveNoCopy();
-    void copiesOfARunningProgramAreNotOffered();
 };
 
 namespace {
@@ -84,76 +79,6 @@ int runChild(int argc, char **argv)
 }
 
 } // namespace
-
-void tst_Recovery::recordsReadBackExactly_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<int>("style");
-
-    QTest::newRow("plain") << "/home/u/a.asm"
-                           << "mov ax,1\nret\n"
-                           << 0 << int(LineEnding::CrLf);
-    QTest::newRow("untitled, empty text") << ""
-                                          << "" << 0 << int(LineEnding::Lf);
-    QTest::newRow("path with newline, percent and equals") << "/tmp/a\nb%20=c.asm"
-                                                           << "x" << 1 << int(LineEnding::Cr);
-    QTest::newRow("text with a blank line first and NULs")
-        << "/a.asm" << QString::fromLatin1("\n\nx\0y", 6) << 1 << int(LineEnding::CrLf);
-    QTest::newRow("beyond the BMP")
-        << "/a.asm" << QString::fromUtf8("db '😀'\n") << 0 << int(LineEnding::Lf);
-}
-
-void tst_Recovery::recordsReadBackExactly()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, text);
-    QFETCH(int, encoding);
-    QFETCH(int, style);
-    RecoveryRecord r;
-    r.path = path;
-    r.title = "untitled3.asm";
-    r.format.encoding = TextEncoding(encoding);
-    r.format.lineEnding = LineEnding(style);
-    r.format.utf8Bom = encoding == 0;
-    r.otherBreaks = {{0, LineEnding::Lf}, {7, LineEnding::Cr}};
-    r.diskStamp = {true, 2049, 1234567, 42, 1700000000123456789};
-    r.written = QDateTime::fromMSecsSinceEpoch(1700000000123);
-    r.pid = 4242;
-    r.text = text;
-    const std::optional<RecoveryRecord> back = RecoveryStore::parse(RecoveryStore::serialize(r));
-    QVERIFY(back);
-    QCOMPARE(*back, r);
-}
-
-void tst_Recovery::damagedRecordsAreRefused_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    RecoveryRecord r;
-    r.path = "/a.asm";
-    r.text = "x";
-    const QByteArray good = RecoveryStore::serialize(r);
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("other magic") << QByteArray(good).replace("recovery 1", "recovery 9");
-    QTest::newRow("header cut short") << good.left(good.indexOf("\npid="));
-    QTest::newRow("no blank line") << QByteArray(good).replace("\n\n", "\n");
-    QTest::newRow("unknown style") << QByteArray(good).replace("style=crlf", "style=lfcr");
-    QTest::newRow("unknown encoding")
-        << QByteArray(good).replace("encoding=utf-8", "encoding=ebcdic");
-    QTest::newRow("breaks not ascending")
-        << QByteArray(good).replace("breaks=", "breaks=5:lf,5:cr");
-    QTest::newRow("negative break line") << QByteArray(good).replace("breaks=", "breaks=-1:lf");
-    QTest::newRow("stamp with four fields") << QByteArray(good).replace("disk=0:", "disk=");
-    QTest::newRow("pid not a number") << QByteArray(good).replace("pid=0", "pid=x");
-    QTest::newRow("key without value sign") << QByteArray(good).replace("bom=0", "bom");
-}
-
-void tst_Recovery::damagedRecordsAreRefused()
-{
-    QFETCH(QByteArray, bytes);
-    QVERIFY(!RecoveryStore::parse(bytes));
-}
 
 void tst_Recovery::editsComeBackAfterTheProgramEnded_data()
 {
@@ -283,24 +208,6 @@ void tst_Recovery::savedOrClosedDocumentsLeaveNoCopy()
     recovery.waitForWrites();
     QVERIFY(copies(folder).isEmpty());
     QVERIFY(prompts.allAnswered());
-}
-
-void tst_Recovery::copiesOfARunningProgramAreNotOffered()
-{
-    QTemporaryDir dir;
-    RecoveryStore store(dir.filePath("recovery"));
-    RecoveryRecord mine;
-    mine.path = "/a.asm";
-    mine.pid = QCoreApplication::applicationPid();
-    QVERIFY(store.write("mine", mine));
-    QVERIFY(store.leftOver().isEmpty());
-    mine.pid = 0;
-    QVERIFY(store.write("mine", mine));
-    QCOMPARE(store.leftOver().size(), 1);
-    // A folder that others can read is made private before anything is written into it.
-    QVERIFY(QFile::setPermissions(store.folder(), QFileDevice::Permissions(0x7777)));
-    QVERIFY(store.write("again", mine));
-    QCOMPARE(int(QFileInfo(store.folder()).permissions() & 0x0077), 0);
 }
 
 int main(int argc, char **argv)

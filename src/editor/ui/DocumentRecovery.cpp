@@ -35,6 +35,7 @@ DocumentRecovery::DocumentRecovery(CQvasmDocTemplate *documents,
     , m_store(folder)
 {
     m_worker.setMaxThreadCount(1);
+    m_started = RecoveryStore::processStart(QCoreApplication::applicationPid());
     for (CQvasmDoc *doc : documents->documents())
         track(doc);
     connect(documents, &CQvasmDocTemplate::documentAdded, this, &DocumentRecovery::track);
@@ -115,6 +116,7 @@ void DocumentRecovery::writeCopy(CQvasmDoc *doc, bool wait)
     record.diskStamp = doc->diskStamp();
     record.written = QDateTime::currentDateTimeUtc();
     record.pid = QCoreApplication::applicationPid();
+    record.started = m_started;
     record.text = doc->fileText();
     it->written = true;
     RecoveryStore store = m_store;
