@@ -30,6 +30,7 @@ private slots:
     void answersToTheOffer_data();
     void answersToTheOffer();
     void savedOrClosedDocumentsLeaveNoCopy();
+    void leftOverCopiesAreNeverReplaced();
 };
 
 namespace {
@@ -208,6 +209,42 @@ void tst_Recovery::savedOrClosedDocumentsLeaveNoCopy()
     recovery.waitForWrites();
     QVERIFY(copies(folder).isEmpty());
     QVERIFY(prompts.allAnswered());
+}
+
+void tst_Recovery::leftOverCopiesAreNeverReplaced()
+{
+    // Kept by an earlier program that had this program's number (Cancel at the last start),
+    // under every name a copy of ours could take: it is still there, unchanged, afterwards.
+    DocumentFixture f;
+    ScriptedPrompts prompts;
+    const QString folder = f.path("recovery");
+    RecoveryStore store(folder);
+    RecoveryRecord earlier;
+    earlier.path = f.path("earlier.asm");
+    earlier.text = "the earlier program's edits\n";
+    earlier.pid = QCoreApplication::applicationPid();
+    earlier.started = 1;
+    QStringList names;
+    for (int serial = 1; serial <= 3; ++serial)
+        names << QStringLiteral("%1-%2").arg(earlier.pid).arg(serial);
+    for (const QString &name : names)
+        QVERIFY(store.write(name, earlier));
+    const QByteArray kept = readFileBytes(folder + "/" + names[0] + ".recovery");
+
+    DocumentRecovery recovery(f.documents.get(), folder);
+    recovery.setIdleDelay(0);
+    CQvasmDoc *a = f.documents->openDocument(f.write("a.asm", "a\r\n"));
+    CQvasmDoc *b = f.documents->openDocument(f.write("b.asm", "b\r\n"));
+    makeTheEdit(a);
+    makeTheEdit(b);
+    QTRY_COMPARE(copies(folder).size(), names.size() + 2);
+    recovery.waitForWrites();
+    QVERIFY(a->DoFileSave());
+    recovery.waitForWrites();
+    QCOMPARE(copies(folder).size(), names.size() + 1);
+    for (const QString &name : names)
+        QCOMPARE(readFileBytes(folder + "/" + name + ".recovery"), kept);
+    QCOMPARE(store.leftOver().size(), names.size());
 }
 
 int main(int argc, char **argv)

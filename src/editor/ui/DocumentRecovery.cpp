@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTextDocument>
 #include <QTimer>
@@ -36,6 +37,9 @@ DocumentRecovery::DocumentRecovery(CQvasmDocTemplate *documents,
 {
     m_worker.setMaxThreadCount(1);
     m_started = RecoveryStore::processStart(QCoreApplication::applicationPid());
+    // Process numbers come back: a copy left over by an earlier program with this number, kept
+    // for a later start, must not be replaced by ours.
+    m_runTag = QString::number(QRandomGenerator::system()->generate(), 16);
     for (CQvasmDoc *doc : documents->documents())
         track(doc);
     connect(documents, &CQvasmDocTemplate::documentAdded, this, &DocumentRecovery::track);
@@ -51,7 +55,10 @@ void DocumentRecovery::track(CQvasmDoc *doc)
     if (m_tracked.contains(doc))
         return;
     Tracked &t = m_tracked[doc];
-    t.name = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(++m_serial);
+    t.name = QStringLiteral("%1-%2-%3")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(m_runTag)
+                 .arg(++m_serial);
     t.timer = new QTimer(this);
     t.timer->setSingleShot(true);
     connect(t.timer, &QTimer::timeout, this, [this, doc] { writeCopy(doc, false); });

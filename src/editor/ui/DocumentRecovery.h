@@ -59,6 +59,7 @@ private:
     QThreadPool m_worker; // one thread: writes and removals of a copy land in the order asked
     int m_idleDelay = 3000;
     qint64 m_started = 0; // this program's start, written with every copy
+    QString m_runTag;     // part of every copy's name
     int m_serial = 0;
     bool m_ending = false; // copies stay when the program is ended from outside
     QTimer *m_exitRepeater = nullptr;
