@@ -31,6 +31,7 @@ private slots:
     void answersToTheOffer();
     void savedOrClosedDocumentsLeaveNoCopy();
     void leftOverCopiesAreNeverReplaced();
+    void twoCopiesOfOneFileBothComeBack();
 };
 
 namespace {
@@ -245,6 +246,39 @@ void tst_Recovery::leftOverCopiesAreNeverReplaced()
     for (const QString &name : names)
         QCOMPARE(readFileBytes(folder + "/" + name + ".recovery"), kept);
     QCOMPARE(store.leftOver().size(), names.size());
+}
+
+void tst_Recovery::twoCopiesOfOneFileBothComeBack()
+{
+    // The program ended twice before the file was saved; both copies are restored.
+    DocumentFixture f;
+    const QString file = f.write("a.asm", "nop\r\n");
+    RecoveryStore store(f.path("recovery"));
+    RecoveryRecord r;
+    r.path = file;
+    r.diskStamp = FileStamp::of(file);
+    r.written = QDateTime::fromMSecsSinceEpoch(1000);
+    r.text = "first\n";
+    QVERIFY(store.write("first", r));
+    r.written = QDateTime::fromMSecsSinceEpoch(2000);
+    r.text = "second\n";
+    QVERIFY(store.write("second", r));
+
+    ScriptedPrompts prompts;
+    prompts.answerMessage(PromptAnswer::Yes);
+    prompts.answerMessage(PromptAnswer::Yes);
+    DocumentRecovery recovery(f.documents.get(), store.folder());
+    recovery.offerLeftOver();
+    QVERIFY(prompts.allAnswered());
+    QCOMPARE(f.windowCount(), 2);
+    QStringList texts;
+    for (CQvasmDoc *doc : f.documents->documents()) {
+        QVERIFY(doc->IsModified());
+        texts << doc->fileText();
+    }
+    texts.sort();
+    QCOMPARE(texts, QStringList({"first\n", "second\n"}));
+    QVERIFY(store.leftOver().isEmpty()); // both taken back
 }
 
 int main(int argc, char **argv)

@@ -198,9 +198,13 @@ void DocumentRecovery::offerLeftOver()
         CQvasmDoc *doc = nullptr;
         if (!record.path.isEmpty() && QFileInfo(record.path).isFile())
             doc = m_documents->openDocument(record.path);
-        if (doc && !doc->isLoading())
+        // Two copies of one file (the program ended twice before a save), or edits made since:
+        // the second goes into a window of its own rather than over the first.
+        if (doc && doc->IsModified())
+            doc = nullptr;
+        else if (doc && !doc->isLoading())
             doc->restoreText(record.text, record.format, record.otherBreaks);
-        else if (!doc)
+        if (!doc)
             doc = m_documents->createDocumentWithText(record.path.isEmpty()
                                                           ? record.title
                                                           : QFileInfo(record.path).fileName(),
