@@ -279,6 +279,8 @@ void tst_Recovery::twoCopiesOfOneFileBothComeBack()
     texts.sort();
     QCOMPARE(texts, QStringList({"first\n", "second\n"}));
     QVERIFY(store.leftOver().isEmpty()); // both taken back
+    // and kept under their new names at once, not only after the next idle time
+    QCOMPARE(copies(store.folder()).size(), 2);
 }
 
 int main(int argc, char **argv)

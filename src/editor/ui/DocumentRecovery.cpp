@@ -209,9 +209,12 @@ void DocumentRecovery::offerLeftOver()
                                                           ? record.title
                                                           : QFileInfo(record.path).fileName(),
                                                       record.text);
-        // Kept under the document's new name from now on.
-        if (doc && !doc->isLoading())
+        // Kept under the document's new name from now on: written there before the old copy
+        // goes, so that no moment is without one.
+        if (doc && !doc->isLoading()) {
+            writeCopy(doc, true);
             m_store.remove(found.name);
+        }
     }
 }
 
