@@ -124,7 +124,12 @@ bool RecoveryStore::ensureFolder(QString *errorString)
 {
     const QByteArray native = QFile::encodeName(m_folder);
     QDir().mkpath(QFileInfo(m_folder).absolutePath());
-    ::mkdir(native.constData(), 0700);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        if (errorString)
+            *errorString = QStringLiteral("%1 can't be made: %2")
+                               .arg(m_folder, qt_error_string(errno));
+        return false;
+    }
     // Someone else's folder, or one others can read, must not hold the user's text.
     struct stat st;
     if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {

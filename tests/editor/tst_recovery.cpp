@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,7 @@ private slots:
     void savedOrClosedDocumentsLeaveNoCopy();
     void leftOverCopiesAreNeverReplaced();
     void twoCopiesOfOneFileBothComeBack();
+    void aCopyThatCannotBeWrittenIsSaid();
 };
 
 namespace {
@@ -281,6 +283,23 @@ void tst_Recovery::twoCopiesOfOneFileBothComeBack()
     QVERIFY(store.leftOver().isEmpty()); // both taken back
     // and kept under their new names at once, not only after the next idle time
     QCOMPARE(copies(store.folder()).size(), 2);
+}
+
+void tst_Recovery::aCopyThatCannotBeWrittenIsSaid()
+{
+    // The folder can't be made: a file has the name of its parent.
+    DocumentFixture f;
+    const QString blocker = f.write("data", "a file, not a folder\n");
+    DocumentRecovery recovery(f.documents.get(), blocker + "/recovery");
+    recovery.setIdleDelay(0);
+    QSignalSpy failed(&recovery, &DocumentRecovery::copyFailed);
+    const QString file = f.write("a.asm", "a\r\n");
+    makeTheEdit(f.documents->openDocument(file));
+    QTRY_VERIFY(!failed.isEmpty());
+    const QString said = failed.first().first().toString();
+    QVERIFY(said.contains(file));
+    QVERIFY(said.contains("Not a directory"));
+    QCOMPARE(readFileBytes(blocker), QByteArray("a file, not a folder\n"));
 }
 
 int main(int argc, char **argv)

@@ -5,6 +5,7 @@
 #include "editor/ui/CQvasmDocTemplate.h"
 #include "editor/ui/DocumentRecovery.h"
 #include "frame/ui/CMainFrame.h"
+#include "frame/ui/CStatusLine.h"
 #include "workspace/SourceTemplates.h"
 #include "workspace/WorkspaceRecord.h"
 #include "workspace/ui/CCreateNewDlg.h"
@@ -76,6 +77,10 @@ CQvasmDocTemplate *installDocuments(CQvasmApp &app)
         frame->setDropHandler([templ](const QStringList &files) { templ->openDroppedFiles(files); });
         auto *recovery = new DocumentRecovery(templ, RecoveryStore::defaultFolder(), templ);
         recovery->handleTerminationSignals();
+        // Said where the user looks while typing, without stopping the typing.
+        QObject::connect(recovery, &DocumentRecovery::copyFailed, frame, [frame](const QString &m) {
+            frame->statusLine()->setPaneText(CStatusLine::MessagePane, m);
+        });
     });
     // Last, once the window and any workspace are back: what a killed session left is offered.
     app.addStartupStep(CQvasmApp::StartupStage::Ready, [templ](const StartupDecision &) {

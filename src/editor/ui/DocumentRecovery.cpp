@@ -128,7 +128,17 @@ void DocumentRecovery::writeCopy(CQvasmDoc *doc, bool wait)
     it->written = true;
     RecoveryStore store = m_store;
     const QString name = it->name;
-    auto job = [store, name, record = std::move(record)]() mutable { store.write(name, record); };
+    auto job = [this, store, name, record = std::move(record)]() mutable {
+        QString error;
+        if (store.write(name, record, &error))
+            return;
+        const QString message = QStringLiteral("Unsaved changes of %1 could not be kept for "
+                                               "recovery: %2")
+                                    .arg(record.path.isEmpty() ? record.title : record.path, error);
+        // Delivered on this object's thread, and dropped if it is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, message] { emit copyFailed(message); }, Qt::QueuedConnection);
+    };
     if (wait) {
         m_worker.waitForDone();
         job();

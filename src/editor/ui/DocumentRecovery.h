@@ -38,6 +38,11 @@ public:
 
     static QString restoreQuestion(const RecoveryRecord &record);
 
+signals:
+    // A copy could not be written (full disk, a folder that is not the user's): the edits it
+    // should keep are not safe from a kill until it can.
+    void copyFailed(const QString &message);
+
 private:
     struct Tracked
     {
