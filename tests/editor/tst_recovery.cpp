@@ -94,6 +94,7 @@ void tst_Recovery::editsComeBackAfterTheProgramEnded_data()
     // Terminated or hung up: the copies are written then, with no idle time gone by.
     QTest::newRow("SIGTERM before any copy") << int(SIGTERM) << 600000 << false;
     QTest::newRow("SIGHUP before any copy") << int(SIGHUP) << 600000 << false;
+    QTest::newRow("SIGINT before any copy") << int(SIGINT) << 600000 << false;
     // A dialog's own loop ends, and so does the main loop that starts after it.
     QTest::newRow("SIGTERM while a dialog is up") << int(SIGTERM) << 600000 << true;
 }

@@ -241,6 +241,8 @@ void DocumentRecovery::handleTerminationSignals()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
+    // Ctrl+C in the terminal the program was started from.
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 void DocumentRecovery::onTerminationSignal()
