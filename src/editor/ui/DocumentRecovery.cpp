@@ -259,4 +259,7 @@ void DocumentRecovery::onTerminationSignal()
         connect(m_exitRepeater, &QTimer::timeout, this, [] { QCoreApplication::exit(0); });
         m_exitRepeater->start(100);
     }
+    // After the exit is asked and repeated, so that a message box shown meanwhile can't hold
+    // the program open.
+    emit endingFromOutside();
 }

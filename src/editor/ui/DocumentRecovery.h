@@ -39,6 +39,9 @@ public:
     static QString restoreQuestion(const RecoveryRecord &record);
 
 signals:
+    // Ended from outside (SIGTERM, SIGHUP, SIGINT): the copies are written and the event loop
+    // is told to end; what else a close keeps can be kept now.
+    void endingFromOutside();
     // A copy could not be written (full disk, a folder that is not the user's): the edits it
     // should keep are not safe from a kill until it can.
     void copyFailed(const QString &message);

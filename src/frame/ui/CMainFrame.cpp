@@ -753,13 +753,18 @@ void CMainFrame::setDropHandler(std::function<void(const QStringList &)> handler
 
 // Events -----------------------------------------------------------------------------------
 
-void CMainFrame::closeEvent(QCloseEvent *event)
+void CMainFrame::saveClosingState()
 {
     saveBarState();
     for (const auto &step : std::as_const(m_closeSteps))
         step();
     saveFindState();
     SettingsStore::instance().sync();
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    saveClosingState();
     if (m_closeGuard && !m_closeGuard()) {
         event->ignore();
         return;

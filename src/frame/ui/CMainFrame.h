@@ -120,6 +120,9 @@ public:
     void addCloseStep(std::function<void()> step);
     // Asked last on close (unsaved documents); false keeps the frame open.
     void setCloseGuard(std::function<bool()> canClose);
+    // What closing the frame keeps, without the guard's questions: the bar layout, the close
+    // steps, the find state, all on disk. Also for a program ended from outside.
+    void saveClosingState();
     // Opens a file as a document (File > Open); without one File > Open is disabled.
     void setDocumentOpener(std::function<void(const QString &)> opener);
     // The folder File > Open starts in; without one, the working folder.
