@@ -77,13 +77,13 @@ CQvasmDocTemplate *installDocuments(CQvasmApp &app)
         frame->setDropHandler([templ](const QStringList &files) { templ->openDroppedFiles(files); });
         auto *recovery = new DocumentRecovery(templ, RecoveryStore::defaultFolder(), templ);
         recovery->handleTerminationSignals();
-        // Said where the user looks while typing, without stopping the typing.
         // Ended from outside, the program keeps what closing its window keeps (the workspace,
         // the recent lists, the bar layout), without the questions.
         QObject::connect(recovery,
                          &DocumentRecovery::endingFromOutside,
                          frame,
                          &CMainFrame::saveClosingState);
+        // Said where the user looks while typing, without stopping the typing.
         QObject::connect(recovery, &DocumentRecovery::copyFailed, frame, [frame](const QString &m) {
             frame->statusLine()->setPaneText(CStatusLine::MessagePane, m);
         });

@@ -14,8 +14,8 @@ class QTimer;
 // Keeps a copy of every modified document's text in the recovery store: a few seconds after the
 // last edit (the text is taken on this thread, written by a worker, so typing never waits for the
 // disk), removed again when the document is saved, back to its saved state or closed. SIGTERM,
-// SIGHUP and SIGINT write every copy and end the program without questions. At the next start the copies a
-// program left behind are offered back.
+// SIGHUP and SIGINT write every copy and end the program without questions. At the next start
+// the copies a program left behind are offered back.
 class DocumentRecovery : public QObject
 {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
     // The copies left by a program that ended: each is offered (Yes restores it as a modified
     // document, No discards it, Cancel keeps it for the next start).
     void offerLeftOver();
-    // SIGTERM, SIGHUP and SIGINT: every copy written, then the event loop ends (no questions asked).
+    // SIGTERM, SIGHUP and SIGINT: every copy written, then the event loop ends (no questions).
     void handleTerminationSignals();
 
     static QString restoreQuestion(const RecoveryRecord &record);
