@@ -114,6 +114,16 @@ void tst_RecoveryStore::copiesOfARunningProgramAreNotOffered()
     QVERIFY(zombie > 0);
     const qint64 zombieStarted = RecoveryStore::processStart(zombie);
     QTRY_VERIFY(readFileBytes(QStringLiteral("/proc/%1/stat").arg(zombie)).contains(") Z "));
+    // The start time is the process's own: one started 300 ms later started that much later.
+    QTest::qWait(300);
+    const pid_t later = ::fork();
+    if (later == 0)
+        ::_exit(0);
+    QVERIFY(later > 0);
+    const qint64 laterStarted = RecoveryStore::processStart(later);
+    ::waitpid(later, nullptr, 0);
+    QVERIFY2(laterStarted - zombieStarted >= ::sysconf(_SC_CLK_TCK) / 5,
+             qPrintable(QStringLiteral("%1 then %2").arg(zombieStarted).arg(laterStarted)));
 
     struct Case
     {
